@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Kelvarn: set up, build, run, test.
+#   bash build.sh run [--demo]   install what is missing, build, start Kelvarn
+#   bash build.sh test           install what is missing, build, run every test
+#   bash build.sh bench          install what is missing, build, run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+BUILD=${KELVARN_BUILD_DIR:-$ROOT/build}
+
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
+  libqcustomplot-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils)
+
+setup() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+cmd=${1:-run}
+shift || true
+case "$cmd" in
+  run)
+    setup
+    build
+    exec "$BUILD/kelvarn" "$@"
+    ;;
+  test)
+    setup
+    build
+    cd "$BUILD"
+    ctest --output-on-failure -j"$(nproc)" --timeout 300
+    ;;
+  bench)
+    setup
+    build
+    exec "$BUILD/bench/kelvarn_bench" "$@"
+    ;;
+  *)
+    echo "usage: bash build.sh run|test|bench" >&2
+    exit 2
+    ;;
+esac
