@@ -1,0 +1,10 @@
+#include "files/FileResult.h"
+
+namespace kelvarn {
+
+QString WithFullStop(const QString& msg) {
+    if (msg.isEmpty() || msg.back() <= QLatin1Char('.')) return msg;
+    return msg + QLatin1Char('.');
+}
+
+}  // namespace kelvarn

@@ -1,0 +1,63 @@
+#include "files/MeasurementFile.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+#include "data/ProgramTable.h"
+#include "files/FileErrors.h"
+#include "files/PosixFile.h"
+
+namespace kelvarn {
+
+FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out) {
+    QByteArray data;
+    const IoOutcome io = ReadFileBytes(path, MeasurementRecord::kSize, data);
+    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    if (data.size() < MeasurementRecord::kSize)
+        return FileResult::Failure(QString::fromUtf8(kMsgReadPastEnd));
+    std::copy_n(reinterpret_cast<const uint8_t*>(data.constData()), MeasurementRecord::kSize,
+                out.bytes.begin());
+    return FileResult::Success();
+}
+
+FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec) {
+    const QByteArray data(reinterpret_cast<const char*>(rec.bytes.data()),
+                          MeasurementRecord::kSize);
+    const IoOutcome io = ReplaceFileContents(path, data);
+    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    return FileResult::Success();
+}
+
+QString RemarksFileName(const QString& measurementPath) {
+    const qsizetype slash = measurementPath.lastIndexOf(QLatin1Char('/'));
+    const QString folder = measurementPath.left(slash + 1);
+    const QString name = measurementPath.mid(slash + 1);
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    const QString stem = dot < 0 ? QString() : name.left(dot + 1);
+    return folder + stem + QLatin1String("RMK");
+}
+
+QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementRecord& rec) {
+    const int interval = GetInterval(rec);
+    QString line = fileNameWithoutFolder + QStringLiteral(", Messpunkte: %1, Messungen: %2, "
+                                                          "Kanäle: %3, Intervall: %4 ms")
+                                               .arg(GetPoints(rec))
+                                               .arg(GetMeasurements(rec))
+                                               .arg(GetChannels(rec))
+                                               .arg(interval);
+    for (int r = 1; r <= ProgramTable::kRows; ++r) {
+        const Messtypen& row = Programs().Row(r);
+        if (row.IntervalMs == interval) line += QLatin1String(", ") + row.BinFileName;
+    }
+    return line;
+}
+
+bool MatchesMeasurementFilter(const QString& fileName, const QString& pattern) {
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QString name = fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+    return re.match(name).hasMatch();
+}
+
+}  // namespace kelvarn

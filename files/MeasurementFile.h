@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "data/MeasurementRecord.h"
+#include "files/FileResult.h"
+
+namespace kelvarn {
+
+// Reads the first 6146 bytes of a measurement file (the file is opened for
+// reading only, so a write-protected file opens). out is replaced only when
+// all 6146 bytes were read; on any failure it keeps its previous content.
+FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out);
+
+// Writes the record's 6146 bytes as the whole file. An existing file is
+// replaced only once the new one is complete, so a failed save keeps it.
+FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);
+
+// The remarks file beside a measurement file: the bare name cut after its
+// first ".", then "RMK", in the same folder ("lauf.2.dba" -> "lauf.RMK",
+// "x" -> "RMK").
+QString RemarksFileName(const QString& measurementPath);
+
+// "MESS1.DBA, Messpunkte: 1000, Messungen: 1, Kanäle: 1, Intervall: 60 ms, B.BIN":
+// the header in plain decimal, then the program file of every program row
+// with this interval.
+QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementRecord& rec);
+
+// Whether a file name (with or without folder) matches an open-dialog filter
+// such as "*.DBA" or "*.DAT", ignoring case.
+bool MatchesMeasurementFilter(const QString& fileName, const QString& pattern);
+
+}  // namespace kelvarn
