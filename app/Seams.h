@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace kelvarn {
+
+// What the window asks of a person or of the desktop. The window holds one
+// of these; tests give it a scripted one so every handler runs unattended.
+class Seams {
+public:
+    virtual ~Seams() = default;
+
+    // State of the Ctrl key at this moment.
+    virtual bool CtrlHeld() const;
+    // Modal question with Yes and No; true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& caption, const QString& text);
+    // Plain message box with the application title and OK.
+    virtual void Notice(QWidget* parent, const QString& text);
+    // Stop-sign box with the application title and OK; text as shown.
+    virtual void Stop(QWidget* parent, const QString& text);
+    // Open and save dialogs; an empty result means cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QStringList& filters);
+    virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& proposedName);
+};
+
+// The application title that captions every message box.
+QString ApplicationTitle();
+
+}  // namespace kelvarn

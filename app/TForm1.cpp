@@ -1,0 +1,599 @@
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/ChartSetup.h"
+#include "data/ProgramTable.h"
+#include "widgets/Chart.h"
+#include "widgets/StringGrid.h"
+#include "widgets/WebLabel.h"
+
+namespace kelvarn {
+
+namespace {
+
+const QString kStatusKelvarn =
+    QStringLiteral(" Nach der DOS-Version 1.1 vom Oktober 2000 im Vertrieb der Tessaro Computer GmbH.");
+
+// "Courier New" where the desktop has it, else its fixed-pitch font.
+QFont FixedFont() {
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    const QFontMetrics m(f);
+    if (m.horizontalAdvance(QLatin1Char('i')) != m.horizontalAdvance(QLatin1Char('W')))
+        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return f;
+}
+
+// Adds a context menu to a widget: entries as (object name, caption), "-"
+// for a separator.
+void AddContextMenu(QWidget* owner, QWidget* target,
+                    std::initializer_list<std::pair<const char*, const char*>> entries) {
+    target->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const auto& [name, caption] : entries) {
+        auto* action = new QAction(QString::fromUtf8(caption), owner);
+        if (QByteArray(name) == "-") {
+            action->setSeparator(true);
+        } else {
+            action->setObjectName(QString::fromLatin1(name));
+        }
+        target->addAction(action);
+    }
+}
+
+QWidget* Page(const char* name) {
+    auto* w = new QWidget;
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+}  // namespace
+
+TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
+    if (!seams) {
+        ownSeams_ = std::make_unique<Seams>();
+        seams = ownSeams_.get();
+    }
+    seams_ = seams;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kelvarn"));
+    resize(800, 596);
+    setMinimumSize(640, 480);
+
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = BuildKelvarnTab();
+    TabSheet2 = BuildDirektTab();
+    TabSheet4 = BuildAuswertungTab();
+    TabSheet13 = BuildEinstellungenTab();
+    PageControl1->addTab(TabSheet1, QStringLiteral("&Kelvarn"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("&Direkt"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("&Auswertung"));
+    PageControl1->addTab(TabSheet13, QStringLiteral("&Einstellungen"));
+    layout->addWidget(PageControl1, 1);
+    ProgressBar1 = new QProgressBar(central);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setMaximumHeight(14);
+    ProgressBar1->hide();
+    layout->addWidget(ProgressBar1);
+    setCentralWidget(central);
+
+    StatusBar1 = new QLabel(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(true);
+    statusBar()->addWidget(StatusBar1, 1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    WireEvaluation();
+    WireOutput();
+    WireCell();
+    WireLink();
+
+    FormCreate();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildMenu() {
+    Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    Au1 = Datei1->addAction(QStringLiteral("&Auslesen der Zelle"));
+    Au1->setObjectName(QStringLiteral("Au1"));
+    Datei1->addSeparator();
+    N1 = Datei1->addAction(QStringLiteral("&Öffnen ..."));
+    N1->setObjectName(QStringLiteral("N1"));
+    Speichern1 = Datei1->addAction(QStringLiteral("&Speichern als ..."));
+    Speichern1->setObjectName(QStringLiteral("Speichern1"));
+    Datei1->addSeparator();
+    Beenden1 = Datei1->addAction(QStringLiteral("&Beenden"));
+    Beenden1->setObjectName(QStringLiteral("Beenden1"));
+    connect(Au1, &QAction::triggered, this, [this] { Au1Click(); });
+    connect(N1, &QAction::triggered, this, [this] { N1Click(); });
+    connect(Speichern1, &QAction::triggered, this, [this] { Speichern1Click(); });
+    connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
+}
+
+QWidget* TForm1::BuildKelvarnTab() {
+    QWidget* tab = Page("TabSheet1");
+    auto* layout = new QVBoxLayout(tab);
+    Panel3 = new QLabel(QStringLiteral("Kelvarn"), tab);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setAlignment(Qt::AlignCenter);
+    QFont big = Panel3->font();
+    big.setPointSize(72);
+    big.setBold(true);
+    Panel3->setFont(big);
+    Panel3->setStyleSheet(QStringLiteral("color: navy;"));
+    layout->addWidget(Panel3, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    WebLabel1 = new TWebLabel(tab);
+    WebLabel1->setObjectName(QStringLiteral("WebLabel1"));
+    WebLabel1->setText(QStringLiteral("Version 1.0.0"));
+    WebLabel1->SetLinkTyp(TURLType::lnHttp);
+    WebLabel1->SetLink(QStringLiteral("www.kelvarn.example/version"));
+    WebLabel1->setToolTip(QStringLiteral("http://www.kelvarn.example/version"));
+    QFont small = WebLabel1->font();
+    small.setPointSize(8);
+    WebLabel1->setFont(small);
+    WebLabel1->SetHover(true);
+    WebLabel1->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    WebLabel1->setAttribute(Qt::WA_TranslucentBackground);
+    bottom->addWidget(WebLabel1);
+    layout->addLayout(bottom);
+    return tab;
+}
+
+QWidget* TForm1::BuildDirektTab() {
+    QWidget* tab = Page("TabSheet2");
+    auto* layout = new QVBoxLayout(tab);
+    PageControl3 = new QTabWidget(tab);
+    PageControl3->setObjectName(QStringLiteral("PageControl3"));
+    PageControl3->setTabPosition(QTabWidget::South);
+
+    // "&Digital"
+    TabSheet10 = Page("TabSheet10");
+    auto* digital = new QHBoxLayout(TabSheet10);
+    Panel1 = new QLabel(QStringLiteral("0"), TabSheet10);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setAutoFillBackground(true);
+    Panel1->setStyleSheet(QStringLiteral("background-color: #FFFFE1; border: 1px solid gray;"));
+    Panel1->setMinimumWidth(200);
+    Panel1->installEventFilter(this);
+    digital->addWidget(Panel1, 3);
+    Panel2 = new QFrame(TabSheet10);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameShape(QFrame::StyledPanel);
+    auto* unit = new QHBoxLayout(Panel2);
+    auto* labels = new QVBoxLayout;
+    auto* dba = new QLabel(QStringLiteral("dB(A)"), Panel2);
+    dba->setObjectName(QStringLiteral("Label2"));
+    QFont unitFont = dba->font();
+    unitFont.setPointSize(28);
+    unitFont.setBold(true);
+    dba->setFont(unitFont);
+    labels->addWidget(dba);
+    LabelMax = new QLabel(QStringLiteral("0"), Panel2);
+    LabelMax->setObjectName(QStringLiteral("LabelMax"));
+    LabelMax->setToolTip(QStringLiteral("Maximalpegel"));
+    LabelMin = new QLabel(QStringLiteral("120"), Panel2);
+    LabelMin->setObjectName(QStringLiteral("LabelMin"));
+    LabelMin->setToolTip(QStringLiteral("Minimalpegel"));
+    labels->addWidget(LabelMax);
+    labels->addWidget(LabelMin);
+    labels->addStretch(1);
+    unit->addLayout(labels, 1);
+    dbabar = new QProgressBar(Panel2);
+    dbabar->setObjectName(QStringLiteral("dbabar"));
+    dbabar->setOrientation(Qt::Vertical);
+    dbabar->setRange(0, 110);
+    dbabar->setValue(0);
+    dbabar->setTextVisible(false);
+    unit->addWidget(dbabar);
+    digital->addWidget(Panel2, 2);
+    PageControl3->addTab(TabSheet10, QStringLiteral("&Digital"));
+    AddContextMenu(this, Panel1, {{"ZurAuswertung3", "Zur Auswertung"}});
+    Panel2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    Panel2->addActions(Panel1->actions());
+
+    // "Ana&log"
+    TabSheet11 = Page("TabSheet11");
+    auto* analog = new QVBoxLayout(TabSheet11);
+    Chart4 = new TChart(QStringLiteral("Chart4"), QStringLiteral("Direktmessung"), TabSheet11);
+    SetUpLiveChart(*Chart4);
+    analog->addWidget(Chart4);
+    PageControl3->addTab(TabSheet11, QStringLiteral("Ana&log"));
+    AddContextMenu(this, Chart4,
+                   {{"ZurAuswertung1", "Zur Auswertung"}, {"-", ""},
+                    {"KopierenalsBitmap3", "Kopieren als Bitmap"},
+                    {"KopierenalsGrafik1", "Kopieren als Grafik"}, {"-", ""},
+                    {"Drucken2", "Drucken"}});
+
+    // "&Verteilung"
+    TabSheet12 = Page("TabSheet12");
+    auto* verteilung = new QVBoxLayout(TabSheet12);
+    Chart5 = new TChart(QStringLiteral("Chart5"), QStringLiteral("Verteilung"), TabSheet12);
+    SetUpLiveDistributionChart(*Chart5);
+    verteilung->addWidget(Chart5);
+    PageControl3->addTab(TabSheet12, QStringLiteral("&Verteilung"));
+    AddContextMenu(this, Chart5,
+                   {{"ZurAuswertung2", "Zur Auswertung"}, {"-", ""},
+                    {"MenuItem3", "Kopieren als Bitmap"}, {"MenuItem4", "Kopieren als Grafik"},
+                    {"-", ""}, {"MenuItem6", "Drucken"}});
+
+    layout->addWidget(PageControl3, 1);
+
+    auto* bottom = new QHBoxLayout;
+    directbar = new QProgressBar(tab);
+    directbar->setObjectName(QStringLiteral("directbar"));
+    directbar->setToolTip(QStringLiteral("Zeigt die Messzeit an"));
+    directbar->setTextVisible(false);
+    directbar->setValue(0);
+    bottom->addWidget(directbar, 1);
+    Button1 = new QPushButton(QStringLiteral("&Start"), tab);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setToolTip(
+        QStringLiteral("Überträgt und startet in der Hardware das eingestellte Messprogramm"));
+    bottom->addWidget(Button1);
+    dauerbox = new QCheckBox(QStringLiteral("Automatischer &Neustart"), tab);
+    dauerbox->setObjectName(QStringLiteral("dauerbox"));
+    dauerbox->setToolTip(
+        QStringLiteral("Betätigt den Startschalter nach einer Messung automatisch erneut"));
+    bottom->addWidget(dauerbox);
+    bottom->addStretch(1);
+    Button3 = new QPushButton(QStringLiteral("Zur &Auswertung"), tab);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    bottom->addWidget(Button3);
+    layout->addLayout(bottom);
+    return tab;
+}
+
+QWidget* TForm1::ChartAndGrid(QWidget* chart, QWidget* table) {
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->addWidget(chart);
+    split->addWidget(table);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setSizes({560, 200});
+    return split;
+}
+
+QWidget* TForm1::BuildAuswertungTab() {
+    QWidget* tab = Page("TabSheet4");
+    auto* layout = new QVBoxLayout(tab);
+    auto* split = new QSplitter(Qt::Vertical, tab);
+    split->setObjectName(QStringLiteral("Splitter1"));
+    PageControl2 = new QTabWidget;
+    PageControl2->setObjectName(QStringLiteral("PageControl2"));
+    PageControl2->setTabPosition(QTabWidget::South);
+
+    auto page = [&](QWidget*& sheet, const char* name, const QString& caption, QWidget* chart,
+                    QWidget* table) {
+        sheet = Page(name);
+        auto* l = new QVBoxLayout(sheet);
+        l->setContentsMargins(2, 2, 2, 2);
+        l->addWidget(ChartAndGrid(chart, table));
+        PageControl2->addTab(sheet, caption);
+    };
+
+    Chart1 = new TChart(QStringLiteral("Chart1"), QStringLiteral("Schallpegeldiagramm"));
+    SetUpLevelChart(*Chart1);
+    grid = new StringGrid(QStringLiteral("grid"));
+    page(TabSheet6, "TabSheet6", QStringLiteral("Pegel"), Chart1, grid);
+    LeqBox = new QCheckBox(QStringLiteral("LeQ"), Chart1);
+    LeqBox->setObjectName(QStringLiteral("LeqBox"));
+    LeqBox->move(6, 4);
+    Memo1 = new QPlainTextEdit(TabSheet6);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->hide();
+    AddContextMenu(this, Chart1,
+                   {{"Legende1", "Legende"}, {"Werte", "Werte"}, {"-", ""},
+                    {"KopierenalsBitmap1", "Kopieren als Bitmap"},
+                    {"KopierenalsVektorgrafik1", "Kopieren als Vektorgrafik"}, {"-", ""},
+                    {"Drucken1", "Drucken"}});
+    AddContextMenu(this, grid,
+                   {{"Kopierenalstext1", "Kopieren als Text"},
+                    {"SpeichernalsText1", "Speichern als Text"}});
+
+    Chart6 = new TChart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
+    SetUpLeqChart(*Chart6);
+    GridLeQ = new StringGrid(QStringLiteral("GridLeQ"));
+    page(TabSheet3, "TabSheet3", QStringLiteral("LeQ"), Chart6, GridLeQ);
+    AddContextMenu(this, Chart6,
+                   {{"MenuItem8", "Legende"}, {"-", ""}, {"MenuItem11", "Kopieren als Bitmap"},
+                    {"MenuItem12", "Kopieren als Vektorgrafik"}, {"-", ""},
+                    {"MenuItem13", "Drucken"}});
+    AddContextMenu(this, GridLeQ, {{"MenuItem7", "Kopieren als Text"}});
+
+    Chart2 = new TChart(QStringLiteral("Chart2"), QStringLiteral("Verteilung"));
+    SetUpDistributionChart(*Chart2);
+    gridspek = new StringGrid(QStringLiteral("gridspek"));
+    page(TabSheet7, "TabSheet7", QStringLiteral("Verteilung"), Chart2, gridspek);
+    AddContextMenu(this, Chart2,
+                   {{"AutomatischeXSkalierung1", "Automatische X-Skalierung"},
+                    {"FarbigeBalken1", "Bunte Balken"}, {"-", ""},
+                    {"KopierenalsBitmap2", "Kopieren als Bitmap"},
+                    {"Kopierenalsvektorgrafik2", "Kopieren als Vektorgrafik"}, {"-", ""},
+                    {"Drucken3", "Drucken"}});
+    AddContextMenu(this, gridspek, {{"KopierenlasText1", "Kopieren als Text"}});
+
+    Chart3 = new TChart(QStringLiteral("Chart3"), QStringLiteral("Pegel in der Übersicht"));
+    SetUpOverviewChart(*Chart3);
+    Grid12 = new StringGrid(QStringLiteral("Grid12"));
+    page(TabSheet9, "TabSheet9", QStringLiteral("Pegel 12"), Chart3, Grid12);
+    Leq12Box = new QCheckBox(QStringLiteral("LeQ"), Chart3);
+    Leq12Box->setObjectName(QStringLiteral("Leq12Box"));
+    Leq12Box->move(6, 4);
+    AddContextMenu(this, Chart3,
+                   {{"KopierenalsBitmap4", "Kopieren als Bitmap"},
+                    {"KopierenalsGrafik2", "Kopieren als Grafik"}, {"-", ""},
+                    {"Drucken4", "Drucken"}});
+    AddContextMenu(this, Grid12, {{"KopierenalsText2", "Kopieren als Text"}});
+
+    Chart12Leq =
+        new TChart(QStringLiteral("Chart12Leq"), QStringLiteral("Äquivalenzen in der Übersicht"));
+    SetUpOverviewLeqChart(*Chart12Leq);
+    Grid12Leq = new StringGrid(QStringLiteral("Grid12Leq"));
+    page(TabSheet15, "TabSheet15", QStringLiteral("LeQ 12"), Chart12Leq, Grid12Leq);
+    AddContextMenu(this, Chart12Leq,
+                   {{"Legende2", "Legende"}, {"-", ""},
+                    {"KopierenalsBitmap5", "Kopieren als Bitmap"},
+                    {"KopierenalsGrafik3", "Kopieren als Grafik"}, {"-", ""},
+                    {"Drucken5", "Drucken"}});
+    AddContextMenu(this, Grid12Leq, {{"Kopierenalstext4", "Kopieren als Text"}});
+
+    Panel6 = new QWidget;
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    auto* stack = new QVBoxLayout(Panel6);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    for (int k = 1; k <= 12; ++k) {
+        TChart* small = new TChart(QStringLiteral("Pegel%1").arg(k), QString(), Panel6);
+        SetUpSmallDistributionChart(*small, k);
+        // The small charts show the panel's menu.
+        small->setContextMenuPolicy(Qt::NoContextMenu);
+        small->installEventFilter(this);
+        Pegel[size_t(k - 1)] = small;
+        stack->addWidget(small);
+    }
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("ScrollBox1"));
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(Panel6);
+    GridSpek12 = new StringGrid(QStringLiteral("GridSpek12"));
+    page(TabSheet8, "TabSheet8", QStringLiteral("Verteilung 12"), scroll, GridSpek12);
+    AddContextMenu(this, Panel6, {{"Kopieren1", "Drucken (Druck)"}});
+    AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
+
+    split->addWidget(PageControl2);
+    RichEdit1 = new QTextEdit;
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAcceptRichText(true);
+    RichEdit1->setPlainText(QStringLiteral("Beschreibung\n"));
+    AddContextMenu(this, RichEdit1, {{"BeschreibungDrucken1", "Beschreibung Drucken"}});
+    split->addWidget(RichEdit1);
+    split->setStretchFactor(0, 5);
+    split->setStretchFactor(1, 1);
+    split->setSizes({420, 70});
+    layout->addWidget(split);
+
+    // Check marks as the charts start.
+    Legende1 = findChild<QAction*>(QStringLiteral("Legende1"));
+    Werte = findChild<QAction*>(QStringLiteral("Werte"));
+    MenuItem8 = findChild<QAction*>(QStringLiteral("MenuItem8"));
+    Legende2 = findChild<QAction*>(QStringLiteral("Legende2"));
+    AutomatischeXSkalierung1 = findChild<QAction*>(QStringLiteral("AutomatischeXSkalierung1"));
+    FarbigeBalken1 = findChild<QAction*>(QStringLiteral("FarbigeBalken1"));
+    SpeichernalsText1 = findChild<QAction*>(QStringLiteral("SpeichernalsText1"));
+    for (QAction* a : {Legende1, Werte, MenuItem8, Legende2, AutomatischeXSkalierung1,
+                       FarbigeBalken1})
+        a->setCheckable(true);
+    AutomatischeXSkalierung1->setChecked(true);
+    SpeichernalsText1->setEnabled(false);
+    return tab;
+}
+
+QWidget* TForm1::BuildEinstellungenTab() {
+    QWidget* tab = Page("TabSheet13");
+    auto* layout = new QHBoxLayout(tab);
+    auto* left = new QVBoxLayout;
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Messprogramm"), tab);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* prog = new QGridLayout(GroupBox1);
+    ProgBox = new QComboBox(GroupBox1);
+    ProgBox->setObjectName(QStringLiteral("ProgBox"));
+    ProgBox->setEditable(false);
+    ProgBox->setMaxVisibleItems(12);
+    ProgBox->setFont(FixedFont());
+    ProgBox->addItems(ProgBoxItems());
+    ProgBox->setCurrentIndex(1);
+    prog->addWidget(ProgBox, 0, 0);
+    SendProgButton = new QPushButton(QStringLiteral("Ü&bertragen"), GroupBox1);
+    SendProgButton->setObjectName(QStringLiteral("SendProgButton"));
+    prog->addWidget(SendProgButton, 0, 1);
+    radiotaste =
+        new QRadioButton(QStringLiteral("Programmstart über &START-Taste der Hardware"), GroupBox1);
+    radiotaste->setObjectName(QStringLiteral("radiotaste"));
+    radiotaste->setChecked(true);
+    prog->addWidget(radiotaste, 1, 0, 1, 2);
+    RadioZeit = new QRadioButton(QStringLiteral("Programmstart zur angegebenen &Zeit:"), GroupBox1);
+    RadioZeit->setObjectName(QStringLiteral("RadioZeit"));
+    prog->addWidget(RadioZeit, 2, 0);
+    DateTimePicker1 = new QDateTimeEdit(QDateTime::currentDateTime(), GroupBox1);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    prog->addWidget(DateTimePicker1, 2, 1);
+    Binfile = new QCheckBox(QStringLiteral("&Externe BIN-Dateien benutzen"), GroupBox1);
+    Binfile->setObjectName(QStringLiteral("Binfile"));
+    Binfile->setToolTip(
+        QStringLiteral("Die Dateien sollten sich im Arbeitsverzeichnis der Anwendung befinden."));
+    prog->addWidget(Binfile, 3, 0, 1, 2);
+    Button2 = new QPushButton(QStringLiteral("Aktuelles &Messprogramm in der Zelle erfragen"),
+                              GroupBox1);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    prog->addWidget(Button2, 4, 0, 1, 2);
+    left->addWidget(GroupBox1);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("Schnittstelle"), tab);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    auto* port = new QGridLayout(GroupBox2);
+    Label1 = new QLabel(QStringLiteral("Die Hardware befindet sich\nan folgender Schnittstelle:"),
+                        GroupBox2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    port->addWidget(Label1, 0, 0, 1, 2);
+    ComBox = new QComboBox(GroupBox2);
+    ComBox->setObjectName(QStringLiteral("ComBox"));
+    ComBox->setEditable(false);
+    // Seventeen entries: entry 0 also reads "COM 1" but stands for port 0.
+    ComBox->addItem(QStringLiteral("COM 1"));
+    for (int n = 1; n <= 16; ++n) ComBox->addItem(QStringLiteral("COM %1").arg(n));
+    ComBox->setCurrentIndex(-1);
+    port->addWidget(ComBox, 1, 0);
+    Button4 = new QPushButton(QStringLiteral("Automatische &Suche"), GroupBox2);
+    Button4->setObjectName(QStringLiteral("Button4"));
+    port->addWidget(Button4, 1, 1);
+    left->addWidget(GroupBox2);
+    left->addStretch(1);
+    layout->addLayout(left, 3);
+
+    Memo2 = new QPlainTextEdit(tab);
+    Memo2->setObjectName(QStringLiteral("Memo2"));
+    Memo2->setReadOnly(true);
+    Memo2->setEnabled(false);
+    Memo2->setFocusPolicy(Qt::NoFocus);
+    Memo2->setFont(FixedFont());
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo2->setPlainText(Memo2Lines().join(QLatin1Char('\n')));
+    QPalette pal = Memo2->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
+    pal.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
+    Memo2->setPalette(pal);
+    layout->addWidget(Memo2, 2);
+    return tab;
+}
+
+void TForm1::FormCreate() {
+    // The program table first: everything after reads it.
+    Programs();
+    SetStatus(kStatusKelvarn);
+    RestorePort();
+    CreateRunner();
+    ShowEvaluationTabs(false);
+    ColourSmallCharts();
+    PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TForm1::ShowEvaluationTabs(bool twelve) {
+    for (QWidget* single : {TabSheet6, TabSheet3, TabSheet7})
+        PageControl2->setTabVisible(PageControl2->indexOf(single), !twelve);
+    for (QWidget* overview : {TabSheet9, TabSheet15, TabSheet8})
+        PageControl2->setTabVisible(PageControl2->indexOf(overview), twelve);
+}
+
+void TForm1::ColourSmallCharts() {
+    // The small charts are found by their tag, as the evaluation finds them.
+    for (TChart* chart : findChildren<TChart*>()) {
+        const int tag = chart->property("tag").toInt();
+        if (tag >= 1 && tag <= 12) chart->SetSeriesColor(0, Chart1->SeriesColor(tag - 1));
+    }
+}
+
+void TForm1::PageControl1Change() {
+    QWidget* page = PageControl1->currentWidget();
+    if (page == TabSheet1) {
+        SetStatus(kStatusKelvarn);
+    } else if (page == TabSheet2) {
+        SetStatus(QStringLiteral(
+            " Messungen mit angeschlossener Hardware und anschließender Auswertung am PC."));
+    } else if (page == TabSheet4) {
+        SetStatus(QStringLiteral(
+            " Messdaten aus der Zelle auslesen; Messdateien öffnen, speichern und drucken."));
+    } else if (page == TabSheet13) {
+        SetStatus(QStringLiteral(" Messprogramm oder Hardwareanschluss einstellen."));
+        DateTimePicker1->setDateTime(QDateTime::currentDateTime());
+    }
+    if (seams_->CtrlHeld()) {
+        for (TChart* chart : BigCharts()) {
+            chart->SetDepthView(!chart->DepthView());
+            chart->QueueReplot();
+        }
+    }
+}
+
+void TForm1::Beenden1Click() {
+    // Ends at once, without a question and without saving.
+    QApplication::exit(0);
+    close();
+}
+
+void TForm1::SetStatus(const QString& text) { StatusBar1->setText(text); }
+
+QString TForm1::StatusText() const { return StatusBar1->text(); }
+
+StringGrid* TForm1::GridByName(const QString& name) const {
+    return findChild<StringGrid*>(name);
+}
+
+TChart* TForm1::ChartByName(const QString& name) const { return findChild<TChart*>(name); }
+
+std::array<TChart*, 7> TForm1::BigCharts() const {
+    return {Chart4, Chart5, Chart1, Chart6, Chart2, Chart3, Chart12Leq};
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1 && event->type() == QEvent::Resize) {
+        Panel1Resize();
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        auto* chart = qobject_cast<TChart*>(watched);
+        if (chart && chart->property("tag").toInt() > 0) {
+            Pegel1DblClick(chart);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace kelvarn

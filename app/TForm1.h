@@ -1,0 +1,212 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "app/Seams.h"
+#include "data/MeasurementRecord.h"
+#include "eval/ViewData.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateTimeEdit;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTabWidget;
+class QTextEdit;
+class QTimer;
+class QFrame;
+
+namespace kelvarn {
+
+class TChart;
+class StringGrid;
+class TWebLabel;
+class Runner;
+
+// The main window. Its handlers read the controls, call the core and put
+// the results back; the work itself lives in the core library.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // seams: dialogs, message boxes and the Ctrl key; the window does not
+    // own them. nullptr uses the desktop's.
+    explicit TForm1(Seams* seams = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ----- state owned by the window
+    MeasurementRecord CurrentRecord;
+    QString ProposedSaveName = QStringLiteral("ohnename.dba");
+
+    // ----- menu "&Datei"
+    QMenu* Datei1 = nullptr;
+    QAction* Au1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Speichern1 = nullptr;
+    QAction* Beenden1 = nullptr;
+
+    // ----- top level
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;   // "&Kelvarn"
+    QWidget* TabSheet2 = nullptr;   // "&Direkt"
+    QWidget* TabSheet4 = nullptr;   // "&Auswertung"
+    QWidget* TabSheet13 = nullptr;  // "&Einstellungen"
+    QLabel* StatusBar1 = nullptr;   // the one status text
+    QProgressBar* ProgressBar1 = nullptr;
+
+    // ----- "&Kelvarn"
+    QLabel* Panel3 = nullptr;  // the large product name
+    TWebLabel* WebLabel1 = nullptr;
+
+    // ----- "&Direkt"
+    QTabWidget* PageControl3 = nullptr;
+    QWidget* TabSheet10 = nullptr;  // "&Digital"
+    QWidget* TabSheet11 = nullptr;  // "Ana&log"
+    QWidget* TabSheet12 = nullptr;  // "&Verteilung"
+    QLabel* Panel1 = nullptr;       // current level
+    QFrame* Panel2 = nullptr;       // unit, maximum, minimum, bar
+    QLabel* LabelMax = nullptr;
+    QLabel* LabelMin = nullptr;
+    QProgressBar* dbabar = nullptr;
+    TChart* Chart4 = nullptr;
+    TChart* Chart5 = nullptr;
+    QProgressBar* directbar = nullptr;
+    QPushButton* Button1 = nullptr;
+    QCheckBox* dauerbox = nullptr;
+    QPushButton* Button3 = nullptr;
+    QTimer* Timer1 = nullptr;  // never enabled: ticks come from the Runner
+
+    // ----- "&Auswertung"
+    QTabWidget* PageControl2 = nullptr;
+    QWidget* TabSheet6 = nullptr;   // "Pegel"
+    QWidget* TabSheet3 = nullptr;   // "LeQ"
+    QWidget* TabSheet7 = nullptr;   // "Verteilung"
+    QWidget* TabSheet9 = nullptr;   // "Pegel 12"
+    QWidget* TabSheet15 = nullptr;  // "LeQ 12"
+    QWidget* TabSheet8 = nullptr;   // "Verteilung 12"
+    TChart* Chart1 = nullptr;
+    StringGrid* grid = nullptr;
+    QCheckBox* LeqBox = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;  // hidden buffer for table texts
+    TChart* Chart6 = nullptr;
+    StringGrid* GridLeQ = nullptr;
+    TChart* Chart2 = nullptr;
+    StringGrid* gridspek = nullptr;
+    TChart* Chart3 = nullptr;
+    StringGrid* Grid12 = nullptr;
+    QCheckBox* Leq12Box = nullptr;
+    TChart* Chart12Leq = nullptr;
+    StringGrid* Grid12Leq = nullptr;
+    QWidget* Panel6 = nullptr;
+    std::array<TChart*, 12> Pegel{};  // Pegel1..Pegel12, tag k = index + 1
+    StringGrid* GridSpek12 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+
+    // ----- "&Einstellungen"
+    QGroupBox* GroupBox1 = nullptr;  // "Messprogramm"
+    QComboBox* ProgBox = nullptr;
+    QPushButton* SendProgButton = nullptr;
+    QRadioButton* radiotaste = nullptr;
+    QRadioButton* RadioZeit = nullptr;
+    QDateTimeEdit* DateTimePicker1 = nullptr;
+    QCheckBox* Binfile = nullptr;
+    QPushButton* Button2 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;  // "Schnittstelle"
+    QLabel* Label1 = nullptr;
+    QComboBox* ComBox = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+
+    // ----- context-menu entries that carry a check mark
+    QAction* Legende1 = nullptr;       // Chart1
+    QAction* Werte = nullptr;          // Chart1
+    QAction* MenuItem8 = nullptr;      // Chart6 "Legende"
+    QAction* Legende2 = nullptr;       // Chart12Leq
+    QAction* AutomatischeXSkalierung1 = nullptr;  // Chart2
+    QAction* FarbigeBalken1 = nullptr;            // Chart2
+    QAction* SpeichernalsText1 = nullptr;         // grid, always disabled
+
+    // The status line: each report replaces the whole text.
+    void SetStatus(const QString& text);
+    QString StatusText() const;
+
+    // The string grids and charts by their control names.
+    StringGrid* GridByName(const QString& name) const;
+    TChart* ChartByName(const QString& name) const;
+    // The seven big charts that switch the depth view.
+    std::array<TChart*, 7> BigCharts() const;
+
+    Seams& seams() { return *seams_; }
+
+public slots:
+    // start-up and shell
+    void FormCreate();
+    void PageControl1Change();
+    void Beenden1Click();
+
+    // evaluation
+    void ShowTime(QObject* sender = nullptr);
+    void LeQEinzeichnen(QObject* sender = nullptr);
+    void LeqBoxClick();
+    void Leq12BoxClick();
+    void Pegel1DblClick(QObject* sender);
+    void Legende1Click();
+    void WerteClick();
+    void MenuItem8Click();
+    void Legende2Click();
+    void AutomatischeXSkalierung1Click();
+    void FarbigeBalken1Click();
+
+    // files
+    void N1Click();
+    void Speichern1Click();
+
+    // device link
+    void ComBoxChange();
+    void Button4Click();
+
+    // cell protocol
+    void SendProgButtonClick();
+    void RadioZeitClick();
+    void Au1Click();
+    void Button2Click();
+    void Button1Click();
+    void Timer1Timer();
+    void ZurAuswertung1Click();
+    void Panel1Resize();
+
+private:
+    void BuildMenu();
+    QWidget* BuildKelvarnTab();
+    QWidget* BuildDirektTab();
+    QWidget* BuildAuswertungTab();
+    QWidget* BuildEinstellungenTab();
+    QWidget* ChartAndGrid(QWidget* chart, QWidget* grid);
+    void ShowEvaluationTabs(bool twelve);
+    void ColourSmallCharts();
+
+    // Start-up steps that belong to the device link and the live display.
+    void RestorePort();
+    void CreateRunner();
+
+    // Wiring of the context menus and of the controls of each area.
+    void WireEvaluation();
+    void WireOutput();
+    void WireCell();
+    void WireLink();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    std::unique_ptr<Seams> ownSeams_;
+    Seams* seams_ = nullptr;
+};
+
+}  // namespace kelvarn
