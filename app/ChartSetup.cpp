@@ -83,8 +83,10 @@ void SetUpSmallDistributionChart(TChart& c, int k) {
     c.SetLeftAxis(QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0')), 0, 10, false);
     c.xAxis->setTickLabels(false);
     c.yAxis->setTickLabels(false);
+    c.yAxis->setTicks(false);
+    c.yAxis->grid()->setVisible(false);
     c.AddBars(QStringLiteral("Pegel%1").arg(k), BlockColours()[size_t(k - 1)], 0.5);
-    c.setMinimumHeight(k == 1 ? 70 : 48);
+    c.setMinimumHeight(k == 1 ? 90 : 48);
 }
 
 }  // namespace kelvarn

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -523,6 +524,7 @@ void TForm1::FormCreate() {
     CreateRunner();
     ShowEvaluationTabs(false);
     ColourSmallCharts();
+    const QSignalBlocker block(PageControl1);
     PageControl1->setCurrentWidget(TabSheet1);
 }
 

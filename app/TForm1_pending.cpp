@@ -3,19 +3,12 @@
 
 namespace kelvarn {
 
-void TForm1::ShowTime(QObject*) {}
-void TForm1::LeQEinzeichnen(QObject*) {}
-void TForm1::LeqBoxClick() {}
-void TForm1::Leq12BoxClick() {}
-void TForm1::Pegel1DblClick(QObject*) {}
 void TForm1::Legende1Click() {}
 void TForm1::WerteClick() {}
 void TForm1::MenuItem8Click() {}
 void TForm1::Legende2Click() {}
 void TForm1::AutomatischeXSkalierung1Click() {}
 void TForm1::FarbigeBalken1Click() {}
-void TForm1::N1Click() {}
-void TForm1::Speichern1Click() {}
 void TForm1::ComBoxChange() {}
 void TForm1::Button4Click() {}
 void TForm1::SendProgButtonClick() {}
@@ -28,7 +21,6 @@ void TForm1::ZurAuswertung1Click() {}
 void TForm1::Panel1Resize() {}
 void TForm1::RestorePort() {}
 void TForm1::CreateRunner() {}
-void TForm1::WireEvaluation() {}
 void TForm1::WireOutput() {}
 void TForm1::WireCell() {}
 void TForm1::WireLink() {}

@@ -1,0 +1,127 @@
+// The evaluation tab: puts what the evaluation computes into the charts and
+// tables.
+#include <QAction>
+#include <QCheckBox>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include "app/TForm1.h"
+#include "eval/Evaluation.h"
+#include "widgets/Chart.h"
+#include "widgets/StringGrid.h"
+
+namespace kelvarn {
+
+namespace {
+
+EvalOptions OptionsOf(const QCheckBox* leqBox, const QCheckBox* leq12Box) {
+    EvalOptions opt;
+    opt.leqBox = leqBox->isChecked();
+    opt.leq12Box = leq12Box->isChecked();
+    opt.fmt = NumberFormat::FromLocale();
+    return opt;
+}
+
+void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
+    for (int i = 0; i < count; ++i) chart->SetPoints(first + i, data[i]);
+}
+
+}  // namespace
+
+void TForm1::WireEvaluation() {
+    connect(LeqBox, &QCheckBox::clicked, this, [this] { LeqBoxClick(); });
+    connect(Leq12Box, &QCheckBox::clicked, this, [this] { Leq12BoxClick(); });
+}
+
+void TForm1::ShowTime(QObject* sender) {
+    const Evaluation ev = kelvarn::ShowTime(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
+
+    Chart1->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
+    SetSeries(Chart1, 0, ev.chart1.data(), 12);
+    for (int i = 1; i < 12; ++i) Chart1->SetSeriesVisible(i, ev.chart1BlocksVisible);
+    grid->SetTable(ev.grid);
+
+    Chart2->SetPoints(0, ev.chart2);
+    Chart2->Rescale();
+    gridspek->SetTable(ev.gridspek);
+
+    ShowEvaluationTabs(ev.twelve);
+    SetSeries(Chart3, 0, ev.chart3.data(), 12);
+    Grid12->SetTable(ev.grid12);
+    for (int k = 0; k < 12; ++k) {
+        Pegel[size_t(k)]->SetPoints(0, ev.pegel[size_t(k)]);
+        Pegel[size_t(k)]->Rescale();
+        Pegel[size_t(k)]->QueueReplot();
+    }
+    GridSpek12->SetTable(ev.gridSpek12);
+
+    // The LeQ curves come from the same pass.
+    Q_UNUSED(sender);
+    SetSeries(Chart1, 12, ev.chart1.data() + 12, 3);
+    SetSeries(Chart3, 12, ev.chart3.data() + 12, 3);
+    SetSeries(Chart6, 0, ev.chart6.data(), 3);
+    Chart6->Rescale();
+    SetSeries(Chart12Leq, 0, ev.chart12Leq.data(), 3);
+    GridLeQ->SetTable(ev.gridLeQ);
+    Grid12Leq->SetTable(ev.grid12Leq);
+
+    for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
+    {
+        // Brought to the front by the program, not by the user: no help text.
+        const QSignalBlocker block(PageControl1);
+        PageControl2->setCurrentWidget(ev.twelve ? TabSheet9 : TabSheet6);
+        PageControl1->setCurrentWidget(TabSheet4);
+    }
+    if (!ev.damageNotice.isEmpty()) seams_->Notice(this, ev.damageNotice);
+}
+
+void TForm1::LeQEinzeichnen(QObject*) {
+    Evaluation ev;
+    kelvarn::LeQEinzeichnen(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
+    SetSeries(Chart1, 12, ev.chart1.data() + 12, 3);
+    SetSeries(Chart3, 12, ev.chart3.data() + 12, 3);
+    SetSeries(Chart6, 0, ev.chart6.data(), 3);
+    Chart6->Rescale();
+    SetSeries(Chart12Leq, 0, ev.chart12Leq.data(), 3);
+    GridLeQ->SetTable(ev.gridLeQ);
+    Grid12Leq->SetTable(ev.grid12Leq);
+    for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
+}
+
+void TForm1::LeqBoxClick() {
+    if (Chart1->PointCount(0) == 0) return;
+    if (LeqBox->isChecked()) {
+        LeQEinzeichnen(LeqBox);
+    } else {
+        for (int i = 12; i < 15; ++i) Chart1->ClearSeries(i);
+        Chart1->QueueReplot();
+    }
+}
+
+void TForm1::Leq12BoxClick() {
+    if (Chart1->PointCount(0) == 0) return;
+    if (Leq12Box->isChecked()) {
+        LeQEinzeichnen(Leq12Box);
+    } else {
+        for (int i = 12; i < 15; ++i) Chart3->ClearSeries(i);
+        Chart3->QueueReplot();
+    }
+}
+
+void TForm1::Pegel1DblClick(QObject* sender) {
+    int k = 1;
+    if (auto* chart = qobject_cast<TChart*>(sender)) k = chart->property("tag").toInt();
+    if (k < 1 || k > 12) k = 1;
+    const SingleDistribution d =
+        MeasurementDistribution(CurrentRecord, k, NumberFormat::FromLocale());
+    Chart2->SetPoints(0, d.bars);
+    Chart2->Rescale();
+    gridspek->SetTable(d.table);
+    Chart2->SetTitle(d.title);
+    Chart2->QueueReplot();
+    // With twelve measurements the tab is hidden: show it to bring it to the front.
+    PageControl2->setTabVisible(PageControl2->indexOf(TabSheet7), true);
+    PageControl2->setCurrentWidget(TabSheet7);
+}
+
+}  // namespace kelvarn

@@ -1,0 +1,69 @@
+// "&Öffnen ..." and "&Speichern als ...": the measurement file and the
+// remarks file beside it.
+#include <QFileInfo>
+#include <QTextEdit>
+
+#include "app/TForm1.h"
+#include "files/FileResult.h"
+#include "files/MeasurementFile.h"
+#include "files/RemarksFile.h"
+#include "widgets/RichTextDocument.h"
+
+namespace kelvarn {
+
+namespace {
+
+const QString kProductName = QStringLiteral("KELVARN");
+
+}  // namespace
+
+void TForm1::N1Click() {
+    const QString path = seams_->OpenFileName(
+        this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
+    if (path.isEmpty()) return;
+
+    // Read into a copy: a failed open leaves the record as it was.
+    MeasurementRecord scratch = CurrentRecord;
+    FileResult r = ReadMeasurementFile(path, scratch);
+    if (!r.ok) {
+        seams_->Stop(this, WithFullStop(r.message));
+        return;
+    }
+    CurrentRecord = scratch;
+    const QString name = QFileInfo(path).fileName();
+    ProposedSaveName = name;
+
+    const QString remarks = RemarksFileName(path);
+    if (RemarksFileExists(remarks)) {
+        RichText text;
+        r = LoadRemarks(remarks, text);
+        if (!r.ok) {
+            seams_->Stop(this, WithFullStop(r.message));
+            return;
+        }
+        ToDocument(text, *RichEdit1->document());
+    }
+
+    const QString info = InformationLine(name, CurrentRecord);
+    setWindowTitle(kProductName + QStringLiteral(" - ") + name);
+    if (seams_->CtrlHeld()) seams_->Notice(this, info);
+    ShowTime(N1);
+}
+
+void TForm1::Speichern1Click() {
+    QString path = seams_->SaveFileName(this, QStringLiteral("Speichern als ..."),
+                                        QStringLiteral("Lärmdateien (*.dba)"), ProposedSaveName);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
+        path += QStringLiteral(".dba");
+
+    FileResult r = WriteMeasurementFile(path, CurrentRecord);
+    if (!r.ok) {
+        seams_->Stop(this, WithFullStop(r.message));
+        return;
+    }
+    r = SaveRemarks(RemarksFileName(path), FromDocument(*RichEdit1->document()));
+    if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+}
+
+}  // namespace kelvarn
