@@ -1,0 +1,42 @@
+#include "eval/Evaluation.h"
+
+namespace kelvarn {
+
+const TableText* TableByName(const Evaluation& ev, const QString& name) {
+    if (name == QLatin1String("grid")) return &ev.grid;
+    if (name == QLatin1String("gridspek")) return &ev.gridspek;
+    if (name == QLatin1String("Grid12")) return &ev.grid12;
+    if (name == QLatin1String("GridLeQ")) return &ev.gridLeQ;
+    if (name == QLatin1String("Grid12Leq")) return &ev.grid12Leq;
+    if (name == QLatin1String("GridSpek12")) return &ev.gridSpek12;
+    return nullptr;
+}
+
+namespace {
+
+template <size_t N>
+std::vector<const SeriesData*> All(const std::array<SeriesData, N>& series) {
+    std::vector<const SeriesData*> out;
+    for (const SeriesData& s : series) out.push_back(&s);
+    return out;
+}
+
+}  // namespace
+
+std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name) {
+    if (name == QLatin1String("Chart1")) return All(ev.chart1);
+    if (name == QLatin1String("Chart2")) return {&ev.chart2};
+    if (name == QLatin1String("Chart3")) return All(ev.chart3);
+    if (name == QLatin1String("Chart6")) return All(ev.chart6);
+    if (name == QLatin1String("Chart12Leq")) return All(ev.chart12Leq);
+    if (name.startsWith(QLatin1String("Pegel"))) {
+        const QString digits = name.mid(5);
+        bool ok = false;
+        const int k = digits.toInt(&ok);
+        // "Pegel" + the tag exactly: no sign, blank or leading zero.
+        if (ok && k >= 1 && k <= 12 && digits == QString::number(k)) return {&ev.pegel[k - 1]};
+    }
+    return {};
+}
+
+}  // namespace kelvarn

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "data/MeasurementRecord.h"
+#include "eval/ViewData.h"
+
+namespace kelvarn {
+
+struct EvalOptions {
+    bool leqBox = false;                // LeqBox ticked: LeQ curves on Chart1
+    bool leq12Box = false;              // Leq12Box ticked: LeQ curves on Chart3
+    NumberFormat fmt = NumberFormat();  // decimal separator of the user's locale
+};
+
+// Everything the "&Auswertung" tab shows for one record, without widgets.
+struct Evaluation {
+    int P = 0, I = 0, C = 0, M = 0;     // as read from the record; I [ms]
+    bool twelve = false;                // M == 12: overview tabs shown, single tabs hidden
+    QString chart1AxisTitle;            // "t/" + DurationUnit
+    double chart1AxisMax = 0;           // Duration [DurationUnit]
+    std::array<SeriesData, 15> chart1;  // "Block 1".."Block 12","LeQ","L01","L95"
+    bool chart1BlocksVisible = false;   // series 2..12 visible (M == 12)
+    TableText grid;
+    SeriesData chart2;
+    TableText gridspek;
+    std::array<SeriesData, 15> chart3;  // "Block1".."Block12","LeQ","L01","L95"
+    TableText grid12;
+    std::array<SeriesData, 12> pegel;  // Pegel1..Pegel12 bars
+    TableText gridSpek12;
+    std::array<SeriesData, 3> chart6;  // "L95","Leq","L01"
+    TableText gridLeQ;
+    std::array<SeriesData, 3> chart12Leq;  // "LeQ","L01","L95"
+    TableText grid12Leq;
+    QString damageNotice;  // non-empty when the record had to be clipped
+};
+
+// The evaluation pass over a record: level over time, distribution, the twelve-measurement
+// overview and the LeQ curves.
+Evaluation ShowTime(const MeasurementRecord& rec, const EvalOptions& opt);
+
+// Recomputes the LeQ curves and both LeQ tables of ev; the other outputs stay as they are.
+void LeQEinzeichnen(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev);
+
+// The distribution of one measurement of the record (double click on small chart k).
+struct SingleDistribution {
+    SeriesData bars;
+    TableText table;
+    QString title;
+};
+SingleDistribution MeasurementDistribution(const MeasurementRecord& rec, int k,
+                                           const NumberFormat& fmt);
+
+// Lookups by control name: grid, gridspek, Grid12, GridLeQ, Grid12Leq, GridSpek12, and
+// Chart1, Chart2, Chart3, Chart6, Chart12Leq, Pegel1..Pegel12. Unknown names give nullptr or
+// an empty list.
+const TableText* TableByName(const Evaluation& ev, const QString& name);
+std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name);
+
+}  // namespace kelvarn

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "eval/Evaluation.h"
+#include "tests/core/eval_records.h"
+
+using namespace kelvarn;
+using namespace kelvarn::testing;
+
+TEST(MeasurementDistribution, OneLevelGivesOneRowAndOneBar) {
+    // Measurement 3 at 120 (35.0 dB(A)), the others louder.
+    const auto rec = ProgramRecord(7, [](int m, int) { return uint8_t(m == 3 ? 120 : 200); });
+    const SingleDistribution d = MeasurementDistribution(*rec, 3, GermanFormat());
+    TableText expected(2, 2);
+    expected.SetCell(0, 0, "L/dB(A)");
+    expected.SetCell(1, 0, "   n");
+    expected.SetCell(0, 1, " 35,0");
+    expected.SetCell(1, 1, " 500");
+    EXPECT_EQ(d.table, expected);
+    ASSERT_EQ(d.bars.Count(), 1);
+    EXPECT_EQ(d.bars.x[0], 35.0);
+    EXPECT_EQ(d.bars.y[0], 500.0);
+    EXPECT_EQ(d.title, "3. Verteilung");
+}
+
+TEST(MeasurementDistribution, LevelsBelowZeroLeaveOnlyTheHeading) {
+    const auto rec = ProgramRecord(7, [](int m, int) { return uint8_t(m == 5 ? 40 : 150); });
+    const SingleDistribution d = MeasurementDistribution(*rec, 5, GermanFormat());
+    EXPECT_EQ(d.table.Rows(), 1);
+    EXPECT_EQ(d.table.Cell(1, 0), "   n");
+    EXPECT_TRUE(d.bars.Empty());
+    EXPECT_EQ(d.title, "5. Verteilung");
+}
+
+TEST(MeasurementDistribution, RowsRiseToTheLoudestClass) {
+    const auto rec = ProgramRecord(
+        8, [](int m, int p) { return uint8_t(m == 12 ? (p % 3 == 0 ? 255 : 100 + p % 3) : 0); });
+    const SingleDistribution d = MeasurementDistribution(*rec, 12, GermanFormat());
+    ASSERT_EQ(d.table.Rows(), 4);
+    EXPECT_EQ(d.table.Cell(0, 1), " 25,5");
+    EXPECT_EQ(d.table.Cell(0, 2), " 26,0");
+    EXPECT_EQ(d.table.Cell(0, 3), "102,5");
+    EXPECT_EQ(d.table.Cell(1, 3), " 166");
+    EXPECT_EQ(d.bars.x.back(), 102.5);
+}
+
+TEST(MeasurementDistribution, NoChartMeansMeasurementOne) {
+    const auto rec = ProgramRecord(1, Constant(150));
+    const SingleDistribution d = MeasurementDistribution(*rec, 0, GermanFormat());
+    EXPECT_EQ(d.title, "1. Verteilung");
+    EXPECT_EQ(d.table.Cell(1, 1), "1000");
+}
+
+TEST(EvaluationLookup, ControlNamesFindTheirOutputs) {
+    const auto rec = ProgramRecord(7, Constant(150));
+    const Evaluation ev = ShowTime(*rec, EvalOptions{});
+    EXPECT_EQ(TableByName(ev, "grid"), &ev.grid);
+    EXPECT_EQ(TableByName(ev, "gridspek"), &ev.gridspek);
+    EXPECT_EQ(TableByName(ev, "Grid12"), &ev.grid12);
+    EXPECT_EQ(TableByName(ev, "GridLeQ"), &ev.gridLeQ);
+    EXPECT_EQ(TableByName(ev, "Grid12Leq"), &ev.grid12Leq);
+    EXPECT_EQ(TableByName(ev, "GridSpek12"), &ev.gridSpek12);
+    EXPECT_EQ(TableByName(ev, "Grid"), nullptr);
+    EXPECT_EQ(TableByName(ev, ""), nullptr);
+
+    const auto chart1 = ChartByName(ev, "Chart1");
+    ASSERT_EQ(chart1.size(), 15u);
+    EXPECT_EQ(chart1[0], &ev.chart1[0]);
+    EXPECT_EQ(chart1[14]->name, "L95");
+    EXPECT_EQ(ChartByName(ev, "Chart2"), std::vector<const SeriesData*>{&ev.chart2});
+    EXPECT_EQ(ChartByName(ev, "Chart3").size(), 15u);
+    EXPECT_EQ(ChartByName(ev, "Chart6").at(0)->name, "L95");
+    EXPECT_EQ(ChartByName(ev, "Chart12Leq").at(2)->name, "L95");
+    EXPECT_EQ(ChartByName(ev, "Pegel1"), std::vector<const SeriesData*>{&ev.pegel[0]});
+    EXPECT_EQ(ChartByName(ev, "Pegel12"), std::vector<const SeriesData*>{&ev.pegel[11]});
+    for (const char* bad : {"Pegel0", "Pegel13", "Pegel01", "Pegel", "pegel1", "Chart4"})
+        EXPECT_TRUE(ChartByName(ev, bad).empty()) << bad;
+}
