@@ -19,8 +19,7 @@ QString OsErrorMessage(int err, const QString& path) {
             // A missing folder is a bad name, not a missing file: the user
             // typed a path that cannot exist.
             const QFileInfo parent(QFileInfo(path).absolutePath());
-            if (!path.isEmpty() && parent.isDir())
-                return QString::fromUtf8(kMsgFileNotFound);
+            if (!path.isEmpty() && parent.isDir()) return QString::fromUtf8(kMsgFileNotFound);
             return QString::fromUtf8(kMsgInvalidFileName);
         }
         case ENOTDIR:
@@ -45,6 +44,8 @@ QString OsErrorMessage(int err, const QString& path) {
     }
 }
 
-QString SystemErrorText(int err) { return qt_error_string(err); }
+QString SystemErrorText(int err) {
+    return qt_error_string(err);
+}
 
 }  // namespace kelvarn

@@ -40,8 +40,9 @@ QString RemarksFileName(const QString& measurementPath) {
 
 QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementRecord& rec) {
     const int interval = GetInterval(rec);
-    QString line = fileNameWithoutFolder + QStringLiteral(", Messpunkte: %1, Messungen: %2, "
-                                                          "Kanäle: %3, Intervall: %4 ms")
+    QString line = fileNameWithoutFolder + QStringLiteral(
+                                               ", Messpunkte: %1, Messungen: %2, "
+                                               "Kanäle: %3, Intervall: %4 ms")
                                                .arg(GetPoints(rec))
                                                .arg(GetMeasurements(rec))
                                                .arg(GetChannels(rec))

@@ -13,9 +13,13 @@ namespace kelvarn {
 
 namespace {
 
-bool UsablePath(const QString& path) { return !path.isEmpty() && !path.contains(QChar(0)); }
+bool UsablePath(const QString& path) {
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
 
-IoOutcome Fail(IoOutcome::Stage stage, int err) { return {stage, err}; }
+IoOutcome Fail(IoOutcome::Stage stage, int err) {
+    return {stage, err};
+}
 
 // Writes all of data; a write that makes no progress counts as a full disk.
 int WriteAll(int fd, const QByteArray& data) {
@@ -61,8 +65,8 @@ IoOutcome ReadFileBytes(const QString& path, qint64 maxBytes, QByteArray& out) {
     char buf[65536];
     IoOutcome result;
     while (maxBytes < 0 || out.size() < maxBytes) {
-        const qint64 want = maxBytes < 0 ? qint64(sizeof buf)
-                                         : qMin<qint64>(sizeof buf, maxBytes - out.size());
+        const qint64 want =
+            maxBytes < 0 ? qint64(sizeof buf) : qMin<qint64>(sizeof buf, maxBytes - out.size());
         const ssize_t n = ::read(fd, buf, size_t(want));
         if (n < 0) {
             if (errno == EINTR) continue;

@@ -10,7 +10,9 @@ namespace kelvarn {
 
 namespace {
 
-QString FullPath(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+QString FullPath(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
 
 }  // namespace
 
@@ -26,7 +28,8 @@ FileResult LoadRemarks(const QString& path, RichText& out) {
         return FileResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
                                        .arg(FullPath(path), SystemErrorText(io.error)));
     }
-    if (!io.ok()) return FileResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
+    if (!io.ok())
+        return FileResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
     out = ReadRtf(data);
     return FileResult::Success();
 }

@@ -15,16 +15,16 @@ namespace {
 // Groups whose content is never text of the document.
 bool IsSkippedDestination(const QByteArray& word) {
     static const char* const kSkipped[] = {
-        "stylesheet", "info",      "pict",       "header",      "headerl",    "headerr",
-        "headerf",    "footer",    "footerl",    "footerr",     "footerf",    "footnote",
-        "annotation", "object",    "objdata",    "fldinst",     "themedata",  "colorschememapping",
-        "latentstyles", "datastore", "xmlnstbl", "rsidtbl",     "listtable",  "listoverridetable",
-        "revtbl",     "filetbl",   "generator",  "author",      "operator",   "title",
-        "subject",    "keywords",  "comment",    "doccomm",     "nonshppict", "shppict",
-        "shpinst",    "background", "pgdsctbl",  "userprops",   "bkmkstart",  "bkmkend",
-        "xe",         "tc",        "txe",        "private",     "fchars",     "lchars",
-        "mmathPr",    "atnid",     "atnauthor",  "ftnsep",      "ftnsepc",    "ftncn",
-        "aftnsep",    "aftnsepc",  "aftncn",     "template",    "docvar",     "pnseclvl",
+        "stylesheet",   "info",       "pict",      "header",    "headerl",    "headerr",
+        "headerf",      "footer",     "footerl",   "footerr",   "footerf",    "footnote",
+        "annotation",   "object",     "objdata",   "fldinst",   "themedata",  "colorschememapping",
+        "latentstyles", "datastore",  "xmlnstbl",  "rsidtbl",   "listtable",  "listoverridetable",
+        "revtbl",       "filetbl",    "generator", "author",    "operator",   "title",
+        "subject",      "keywords",   "comment",   "doccomm",   "nonshppict", "shppict",
+        "shpinst",      "background", "pgdsctbl",  "userprops", "bkmkstart",  "bkmkend",
+        "xe",           "tc",         "txe",       "private",   "fchars",     "lchars",
+        "mmathPr",      "atnid",      "atnauthor", "ftnsep",    "ftnsepc",    "ftncn",
+        "aftnsep",      "aftnsepc",   "aftncn",    "template",  "docvar",     "pnseclvl",
     };
     for (const char* s : kSkipped)
         if (word == s) return true;
@@ -160,8 +160,7 @@ private:
             return;
         }
         const qsizetype start = pos_;
-        while (pos_ < data_.size() && std::isalpha(static_cast<unsigned char>(data_[pos_])))
-            ++pos_;
+        while (pos_ < data_.size() && std::isalpha(static_cast<unsigned char>(data_[pos_]))) ++pos_;
         const QByteArray word = data_.mid(start, pos_ - start);
         bool hasParam = false;
         long long param = 0;
@@ -208,11 +207,18 @@ private:
         }
         if (SkipFallback()) return;
         switch (c) {
-            case '~': TextChars(QString(QChar(0x00A0))); break;
-            case '_': TextChars(QString(QChar(0x2011))); break;
+            case '~':
+                TextChars(QString(QChar(0x00A0)));
+                break;
+            case '_':
+                TextChars(QString(QChar(0x2011)));
+                break;
             case '\r':
-            case '\n': EndParagraph(); break;
-            default: break;  // \- optional hyphen, \: and the rest show nothing
+            case '\n':
+                EndParagraph();
+                break;
+            default:
+                break;  // \- optional hyphen, \: and the rest show nothing
         }
     }
 
@@ -221,7 +227,8 @@ private:
         const bool on = !hasParam || param != 0;
 
         if (s.dest == kFontTable) {
-            if (w == "f") fontInTable_ = param;
+            if (w == "f")
+                fontInTable_ = param;
             else if (w == "fcharset") {
                 const int cp = CodePageForCharset(param);
                 if (cp > 0 && !fontHasCpg_[fontInTable_]) fontCodePage_[fontInTable_] = cp;
@@ -232,7 +239,10 @@ private:
             return;
         }
         if (s.dest == kColorTable) {
-            int* part = w == "red" ? &red_ : w == "green" ? &green_ : w == "blue" ? &blue_ : nullptr;
+            int* part = w == "red"     ? &red_
+                        : w == "green" ? &green_
+                        : w == "blue"  ? &blue_
+                                       : nullptr;
             if (part) {
                 *part = param & 0xFF;
                 colorHasParts_ = true;
@@ -241,40 +251,68 @@ private:
         }
         if (s.dest == kSkip) return;
 
-        if (w == "fonttbl") s.dest = kFontTable;
-        else if (w == "colortbl") s.dest = kColorTable;
-        else if (IsSkippedDestination(w)) s.dest = kSkip;
-        else if (w == "ansicpg") docCodePage_ = param;
-        else if (w == "deff") defaultFont_ = param;
-        else if (w == "ansi") docCodePage_ = 1252;
-        else if (w == "pc") docCodePage_ = 437;
-        else if (w == "pca") docCodePage_ = 850;
-        else if (w == "uc") s.ucSkip = qMax(0, param);
+        if (w == "fonttbl")
+            s.dest = kFontTable;
+        else if (w == "colortbl")
+            s.dest = kColorTable;
+        else if (IsSkippedDestination(w))
+            s.dest = kSkip;
+        else if (w == "ansicpg")
+            docCodePage_ = param;
+        else if (w == "deff")
+            defaultFont_ = param;
+        else if (w == "ansi")
+            docCodePage_ = 1252;
+        else if (w == "pc")
+            docCodePage_ = 437;
+        else if (w == "pca")
+            docCodePage_ = 850;
+        else if (w == "uc")
+            s.ucSkip = qMax(0, param);
         else if (w == "u" && hasParam) {
             TextChars(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
             skipLeft_ = s.ucSkip;
-        } else if (w == "par" || w == "sect" || w == "page" || w == "row") EndParagraph();
-        else if (w == "line") TextChars(QString(QChar(QChar::LineSeparator)));
-        else if (w == "tab" || w == "cell") TextChars(QStringLiteral("\t"));
-        else if (w == "emdash") TextChars(QString(QChar(0x2014)));
-        else if (w == "endash") TextChars(QString(QChar(0x2013)));
-        else if (w == "bullet") TextChars(QString(QChar(0x2022)));
-        else if (w == "lquote") TextChars(QString(QChar(0x2018)));
-        else if (w == "rquote") TextChars(QString(QChar(0x2019)));
-        else if (w == "ldblquote") TextChars(QString(QChar(0x201C)));
-        else if (w == "rdblquote") TextChars(QString(QChar(0x201D)));
-        else if (w == "enspace") TextChars(QString(QChar(0x2002)));
-        else if (w == "emspace") TextChars(QString(QChar(0x2003)));
-        else if (w == "qmspace") TextChars(QString(QChar(0x2005)));
-        else if (w == "b") s.bold = on;
-        else if (w == "i") s.italic = on;
-        else if (w == "ulnone") s.underline = false;
+        } else if (w == "par" || w == "sect" || w == "page" || w == "row")
+            EndParagraph();
+        else if (w == "line")
+            TextChars(QString(QChar(QChar::LineSeparator)));
+        else if (w == "tab" || w == "cell")
+            TextChars(QStringLiteral("\t"));
+        else if (w == "emdash")
+            TextChars(QString(QChar(0x2014)));
+        else if (w == "endash")
+            TextChars(QString(QChar(0x2013)));
+        else if (w == "bullet")
+            TextChars(QString(QChar(0x2022)));
+        else if (w == "lquote")
+            TextChars(QString(QChar(0x2018)));
+        else if (w == "rquote")
+            TextChars(QString(QChar(0x2019)));
+        else if (w == "ldblquote")
+            TextChars(QString(QChar(0x201C)));
+        else if (w == "rdblquote")
+            TextChars(QString(QChar(0x201D)));
+        else if (w == "enspace")
+            TextChars(QString(QChar(0x2002)));
+        else if (w == "emspace")
+            TextChars(QString(QChar(0x2003)));
+        else if (w == "qmspace")
+            TextChars(QString(QChar(0x2005)));
+        else if (w == "b")
+            s.bold = on;
+        else if (w == "i")
+            s.italic = on;
+        else if (w == "ulnone")
+            s.underline = false;
         else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" ||
                  w == "ulth" || w == "ulwave")
             s.underline = on;
-        else if (w == "fs") s.pointSize = hasParam && param > 0 ? param / 2.0 : 0;
-        else if (w == "cf") s.color = param > 0 && param < int(colors_.size()) ? colors_[param] : -1;
-        else if (w == "f") s.font = param;
+        else if (w == "fs")
+            s.pointSize = hasParam && param > 0 ? param / 2.0 : 0;
+        else if (w == "cf")
+            s.color = param > 0 && param < int(colors_.size()) ? colors_[param] : -1;
+        else if (w == "f")
+            s.font = param;
         else if (w == "plain") {
             s.bold = s.italic = s.underline = false;
             s.pointSize = 0;
@@ -304,7 +342,8 @@ private:
 
 RichText ReadPlainText(const QByteArray& data) {
     QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF")) return RichText::FromPlainText(QString::fromUtf8(bytes.mid(3)));
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return RichText::FromPlainText(QString::fromUtf8(bytes.mid(3)));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(QStringDecoder::Utf16);  // honours the byte order mark
         return RichText::FromPlainText(utf16.decode(bytes));
@@ -320,8 +359,8 @@ RichText ReadPlainText(const QByteArray& data) {
 bool LooksLikeRtf(const QByteArray& data) {
     qsizetype i = 0;
     if (data.startsWith("\xEF\xBB\xBF")) i = 3;
-    while (i < data.size() && (data[i] == ' ' || data[i] == '\r' || data[i] == '\n' ||
-                               data[i] == '\t'))
+    while (i < data.size() &&
+           (data[i] == ' ' || data[i] == '\r' || data[i] == '\n' || data[i] == '\t'))
         ++i;
     return data.mid(i, 5) == "{\\rtf";
 }

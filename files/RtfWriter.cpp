@@ -61,10 +61,10 @@ QByteArray WriteRtf(const RichText& text) {
             if (r.bold) format += "\\b";
             if (r.italic) format += "\\i";
             if (r.underline) format += "\\ul";
-            if (r.pointSize > 0)
-                format += "\\fs" + QByteArray::number(qRound(r.pointSize * 2));
+            if (r.pointSize > 0) format += "\\fs" + QByteArray::number(qRound(r.pointSize * 2));
             if (r.color >= 0) {
-                const auto index = std::find(colors.begin(), colors.end(), r.color) - colors.begin();
+                const auto index =
+                    std::find(colors.begin(), colors.end(), r.color) - colors.begin();
                 format += "\\cf" + QByteArray::number(qsizetype(index) + 1);
             }
             if (format.isEmpty()) {

@@ -46,8 +46,7 @@ QByteArray Bytes(const MeasurementRecord& rec) {
 void InChildProcess(bool dropRoot, const std::function<std::string()>& check) {
     EXPECT_EXIT(
         {
-            if (dropRoot && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(2);
+            if (dropRoot && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
             const std::string failure = check();
             if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
             _exit(failure.empty() ? 0 : 1);
@@ -71,7 +70,8 @@ TEST(WithFullStop, AddsAStopOnlyAfterCharactersThatSortAfterIt) {
         {"E/A-Fehler 5", "E/A-Fehler 5."},
         {"Fertig.", "Fertig."},
         {"Hardware antwortet nicht!", "Hardware antwortet nicht!"},
-        {" Datensatz ist defekt!  Bitte Batterieen überprüfen. ", " Datensatz ist defekt!  Bitte Batterieen überprüfen. "},
+        {" Datensatz ist defekt!  Bitte Batterieen überprüfen. ",
+         " Datensatz ist defekt!  Bitte Batterieen überprüfen. "},
         {"Pfad /tmp/", "Pfad /tmp/."},
         {"Zeile-", "Zeile-"},
         {"", ""},
@@ -274,8 +274,7 @@ TEST(MeasurementFile, OsErrorCodesMapToTheClassicMessages) {
         {EIO, inFolder, QStringLiteral("E/A-Fehler %1").arg(EIO)},
         {EFBIG, inFolder, QStringLiteral("E/A-Fehler %1").arg(EFBIG)},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(OsErrorMessage(c.err, c.path), c.message) << c.err;
+    for (const auto& c : cases) EXPECT_EQ(OsErrorMessage(c.err, c.path), c.message) << c.err;
 }
 
 TEST(RemarksFileName, CutsTheBareNameAtItsFirstPoint) {
@@ -313,9 +312,9 @@ TEST(InformationLine, NamesTheHeaderAndEveryProgramWithThisInterval) {
     rec.bytes[6] = 0;
     rec.bytes[7] = 10;  // 11 ms: no program
     EXPECT_TRUE(InformationLine("odd.dba", rec).endsWith("Intervall: 11 ms"));
-    EXPECT_EQ(InformationLine("null.dba", MeasurementRecord{}),
-              QString::fromUtf8(
-                  "null.dba, Messpunkte: 0, Messungen: 0, Kanäle: 0, Intervall: 0 ms"));
+    EXPECT_EQ(
+        InformationLine("null.dba", MeasurementRecord{}),
+        QString::fromUtf8("null.dba, Messpunkte: 0, Messungen: 0, Kanäle: 0, Intervall: 0 ms"));
 }
 
 TEST(MeasurementFilter, MatchesTheExtensionIgnoringCase) {

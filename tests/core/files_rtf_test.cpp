@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "files/Rtf.h"
 #include "files/RichText.h"
+#include "files/Rtf.h"
 
 using namespace kelvarn;
 
@@ -15,7 +15,9 @@ QStringList Lines(const RichText& t) {
     return lines;
 }
 
-RichRun Plain(const QString& text) { return RichRun{text}; }
+RichRun Plain(const QString& text) {
+    return RichRun{text};
+}
 
 }  // namespace
 
@@ -62,7 +64,8 @@ TEST(RtfReader, SpecialCharactersAndUnicode) {
         {"{\\rtf1 a\\\\b\\{c\\}d}", "a\\b{c}d"},
         {"{\\rtf1 a\\tab b}", "a\tb"},
         {"{\\rtf1 a\\~b\\_c\\-d}", "a\u00a0b\u2011cd"},
-        {"{\\rtf1 \\ldblquote x\\rdblquote  \\endash  \\emdash \\bullet}", "\u201cx\u201d \u2013 \u2014\u2022"},
+        {"{\\rtf1 \\ldblquote x\\rdblquote  \\endash  \\emdash \\bullet}",
+         "\u201cx\u201d \u2013 \u2014\u2022"},
         {"{\\rtf1\\uc1 \\u228?\\u8364?}", "ä€"},
         {"{\\rtf1\\uc1 \\u-21504?}", "가"},
         {"{\\rtf1\\uc1 \\u-10188?\\u-8930?}", "𝄞"},
@@ -144,9 +147,13 @@ TEST(RtfReader, TextThatIsNotRtfLoadsAsPlainText) {
         QStringList lines;
     } cases[] = {
         {"Bemerkungen hier ...", {"Bemerkungen hier ..."}},
-        {"L\xc3\xa4rm\r\nStra\xc3\x9f" "e", {"Lärm", "Straße"}},
+        {"L\xc3\xa4rm\r\nStra\xc3\x9f"
+         "e",
+         {"Lärm", "Straße"}},
         {"\xef\xbb\xbfmit BOM\nzwei", {"mit BOM", "zwei"}},
-        {"L\xe4rm\rStra\xdf" "e \x80", {"Lärm", "Straße €"}},
+        {"L\xe4rm\rStra\xdf"
+         "e \x80",
+         {"Lärm", "Straße €"}},
         {"a\n\nb\n", {"a", "", "b", ""}},
         {"{\\rt kein RTF}", {"{\\rt kein RTF}"}},
         {"", {""}},
@@ -162,8 +169,15 @@ TEST(RtfReader, TextThatIsNotRtfLoadsAsPlainText) {
 
 TEST(RtfReader, MalformedInputNeitherCrashesNorLoops) {
     const QByteArray inputs[] = {
-        "{\\rtf1 \\", "{\\rtf1 \\'", "{\\rtf1 \\'4", "{\\rtf1 \\u", "{\\rtf1 \\u-", "{\\rtf1 }}}}x",
-        "{\\rtf1 \\bin999999 ab", "{\\rtf1 \\uc99999 \\u65 abc", "{\\rtf1 \\u99999999999 x",
+        "{\\rtf1 \\",
+        "{\\rtf1 \\'",
+        "{\\rtf1 \\'4",
+        "{\\rtf1 \\u",
+        "{\\rtf1 \\u-",
+        "{\\rtf1 }}}}x",
+        "{\\rtf1 \\bin999999 ab",
+        "{\\rtf1 \\uc99999 \\u65 abc",
+        "{\\rtf1 \\u99999999999 x",
         QByteArray("{\\rtf1 ") + QByteArray(100000, '{') + "deep",
     };
     for (const QByteArray& in : inputs) {

@@ -1,0 +1,111 @@
+#include "CliCommands.h"
+
+#include <QFileInfo>
+
+#include "data/MeasurementRecord.h"
+#include "eval/Evaluation.h"
+#include "files/FileResult.h"
+#include "files/MeasurementFile.h"
+
+namespace kelvarn {
+
+namespace {
+
+const char* const kUsage =
+    "Aufruf:\n"
+    "  kelvarn-cli table DATEI NAME   Tabelle als Text (grid, gridspek, Grid12, GridLeQ,\n"
+    "                                 Grid12Leq, GridSpek12)\n"
+    "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
+    "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
+    "                                 Chart12Leq, Pegel1 bis Pegel12)\n";
+
+CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
+    CliOutcome o;
+    o.exitCode = code;
+    o.err = "kelvarn-cli: " + WithFullStop(message).toUtf8() + '\n';
+    if (withUsage) o.err += kUsage;
+    return o;
+}
+
+// Reads the file named on the command line; on failure o says why.
+bool Load(const QString& path, MeasurementRecord& rec, CliOutcome& o) {
+    const FileResult r = ReadMeasurementFile(path, rec);
+    if (r.ok) return true;
+    o = Fail(1, path + QLatin1String(": ") + r.message);
+    return false;
+}
+
+// The evaluation right after start-up and opening the file: both LeQ boxes
+// unticked, numbers in the user's locale.
+Evaluation Evaluate(const MeasurementRecord& rec, CliOutcome& o) {
+    EvalOptions opt;
+    opt.leqBox = false;
+    opt.leq12Box = false;
+    opt.fmt = NumberFormat::FromLocale();
+    Evaluation ev = ShowTime(rec, opt);
+    if (!ev.damageNotice.isEmpty())
+        o.err += "kelvarn-cli: " + ev.damageNotice.trimmed().toUtf8() + '\n';
+    return ev;
+}
+
+CliOutcome Table(const QString& path, const QString& name) {
+    CliOutcome o;
+    MeasurementRecord rec;
+    if (!Load(path, rec, o)) return o;
+    const Evaluation ev = Evaluate(rec, o);
+    const TableText* table = TableByName(ev, name);
+    if (!table)
+        return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (grid, gridspek, Grid12, "
+                                      "GridLeQ, Grid12Leq, GridSpek12)")
+                           .arg(name));
+    o.out = table->CopyText().toUtf8();
+    return o;
+}
+
+CliOutcome Chart(const QString& path, const QString& name) {
+    CliOutcome o;
+    MeasurementRecord rec;
+    if (!Load(path, rec, o)) return o;
+    const Evaluation ev = Evaluate(rec, o);
+    const std::vector<const SeriesData*> series = ChartByName(ev, name);
+    if (series.empty())
+        return Fail(2, QStringLiteral("unbekanntes Diagramm \"%1\" (Chart1, Chart2, Chart3, "
+                                      "Chart6, Chart12Leq, Pegel1 bis Pegel12)")
+                           .arg(name));
+    for (const SeriesData* s : series) {
+        o.out += s->name.toUtf8() + '\n';
+        for (int i = 0; i < s->Count(); ++i)
+            o.out += QByteArray::number(s->x[i], 'f', 6) + '\t' +
+                     QByteArray::number(s->y[i], 'f', 6) + '\n';
+    }
+    return o;
+}
+
+CliOutcome Info(const QString& path) {
+    CliOutcome o;
+    MeasurementRecord rec;
+    if (!Load(path, rec, o)) return o;
+    o.out = InformationLine(QFileInfo(path).fileName(), rec).toUtf8() + '\n';
+    return o;
+}
+
+}  // namespace
+
+CliOutcome RunCli(const QStringList& args) {
+    const QString command = args.value(0);
+    if (args.size() == 1 && (command == "help" || command == "--help" || command == "-h")) {
+        CliOutcome o;
+        o.out = kUsage;
+        return o;
+    }
+    if (command == "table" && args.size() == 3) return Table(args[1], args[2]);
+    if (command == "chart" && args.size() == 3) return Chart(args[1], args[2]);
+    if (command == "info" && args.size() == 2) return Info(args[1]);
+    if (command == "table" || command == "chart" || command == "info")
+        return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(command),
+                    true);
+    if (command.isEmpty()) return Fail(2, QStringLiteral("kein Befehl angegeben"), true);
+    return Fail(2, QStringLiteral("unbekannter Befehl \"%1\"").arg(command), true);
+}
+
+}  // namespace kelvarn
