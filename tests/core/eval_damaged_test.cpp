@@ -108,3 +108,18 @@ TEST(DamagedRecord, SectionsOfAbsentMeasurementsStayInsideTheRecord) {
     EXPECT_EQ(ev.grid12Leq.Cell(1, 7), " 50,0");  // 136 bytes inside
     EXPECT_EQ(ev.grid12Leq.Cell(1, 12), "");      // none inside
 }
+
+TEST(DamagedRecord, NoActiveChannelCountsWithoutWrapping) {
+    // Without an active channel every point reads the first sample byte; 12 x 6000 of them
+    // are more than a 16-bit counter holds.
+    auto rec = std::make_unique<MeasurementRecord>();
+    SetHeader(*rec, 6000, 0, 20, 12);
+    rec->bytes[10] = 150;
+    EvalOptions opt;
+    opt.fmt = GermanFormat();
+    const Evaluation ev = ShowTime(*rec, opt);
+    EXPECT_TRUE(ev.damageNotice.isEmpty());
+    ASSERT_EQ(ev.gridspek.Rows(), 2);
+    EXPECT_EQ(ev.gridspek.Cell(1, 1), "72000");
+    EXPECT_EQ(ev.chart2.y.at(0), 72000.0);
+}
