@@ -1,0 +1,95 @@
+#pragma once
+
+// How the cell and the maker's other interface devices answer, byte for
+// byte, without any timing: the behaviour behind the simulator
+// kelvarn-cellsim and behind scripted test ports.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "data/MeasurementRecord.h"
+
+namespace kelvarn {
+
+enum class SimDevice {
+    Rq410,         // the cell, model RQ410: 12 -> 240
+    PlainCell,     // the plain cell: 13 -> 1
+    Nera,          // 19200 baud: 1 -> 10
+    Peltrix,       // 9600 or 19200 baud: 1 -> 20
+    VendraSerial,  // 19200 baud: 1 -> 201
+    Tavinbox,      // 19200 baud: 211 -> 77
+    Orbide,        // 19200 baud: 13 -> 33
+};
+
+// "rq410", "cell", "nera", "peltrix", "vendra", "tavinbox", "orbide".
+std::optional<SimDevice> SimDeviceFromName(const QString& name);
+QString SimDeviceName(SimDevice device);
+
+struct CellModelOptions {
+    SimDevice device = SimDevice::Rq410;
+    int program = 2;         // row 1..9 the cell holds at start
+    uint32_t seed = 1;       // of the synthetic measurement
+    std::vector<uint8_t> memoryFile;  // a measurement record; empty: synthetic
+    int channelValue = 200;  // reply to every input channel read
+    uint8_t prompt = 1;      // the cell's prompt for each program byte
+
+    // Faults.
+    bool silent = false;      // answers nothing at all
+    int stopReadAfter = -1;   // answers only this many requests of a memory read
+    bool badHeader = false;   // the header reports 0 samples
+    int liveZeroAfter = -1;   // the live byte after this many samples is 0
+};
+
+class CellModel {
+public:
+    explicit CellModel(CellModelOptions options = {});
+
+    // One byte arrived at the given line speed (0: any). Returns what the
+    // device sends back. A device at another speed sees only noise and
+    // ignores the byte.
+    std::vector<uint8_t> Receive(uint8_t byte, int baud = 0);
+
+    // The live stream after command 9: one byte per sampling interval of
+    // the loaded program, as long as LiveRunning().
+    bool LiveRunning() const { return liveLeft_ > 0; }
+    int LiveIntervalMs() const;  // [ms]
+    uint8_t NextLiveByte();
+
+    // Readable events ("connect 12 -> 240", "load 149 bytes: program B ...")
+    // since the last call.
+    QStringList TakeEvents();
+
+    int Program() const { return program_; }  // row 1..9
+    const MeasurementRecord& Memory() const { return memory_; }
+    const std::vector<uint8_t>& LastPayload() const { return payload_; }
+    int Outputs() const { return outputs_; }
+    bool LineSpeedFits(int baud) const;
+
+    // The memory image the cell holds after running program row r.
+    static MeasurementRecord SyntheticMeasurement(int row, uint32_t seed);
+
+private:
+    enum class Mode { Idle, ChannelArg, OutputArg, LoadMarker, LoadByte, Reading };
+
+    void Command(uint8_t b, std::vector<uint8_t>& out);
+    void CellCommand(uint8_t b, std::vector<uint8_t>& out);
+    void FinishUpload(bool closed);
+    int MemoryByte(int k) const;
+    void Event(const QString& text) { events_ << text; }
+
+    CellModelOptions o_;
+    Mode mode_ = Mode::Idle;
+    int program_ = 2;
+    MeasurementRecord memory_;
+    std::vector<uint8_t> payload_;
+    int readIndex_ = 0;
+    int outputs_ = 0;
+    int liveLeft_ = 0;
+    int liveIndex_ = 0;
+    QStringList events_;
+};
+
+}  // namespace kelvarn

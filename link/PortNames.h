@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvarn {
+
+// The number n of a port name "COMn" (letters in any case), 0 when the text
+// is no port name or n is below 1.
+int PortNumberOf(const QString& portName);
+
+// The serial device behind COMn on this machine, empty for n below 1.
+// Windows: "\\.\COMn" (also reaches ports above 9). Elsewhere: the entry
+// "COMn" of section "Ports" of the settings file (for example
+// COM3=/dev/ttyUSB0 for a USB-serial adapter, or a simulator's link), and
+// without one the n-th on-board port /dev/ttyS(n-1).
+QString PortDevicePath(int n);
+
+}  // namespace kelvarn

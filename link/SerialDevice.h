@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSerialPort>
+
+#include "link/ByteDevice.h"
+
+namespace kelvarn {
+
+// A serial device of this machine through QSerialPort, used blocking from
+// the thread that made it (there is no event loop behind it).
+class SerialDevice : public ByteDevice {
+public:
+    explicit SerialDevice(const QString& devicePath);
+    ~SerialDevice() override;
+
+    bool Open() override;
+    bool Configure(const LineSettings& settings) override;
+    void ClearError() override;
+    bool Write(uint8_t value, int timeoutMs) override;
+    int Read(int timeoutMs) override;
+    bool PurgeReceive() override;
+    bool PurgeTransmit() override;
+    bool SetRts(bool on) override;
+    bool SetDtr(bool on) override;
+    bool Close() override;
+
+private:
+    QSerialPort port_;
+};
+
+// Makes a SerialDevice for "COMn" on the device that PortDevicePath names.
+std::unique_ptr<ByteDevice> MakeSerialDevice(const QString& portName);
+
+}  // namespace kelvarn
