@@ -9,10 +9,10 @@ namespace kelvarn {
 
 // Line settings taken from a port definition such as "COM3:9600,N,8,2".
 struct LineSettings {
-    int baud = 9600;     // [bit/s]
-    char parity = 'N';   // N, E, O, M or S
-    int dataBits = 8;    // 5..8
-    int stopBits = 2;    // 1 or 2
+    int baud = 9600;    // [bit/s]
+    char parity = 'N';  // N, E, O, M or S
+    int dataBits = 8;   // 5..8
+    int stopBits = 2;   // 1 or 2
 };
 
 // One serial device as the serial channel uses it: single bytes, blocking,

@@ -18,13 +18,15 @@ struct DeviceInfo {
 };
 
 constexpr DeviceInfo kDevices[] = {
-    {SimDevice::Rq410, "rq410"},     {SimDevice::PlainCell, "cell"},
-    {SimDevice::Nera, "nera"},       {SimDevice::Peltrix, "peltrix"},
+    {SimDevice::Rq410, "rq410"},         {SimDevice::PlainCell, "cell"},
+    {SimDevice::Nera, "nera"},           {SimDevice::Peltrix, "peltrix"},
     {SimDevice::VendraSerial, "vendra"}, {SimDevice::Tavinbox, "tavinbox"},
     {SimDevice::Orbide, "orbide"},
 };
 
-QString Letter(int row) { return QString(ProgramLetter(row)); }
+QString Letter(int row) {
+    return QString(ProgramLetter(row));
+}
 
 }  // namespace
 
@@ -56,7 +58,8 @@ MeasurementRecord CellModel::SyntheticMeasurement(int row, uint32_t seed) {
     MeasurementRecord rec;
     BuildHeader(rec, row);
     const Messtypen& r = Programs().Row(row);
-    const int total = std::min(int(r.Points) * int(r.Measurements), MeasurementRecord::kSampleBytes);
+    const int total =
+        std::min(int(r.Points) * int(r.Measurements), MeasurementRecord::kSampleBytes);
     // Traffic-like noise: a slow swell, a few loud events, and jitter. Only
     // the raw 32-bit output of the engine is used, so every platform gets
     // the same bytes for the same seed.
@@ -87,7 +90,9 @@ bool CellModel::LineSpeedFits(int baud) const {
     }
 }
 
-int CellModel::LiveIntervalMs() const { return Programs().Row(program_).IntervalMs; }
+int CellModel::LiveIntervalMs() const {
+    return Programs().Row(program_).IntervalMs;
+}
 
 uint8_t CellModel::NextLiveByte() {
     if (liveLeft_ <= 0) return 0;

@@ -30,17 +30,17 @@ QString SimDeviceName(SimDevice device);
 
 struct CellModelOptions {
     SimDevice device = SimDevice::Rq410;
-    int program = 2;         // row 1..9 the cell holds at start
-    uint32_t seed = 1;       // of the synthetic measurement
+    int program = 2;                  // row 1..9 the cell holds at start
+    uint32_t seed = 1;                // of the synthetic measurement
     std::vector<uint8_t> memoryFile;  // a measurement record; empty: synthetic
-    int channelValue = 200;  // reply to every input channel read
-    uint8_t prompt = 1;      // the cell's prompt for each program byte
+    int channelValue = 200;           // reply to every input channel read
+    uint8_t prompt = 1;               // the cell's prompt for each program byte
 
     // Faults.
-    bool silent = false;      // answers nothing at all
-    int stopReadAfter = -1;   // answers only this many requests of a memory read
-    bool badHeader = false;   // the header reports 0 samples
-    int liveZeroAfter = -1;   // the live byte after this many samples is 0
+    bool silent = false;     // answers nothing at all
+    int stopReadAfter = -1;  // answers only this many requests of a memory read
+    bool badHeader = false;  // the header reports 0 samples
+    int liveZeroAfter = -1;  // the live byte after this many samples is 0
 };
 
 class CellModel {

@@ -9,7 +9,9 @@ namespace {
 
 const QString kQuestion = QStringLiteral("Übernehmen?");
 
-QString Definition(int n, int baud) { return QStringLiteral("COM%1:%2,N,8,2").arg(n).arg(baud); }
+QString Definition(int n, int baud) {
+    return QStringLiteral("COM%1:%2,N,8,2").arg(n).arg(baud);
+}
 
 // Steps 1 to 4 of every probe: open, eleven zeros back to back, pause,
 // command byte, one reply. -1 also when the port did not open.
@@ -53,7 +55,9 @@ bool AcceptPrompt::Accept(const QString& caption) const {
     return ask ? ask(caption, kQuestion) : true;
 }
 
-bool ConnectCell(int n) { return TryCell(n, 12, 240) || TryCell(n, 13, 1); }
+bool ConnectCell(int n) {
+    return TryCell(n, 12, 240) || TryCell(n, 13, 1);
+}
 
 bool ProbeRQ410(int n, const AcceptPrompt& prompt) {
     if (Identify(n, 9600, 100, 12) != 240) return false;

@@ -30,9 +30,13 @@ void AskForLowLatency([[maybe_unused]] QSerialPort& port) {
 
 }  // namespace
 
-SerialDevice::SerialDevice(const QString& devicePath) { port_.setPortName(devicePath); }
+SerialDevice::SerialDevice(const QString& devicePath) {
+    port_.setPortName(devicePath);
+}
 
-SerialDevice::~SerialDevice() { Close(); }
+SerialDevice::~SerialDevice() {
+    Close();
+}
 
 bool SerialDevice::Open() {
     if (port_.portName().isEmpty()) return false;
@@ -48,12 +52,23 @@ bool SerialDevice::Open() {
 bool SerialDevice::Configure(const LineSettings& s) {
     QSerialPort::Parity parity = QSerialPort::NoParity;
     switch (s.parity) {
-        case 'N': parity = QSerialPort::NoParity; break;
-        case 'E': parity = QSerialPort::EvenParity; break;
-        case 'O': parity = QSerialPort::OddParity; break;
-        case 'M': parity = QSerialPort::MarkParity; break;
-        case 'S': parity = QSerialPort::SpaceParity; break;
-        default: return false;
+        case 'N':
+            parity = QSerialPort::NoParity;
+            break;
+        case 'E':
+            parity = QSerialPort::EvenParity;
+            break;
+        case 'O':
+            parity = QSerialPort::OddParity;
+            break;
+        case 'M':
+            parity = QSerialPort::MarkParity;
+            break;
+        case 'S':
+            parity = QSerialPort::SpaceParity;
+            break;
+        default:
+            return false;
     }
     const auto stop = s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
     const bool ok = port_.setBaudRate(s.baud) &&
@@ -64,7 +79,9 @@ bool SerialDevice::Configure(const LineSettings& s) {
     return ok;
 }
 
-void SerialDevice::ClearError() { port_.clearError(); }
+void SerialDevice::ClearError() {
+    port_.clearError();
+}
 
 bool SerialDevice::Write(uint8_t value, int timeoutMs) {
     if (!port_.isOpen()) return false;
@@ -95,8 +112,8 @@ int SerialDevice::Read(int timeoutMs) {
         if (left <= 0) return -1;
         if (!port_.waitForReadyRead(int(left))) {
             if (port_.bytesAvailable() > 0) continue;
-            const bool timedOut = port_.error() == QSerialPort::TimeoutError ||
-                                  port_.error() == QSerialPort::NoError;
+            const bool timedOut =
+                port_.error() == QSerialPort::TimeoutError || port_.error() == QSerialPort::NoError;
             port_.clearError();
             if (!timedOut) return -1;  // a read error ends the wait
         }

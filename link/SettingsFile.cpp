@@ -49,7 +49,9 @@ QString SettingsFolder() {
            QStringLiteral("/kelvarn");
 }
 
-QString SettingsFilePath() { return SettingsFolder() + QStringLiteral("/KV.INI"); }
+QString SettingsFilePath() {
+    return SettingsFolder() + QStringLiteral("/KV.INI");
+}
 
 QString ReadSetting(const QString& section, const QString& key) {
     bool inSection = false;

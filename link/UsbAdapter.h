@@ -11,7 +11,7 @@ namespace kelvarn {
 // opens the path, sends one request and closes it again.
 class UsbAdapter {
 public:
-    static constexpr int kRequestControl = 4;  // block 23, a, b, -
+    static constexpr int kRequestControl = 4;   // block 23, a, b, -
     static constexpr int kRequestExchange = 8;  // block 6, outputs, -, -; 8-byte reply
 
     virtual ~UsbAdapter() = default;

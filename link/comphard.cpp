@@ -130,7 +130,9 @@ bool ClosePort() {
     return ok;
 }
 
-bool IsPortOpen() { return S().port != nullptr; }
+bool IsPortOpen() {
+    return S().port != nullptr;
+}
 
 void Delay(int ms) {
     if (ms > 0) Clock().Sleep(ms);
@@ -151,9 +153,13 @@ int ReadByte() {
     return r >= 0 && r <= 255 ? r : -1;
 }
 
-bool PurgeReceive() { return S().port && S().port->PurgeReceive(); }
+bool PurgeReceive() {
+    return S().port && S().port->PurgeReceive();
+}
 
-bool PurgeTransmit() { return S().port && S().port->PurgeTransmit(); }
+bool PurgeTransmit() {
+    return S().port && S().port->PurgeTransmit();
+}
 
 void ResetLink() {
     for (int i = 0; i < 10; ++i) {
@@ -164,11 +170,17 @@ void ResetLink() {
     PurgeTransmit();
 }
 
-bool SetRts(bool on) { return S().port && S().port->SetRts(on); }
+bool SetRts(bool on) {
+    return S().port && S().port->SetRts(on);
+}
 
-bool SetDtr(bool on) { return S().port && S().port->SetDtr(on); }
+bool SetDtr(bool on) {
+    return S().port && S().port->SetDtr(on);
+}
 
-int GetPortNumber() { return S().portNumber; }
+int GetPortNumber() {
+    return S().portNumber;
+}
 
 int SetPortNumber(int n) {
     const int old = S().portNumber;
@@ -176,14 +188,30 @@ int SetPortNumber(int n) {
     return old;
 }
 
-int GetDeviceKind() { return S().deviceKind; }
-void SetDeviceKind(int kind) { S().deviceKind = kind; }
-int GetOutputState() { return S().outputState; }
-int GetLastValue1() { return S().lastValue1; }
-int GetLastValue2() { return S().lastValue2; }
-QString GetUsbDevicePath() { return S().usbDevicePath; }
-void SetUsbDevicePath(const QString& path) { S().usbDevicePath = path; }
-int GetUsbMissCount() { return S().usbMissCount; }
+int GetDeviceKind() {
+    return S().deviceKind;
+}
+void SetDeviceKind(int kind) {
+    S().deviceKind = kind;
+}
+int GetOutputState() {
+    return S().outputState;
+}
+int GetLastValue1() {
+    return S().lastValue1;
+}
+int GetLastValue2() {
+    return S().lastValue2;
+}
+QString GetUsbDevicePath() {
+    return S().usbDevicePath;
+}
+void SetUsbDevicePath(const QString& path) {
+    S().usbDevicePath = path;
+}
+int GetUsbMissCount() {
+    return S().usbMissCount;
+}
 
 int ReadChannel(int n) {
     LinkState& s = S();
@@ -273,8 +301,7 @@ void UsbControl(uint8_t a, uint8_t b) {
     UsbAdapter& usb = CurrentUsbAdapter();
     if (!usb.Open(S().usbDevicePath)) return;
     std::array<uint8_t, 8> reply{};
-    if (!usb.Request(UsbAdapter::kRequestControl, {23, a, b, 0}, reply))
-        S().deviceKind = kNoDevice;
+    if (!usb.Request(UsbAdapter::kRequestControl, {23, a, b, 0}, reply)) S().deviceKind = kNoDevice;
     usb.Close();
     Delay(10);
 }
@@ -284,11 +311,17 @@ void SetDeviceFactory(DeviceFactory factory) {
     S().factory = std::move(factory);
 }
 
-void SetLinkClock(LinkClock* clock) { S().clock = clock; }
+void SetLinkClock(LinkClock* clock) {
+    S().clock = clock;
+}
 
-void SetUsbAdapter(UsbAdapter* adapter) { S().usb = adapter; }
+void SetUsbAdapter(UsbAdapter* adapter) {
+    S().usb = adapter;
+}
 
-UsbAdapter& CurrentUsbAdapter() { return S().usb ? *S().usb : PlatformUsbAdapter(); }
+UsbAdapter& CurrentUsbAdapter() {
+    return S().usb ? *S().usb : PlatformUsbAdapter();
+}
 
 void ResetLinkState() {
     ClosePort();

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "data/ProgramCode.h"
+#include "data/ProgramTable.h"
+#include "link/CellModel.h"
+#include "link/ScriptedDevice.h"
+#include "link/comphard.h"
+
+using namespace kelvarn;
+
+namespace {
+
+// The cell behind a scripted COM1, driven through the serial channel as
+// the cell protocol drives it.
+class CellModelTest : public ::testing::Test {
+protected:
+    ScriptedLink link;
+    ScriptedDevice& port = link.AddPort(1);
+
+    void Attach(CellModel& model) {
+        port.AttachModel(&model);
+        ASSERT_TRUE(OpenPort(QStringLiteral("COM1:9600,N,8,2")));
+    }
+
+    // The load handshake; false when a prompt was missing.
+    bool Upload(const std::vector<uint8_t>& payload) {
+        ResetLink();
+        WriteByte(5);
+        Delay(4);
+        for (uint8_t b : payload) {
+            if (ReadByte() < 0) return false;
+            WriteByte(1);
+            WriteByte(b);
+        }
+        ReadByte();
+        WriteByte(0);
+        return true;
+    }
+
+    // A read pass of `count` bytes (header included), closed with 0.
+    std::vector<int> ReadMemory(int count) {
+        ResetLink();
+        WriteByte(2);
+        std::vector<int> got;
+        for (int k = 0; k < count; ++k) {
+            WriteByte(1);
+            got.push_back(ReadByte());
+        }
+        WriteByte(0);
+        return got;
+    }
+};
+
+std::vector<int> Expected(const MeasurementRecord& rec, int count) {
+    std::vector<int> v;
+    for (int k = 0; k < count; ++k) v.push_back(rec.bytes[size_t(k < 8 ? k : k + 2)]);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(CellModelTest, RecognisesUploadedProgramsAndHoldsTheirMeasurement) {
+    CellModel cell;
+    Attach(cell);
+    const auto key = KeyProgramBytes(Programs().Row(1).KeyProgram);
+    ASSERT_TRUE(Upload(key));
+    EXPECT_EQ(cell.LastPayload(), key);
+    EXPECT_EQ(cell.Program(), 1);
+    EXPECT_EQ(cell.TakeEvents(),
+              QStringList{QStringLiteral("load %1 bytes: program A, START key").arg(key.size())});
+
+    // The header is what the program table says of program A.
+    MeasurementRecord a;
+    BuildHeader(a, 1);
+    const auto header = ReadMemory(8);
+    EXPECT_EQ(header, Expected(a, 8));
+    EXPECT_EQ(ReadMemory(1009), Expected(CellModel::SyntheticMeasurement(1, 1), 1009));
+
+    auto image = TimedProgramImage(Programs().Row(3).TimedProgram);
+    image[kDelayHoursPos - 1] = 2;
+    image[kDelayMinutesPos - 1] = 4;
+    image[kDelaySecondsPos - 1] = 30;
+    cell.TakeEvents();
+    ASSERT_TRUE(Upload(std::vector<uint8_t>(image.begin(), image.begin() + 400)));
+    EXPECT_EQ(cell.Program(), 3);
+    EXPECT_TRUE(cell.TakeEvents().contains("load 400 bytes: timed program C, start in 2:04:30"));
+
+    ASSERT_TRUE(Upload({1, 2, 3}));
+    EXPECT_EQ(cell.Program(), 3) << "foreign bytes are taken but change nothing known";
+}
+
+TEST(CellModel, TheSyntheticMeasurementIsReproducibleAndLooksLikeNoise) {
+    const MeasurementRecord a = CellModel::SyntheticMeasurement(2, 7);
+    EXPECT_EQ(a, CellModel::SyntheticMeasurement(2, 7));
+    EXPECT_NE(a, CellModel::SyntheticMeasurement(2, 8));
+    int low = 255, high = 0;
+    for (int k = 0; k < 1000; ++k) {
+        const int v = a.bytes[size_t(10 + k)];
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    EXPECT_GE(low, 1) << "0 is no level";
+    EXPECT_GT(high - low, 20) << "the level moves";
+    EXPECT_EQ(a.bytes[10 + 1000], 0) << "nothing behind the program's samples";
+}
+
+TEST_F(CellModelTest, FaultsOfTheRead) {
+    CellModelOptions o;
+    o.stopReadAfter = 10;
+    o.badHeader = true;
+    CellModel cell(o);
+    Attach(cell);
+    const auto got = ReadMemory(12);
+    EXPECT_EQ(got[0], 0);
+    EXPECT_EQ(got[1], 0);
+    EXPECT_EQ(got[2], 1) << "only the point count is spoilt";
+    EXPECT_GT(got[9], 0);
+    EXPECT_EQ(got[10], -1);
+    EXPECT_EQ(got[11], -1);
+    EXPECT_EQ(ReadMemory(1)[0], 0) << "each read pass answers again";
+}
+
+TEST_F(CellModelTest, LiveStreamAndItsZeroFault) {
+    CellModelOptions o;
+    o.program = 7;  // G: 500 samples of 20 ms, twelve times
+    o.liveZeroAfter = 3;
+    CellModel cell(o);
+    Attach(cell);
+    ResetLink();
+    WriteByte(9);
+    EXPECT_TRUE(cell.LiveRunning());
+    EXPECT_EQ(cell.LiveIntervalMs(), 20);
+    std::vector<int> got;
+    for (int k = 0; k < 5; ++k) got.push_back(ReadByte());
+    const MeasurementRecord& m = cell.Memory();
+    EXPECT_EQ(got, (std::vector<int>{m.bytes[10], m.bytes[11], m.bytes[12], 0, m.bytes[14]}));
+    EXPECT_EQ(link.clock.elapsedMs, 5 * 20 + 20) << "five intervals and the reset's pauses";
+    WriteByte(0);  // the PC speaks: the stream ends
+    EXPECT_FALSE(cell.LiveRunning());
+    EXPECT_EQ(ReadByte(), -1);
+}
+
+TEST_F(CellModelTest, AnswersOnlyAtItsLineSpeed) {
+    CellModel cell;  // RQ410, 9600 baud
+    port.AttachModel(&cell);
+    ASSERT_TRUE(OpenPort(QStringLiteral("COM1:19200,N,8,2")));
+    WriteByte(12);
+    EXPECT_EQ(ReadByte(), -1);
+    ASSERT_TRUE(OpenPort(QStringLiteral("COM1:9600,N,8,2")));
+    WriteByte(12);
+    EXPECT_EQ(ReadByte(), 240);
+    SetDeviceKind(kCell);
+    EXPECT_EQ(ReadChannel(2), 200);
+    WriteOutputs(3);
+    EXPECT_EQ(cell.Outputs(), 63);
+}
+
+TEST(CellModel, HoldsAGivenMeasurementFile) {
+    MeasurementRecord rec = CellModel::SyntheticMeasurement(5, 3);
+    CellModelOptions o;
+    o.memoryFile.assign(rec.bytes.begin(), rec.bytes.end());
+    CellModel cell(o);
+    EXPECT_EQ(cell.Memory(), rec);
+    EXPECT_EQ(cell.Program(), 5);
+}

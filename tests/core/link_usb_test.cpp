@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <deque>
+#include <set>
+
+#include "link/DeviceSearch.h"
+#include "link/ScriptedDevice.h"
+#include "link/UsbAdapter.h"
+#include "link/comphard.h"
+
+using namespace kelvarn;
+
+namespace {
+
+const QString kPrefix = QStringLiteral("\\\\.\\Vendrausb_");
+
+// The maker's USB adapter as the tests need it: which device paths exist,
+// what each request-8 reply holds, and whether requests fail.
+class FakeUsbAdapter : public UsbAdapter {
+public:
+    std::set<QString> present;
+    std::deque<std::array<uint8_t, 8>> replies;  // request 8; empty: a reply without "B"
+    bool requestsFail = false;
+    QStringList* log = nullptr;
+
+    struct Sent {
+        QString path;
+        int code;
+        std::array<uint8_t, 4> block;
+    };
+    std::vector<Sent> sent;
+    int openAttempts = 0;
+    bool open = false;
+
+    bool Open(const QString& path) override {
+        ++openAttempts;
+        if (!present.count(path)) return false;
+        if (log) *log << QStringLiteral("usb open %1").arg(path);
+        path_ = path;
+        open = true;
+        return true;
+    }
+    bool Request(int code, const std::array<uint8_t, 4>& in,
+                 std::array<uint8_t, 8>& reply) override {
+        EXPECT_TRUE(open) << "requests go to an open path";
+        sent.push_back({path_, code, in});
+        if (requestsFail) return false;
+        reply.fill(0);
+        if (code == kRequestExchange && !replies.empty()) {
+            reply = replies.front();
+            replies.pop_front();
+        }
+        return true;
+    }
+    void Close() override { open = false; }
+
+private:
+    QString path_;
+};
+
+std::array<uint8_t, 8> Reply(uint8_t b2, uint8_t b3, uint8_t b4) {
+    return {'B', 0, b2, b3, b4, 0, 0, 0};
+}
+
+class UsbTest : public ::testing::Test {
+protected:
+    ScriptedLink link;  // no serial ports at all
+    FakeUsbAdapter usb;
+
+    UsbTest() {
+        usb.log = &link.log;
+        SetUsbAdapter(&usb);
+    }
+    ~UsbTest() override { SetUsbAdapter(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(UsbTest, SearchFindsTheAdapterAndPutsItIntoItsStartState) {
+    usb.present = {kPrefix + "3"};
+    EXPECT_EQ(SearchUsb(), 3);
+    EXPECT_EQ(GetDeviceKind(), kVendraUsb);
+    EXPECT_EQ(GetUsbDevicePath(), kPrefix + "3");
+    EXPECT_EQ(usb.openAttempts, 5) << "paths 0 to 3, then the start-state request";
+    ASSERT_EQ(usb.sent.size(), 1u);
+    EXPECT_EQ(usb.sent[0].code, UsbAdapter::kRequestControl);
+    EXPECT_EQ(usb.sent[0].block[0], 23);
+    EXPECT_EQ(usb.sent[0].block[1], 52);
+    EXPECT_EQ(usb.sent[0].block[2], 128);
+    EXPECT_EQ(link.clock.sleeps, (std::vector<int>{10, 10}));
+    EXPECT_FALSE(usb.open);
+}
+
+TEST_F(UsbTest, SearchWithoutAdapterTriesAllPathsAndKeepsTheLast) {
+    EXPECT_EQ(SearchUsb(), -1);
+    EXPECT_EQ(usb.openAttempts, 255);
+    EXPECT_EQ(GetUsbDevicePath(), kPrefix + "254");
+    EXPECT_EQ(GetDeviceKind(), 0);
+    // The number behind the first "_" is replaced, the prefix kept.
+    SetUsbDevicePath(QStringLiteral("\\\\.\\Other_dev_7"));
+    usb.present = {QStringLiteral("\\\\.\\Other_0")};
+    EXPECT_EQ(SearchUsb(), 0);
+}
+
+TEST_F(UsbTest, CtrlAndNoSkipsAnAdapter) {
+    usb.present = {kPrefix + "2", kPrefix + "5"};
+    QStringList asked;
+    std::deque<bool> answers{false, true};
+    AcceptPrompt prompt{[] { return true; },
+                        [&](const QString& caption, const QString& text) {
+                            asked << caption + "|" + text;
+                            const bool a = answers.front();
+                            answers.pop_front();
+                            return a;
+                        }};
+    EXPECT_EQ(SearchUsb(prompt), 5);
+    EXPECT_EQ(asked, (QStringList{"Vendra-USB#2|Übernehmen?", "Vendra-USB#5|Übernehmen?"}));
+}
+
+TEST_F(UsbTest, SearchHardwareLooksForTheAdapterOnlyAfterAllSerialPorts) {
+    usb.present = {kPrefix + "0"};
+    EXPECT_EQ(SearchHardware(), kVendraUsb);
+    const int firstUsb = int(link.log.indexOf(QRegularExpression("usb open .*")));
+    ASSERT_GE(firstUsb, 0);
+    EXPECT_EQ(link.log.lastIndexOf(QRegularExpression("open COM.*")), firstUsb - 1);
+    EXPECT_EQ(link.log[firstUsb - 1], "open COM16 failed");
+}
+
+TEST_F(UsbTest, AnAdapterThatRefusesItsStartStateIsNotReportedAsFound) {
+    usb.present = {kPrefix + "0"};
+    usb.requestsFail = true;
+    EXPECT_EQ(SearchHardware(), 0);
+    EXPECT_EQ(GetDeviceKind(), 0);
+}
+
+TEST_F(UsbTest, UsbControlOnAMissingPathSendsNothingAndKeepsTheKind) {
+    SetDeviceKind(kVendraUsb);
+    UsbControl(52, 128);
+    EXPECT_TRUE(usb.sent.empty());
+    EXPECT_EQ(GetDeviceKind(), kVendraUsb);
+    EXPECT_EQ(link.clock.sleeps, std::vector<int>{10});
+
+    usb.present = {GetUsbDevicePath()};
+    usb.requestsFail = true;
+    UsbControl(1, 2);
+    EXPECT_EQ(GetDeviceKind(), 0) << "a failed request clears the kind";
+}
+
+TEST_F(UsbTest, ReadChannelComputesBothValuesFromAMarkedReply) {
+    usb.present = {GetUsbDevicePath()};
+    SetDeviceKind(kVendraUsb);
+    WriteOutputs(0x1A5);
+    ASSERT_EQ(usb.sent.size(), 1u);
+    EXPECT_EQ(usb.sent[0].code, UsbAdapter::kRequestExchange);
+    EXPECT_EQ(usb.sent[0].block[0], 6);
+    EXPECT_EQ(usb.sent[0].block[1], 0xA5);
+    EXPECT_EQ(GetOutputState(), 0x1A5);
+
+    // byte 4 = 0x37: low nibble 7, 0x37 / 15 = 3.
+    usb.replies = {Reply(100, 50, 0x37), Reply(100, 50, 0x37)};
+    EXPECT_EQ(ReadChannel(1), (7 + 400 + 1) >> 2);
+    EXPECT_EQ(GetLastValue2(), (3 + 200 + 1) >> 2);
+    EXPECT_EQ(ReadChannel(2), (3 + 200 + 1) >> 2);
+    EXPECT_EQ(usb.sent.back().block[0], 6);
+    EXPECT_EQ(usb.sent.back().block[1], 0xA5) << "the outputs ride along";
+    EXPECT_FALSE(usb.open);
+}
+
+TEST_F(UsbTest, TenMissesGiveThePreviousValuesTheEleventhGivesMinusOne) {
+    usb.present = {GetUsbDevicePath()};
+    SetDeviceKind(kVendraUsb);
+    usb.replies = {Reply(40, 80, 0)};
+    ASSERT_EQ(ReadChannel(1), 40);
+    for (int miss = 1; miss <= 10; ++miss) {
+        SCOPED_TRACE(miss);
+        EXPECT_EQ(ReadChannel(miss % 2 ? 1 : 2), miss % 2 ? 40 : 80);
+        EXPECT_EQ(GetUsbMissCount(), miss);
+    }
+    EXPECT_EQ(ReadChannel(2), -1) << "both channels report the lost adapter";
+    EXPECT_EQ(GetUsbMissCount(), 0);
+    EXPECT_EQ(ReadChannel(1), 40) << "and the count starts again";
+    EXPECT_EQ(GetUsbMissCount(), 1);
+
+    // A valid reply does not reset the count; a path that does not open
+    // counts as a miss too.
+    usb.replies = {Reply(44, 88, 0)};
+    EXPECT_EQ(ReadChannel(1), 44);
+    EXPECT_EQ(GetUsbMissCount(), 1);
+    usb.present.clear();
+    EXPECT_EQ(ReadChannel(2), 88);
+    EXPECT_EQ(GetUsbMissCount(), 2);
+}
+
+#ifndef Q_OS_WIN
+TEST(UsbPlatform, NoAdapterOnThisMachine) {
+    ScriptedLink link;
+    EXPECT_EQ(SearchUsb(), -1);
+    EXPECT_EQ(GetDeviceKind(), 0);
+}
+#endif
