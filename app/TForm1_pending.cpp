@@ -21,7 +21,6 @@ void TForm1::ZurAuswertung1Click() {}
 void TForm1::Panel1Resize() {}
 void TForm1::RestorePort() {}
 void TForm1::CreateRunner() {}
-void TForm1::WireOutput() {}
 void TForm1::WireCell() {}
 void TForm1::WireLink() {}
 
