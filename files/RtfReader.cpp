@@ -129,8 +129,12 @@ private:
         TextChars(DecodeCodePage(bytes, CodePage()));
     }
 
-    void TextChars(const QString& text) {
-        if (Top().dest != kText || text.isEmpty()) return;
+    void TextChars(const QString& input) {
+        if (Top().dest != kText || input.isEmpty()) return;
+        // Control characters other than the tab are not text a field shows.
+        QString text = input;
+        text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+        if (text.isEmpty()) return;
         const State& s = Top();
         RichRun run{text, s.bold, s.italic, s.underline, s.pointSize, s.color};
         current_.Append(run);

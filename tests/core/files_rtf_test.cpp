@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QStringDecoder>
 #include <QStringList>
 
 #include "files/RichText.h"
@@ -79,6 +80,8 @@ TEST(RtfReader, SpecialCharactersAndUnicode) {
         // A nested \uc applies inside its group only.
         {"{\\rtf1\\uc1 {\\uc0 \\u228}\\u246?}", "äö"},
         {"{\\rtf1 raw\xe4}", "rawä"},
+        // Control characters are no text; the fallback after \u8 still goes.
+        {"{\\rtf1 a\\'07b\\u8?c\\'0d\\'0a}", "abc"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadRtf(c.rtf).PlainText(), QString::fromUtf8(c.text)) << c.rtf;
@@ -101,6 +104,12 @@ TEST(RtfReader, CodePagesForHexEscapes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadRtf(c.rtf).PlainText(), QString::fromUtf8(c.text)) << c.rtf;
+}
+
+TEST(RtfReader, OtherCodePagesThroughQtConverters) {
+    if (!QStringDecoder("windows-1251").isValid()) GTEST_SKIP() << "Qt built without ICU";
+    EXPECT_EQ(ReadRtf("{\\rtf1\\ansi\\ansicpg1251 \\'e4\\'e0}").PlainText(),
+              QString::fromUtf8("да"));
 }
 
 TEST(RtfReader, SkipsDestinationsItDoesNotShow) {
