@@ -10,7 +10,7 @@ BUILD=${KELVARN_BUILD_DIR:-$ROOT/build}
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
   libqcustomplot-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils)
+  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils clang libclang-rt-14-dev llvm)
 
 setup() {
   local missing=()
@@ -42,8 +42,15 @@ case "$cmd" in
   test)
     setup
     build
-    cd "$BUILD"
-    ctest --output-on-failure -j"$(nproc)" --timeout 300
+    echo "== Tests"
+    (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
+    echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    ASAN_BUILD=${KELVARN_ASAN_BUILD_DIR:-$ROOT/build-asan}
+    cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DKELVARN_SANITIZE=ON >/dev/null
+    cmake --build "$ASAN_BUILD" -j"$(nproc)" --target core_tests ui_tests tool_tests
+    (cd "$ASAN_BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+    echo "== Fuzzing, ${KELVARN_FUZZ_SECONDS:-30} s per input"
+    bash tests/fuzz/run.sh "${KELVARN_FUZZ_SECONDS:-30}"
     ;;
   bench)
     setup
