@@ -45,6 +45,10 @@ public:
     // ----- state owned by the window
     MeasurementRecord CurrentRecord;
     QString ProposedSaveName = QStringLiteral("ohnename.dba");
+    // Live level. The Runner thread reads LiveProgram for its pauses.
+    std::atomic<int> LiveProgram{0};  // row 1..9 of the last start; 0 none yet, -1 unknown
+    int LiveCount = 0;                // samples since the last start
+    Runner* runner = nullptr;         // the polling thread, a child of the window
 
     // ----- menu "&Datei"
     QMenu* Datei1 = nullptr;

@@ -11,17 +11,7 @@ void TForm1::AutomatischeXSkalierung1Click() {}
 void TForm1::FarbigeBalken1Click() {}
 void TForm1::ComBoxChange() {}
 void TForm1::Button4Click() {}
-void TForm1::SendProgButtonClick() {}
-void TForm1::RadioZeitClick() {}
-void TForm1::Au1Click() {}
-void TForm1::Button2Click() {}
-void TForm1::Button1Click() {}
-void TForm1::Timer1Timer() {}
-void TForm1::ZurAuswertung1Click() {}
-void TForm1::Panel1Resize() {}
 void TForm1::RestorePort() {}
-void TForm1::CreateRunner() {}
-void TForm1::WireCell() {}
 void TForm1::WireLink() {}
 
 }  // namespace kelvarn

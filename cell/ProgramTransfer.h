@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QTime>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "cell/CellProgress.h"
+#include "cell/StartDelay.h"
+
+namespace kelvarn {
+
+// Bytes of a timed upload: always this many of the 500-byte image.
+constexpr int kTimedUploadBytes = 400;
+
+// The load handshake, opening: ResetLink, CmdLoadProgram, pause.
+void OpenUpload();
+// The rest of the handshake: for each byte the cell's prompt is awaited,
+// then 1 and the byte go out; after the last one more read and the closing
+// 0. false, with nothing more sent, as soon as a prompt is missing.
+bool SendUploadPayload(const uint8_t* bytes, size_t count);
+
+// The 500-byte image of row's timed program with the delay written in.
+std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay);
+
+// Uploads the START-key program of row (1..9): its built-in text or, with
+// useBinFile, every byte of the row's program file, opened by its bare name
+// in the working directory. A file that cannot be read reports
+// "Dateifehler " + code + "." to progress. true when the closing 0 was sent.
+bool ProFile(int row, bool useBinFile, CellProgress& progress);
+
+// Uploads the timed image of row for a start at the time of day target.
+// true when all 400 bytes and the closing 0 were sent.
+bool ProTFile(int row, const QTime& now, const QTime& target);
+
+// ResetLink, CmdRunProgram, pause: the cell runs what it holds.
+void SendRunCommand();
+
+}  // namespace kelvarn

@@ -1,0 +1,133 @@
+#include "cell/ReadOut.h"
+
+#include <algorithm>
+
+#include "cell/CommandBytes.h"
+#include "data/ProgramTable.h"
+#include "link/comphard.h"
+
+namespace kelvarn {
+
+namespace {
+
+constexpr int kHeaderBytesFromCell = 8;
+constexpr int kReadyChannel = 2;
+
+// Samples of the whole measurement when the header's program makes twelve.
+int TwelveTotal(const MeasurementRecord& rec) {
+    MeasurementRecord twelve = rec;
+    twelve.bytes[9] = 12;
+    return std::min<int>(GetSampleTotal(twelve), MeasurementRecord::kSampleBytes);
+}
+
+}  // namespace
+
+bool CheckHeader(const MeasurementRecord& rec) {
+    const int points = GetPoints(rec);
+    const int channels = GetChannels(rec);
+    const auto& b = rec.bytes;
+    return points >= 1 && points <= MeasurementRecord::kSampleBytes && channels >= 1 &&
+           channels * points <= MeasurementRecord::kSampleBytes && b[2] <= 1 && b[3] <= 2 &&
+           b[4] <= 3 && b[5] <= 4;
+}
+
+void ReadHeader(MeasurementRecord& rec, CellProgress* progress) {
+    ResetLink();
+    WriteByte(kCmdReadMemory);
+    Delay(kCommandPauseMs);
+    if (progress) progress->Status(QStringLiteral(" Hardware inititialisiert."));
+    // No time-out test: a silent cell gives -1, kept as 255, which the
+    // header check refuses.
+    for (int i = 0; i < kHeaderBytesFromCell; ++i) {
+        WriteByte(kCmdNext);
+        rec.bytes[size_t(i)] = static_cast<uint8_t>(ReadByte() & 0xFF);
+    }
+    if (progress) progress->Status(QStringLiteral(" Datentyp gelesen."));
+}
+
+ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& progress) {
+    rec.Clear();
+    ReadHeader(rec, &progress);
+    ReadPass pass;
+    pass.headerValid = CheckHeader(rec);
+    if (!pass.headerValid) std::fill_n(rec.bytes.begin(), kHeaderBytesFromCell, uint8_t(0));
+    rec.bytes[8] = GetChannels(rec);
+    rec.bytes[9] = static_cast<uint8_t>(measurements);
+
+    const int n = std::min<int>(GetSampleTotal(rec), MeasurementRecord::kSampleBytes);
+    pass.expected = n;
+    progress.ProgressMax(n);
+    progress.Status(QStringLiteral(" Daten lesen."));
+    // n + 1 requests, as the cell expects them before the closing 0.
+    for (int k = 0; k <= n; ++k) {
+        WriteByte(kCmdNext);
+        const int r = ReadByte();
+        if (r < 0) {
+            WriteByte(kCmdEnd);
+            progress.Status(QStringLiteral(" Fehler."));
+            return pass;
+        }
+        // The byte after a full record has no place in it.
+        if (k < MeasurementRecord::kSampleBytes)
+            rec.bytes[size_t(MeasurementRecord::kHeaderSize + k)] = static_cast<uint8_t>(r);
+        if (k < n) ++pass.received;
+        progress.ProgressPosition(k);
+        if ((k + 11) % 100 == 0)
+            progress.Status(QStringLiteral(" Daten lesen: %1/%2").arg(k + 11).arg(n));
+    }
+    WriteByte(kCmdEnd);
+    progress.Status(QStringLiteral(" OK."));
+    return pass;
+}
+
+bool CheckCellReady() {
+    ResetLink();
+    return ReadChannel(kReadyChannel) >= 0;
+}
+
+ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
+    ReadOutResult out;
+    if (!CheckCellReady()) {
+        out.outcome = ReadOutResult::kNotReady;
+        return out;
+    }
+    const ReadPass first = ReadCellMemory(rec, 1, progress);
+    if (!first.headerValid) {
+        out.outcome = ReadOutResult::kDefective;
+        return out;
+    }
+    auto finish = [&out](int received, int expected) {
+        out.received = received;
+        out.expected = expected;
+        out.outcome = received == expected ? ReadOutResult::kOk : ReadOutResult::kIncomplete;
+        return out;
+    };
+    if (Programs().Row(FindProgramRow(rec)).Measurements != 12)
+        return finish(first.received, first.expected);
+
+    // The cell keeps its memory, so the second pass reads all twelve
+    // measurements. It goes into a scratch record: should the cell fail in
+    // it, the first pass's data stay.
+    const int total = TwelveTotal(rec);
+    MeasurementRecord second;
+    const ReadPass again = ReadCellMemory(second, 12, progress);
+    if (!again.headerValid || again.received < first.received)
+        return finish(first.received, total);
+    rec = second;
+    return finish(again.received, again.expected);
+}
+
+int QueryCellProgram() {
+    MeasurementRecord scratch;
+    ReadHeader(scratch, nullptr);
+    if (!CheckHeader(scratch)) return -1;
+    const int points = GetPoints(scratch);
+    const int interval = GetInterval(scratch);
+    for (int r = 1; r <= ProgramTable::kRows; ++r) {
+        const Messtypen& row = Programs().Row(r);
+        if (row.IntervalMs == interval && row.Points == points) return r;
+    }
+    return -1;
+}
+
+}  // namespace kelvarn

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "cell/CellProgress.h"
+#include "data/MeasurementRecord.h"
+
+namespace kelvarn {
+
+// Whether the eight header bytes of rec describe data the cell can hold:
+// 1 <= points <= 6136, 1 <= channels, channels x points <= 6136, and each
+// channel slot within its range.
+bool CheckHeader(const MeasurementRecord& rec);
+
+// The opening of every read: ResetLink, CmdReadMemory, pause, then eight
+// requested header bytes into offsets 0 to 7 (a silent cell gives 255s).
+// progress, when given, hears " Hardware inititialisiert." and
+// " Datentyp gelesen.".
+void ReadHeader(MeasurementRecord& rec, CellProgress* progress);
+
+// How one read pass ended.
+struct ReadPass {
+    bool headerValid = false;
+    int expected = 0;   // n: data bytes the header asks for (at most 6136)
+    int received = 0;   // of those, how many arrived
+    bool Complete() const { return headerValid && received == expected; }
+};
+
+// One full read pass into rec, which is cleared first; measurements is 1 or
+// 12. n + 1 bytes are requested; the last has no place in the record when
+// n is 6136 and is read and dropped.
+ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& progress);
+
+// ResetLink, then the readiness question on input channel 2.
+bool CheckCellReady();
+
+// How a read-out ended.
+struct ReadOutResult {
+    enum Outcome {
+        kOk,          // every sample arrived
+        kNotReady,    // the readiness question went unanswered; rec untouched
+        kDefective,   // the header was invalid
+        kIncomplete,  // the data stopped part-way; rec holds what arrived
+    };
+    Outcome outcome = kNotReady;
+    int received = 0;  // samples that arrived
+    int expected = 0;  // samples of the whole measurement
+};
+
+// Readiness check and the read passes: a second, complete pass for the
+// programs of twelve measurements. A second pass that no longer yields a
+// valid header leaves the first pass's record in place.
+ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress);
+
+// The program row (1..9) whose interval and points the cell's header
+// describes, or -1. The header exchange is not closed with a 0.
+int QueryCellProgram();
+
+}  // namespace kelvarn

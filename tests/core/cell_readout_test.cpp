@@ -1,0 +1,246 @@
+// Read-out and program query against the scripted cell: the requests on the
+// line, the record they fill, the reports on the way, and the failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cell/CellTasks.h"
+#include "cell/ReadOut.h"
+#include "cell_support.h"
+#include "data/ProgramTable.h"
+
+using namespace kelvarn;
+
+namespace {
+
+class ReadOutTest : public ScriptedCellTest {};
+
+// The bytes a read pass sends: reset, command, the eight header requests,
+// n + 1 data requests and the closing 0.
+std::vector<uint8_t> ReadPassFrame(int n) {
+    return Cat({Reset(), {2}, Ones(8 + size_t(n) + 1), {0}});
+}
+
+// The status texts of a complete pass of n data bytes.
+QStringList PassTexts(int n) {
+    QStringList t = {" Hardware inititialisiert.", " Datentyp gelesen.", " Daten lesen."};
+    for (int k = 0; k <= n; ++k)
+        if ((k + 11) % 100 == 0) t << QStringLiteral(" Daten lesen: %1/%2").arg(k + 11).arg(n);
+    t << " OK.";
+    return t;
+}
+
+// A cell memory with the given header bytes 0 to 7 and samples 1, 2, 3 ...
+std::vector<uint8_t> Memory(std::array<uint8_t, 8> header) {
+    std::vector<uint8_t> m(MeasurementRecord::kSize, 0);
+    std::copy(header.begin(), header.end(), m.begin());
+    for (int k = 0; k < MeasurementRecord::kSampleBytes; ++k) m[size_t(10 + k)] = uint8_t(1 + k % 250);
+    return m;
+}
+
+}  // namespace
+
+TEST(CheckHeaderTest, Limits) {
+    struct Row {
+        std::array<uint8_t, 8> header;
+        bool valid;
+    };
+    const Row rows[] = {
+        {{0x03, 0xE8, 1, 0, 0, 0, 0, 9}, true},      // A
+        {{0x00, 0x00, 1, 0, 0, 0, 0, 9}, false},     // no samples
+        {{0x17, 0xF8, 1, 0, 0, 0, 0, 9}, true},      // 6136 samples
+        {{0x17, 0xF9, 1, 0, 0, 0, 0, 9}, false},     // 6137
+        {{0x05, 0xFE, 1, 2, 3, 4, 0, 9}, true},      // 4 x 1534 = 6136
+        {{0x05, 0xFF, 1, 2, 3, 4, 0, 9}, false},     // 4 x 1535
+        {{0x03, 0xE8, 0, 0, 0, 0, 0, 9}, false},     // no channel
+        {{0x03, 0xE8, 2, 0, 0, 0, 0, 9}, false},     // slot 1 above 1
+        {{0x03, 0xE8, 1, 3, 0, 0, 0, 9}, false},     // slot 2 above 2
+        {{0x03, 0xE8, 0, 0, 4, 0, 0, 9}, false},     // slot 3 above 3
+        {{0x03, 0xE8, 0, 0, 0, 5, 0, 9}, false},     // slot 4 above 4
+        {{0xFF, 0xFF, 255, 255, 255, 255, 255, 255}, false},  // a silent cell
+    };
+    for (const Row& r : rows) {
+        MeasurementRecord rec;
+        std::copy(r.header.begin(), r.header.end(), rec.bytes.begin());
+        EXPECT_EQ(CheckHeader(rec), r.valid) << int(r.header[0]) << " " << int(r.header[1]);
+    }
+}
+
+TEST_F(ReadOutTest, OneMinuteProgramIsOnePassOfAThousandAndOneRequests) {
+    Attach({.program = 2});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    rec.bytes.fill(0x77);
+    const ReadOutResult r = ReadOutCell(rec, progress);
+
+    EXPECT_EQ(r.outcome, ReadOutResult::kOk);
+    EXPECT_EQ(r.received, 1000);
+    EXPECT_EQ(r.expected, 1000);
+    EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, ReadPassFrame(1000)}));
+    MeasurementRecord expected = cell->Memory();
+    expected.bytes[8] = 1;
+    expected.bytes[9] = 1;
+    EXPECT_EQ(rec, expected) << "header, samples, and zeros behind them";
+
+    EXPECT_EQ(progress.texts, PassTexts(1000));
+    EXPECT_EQ(progress.texts[3], " Daten lesen: 100/1000");
+    EXPECT_EQ(progress.texts[progress.texts.size() - 2], " Daten lesen: 1000/1000");
+    EXPECT_EQ(progress.maxima, std::vector<int>{1000});
+    ASSERT_EQ(progress.positions.size(), 1001u);
+    EXPECT_EQ(progress.positions.back(), 1000);
+}
+
+TEST_F(ReadOutTest, TwelveMeasurementsAreReadAgainWholeInASecondPass) {
+    Attach({.program = 7});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(rec, progress);
+
+    EXPECT_EQ(r.outcome, ReadOutResult::kOk);
+    EXPECT_EQ(r.received, 6000);
+    EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, ReadPassFrame(500), ReadPassFrame(6000)}));
+    MeasurementRecord expected = cell->Memory();
+    expected.bytes[8] = 1;
+    expected.bytes[9] = 12;
+    EXPECT_EQ(rec, expected);
+    EXPECT_EQ(progress.texts, PassTexts(500) + PassTexts(6000));
+    EXPECT_EQ(progress.maxima, (std::vector<int>{500, 6000}));
+    EXPECT_EQ(progress.positions.size(), 501u + 6001u);
+}
+
+TEST_F(ReadOutTest, DefectiveHeaderClearsItAndStillRequestsOneByte) {
+    Attach({.program = 2, .badHeader = true});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    rec.bytes.fill(0x77);
+    const ReadOutResult r = ReadOutCell(rec, progress);
+
+    EXPECT_EQ(r.outcome, ReadOutResult::kDefective);
+    EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, ReadPassFrame(0)}));
+    MeasurementRecord expected;
+    expected.bytes[9] = 1;
+    expected.bytes[10] = cell->Memory().bytes[10];  // the one byte requested
+    EXPECT_EQ(rec, expected);
+    EXPECT_EQ(progress.maxima, std::vector<int>{0});
+}
+
+TEST_F(ReadOutTest, UnreadyCellLeavesTheRecordUntouched) {
+    Attach({.silent = true});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    rec.bytes.fill(0x77);
+    const MeasurementRecord before = rec;
+    EXPECT_EQ(ReadOutCell(rec, progress).outcome, ReadOutResult::kNotReady);
+    EXPECT_EQ(rec, before);
+    // The connection check found no cell, so the readiness question has no
+    // device to go to.
+    EXPECT_EQ(port.written, Reset());
+    EXPECT_TRUE(progress.texts.isEmpty());
+}
+
+TEST_F(ReadOutTest, DataStoppingPartWayIsIncompleteAndKeepsWhatArrived) {
+    Attach({.program = 2, .stopReadAfter = 8 + 500});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(rec, progress);
+
+    EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+    EXPECT_EQ(r.received, 500);
+    EXPECT_EQ(r.expected, 1000);
+    EXPECT_EQ(progress.texts.back(), " Fehler.");
+    // The failed request is answered with the closing 0.
+    EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, Reset(), {2}, Ones(8 + 501), {0}}));
+    for (int k = 0; k < 500; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
+    for (int k = 500; k < MeasurementRecord::kSampleBytes; ++k) ASSERT_EQ(rec.bytes[10 + k], 0) << k;
+    EXPECT_EQ(IncompleteReadOutText(r),
+              "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen.");
+}
+
+TEST_F(ReadOutTest, TwelveMeasurementsStoppingInTheSecondPassKeepThatPass) {
+    Attach({.program = 8, .stopReadAfter = 8 + 3000});
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(rec, progress);
+    EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+    EXPECT_EQ(r.received, 3000);
+    EXPECT_EQ(r.expected, 6000);
+    EXPECT_EQ(rec.bytes[9], 12);
+    EXPECT_EQ(rec.bytes[10 + 2999], cell->Memory().bytes[10 + 2999]);
+    EXPECT_EQ(rec.bytes[10 + 3000], 0);
+}
+
+TEST_F(ReadOutTest, SecondPassWithoutHeaderLeavesTheFirstPasssData) {
+    Attach({.program = 9});
+    // The cell falls silent once the first pass is over.
+    struct GoneAfterFirstPass : RecordedProgress {
+        ScriptedDevice* port = nullptr;
+        void Status(const QString& t) override {
+            RecordedProgress::Status(t);
+            if (t == " OK.") port->AttachModel(nullptr);
+        }
+    } progress;
+    progress.port = &port;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(rec, progress);
+    EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+    EXPECT_EQ(r.received, 500);
+    EXPECT_EQ(r.expected, 6000);
+    EXPECT_EQ(rec.bytes[9], 1) << "the first pass's record";
+    for (int k = 0; k < 500; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
+}
+
+TEST_F(ReadOutTest, FullRecordDropsTheByteBehindIt) {
+    // Four channels of 1534 points fill all 6136 sample bytes.
+    std::vector<uint8_t> memory = Memory({0x05, 0xFE, 1, 2, 3, 4, 0x00, 0x08});
+    memory[8] = 4;
+    memory[9] = 1;
+    Attach({.memoryFile = memory});
+    struct Guarded {
+        MeasurementRecord rec;
+        std::array<uint8_t, 64> guard;
+    } g;
+    g.guard.fill(0xAB);
+    RecordedProgress progress;
+    const ReadPass pass = ReadCellMemory(g.rec, 1, progress);
+    EXPECT_TRUE(pass.Complete());
+    EXPECT_EQ(pass.expected, 6136);
+    EXPECT_EQ(port.written, ReadPassFrame(6136)) << "6137 data requests";
+    EXPECT_EQ(std::vector<uint8_t>(g.rec.bytes.begin(), g.rec.bytes.end()), memory);
+    for (uint8_t b : g.guard) ASSERT_EQ(b, 0xAB) << "nothing written behind the record";
+}
+
+TEST_F(ReadOutTest, QueryNamesEveryProgramWithoutClosingTheRead) {
+    for (int row = 1; row <= 9; ++row) {
+        SCOPED_TRACE(row);
+        Attach({.program = row});
+        EXPECT_EQ(QueryCellProgram(), row);
+        EXPECT_EQ(port.written, Cat({Reset(), {2}, Ones(8)}));
+        EXPECT_EQ(ProgramQueryText(row), QStringLiteral(" Gefundener Messtyp: ") + QChar('A' + row - 1));
+    }
+}
+
+TEST_F(ReadOutTest, QueryOfASilentCellOrAnUnknownPairIsUnknown) {
+    Attach({.silent = true});
+    const long long before = link.clock.elapsedMs;
+    EXPECT_EQ(QueryCellProgram(), -1);
+    EXPECT_GE(link.clock.elapsedMs - before, 8 * 210) << "eight silent header bytes";
+
+    // Interval 10 ms (program A) with 6000 points: no program has that pair.
+    Attach({.memoryFile = Memory({0x17, 0x70, 1, 0, 0, 0, 0x00, 0x09})});
+    EXPECT_EQ(QueryCellProgram(), -1);
+    EXPECT_EQ(ProgramQueryText(-1),
+              " Gefundener Messtyp: Unbekannt. Möglicherweise sollte die Hardware aus- und "
+              "eingeschaltet werden.");
+}
+
+TEST_F(ReadOutTest, QueryOnPortConnectsPurgesAndWaitsFirst) {
+    Attach({.program = 5});
+    RecordedProgress progress;
+    link.clock.sleeps.clear();
+    EXPECT_EQ(QueryProgramOnPort(3, progress), 5);
+    EXPECT_EQ(progress.texts,
+              QStringList({" Hardware suchen ...", " Moment noch ...", " Daten auslesen ..."}));
+    EXPECT_NE(std::find(link.clock.sleeps.begin(), link.clock.sleeps.end(), 500),
+              link.clock.sleeps.end());
+    EXPECT_EQ(port.written.front(), 12) << "the connection check comes first";
+}
