@@ -126,6 +126,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     WireOutput();
     WireCell();
     WireLink();
+    WireView();
 
     FormCreate();
 

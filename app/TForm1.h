@@ -206,6 +206,7 @@ private:
     void WireOutput();
     void WireCell();
     void WireLink();
+    void WireView();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,12 +3,6 @@
 
 namespace kelvarn {
 
-void TForm1::Legende1Click() {}
-void TForm1::WerteClick() {}
-void TForm1::MenuItem8Click() {}
-void TForm1::Legende2Click() {}
-void TForm1::AutomatischeXSkalierung1Click() {}
-void TForm1::FarbigeBalken1Click() {}
 void TForm1::ComBoxChange() {}
 void TForm1::Button4Click() {}
 void TForm1::RestorePort() {}

@@ -1,6 +1,23 @@
 #include "widgets/Chart.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "widgets/ChartBars.h"
+#include "widgets/ChartLine.h"
+#include "widgets/ChartMarks.h"
+#include "widgets/ChartWalls.h"
+
 namespace kelvarn {
+
+namespace {
+
+// Depth of the depth view as a share of the smaller side of the chart.
+constexpr double kDepthShare = 0.07;
+constexpr int kDepthMin = 6;   // [px]
+constexpr int kDepthMax = 36;  // [px]
+
+}  // namespace
 
 TChart::TChart(const QString& objectName, const QString& title, QWidget* parent)
     : QCustomPlot(parent) {
@@ -16,10 +33,16 @@ TChart::TChart(const QString& objectName, const QString& title, QWidget* parent)
     xAxis->setTickLabelFont(QFont(font().family(), 8));
     yAxis->setTickLabelFont(QFont(font().family(), 8));
     setMinimumSize(120, 80);
+    // Walls under the grid, value labels over the series and under the axes.
+    addLayer(QStringLiteral("walls"), layer(QStringLiteral("background")), limAbove);
+    addLayer(QStringLiteral("marks"), layer(QStringLiteral("main")), limAbove);
+    walls_ = new TChartWalls(this, QStringLiteral("walls"));
+    walls_->setVisible(false);
+    marksLayer_ = new TChartMarks(this, QStringLiteral("marks"));
 }
 
 QCPGraph* TChart::AddLine(const QString& name, const QColor& color, int penWidth) {
-    QCPGraph* g = addGraph();
+    auto* g = new TChartLine(this);
     g->setName(name);
     QPen pen(color);
     pen.setWidth(penWidth);
@@ -27,16 +50,18 @@ QCPGraph* TChart::AddLine(const QString& name, const QColor& color, int penWidth
     g->setLineStyle(QCPGraph::lsLine);
     g->setScatterStyle(QCPScatterStyle::ssNone);
     series_.push_back(g);
+    marks_.push_back(false);
     return g;
 }
 
 QCPBars* TChart::AddBars(const QString& name, const QColor& color, double width) {
-    auto* bars = new QCPBars(xAxis, yAxis);
+    auto* bars = new TChartBars(this);
     bars->setName(name);
     bars->setWidth(width);
     bars->setPen(QPen(color.darker(130)));
     bars->setBrush(color);
     series_.push_back(bars);
+    marks_.push_back(false);
     return bars;
 }
 
@@ -98,7 +123,28 @@ void TChart::SetPoints(int i, const SeriesData& data) {
     }
 }
 
-void TChart::ClearSeries(int i) { SetPoints(i, SeriesData{}); }
+void TChart::AddPoint(int i, double x, double y) {
+    auto* s = Series(i);
+    if (auto* g = qobject_cast<QCPGraph*>(s)) {
+        g->addData(x, y);
+    } else if (auto* b = qobject_cast<QCPBars*>(s)) {
+        b->addData(x, y);
+    }
+}
+
+void TChart::SetPointValue(int i, int index, double y) {
+    auto* s = Series(i);
+    if (index < 0 || index >= PointCount(i)) return;
+    if (auto* g = qobject_cast<QCPGraph*>(s)) {
+        (g->data()->begin() + index)->value = y;
+    } else if (auto* b = qobject_cast<QCPBars*>(s)) {
+        (b->data()->begin() + index)->value = y;
+    }
+}
+
+void TChart::ClearSeries(int i) {
+    SetPoints(i, SeriesData{});
+}
 
 void TChart::ClearAll() {
     for (int i = 0; i < SeriesCount(); ++i) ClearSeries(i);
@@ -113,9 +159,41 @@ bool TChart::SeriesVisible(int i) const {
     return s && s->visible();
 }
 
-void TChart::SetTitle(const QString& title) { title_->setText(title); }
+void TChart::SetSeriesMarks(int i, bool on) {
+    if (Series(i)) marks_[size_t(i)] = on;
+}
 
-QString TChart::Title() const { return title_->text(); }
+bool TChart::SeriesMarks(int i) const {
+    return Series(i) && marks_[size_t(i)];
+}
+
+void TChart::SetBarsMultiColour(int i, bool on) {
+    if (auto* bars = qobject_cast<TChartBars*>(Series(i))) bars->SetMultiColour(on);
+}
+
+bool TChart::BarsMultiColour(int i) const {
+    auto* bars = qobject_cast<TChartBars*>(Series(i));
+    return bars && bars->MultiColour();
+}
+
+const std::vector<QColor>& TChart::BarPalette() {
+    // Strong colours that stay apart from each other on white; no white.
+    static const std::vector<QColor> palette = {
+        QColor(0xFF, 0x00, 0x00), QColor(0x00, 0x80, 0x00), QColor(0xFF, 0xFF, 0x00),
+        QColor(0x00, 0x00, 0xFF), QColor(0x80, 0x80, 0x80), QColor(0xFF, 0x00, 0xFF),
+        QColor(0x00, 0x80, 0x80), QColor(0x00, 0x00, 0x80), QColor(0x80, 0x00, 0x00),
+        QColor(0x00, 0xFF, 0x00), QColor(0x80, 0x80, 0x00), QColor(0x80, 0x00, 0x80),
+        QColor(0xC0, 0xC0, 0xC0), QColor(0x00, 0xFF, 0xFF), QColor(0x00, 0x00, 0x00)};
+    return palette;
+}
+
+void TChart::SetTitle(const QString& title) {
+    title_->setText(title);
+}
+
+QString TChart::Title() const {
+    return title_->text();
+}
 
 void TChart::HideTitle() {
     if (plotLayout()->elementAt(0) == title_) {
@@ -125,7 +203,81 @@ void TChart::HideTitle() {
     }
 }
 
-void TChart::SetDepthView(bool on) { depth_ = on; }
+void TChart::SetDepthView(bool on) {
+    if (on == depth_) return;
+    if (on) {
+        // Keep what the depth view changes, to give it back unchanged.
+        flatMinimumMargins_ = axisRect()->minimumMargins();
+        flatXGrid_ = xAxis->grid()->visible();
+        flatYGrid_ = yAxis->grid()->visible();
+        // The grid moves onto the walls.
+        xAxis->grid()->setVisible(false);
+        yAxis->grid()->setVisible(false);
+        depth_ = true;
+        UpdateDepthMargins();
+        walls_->setVisible(true);
+    } else {
+        depth_ = false;
+        depthPixels_ = 0;
+        walls_->setVisible(false);
+        axisRect()->setMinimumMargins(flatMinimumMargins_);
+        xAxis->grid()->setVisible(flatXGrid_);
+        yAxis->grid()->setVisible(flatYGrid_);
+    }
+}
+
+void TChart::UpdateDepthMargins() {
+    // The axis rect is the front plane; the back wall needs room above it
+    // and to its right.
+    const QRect vp = viewport();
+    const double side = std::min(vp.width(), vp.height());
+    depthPixels_ = std::clamp(int(std::lround(side * kDepthShare)), kDepthMin, kDepthMax);
+    axisRect()->setMinimumMargins(flatMinimumMargins_ + QMargins(0, depthPixels_, depthPixels_, 0));
+}
+
+bool TChart::DepthSlice(const QCPAbstractPlottable* series, double* front, double* back) const {
+    if (!depth_) return false;
+    // Only series that show something take a slice; the first lies at the
+    // back, so the drawing order paints the front over the back.
+    int count = 0, index = -1;
+    for (auto* s : series_) {
+        if (!s->visible() || s->interface1D()->dataCount() == 0) continue;
+        if (s == series) index = count;
+        ++count;
+    }
+    if (index < 0) return false;
+    const double slice = double(depthPixels_) / count;
+    const int fromFront = count - 1 - index;
+    *front = fromFront * slice;
+    *back = (fromFront + 1) * slice;
+    return true;
+}
+
+QRect TChart::DepthClipRect() const {
+    return axisRect()->rect().adjusted(0, -depthPixels_, depthPixels_, 0);
+}
+
+void TChart::updateLayout() {
+    if (depth_) UpdateDepthMargins();
+    SyncLegend();
+    QCustomPlot::updateLayout();
+}
+
+void TChart::SyncLegend() {
+    // The legend names the series that are shown, in their order.
+    if (!legend->visible()) return;
+    std::vector<QCPAbstractPlottable*> shown;
+    for (auto* s : series_)
+        if (s->visible()) shown.push_back(s);
+    bool same = legend->itemCount() == int(shown.size());
+    for (int k = 0; same && k < legend->itemCount(); ++k) {
+        auto* item = qobject_cast<QCPPlottableLegendItem*>(legend->item(k));
+        same = item && item->plottable() == shown[size_t(k)];
+    }
+    if (same) return;
+    legend->clearItems();
+    for (auto* s : shown) s->addToLegend(legend);
+}
 
 void TChart::SetBottomAxis(const QString& caption, double min, double max, bool fixed) {
     xAxis->setLabel(caption);
@@ -168,15 +320,21 @@ void TChart::Rescale() {
         }
     }
     if (!found) return;
-    if (bottomAuto_) xAxis->setRange(keys.lower == keys.upper ? QCPRange(keys.lower - 1, keys.upper + 1) : keys);
+    if (bottomAuto_)
+        xAxis->setRange(keys.lower == keys.upper ? QCPRange(keys.lower - 1, keys.upper + 1) : keys);
     if (leftAuto_) {
-        values.upper += (values.upper - values.lower) * 0.05 + (values.upper == values.lower ? 1 : 0);
+        values.upper +=
+            (values.upper - values.lower) * 0.05 + (values.upper == values.lower ? 1 : 0);
         yAxis->setRange(values);
     }
 }
 
-void TChart::SetLegendVisible(bool on) { legend->setVisible(on); }
+void TChart::SetLegendVisible(bool on) {
+    legend->setVisible(on);
+}
 
-bool TChart::LegendVisible() const { return legend->visible(); }
+bool TChart::LegendVisible() const {
+    return legend->visible();
+}
 
 }  // namespace kelvarn

@@ -3,12 +3,16 @@
 #include <qcustomplot.h>
 
 #include <QColor>
+#include <QMargins>
 #include <QString>
 #include <vector>
 
 #include "eval/ViewData.h"
 
 namespace kelvarn {
+
+class TChartMarks;
+class TChartWalls;
 
 // A chart of the window: a title, line series (QCPGraph) and bar series
 // (QCPBars) addressed by their position, as the evaluation fills them.
@@ -29,10 +33,26 @@ public:
     // The points in the order they were set.
     SeriesData Points(int i) const;
     void SetPoints(int i, const SeriesData& data);
+    // Appends one point (the live chart adds one per tick); no replot of its
+    // own, so a burst of points costs one queued replot.
+    void AddPoint(int i, double x, double y);
+    // Changes the value of the point at position index (0-based).
+    void SetPointValue(int i, int index, double y);
     void ClearSeries(int i);
     void ClearAll();
     void SetSeriesVisible(int i, bool visible);
     bool SeriesVisible(int i) const;
+
+    // Value labels at the points of series i.
+    void SetSeriesMarks(int i, bool on);
+    bool SeriesMarks(int i) const;
+    // Bar series i with every bar in its own colour from BarPalette(), or
+    // all bars in the series colour.
+    void SetBarsMultiColour(int i, bool on);
+    bool BarsMultiColour(int i) const;
+    static const std::vector<QColor>& BarPalette();
+    // The layer that draws the value labels of all series.
+    const TChartMarks* Marks() const { return marksLayer_; }
 
     void SetTitle(const QString& title);
     QString Title() const;
@@ -43,6 +63,14 @@ public:
     // chart exactly.
     void SetDepthView(bool on);
     bool DepthView() const { return depth_; }
+    // Depth geometry while the depth view is on: the depth of the whole
+    // chart [px], the screen offset of depth z [px], the depth slice of a
+    // series (the first series lies at the back), and the area the series
+    // may paint into (the front plane and the back wall).
+    int DepthPixels() const { return depthPixels_; }
+    static QPointF DepthOffset(double z) { return {z, -z}; }
+    bool DepthSlice(const QCPAbstractPlottable* series, double* front, double* back) const;
+    QRect DepthClipRect() const;
 
     // Axis caption and range; fixed = automatic scaling of both ends off.
     void SetBottomAxis(const QString& caption, double min, double max, bool fixed = true);
@@ -59,10 +87,26 @@ public:
     // Redraw on the next event loop pass; many updates make one replot.
     void QueueReplot() { replot(QCustomPlot::rpQueuedReplot); }
 
+protected:
+    // Runs before every replot and every export: sizes the depth margins and
+    // lists the shown series in the legend.
+    void updateLayout() override;
+
 private:
+    void UpdateDepthMargins();
+    void SyncLegend();
+
     std::vector<QCPAbstractPlottable*> series_;
+    std::vector<bool> marks_;
     QCPTextElement* title_ = nullptr;
+    TChartMarks* marksLayer_ = nullptr;
+    TChartWalls* walls_ = nullptr;
     bool depth_ = false;
+    int depthPixels_ = 0;  // [px]
+    // What the depth view changes, as it was before: restored on switching off.
+    QMargins flatMinimumMargins_;
+    bool flatXGrid_ = true;
+    bool flatYGrid_ = true;
     bool bottomAuto_ = true;
     bool leftAuto_ = true;
 };
