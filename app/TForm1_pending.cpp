@@ -3,9 +3,5 @@
 
 namespace kelvarn {
 
-void TForm1::ComBoxChange() {}
-void TForm1::Button4Click() {}
-void TForm1::RestorePort() {}
-void TForm1::WireLink() {}
 
 }  // namespace kelvarn
