@@ -1,0 +1,390 @@
+// The cell commands of the window against the scripted cell: what the user
+// sees (status line, message boxes, title, views) and what reaches the cell.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <map>
+
+#include "cell/LiveLevel.h"
+#include "cell/Runner.h"
+#include "cell/StartDelay.h"
+#include "cell_support.h"
+#include "data/ProgramTable.h"
+#include "widgets/Chart.h"
+
+using namespace kelvarn;
+
+namespace {
+
+QStringList Events(CellModel& cell) { return cell.TakeEvents(); }
+
+bool HasEvent(const QStringList& events, const QString& part) {
+    for (const QString& e : events)
+        if (e.contains(part)) return true;
+    return false;
+}
+
+// A cell memory of program A whose samples are all `sample`.
+std::vector<uint8_t> ProgramAMemory(uint8_t sample) {
+    MeasurementRecord rec;
+    BuildHeader(rec, 1);
+    for (int k = 0; k < 1000; ++k) rec.bytes[size_t(10 + k)] = sample;
+    return {rec.bytes.begin(), rec.bytes.end()};
+}
+
+MeasurementRecord Filled(uint8_t v) {
+    MeasurementRecord rec;
+    rec.bytes.fill(v);
+    return rec;
+}
+
+class CellCommandTest : public CellWindowTest {
+protected:
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) form->Timer1Timer();
+    }
+    // The levels of the live curve.
+    std::vector<double> Curve() { return form->Chart4->Points(0).y; }
+};
+
+}  // namespace
+
+// ----- program transfer
+
+TEST_F(CellCommandTest, TransferOfTheStartKeyProgram) {
+    Start();
+    form->ProgBox->setCurrentIndex(3);  // D
+    form->SendProgButton->click();
+    const QStringList events = Events(*cell);
+    EXPECT_TRUE(HasEvent(events, "program D, START key")) << events.join('\n').toStdString();
+    EXPECT_TRUE(HasEvent(events, "run program D"));
+    EXPECT_EQ(seams.notices, QStringList{"Messbeginn mit der START-Taste"});
+    EXPECT_EQ(form->StatusText(), " Messprogramm D.BIN übertragen...");
+    EXPECT_NE(std::find(link.clock.sleeps.begin(), link.clock.sleeps.end(), 500),
+              link.clock.sleeps.end());
+}
+
+TEST_F(CellCommandTest, TimedTransferWritesTheDelayUpToThePickersTime) {
+    Start();
+    form->Binfile->setChecked(true);
+    form->RadioZeit->click();
+    EXPECT_FALSE(form->Binfile->isEnabled());
+    EXPECT_TRUE(form->Binfile->isChecked()) << "the check mark stays";
+
+    const QTime target = QTime::currentTime().addSecs(2 * 3600 + 125);
+    form->DateTimePicker1->setDateTime(QDateTime(QDate::currentDate(), target));
+    const StartDelay before = ComputeStartDelay(QTime::currentTime(), target);
+    form->SendProgButton->click();
+    const StartDelay after = ComputeStartDelay(QTime::currentTime(), target);
+
+    const QStringList events = Events(*cell);
+    auto text = [](const StartDelay& d) {
+        return QStringLiteral("timed program B, start in %1:%2:%3")
+            .arg(d.hours)
+            .arg(d.minutes, 2, 10, QLatin1Char('0'))
+            .arg(d.seconds, 2, 10, QLatin1Char('0'));
+    };
+    EXPECT_TRUE(HasEvent(events, text(before)) || HasEvent(events, text(after)))
+        << events.join('\n').toStdString();
+    EXPECT_TRUE(HasEvent(events, "run program B"));
+    EXPECT_EQ(seams.notices,
+              QStringList{"Die Zelle blinkt num im Sekundentakt bis zum Start der Messung."});
+
+    form->radiotaste->click();
+    EXPECT_TRUE(form->Binfile->isEnabled());
+}
+
+TEST_F(CellCommandTest, TransferWithoutCellShowsTheBoxAndEmptiesTheStatus) {
+    Start({.silent = true});
+    form->SendProgButton->click();
+    EXPECT_EQ(seams.notices, QStringList{"Hardware antwortet nicht!"});
+    EXPECT_EQ(form->StatusText(), "");
+    for (uint8_t b : port.written) EXPECT_TRUE(b == 12 || b == 13) << int(b);
+}
+
+TEST_F(CellCommandTest, TransferWithMissingProgramFileStopsSilently) {
+    Start();
+    form->Binfile->setChecked(true);
+    form->SendProgButton->click();
+    EXPECT_EQ(form->StatusText(), "Dateifehler 2.");
+    EXPECT_TRUE(seams.notices.isEmpty());
+    EXPECT_FALSE(HasEvent(Events(*cell), "run program"));
+}
+
+// ----- read-out and query
+
+TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
+    Start({.program = 2});
+    form->Au1->trigger();
+    MeasurementRecord expected = cell->Memory();
+    expected.bytes[8] = 1;
+    expected.bytes[9] = 1;
+    EXPECT_EQ(form->CurrentRecord, expected);
+    EXPECT_EQ(form->StatusText(), " OK.");
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->ProposedSaveName, "OhneName.dba");
+    EXPECT_EQ(form->RichEdit1->toPlainText(), "Bemerkungen hier ...");
+    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
+    EXPECT_EQ(form->ProgressBar1->maximum(), 1000);
+    EXPECT_EQ(form->ProgressBar1->value(), 1000);
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
+    EXPECT_EQ(form->Chart1->PointCount(0), 1000);
+    EXPECT_TRUE(seams.notices.isEmpty());
+}
+
+TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
+    Start({.program = 7});
+    form->Au1->trigger();
+    EXPECT_EQ(form->CurrentRecord.bytes[9], 12);
+    EXPECT_EQ(form->ProgressBar1->maximum(), 6000);
+    EXPECT_TRUE(form->PageControl2->isTabVisible(form->PageControl2->indexOf(form->TabSheet9)));
+    EXPECT_EQ(form->StatusText(), " OK.");
+}
+
+TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArrived) {
+    Start({.program = 2, .stopReadAfter = 8 + 500});
+    form->Au1->trigger();
+    EXPECT_EQ(form->StatusText(), " Fehler.");
+    EXPECT_EQ(seams.notices,
+              QStringList{"Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen."});
+    EXPECT_EQ(form->CurrentRecord.bytes[10 + 499], cell->Memory().bytes[10 + 499]);
+    EXPECT_EQ(form->CurrentRecord.bytes[10 + 500], 0);
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
+
+    // And it can be saved as it is.
+    seams.saveName = WorkPath("teil.dba");
+    form->Speichern1->trigger();
+    QFile f(seams.saveName);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray saved = f.readAll();
+    EXPECT_EQ(saved, QByteArray(reinterpret_cast<const char*>(form->CurrentRecord.bytes.data()),
+                                MeasurementRecord::kSize));
+}
+
+TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
+    Start({.program = 2, .badHeader = true});
+    form->CurrentRecord = Filled(0x55);
+    form->Au1->trigger();
+    EXPECT_EQ(seams.notices, QStringList{" Datensatz ist defekt!  Bitte Batterieen überprüfen."});
+    EXPECT_EQ(form->StatusText(), " Fehler.");
+    EXPECT_EQ(form->windowTitle(), "Kelvarn");
+    EXPECT_EQ(form->CurrentRecord, Filled(0x55)) << "what the evaluation shows stays savable";
+}
+
+TEST_F(CellCommandTest, ReadOutWithoutCellIsNotReady) {
+    Start({.silent = true});
+    form->Au1->trigger();
+    EXPECT_EQ(seams.notices, QStringList{"Hardware nicht bereit!"});
+    EXPECT_EQ(form->StatusText(), " Fehler.");
+    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
+}
+
+TEST_F(CellCommandTest, QueryShowsTheLetterOrUnknown) {
+    Start({.program = 5});
+    form->CurrentRecord = Filled(0x12);
+    form->Button2->click();
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: E");
+    EXPECT_EQ(form->CurrentRecord, Filled(0x12));
+
+    Replace({.silent = true});
+    form->Button2->click();
+    EXPECT_EQ(form->StatusText(),
+              " Gefundener Messtyp: Unbekannt. Möglicherweise sollte die Hardware aus- und "
+              "eingeschaltet werden.");
+}
+
+// ----- start from the PC and the live level
+
+TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
+    Start();
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    const QStringList events = Events(*cell);
+    EXPECT_TRUE(HasEvent(events, "program A, START key"));
+    EXPECT_TRUE(HasEvent(events, "run program A"));
+    EXPECT_TRUE(HasEvent(events, "live start, program A, 1000 samples"));
+    EXPECT_EQ(form->StatusText(), " Messung läuft ...");
+    EXPECT_EQ(form->LiveProgram.load(), 1);
+    EXPECT_EQ(form->Chart4->xAxis->label(), "t/s");
+    EXPECT_EQ(form->Chart4->xAxis->range(), QCPRange(0, 10));
+    EXPECT_EQ(form->directbar->maximum(), 1000);
+    EXPECT_TRUE(form->runner->Running());
+
+    Ticks(999);
+    EXPECT_EQ(form->StatusText(), " Programm A, Messwert 999");
+    EXPECT_TRUE(form->runner->Running());
+    Ticks(1);  // the end test comes first, then the last sample
+    EXPECT_FALSE(form->runner->Running());
+    EXPECT_EQ(form->StatusText(), " Programm A, Messwert 1000");
+    EXPECT_EQ(form->LiveCount, 1000);
+    EXPECT_EQ(form->directbar->value(), 1000);
+
+    const SeriesData line = form->Chart4->Points(0);
+    ASSERT_EQ(line.Count(), 1000);
+    EXPECT_NEAR(line.x.back(), 9.99, 1e-9);
+    std::map<double, int> histogram;
+    for (int k = 0; k < 1000; ++k) {
+        ASSERT_EQ(line.y[size_t(k)], SampleToLevel(cell->Memory().bytes[size_t(10 + k)])) << k;
+        ++histogram[line.y[size_t(k)]];
+    }
+    const double last = line.y.back();
+    EXPECT_EQ(form->Panel1->text(), QLocale().toString(last, 'f', 1).rightJustified(5));
+    EXPECT_EQ(form->dbabar->value(), RoundHalfEven(last));
+    const auto [lo, hi] = std::minmax_element(line.y.begin(), line.y.end());
+    EXPECT_EQ(form->LabelMax->text(), QLocale().toString(*hi));
+    EXPECT_EQ(form->LabelMin->text(), QLocale().toString(*lo));
+
+    const SeriesData bars = form->Chart5->Points(0);
+    ASSERT_EQ(size_t(bars.Count()), histogram.size());
+    size_t i = 0;
+    for (const auto& [level, count] : histogram) {
+        EXPECT_EQ(bars.x[i], level);
+        EXPECT_EQ(bars.y[i], count);
+        ++i;
+    }
+}
+
+TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
+    Start();
+    form->ProgBox->setCurrentIndex(0);
+    form->dauerbox->setChecked(true);
+    form->Button1->click();
+    Ticks(999);
+    Events(*cell);
+    port.written.clear();
+    Ticks(1);
+    EXPECT_EQ(form->StatusText(), " Messung läuft ...");
+    EXPECT_EQ(form->LiveCount, 0);
+    EXPECT_EQ(form->Chart4->PointCount(0), 0);
+    EXPECT_EQ(form->Chart5->PointCount(0), 0);
+    EXPECT_TRUE(form->runner->Running());
+    ASSERT_FALSE(port.written.empty());
+    EXPECT_EQ(port.written.front(), 12) << "the whole start sequence, connection check first";
+    const QStringList events = Events(*cell);
+    EXPECT_TRUE(HasEvent(events, "program A, START key"));
+    EXPECT_TRUE(HasEvent(events, "live start, program A"));
+}
+
+TEST_F(CellCommandTest, ALiveZeroByteStopsWithFehler) {
+    Start({.liveZeroAfter = 5});
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    Ticks(6);
+    EXPECT_EQ(form->StatusText(), " Fehler.");
+    EXPECT_FALSE(form->runner->Running());
+    EXPECT_EQ(form->Chart4->PointCount(0), 5) << "the views keep what they show";
+    EXPECT_EQ(form->LiveCount, 5);
+}
+
+TEST_F(CellCommandTest, StartWithoutCellOrWithUnknownProgram) {
+    Start({.silent = true});
+    form->Button1->click();
+    EXPECT_EQ(form->StatusText(), " Hardware antwortet nicht.");
+    EXPECT_FALSE(form->runner->Running());
+
+    Replace({.badHeader = true});
+    form->Button1->click();
+    EXPECT_EQ(form->StatusText(), " Messprogramm nicht korrekt.");
+    EXPECT_EQ(form->LiveProgram.load(), -1);
+    EXPECT_FALSE(HasEvent(Events(*cell), "run program")) << "the program went in, no run command";
+    EXPECT_FALSE(form->runner->Running());
+}
+
+TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
+    // A cell that keeps its memory: the program file is none of Kelvarn's.
+    Put("A.BIN", QByteArray("\x01\x02\x03", 3));
+    Start({.memoryFile = ProgramAMemory(141)});
+    form->ProgBox->setCurrentIndex(0);
+    form->Binfile->setChecked(true);
+    form->Button1->click();
+    ASSERT_EQ(form->LiveProgram.load(), 1);
+    Ticks(100);
+    ASSERT_EQ(Curve(), std::vector<double>(100, 45.5));
+
+    form->CurrentRecord = Filled(0x33);
+    form->Button3->click();
+    MeasurementRecord expected = Filled(0x33);
+    BuildHeader(expected, 1);
+    for (int k = 0; k < 100; ++k) expected.bytes[size_t(10 + k)] = 141;
+    EXPECT_EQ(form->CurrentRecord, expected);
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
+
+    // Every "Zur Auswertung" of the live views does the same.
+    for (const char* name : {"ZurAuswertung1", "ZurAuswertung2", "ZurAuswertung3"}) {
+        SCOPED_TRACE(name);
+        form->CurrentRecord = Filled(0x33);
+        QAction* action = form->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        EXPECT_EQ(form->CurrentRecord, expected);
+    }
+    EXPECT_TRUE(seams.notices.isEmpty());
+}
+
+TEST_F(CellCommandTest, TakeOverWithoutLiveCurveDoesNothing) {
+    Start();
+    form->CurrentRecord = Filled(0x33);
+    form->Button3->click();
+    EXPECT_EQ(form->CurrentRecord, Filled(0x33));
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_TRUE(seams.notices.isEmpty());
+}
+
+TEST_F(CellCommandTest, TakeOverAfterAStartWithoutProgramIsRefused) {
+    Start();
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    Ticks(10);
+    Replace({.badHeader = true});
+    form->Button1->click();
+    ASSERT_EQ(form->LiveProgram.load(), -1);
+    ASSERT_EQ(form->Chart4->PointCount(0), 10) << "a failed start leaves the views";
+
+    form->CurrentRecord = Filled(0x33);
+    form->Button3->click();
+    EXPECT_EQ(seams.notices,
+              QStringList{"Die Direktmessung kann nicht übernommen werden: Messprogramm nicht "
+                          "korrekt."});
+    EXPECT_EQ(form->CurrentRecord, Filled(0x33));
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+}
+
+TEST_F(CellCommandTest, EndTestFollowsTheProgramSelectedNow) {
+    Start();
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    Ticks(10);
+    form->ProgBox->setCurrentIndex(6);  // G: 500 samples
+    Ticks(489);
+    EXPECT_TRUE(form->runner->Running());
+    Ticks(1);
+    EXPECT_FALSE(form->runner->Running());
+    EXPECT_EQ(form->StatusText(), " Programm A, Messwert 500");
+    EXPECT_EQ(form->directbar->maximum(), 1000) << "the bar stays that of the program running";
+}
+
+TEST_F(CellCommandTest, DigitsGrowWithThePanel) {
+    Start();
+    form->show();
+    form->PageControl1->setCurrentWidget(form->TabSheet2);
+    QApplication::processEvents();
+    const int h1 = form->Panel1->height();
+    EXPECT_EQ(form->Panel1->font().pointSize(), std::max(1, h1 / 3));
+    form->resize(1000, 900);
+    QApplication::processEvents();
+    const int h2 = form->Panel1->height();
+    EXPECT_GT(h2, h1);
+    EXPECT_EQ(form->Panel1->font().pointSize(), h2 / 3);
+    EXPECT_EQ(form->size(), QSize(1000, 900)) << "the digits do not push the window";
+}
