@@ -1,6 +1,5 @@
 #include "widgets/ChartLine.h"
 
-#include <QPainterPath>
 #include <utility>
 
 #include "widgets/Chart.h"
@@ -35,34 +34,24 @@ void TChartLine::DrawRibbon(QCPPainter* painter, double front, double back) {
     // One quadrilateral per segment, from the front edge to the back edge.
     // Seen from above the front, a segment shows its upper face unless it
     // climbs more steeply than the depth direction; then its underside
-    // shows. From left to right, so that the nearer faces come last; runs of
-    // one kind go into one path (all of one winding, so overlaps fill).
-    // Unsmoothed fills meet without seams; the smoothed edges go on top.
+    // shows. From left to right, so that the nearer faces come last.
+    // Unsmoothed fills meet without seams; the smoothed line goes on top.
     painter->setAntialiasing(false);
     painter->setPen(Qt::NoPen);
-    QPainterPath run;
-    run.setFillRule(Qt::WindingFill);
-    bool runUpper = true;
-    auto flush = [&] {
-        if (run.isEmpty()) return;
-        painter->setBrush(runUpper ? upperBrush : underBrush);
-        painter->drawPath(run);
-        run = QPainterPath();
-        run.setFillRule(Qt::WindingFill);
-    };
+    int shown = -1;  // the brush set: 1 upper, 0 underside
     for (int i = 0; i + 1 < lines.size(); ++i) {
         QPointF p = lines[i], q = lines[i + 1];
         if (qIsNaN(p.y()) || qIsNaN(q.y()) || qIsNaN(p.x()) || qIsNaN(q.x())) continue;
         if (q.x() < p.x()) std::swap(p, q);
         // Screen y grows downwards: dx + dy >= 0 is flatter than 45 degrees up.
-        const bool upper = (q.x() - p.x()) + (q.y() - p.y()) >= 0;
-        if (upper != runUpper) {
-            flush();
-            runUpper = upper;
+        const int upper = (q.x() - p.x()) + (q.y() - p.y()) >= 0 ? 1 : 0;
+        if (upper != shown) {
+            painter->setBrush(upper ? upperBrush : underBrush);
+            shown = upper;
         }
-        run.addPolygon(QPolygonF({p + f, q + f, q + b, p + b, p + f}));
+        const QPointF face[4] = {p + f, q + f, q + b, p + b};
+        painter->drawConvexPolygon(face, 4);
     }
-    flush();
 
     applyDefaultAntialiasingHint(painter);
     QVector<QPointF> edge(lines.size());
