@@ -1,0 +1,121 @@
+// kelvarn-cli read and query against kelvarn-cellsim.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "cellsim_harness.h"
+#include "link/CellModel.h"
+
+using namespace kelvarn;
+using namespace kelvarn::test;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// The built kelvarn-cli; it inherits the settings folder of the test.
+CliRun Cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), args);
+    CliRun r;
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        r.err = "did not finish";
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray Bytes(const MeasurementRecord& rec) {
+    return QByteArray(reinterpret_cast<const char*>(rec.bytes.data()), MeasurementRecord::kSize);
+}
+
+class CellCliTest : public ::testing::Test {
+protected:
+    TempConfig config;
+    QString link = config.Path("cell");
+    QString file = config.Path("mess.dba");
+    std::unique_ptr<Simulator> sim;
+
+    CellCliTest() {
+        EnsureCoreApplication();
+        config.Map(4, link);
+        config.Map(5, config.Path("absent"));
+    }
+    void Run(QStringList options) {
+        sim.reset();
+        options << "--unpaced";
+        sim = std::make_unique<Simulator>(link, options);
+        ASSERT_TRUE(sim->Ready());
+    }
+};
+
+}  // namespace
+
+TEST_F(CellCliTest, ReadWritesTheRecordAsAMeasurementFile) {
+    Run({"--program", "H", "--seed", "9"});
+    const CliRun r = Cli({"read", "COM4", file});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "6000 Messwerte gelesen, gespeichert in " + file.toUtf8() + ".\n");
+    MeasurementRecord expected = CellModel::SyntheticMeasurement(8, 9);
+    expected.bytes[8] = 1;
+    expected.bytes[9] = 12;
+    EXPECT_EQ(ReadAll(file), Bytes(expected));
+}
+
+TEST_F(CellCliTest, ReadThatStopsPartWayKeepsTheDataAndFails) {
+    Run({"--program", "B", "--stop-read-after", "258"});
+    const CliRun r = Cli({"read", "com4", file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "kelvarn-cli: Auslesen unvollständig! Nur 250 von 1000 Messwerten empfangen. "
+              "Gespeichert in " + file.toUtf8() + ".\n");
+    const QByteArray saved = ReadAll(file);
+    ASSERT_EQ(saved.size(), MeasurementRecord::kSize);
+    const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
+    EXPECT_EQ(saved.mid(10, 250), Bytes(cell).mid(10, 250));
+    EXPECT_EQ(saved.mid(260), QByteArray(MeasurementRecord::kSize - 260, '\0'));
+}
+
+TEST_F(CellCliTest, ReadWithoutDataWritesNothing) {
+    Run({"--bad-header"});
+    CliRun r = Cli({"read", "COM4", file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kelvarn-cli: Datensatz ist defekt!  Bitte Batterieen überprüfen.\n");
+    EXPECT_FALSE(QFileInfo::exists(file));
+
+    r = Cli({"read", "COM5", file});  // no such device
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kelvarn-cli: Hardware nicht bereit!\n");
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+TEST_F(CellCliTest, QueryPrintsTheLetterOrUnknown) {
+    Run({"--program", "F"});
+    CliRun r = Cli({"query", "COM4"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "F\n");
+
+    Run({"--bad-header"});
+    r = Cli({"query", "COM4"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out,
+              "Unbekannt. Möglicherweise sollte die Hardware aus- und eingeschaltet werden.\n");
+}
+
+TEST_F(CellCliTest, WrongPortOrArgumentsAreUsageErrors) {
+    for (const QStringList& args : {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file},
+                                    QStringList{"read", "COM4"}, QStringList{"query"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.startsWith("kelvarn-cli: ")) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(file));
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringList>
+
+#include "CliCommands.h"
+
+namespace kelvarn {
+
+// The commands that talk to the cell on port PORT ("COMn", mapped to a
+// serial device as the window maps it):
+//   read PORT FILE   reads the cell out as "&Auslesen der Zelle" does and
+//                    writes the record as a measurement file
+//   query PORT       prints the letter of the program the cell holds
+bool IsCellCommand(const QString& command);
+CliOutcome RunCellCommand(const QStringList& args);
+
+// Their lines of the usage text, a literal so that it joins the others.
+#define KELVARN_CELL_USAGE                                                              \
+    "  kelvarn-cli read PORT DATEI    Zelle an PORT (COM1, COM2 ...) auslesen und als\n"  \
+    "                                 Messdatei speichern\n"                             \
+    "  kelvarn-cli query PORT         Messprogramm in der Zelle an PORT erfragen\n"
+
+}  // namespace kelvarn
