@@ -132,16 +132,6 @@ void TChart::AddPoint(int i, double x, double y) {
     }
 }
 
-void TChart::SetPointValue(int i, int index, double y) {
-    auto* s = Series(i);
-    if (index < 0 || index >= PointCount(i)) return;
-    if (auto* g = qobject_cast<QCPGraph*>(s)) {
-        (g->data()->begin() + index)->value = y;
-    } else if (auto* b = qobject_cast<QCPBars*>(s)) {
-        (b->data()->begin() + index)->value = y;
-    }
-}
-
 void TChart::ClearSeries(int i) {
     SetPoints(i, SeriesData{});
 }

@@ -36,8 +36,6 @@ public:
     // Appends one point (the live chart adds one per tick); no replot of its
     // own, so a burst of points costs one queued replot.
     void AddPoint(int i, double x, double y);
-    // Changes the value of the point at position index (0-based).
-    void SetPointValue(int i, int index, double y);
     void ClearSeries(int i);
     void ClearAll();
     void SetSeriesVisible(int i, bool visible);
