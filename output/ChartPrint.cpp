@@ -15,8 +15,8 @@ namespace {
 
 // Where the chart goes on the page and the size it is laid out at there.
 struct Placement {
-    QRectF target;    // [printer device pixels]
-    QSize layout;     // [screen pixels]
+    QRectF target;  // [printer device pixels]
+    QSize layout;   // [screen pixels]
 };
 
 Placement Place(const QCustomPlot& chart, ChartPaper paper, const QPrinter& printer) {
@@ -26,7 +26,8 @@ Placement Place(const QCustomPlot& chart, ChartPaper paper, const QPrinter& prin
     const double marginY = kChartPageMarginMm / 25.4 * dpiY;
     QRectF area(0, 0, printer.width(), printer.height());
     area.adjust(marginX, marginY, -marginX, -marginY);
-    if (area.width() < 1 || area.height() < 1) area = QRectF(0, 0, printer.width(), printer.height());
+    if (area.width() < 1 || area.height() < 1)
+        area = QRectF(0, 0, printer.width(), printer.height());
 
     QRectF target = area;
     if (paper == ChartPaper::OwnShape) {
@@ -50,9 +51,19 @@ OutputResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& pri
     if (!printer) return OutputResult::Failure(kNoDefaultPrinter);
 
     const QPageLayout::Orientation before = printer->pageLayout().orientation();
-    const auto restore = qScopeGuard([&] { printer->setPageOrientation(before); });
+    const int resolutionBefore = printer->resolution();
+    const auto restore = qScopeGuard([&] {
+        printer->setPageOrientation(before);
+        printer->setResolution(resolutionBefore);
+    });
     printer->setPageOrientation(QPageLayout::Landscape);
     printer->setDocName(chart.objectName());
+    // The chart's fonts are given in points and take their pixel size from
+    // the device they are drawn on, its pens and gaps in screen pixels. At
+    // the screen's resolution both keep the proportions they have on screen
+    // when the chart is scaled onto the page. The job reaches the print
+    // service as a PDF drawing, so this costs no sharpness.
+    printer->setResolution(chart.logicalDpiX());
 
     PrintJob job(*printer);
     if (!job.Begin()) return OutputResult::Failure(job.Failure());

@@ -4,7 +4,9 @@
 
 namespace kelvarn {
 
-QSize OnScreenSize(const QCustomPlot& chart) { return chart.size().expandedTo(QSize(1, 1)); }
+QSize OnScreenSize(const QCustomPlot& chart) {
+    return chart.size().expandedTo(QSize(1, 1));
+}
 
 void RenderChart(QCustomPlot& chart, QCPPainter& painter, const QSize& layoutSize,
                  const QRectF& target) {

@@ -9,11 +9,11 @@ class QCPPainter;
 namespace kelvarn {
 
 // Draws a chart in its own colours and fills into target (in the painter's
-// device coordinates). The chart is laid out at layoutSize, in the screen
-// pixels its fonts and pens are measured in, and scaled to target; so a
-// layout size that matches the target's physical size prints text at the
-// size it has on screen. Lines keep their width relative to the chart,
-// whatever the resolution of the device.
+// device coordinates). The chart is laid out at layoutSize and scaled to
+// target. Its fonts are given in points and take their pixel size from the
+// painter's device, its pens and gaps are in pixels of the layout: so the
+// device should have the screen's resolution, or the text grows with the
+// scale. Lines keep their width relative to the chart.
 void RenderChart(QCustomPlot& chart, QCPPainter& painter, const QSize& layoutSize,
                  const QRectF& target);
 

@@ -28,7 +28,9 @@ QString LastCupsMessage() {
     return message ? QString::fromUtf8(message).trimmed() : QString();
 }
 
-bool WritesFile(const QPrinter& printer) { return !printer.outputFileName().isEmpty(); }
+bool WritesFile(const QPrinter& printer) {
+    return !printer.outputFileName().isEmpty();
+}
 
 }  // namespace
 

@@ -8,7 +8,8 @@ class QPrinter;
 namespace kelvarn {
 
 // Shown when there is no printer to print on.
-inline const QString kNoDefaultPrinter = QStringLiteral("Zur Zeit ist kein Standard-Drucker gewählt");
+inline const QString kNoDefaultPrinter =
+    QStringLiteral("Zur Zeit ist kein Standard-Drucker gewählt");
 
 // The printer that every print goes to; no printer dialog is shown. The
 // window uses the desktop's default printer; tests hand in a printer that

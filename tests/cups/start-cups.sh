@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A private print service for the print test of the output suite: a CUPS
 # server on its own socket, with one PDF printer ("KelvarnPDF", cups-pdf) as
-# its default. Nothing of the machine's own printing is touched beyond the
-# printer's own cups-pdf settings file.
+# its default and a second queue ("KelvarnRefuse") that refuses every job.
+# Nothing of the machine's own printing is touched beyond the printer's own
+# cups-pdf settings file.
 #
 #   eval "$(bash tests/cups/start-cups.sh)"       start (or reuse) and export
 #   bash tests/cups/start-cups.sh stop            stop the server
@@ -19,6 +20,7 @@ DIR=${KELVARN_CUPS_DIR:-/tmp/kelvarn-cups}
 SOCK=$DIR/cups.sock
 OUT=$DIR/out
 QUEUE=KelvarnPDF
+REFUSE=KelvarnRefuse
 PDF_CONF=/etc/cups/cups-pdf-kelvarn.conf
 
 say() { echo "start-cups: $*" >&2; }
@@ -59,6 +61,7 @@ Browsing Off
 DefaultAuthType None
 LogLevel warn
 WebInterface No
+PreserveJobFiles No
 <Location />
   Order allow,deny
   Allow all
@@ -101,9 +104,11 @@ CONF
   if ! running; then
     say "skipped: the CUPS server did not come up (see $DIR/log)"; stop; exit 0
   fi
-  if ! lpadmin -h "$SOCK" -p "$QUEUE" -E -v cups-pdf:/kelvarn \
-      -P /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd 2>>"$DIR/log/cupsd.out" ||
-     ! lpadmin -h "$SOCK" -d "$QUEUE" 2>>"$DIR/log/cupsd.out"; then
+  PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd
+  if ! lpadmin -h "$SOCK" -p "$QUEUE" -E -v cups-pdf:/kelvarn -P "$PPD" 2>>"$DIR/log/cupsd.out" ||
+     ! lpadmin -h "$SOCK" -d "$QUEUE" 2>>"$DIR/log/cupsd.out" ||
+     ! lpadmin -h "$SOCK" -p "$REFUSE" -E -v cups-pdf:/kelvarn -P "$PPD" 2>>"$DIR/log/cupsd.out" ||
+     ! cupsreject -h "$SOCK" -r "Papierstau" "$REFUSE" 2>>"$DIR/log/cupsd.out"; then
     say "skipped: the PDF printer could not be set up (see $DIR/log)"; stop; exit 0
   fi
 fi
