@@ -26,6 +26,8 @@ public:
 
 private:
     QSerialPort port_;
+    QString path_;
+    bool pseudoTerminal_ = false;
 };
 
 // Makes a SerialDevice for "COMn" on the device that PortDevicePath names.

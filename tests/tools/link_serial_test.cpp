@@ -101,6 +101,22 @@ TEST_F(SerialLinkTest, AReopenedPortDoesNotHandOverOldBytes) {
     EXPECT_EQ(ReadByte(), -1);
 }
 
+TEST_F(SerialLinkTest, PurgingTheTransmitBufferLosesNothingAlreadyWritten) {
+    // On a real line every written byte has left when a purge follows; on
+    // a pseudo-terminal the other end may not have read it yet.
+    const QString log = config.Path("bytes.bin");
+    auto sim = Start(3, {"--unpaced"}, log);
+    ASSERT_TRUE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+    for (int i = 0; i < 300; ++i) WriteByte(i);
+    PurgeTransmit();
+    WriteByte(6);
+    QThread::msleep(100);
+    std::vector<uint8_t> expected;
+    for (int i = 0; i < 300; ++i) expected.push_back(uint8_t(i));
+    expected.push_back(6);
+    EXPECT_EQ(Bytes(ReadAll(log)), expected);
+}
+
 TEST_F(SerialLinkTest, UploadAndReadOutByteForByte) {
     const QString log = config.Path("bytes.bin");
     auto sim = Start(5, {"--unpaced", "--seed", "42"}, log);
