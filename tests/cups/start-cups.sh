@@ -49,6 +49,10 @@ if [ ! -x /usr/lib/cups/backend/cups-pdf ] || [ ! -f /usr/share/ppd/cups-pdf/CUP
   say "skipped: cups-pdf missing (package printer-driver-cups-pdf)"; exit 0
 fi
 
+# Two test runs at once share one server; the second waits for the first.
+exec 9>"$DIR.lock"
+flock 9
+
 if ! running; then
   stop
   rm -rf "$DIR"
@@ -98,7 +102,7 @@ TitlePref 1
 UserUMask 0022
 CONF
   setsid cupsd -f -c "$DIR/etc/cupsd.conf" -s "$DIR/etc/cups-files.conf" \
-    </dev/null >>"$DIR/log/cupsd.out" 2>&1 &
+    </dev/null >>"$DIR/log/cupsd.out" 2>&1 9>&- &
   echo $! >"$DIR/cupsd.pid"
   for _ in $(seq 50); do running && break; sleep 0.1; done
   if ! running; then
