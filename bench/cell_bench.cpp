@@ -1,0 +1,192 @@
+// The cell protocol's own cost: the read-out per byte exchange against the
+// unpaced simulator, and the live display against the cell's clock.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTabWidget>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+#include "app/Seams.h"
+#include "app/TForm1.h"
+#include "cell/ReadOut.h"
+#include "cell/Runner.h"
+#include "link/CellModel.h"
+#include "link/DeviceSearch.h"
+#include "link/ScriptedDevice.h"
+#include "link/SettingsFile.h"
+#include "link/comphard.h"
+
+namespace {
+
+using namespace kelvarn;
+
+class QuietSeams : public Seams {
+public:
+    bool CtrlHeld() const override { return false; }
+    void Notice(QWidget*, const QString&) override {}
+    void Stop(QWidget*, const QString&) override {}
+};
+
+// Pauses that cost nothing: the fixed pauses of the protocol are not what
+// is measured.
+class NoPauses : public LinkClock {
+public:
+    void Sleep(int) override {}
+};
+
+// kelvarn-cellsim on COM1 of a settings folder of its own.
+class SimulatedCell {
+public:
+    explicit SimulatedCell(QStringList options) {
+        qputenv("KELVARN_CONFIG_DIR", dir_.path().toLocal8Bit());
+        ResetLinkState();
+        const QString link = dir_.filePath("cell");
+        WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM1"), link);
+        const QString path = QDir(QCoreApplication::applicationDirPath())
+                                 .filePath(QStringLiteral("../tools/cellsim/kelvarn-cellsim"));
+        options << "--link" << link << "--exit-after" << "600";
+        sim_.start(path, options);
+        sim_.waitForStarted(5000);
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo(link).isSymLink() && t.elapsed() < 5000) QThread::msleep(5);
+        ready_ = QFileInfo(link).isSymLink();
+    }
+    ~SimulatedCell() {
+        ResetLinkState();
+        sim_.terminate();
+        sim_.waitForFinished(5000);
+        qunsetenv("KELVARN_CONFIG_DIR");
+    }
+    bool Ready() const { return ready_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess sim_;
+    bool ready_ = false;
+};
+
+// A full read-out of a G record: the readiness question, 8 + 501 and
+// 8 + 6001 requests, each one byte out and one byte back.
+void ReadOutPerExchange(benchmark::State& state) {
+    SimulatedCell cell({"--program", "G", "--unpaced"});
+    if (!cell.Ready()) {
+        state.SkipWithError("kelvarn-cellsim did not start");
+        return;
+    }
+    NoPauses noPauses;
+    SetLinkClock(&noPauses);
+    if (!ConnectCell(1)) {
+        state.SkipWithError("no cell on COM1");
+        return;
+    }
+    CellProgress quiet;
+    MeasurementRecord rec;
+    constexpr int kExchanges = 1 + (8 + 501) + (8 + 6001);
+    for (auto _ : state) {
+        const ReadOutResult r = ReadOutCell(rec, quiet);
+        if (r.outcome != ReadOutResult::kOk) state.SkipWithError("read-out failed");
+    }
+    SetLinkClock(nullptr);
+    state.counters["per_exchange"] =
+        benchmark::Counter(kExchanges, benchmark::Counter::kIsIterationInvariantRate |
+                                           benchmark::Counter::kInvert);
+}
+BENCHMARK(ReadOutPerExchange)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The same through the menu: with the progress bar and status line drawn as
+// the bytes come, and the evaluation at the end.
+void ReadOutInTheWindow(benchmark::State& state) {
+    SimulatedCell cell({"--program", "G", "--unpaced"});
+    if (!cell.Ready()) {
+        state.SkipWithError("kelvarn-cellsim did not start");
+        return;
+    }
+    NoPauses noPauses;
+    SetLinkClock(&noPauses);
+    WriteStoredPort(1);
+    QuietSeams seams;
+    TForm1 form(&seams);
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form.Au1Click();
+        QApplication::processEvents();
+    }
+    SetLinkClock(nullptr);
+    constexpr int kExchanges = 1 + (8 + 501) + (8 + 6001);
+    state.counters["per_exchange"] =
+        benchmark::Counter(kExchanges, benchmark::Counter::kIsIterationInvariantRate |
+                                           benchmark::Counter::kInvert);
+}
+BENCHMARK(ReadOutInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// One live tick with 1000 points already on the chart, against the scripted
+// cell (program D streams 6000 samples); then the queued replots.
+void CellLiveTick(benchmark::State& state) {
+    const bool replot = state.range(0) != 0;
+    ScriptedLink link;
+    ScriptedDevice& port = link.AddPort(3);
+    CellModel model;
+    port.AttachModel(&model);
+    QuietSeams seams;
+    TForm1 form(&seams);
+    form.show();
+    // The analogue view in front, as the user watches it.
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    form.PageControl3->setCurrentWidget(form.TabSheet11);
+    ConnectCell(3);
+    form.ProgBox->setCurrentIndex(3);
+    form.Button1Click();
+    form.runner->Hold();  // the ticks come from here
+    for (int i = 0; i < 1000; ++i) form.Timer1Timer();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form.Timer1Timer();
+        if (replot) QApplication::processEvents();
+        if (form.LiveCount >= 5900) state.SkipWithError("stream used up");
+    }
+    state.SetLabel(replot ? "tick + replot" : "tick");
+}
+BENCHMARK(CellLiveTick)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+// Program A from the PC, the simulator sending every 10 ms: how far the
+// display trails the cell once it shows the 1000th sample.
+void LiveTrailsTheCell(benchmark::State& state) {
+    SimulatedCell cell({"--program", "A"});
+    if (!cell.Ready()) {
+        state.SkipWithError("kelvarn-cellsim did not start");
+        return;
+    }
+    WriteStoredPort(1);
+    QuietSeams seams;
+    TForm1 form(&seams);
+    form.show();
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    form.PageControl3->setCurrentWidget(form.TabSheet11);
+    form.ProgBox->setCurrentIndex(0);
+    QApplication::processEvents();
+    double displayS = 0;
+    for (auto _ : state) {
+        form.Button1Click();
+        QElapsedTimer t;
+        t.start();
+        while (form.LiveCount < 1000 && t.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        displayS = t.elapsed() / 1000.0;
+    }
+    const double cellS = 1000 * 0.010;
+    state.counters["display_s"] = displayS;
+    state.counters["cell_s"] = cellS;
+    state.counters["trail_pct"] = (displayS - cellS) / cellS * 100.0;
+}
+BENCHMARK(LiveTrailsTheCell)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
