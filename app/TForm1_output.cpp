@@ -74,8 +74,8 @@ void TForm1::WireOutput() {
         connect(action, &QAction::triggered, commands,
                 [commands, entry, target] { commands->Run(entry.kind, target, entry.paper); });
     }
-    // "Speichern als Text" stays in the menu of grid but is never enabled.
-    SpeichernalsText1->setEnabled(false);
+    // "Speichern als Text" (SpeichernalsText1) has no handler: it stays in
+    // the menu of grid, never enabled.
 }
 
 }  // namespace kelvarn
