@@ -10,7 +10,8 @@ BUILD=${KELVARN_BUILD_DIR:-$ROOT/build}
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
   libqcustomplot-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils clang libclang-rt-14-dev llvm)
+  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
+  cups cups-client printer-driver-cups-pdf)
 
 setup() {
   local missing=()
@@ -37,11 +38,29 @@ case "$cmd" in
   run)
     setup
     build
+    if [ "${1:-}" = "--demo" ]; then
+      shift
+      # Without hardware: the simulated cell on COM1 of a settings folder of
+      # the demo's own, stored as the chosen port; it ends with Kelvarn.
+      DEMO=$BUILD/demo
+      mkdir -p "$DEMO"
+      printf '[KV]\nCOM=1\n\n[Ports]\nCOM1=%s\n' "$DEMO/cell" >"$DEMO/KV.INI"
+      "$BUILD/tools/cellsim/kelvarn-cellsim" --link "$DEMO/cell" --program B \
+        --events "$DEMO/cell-events.txt" >/dev/null &
+      SIM=$!
+      trap 'kill "$SIM" 2>/dev/null; wait "$SIM" 2>/dev/null || true' EXIT
+      for _ in $(seq 100); do [ -L "$DEMO/cell" ] && break; sleep 0.05; done
+      KELVARN_CONFIG_DIR=$DEMO "$BUILD/kelvarn" "$@"
+      exit
+    fi
     exec "$BUILD/kelvarn" "$@"
     ;;
   test)
     setup
     build
+    # A private print queue for the print test; without it that test skips.
+    eval "$(bash "$ROOT/tests/cups/start-cups.sh")"
+    trap 'bash "$ROOT/tests/cups/start-cups.sh" stop' EXIT
     echo "== Tests"
     (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
