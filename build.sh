@@ -45,6 +45,7 @@ case "$cmd" in
       DEMO=$BUILD/demo
       mkdir -p "$DEMO"
       printf '[KV]\nCOM=1\n\n[Ports]\nCOM1=%s\n' "$DEMO/cell" >"$DEMO/KV.INI"
+      rm -f "$DEMO/cell"  # a link left by a demo that did not end cleanly
       "$BUILD/tools/cellsim/kelvarn-cellsim" --link "$DEMO/cell" --program B \
         --events "$DEMO/cell-events.txt" >/dev/null &
       SIM=$!

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QLocale>
@@ -312,8 +313,20 @@ void TForm1::ZurAuswertung1Click() {
 }
 
 void TForm1::Panel1Resize() {
+    // The digits grow with the panel's height: a third of it, in points. A
+    // panel narrower than its height would cut the level off, so there the
+    // widest level text sets the size instead.
     QFont f = Panel1->font();
-    f.setPointSize(std::max(1, Panel1->height() / 3));
+    int size = std::max(1, Panel1->height() / 3);
+    f.setPointSize(size);
+    const QString widest = NumberFormat::FromLocale().Format("%5.1f", 888.8);
+    const int room = Panel1->contentsRect().width() - 8;
+    const int wide = QFontMetrics(f).horizontalAdvance(widest);
+    if (room > 0 && wide > room) {
+        size = std::max(1, size * room / wide);
+        f.setPointSize(size);
+        while (size > 1 && QFontMetrics(f).horizontalAdvance(widest) > room) f.setPointSize(--size);
+    }
     Panel1->setFont(f);
 }
 

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -374,17 +375,55 @@ TEST_F(CellCommandTest, EndTestFollowsTheProgramSelectedNow) {
     EXPECT_EQ(form->directbar->maximum(), 1000) << "the bar stays that of the program running";
 }
 
-TEST_F(CellCommandTest, DigitsGrowWithThePanel) {
+TEST_F(CellCommandTest, DigitsGrowWithThePanelAndStayWithinIt) {
     Start();
     form->show();
     form->PageControl1->setCurrentWidget(form->TabSheet2);
+    const QString widest = QLocale().toString(888.8, 'f', 1);
+    // A panel wider than tall: a third of its height, in points.
+    form->resize(1200, 500);
     QApplication::processEvents();
     const int h1 = form->Panel1->height();
-    EXPECT_EQ(form->Panel1->font().pointSize(), std::max(1, h1 / 3));
-    form->resize(1000, 900);
+    ASSERT_GT(form->Panel1->width(), 2 * h1);
+    EXPECT_EQ(form->Panel1->font().pointSize(), h1 / 3);
+
+    form->resize(1200, 800);
     QApplication::processEvents();
     const int h2 = form->Panel1->height();
     EXPECT_GT(h2, h1);
-    EXPECT_EQ(form->Panel1->font().pointSize(), h2 / 3);
-    EXPECT_EQ(form->size(), QSize(1000, 900)) << "the digits do not push the window";
+    EXPECT_GT(form->Panel1->font().pointSize(), h1 / 3) << "grows with the height";
+    EXPECT_LE(form->Panel1->font().pointSize(), h2 / 3);
+    EXPECT_LE(QFontMetrics(form->Panel1->font()).horizontalAdvance(widest),
+              form->Panel1->contentsRect().width())
+        << "the widest level is never cut off";
+    EXPECT_EQ(form->size(), QSize(1200, 800)) << "the digits do not push the window";
+}
+
+TEST_F(CellCommandTest, ProgressBarIsDrawnWhileTheWindowIsBusy) {
+    Start({.program = 2});
+    form->show();
+    QApplication::processEvents();
+    struct PaintLog : QObject {
+        std::vector<int> values;
+        QProgressBar* bar = nullptr;
+        int statusPaints = 0;
+        QWidget* status = nullptr;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint && o == bar && bar->height() > 0)
+                values.push_back(bar->value());
+            if (e->type() == QEvent::Paint && o == status) ++statusPaints;
+            return false;
+        }
+    } log;
+    log.bar = form->ProgressBar1;
+    log.status = form->StatusBar1;
+    form->ProgressBar1->installEventFilter(&log);
+    form->StatusBar1->installEventFilter(&log);
+    form->Au1->trigger();  // no event is processed until it ends
+    ASSERT_GE(log.values.size(), 2u);
+    EXPECT_EQ(log.values.front(), 0) << "shown and drawn before the first byte";
+    EXPECT_EQ(log.values.back(), 1000) << "drawn at the end of the pass";
+    EXPECT_GE(log.statusPaints, 10) << "status texts drawn as they come";
+    form->ProgressBar1->removeEventFilter(&log);
+    form->StatusBar1->removeEventFilter(&log);
 }
