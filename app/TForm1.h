@@ -48,7 +48,12 @@ public:
     // Live level. The Runner thread reads LiveProgram for its pauses.
     std::atomic<int> LiveProgram{0};  // row 1..9 of the last start; 0 none yet, -1 unknown
     int LiveCount = 0;                // samples since the last start
-    Runner* runner = nullptr;         // the polling thread, a child of the window
+    // The polling thread. It ends first when the window goes, before the
+    // members and controls that its ticks use.
+    struct RunnerEnd {
+        void operator()(Runner* r) const;
+    };
+    std::unique_ptr<Runner, RunnerEnd> runner;
 
     // ----- menu "&Datei"
     QMenu* Datei1 = nullptr;

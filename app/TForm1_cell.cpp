@@ -120,8 +120,10 @@ void TForm1::WireCell() {
 }
 
 void TForm1::CreateRunner() {
-    runner = new Runner([this] { Timer1Timer(); }, LiveProgram, this);
+    runner.reset(new Runner([this] { Timer1Timer(); }, LiveProgram));
 }
+
+void TForm1::RunnerEnd::operator()(Runner* r) const { delete r; }
 
 // ----- program transfer
 
