@@ -84,8 +84,12 @@ private:
     QElapsedTimer shown_;
 };
 
-QCPGraph* LiveLine(TChart* chart) { return qobject_cast<QCPGraph*>(chart->Series(0)); }
-QCPBars* LiveBars(TChart* chart) { return qobject_cast<QCPBars*>(chart->Series(0)); }
+QCPGraph* LiveLine(TChart* chart) {
+    return qobject_cast<QCPGraph*>(chart->Series(0));
+}
+QCPBars* LiveBars(TChart* chart) {
+    return qobject_cast<QCPBars*>(chart->Series(0));
+}
 
 // One more sample of level L in the distribution: its bar grows by one, or
 // a new bar of height 1 is put in its place, so the bars stay in ascending
@@ -123,11 +127,15 @@ void TForm1::CreateRunner() {
     runner.reset(new Runner([this] { Timer1Timer(); }, LiveProgram));
 }
 
-void TForm1::RunnerEnd::operator()(Runner* r) const { delete r; }
+void TForm1::RunnerEnd::operator()(Runner* r) const {
+    delete r;
+}
 
 // ----- program transfer
 
-void TForm1::RadioZeitClick() { Binfile->setEnabled(radiotaste->isChecked()); }
+void TForm1::RadioZeitClick() {
+    Binfile->setEnabled(radiotaste->isChecked());
+}
 
 void TForm1::SendProgButtonClick() {
     WindowProgress progress(*this, nullptr);
@@ -152,7 +160,8 @@ void TForm1::SendProgButtonClick() {
         seams_->Notice(this,
                        QStringLiteral("Die Zelle blinkt num im Sekundentakt bis zum Start der "
                                       "Messung."));
-    if (radiotaste->isChecked()) seams_->Notice(this, QStringLiteral("Messbeginn mit der START-Taste"));
+    if (radiotaste->isChecked())
+        seams_->Notice(this, QStringLiteral("Messbeginn mit der START-Taste"));
 }
 
 // ----- read-out and program query

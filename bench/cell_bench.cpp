@@ -4,15 +4,15 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QTabWidget>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QEventLoop>
 #include <memory>
 
 #include "app/Seams.h"
@@ -53,7 +53,8 @@ public:
         WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM1"), link);
         const QString path = QDir(QCoreApplication::applicationDirPath())
                                  .filePath(QStringLiteral("../tools/cellsim/kelvarn-cellsim"));
-        options << "--link" << link << "--exit-after" << "600";
+        options << "--link" << link << "--exit-after"
+                << "600";
         sim_.start(path, options);
         sim_.waitForStarted(5000);
         QElapsedTimer t;
@@ -97,9 +98,8 @@ void ReadOutPerExchange(benchmark::State& state) {
         if (r.outcome != ReadOutResult::kOk) state.SkipWithError("read-out failed");
     }
     SetLinkClock(nullptr);
-    state.counters["per_exchange"] =
-        benchmark::Counter(kExchanges, benchmark::Counter::kIsIterationInvariantRate |
-                                           benchmark::Counter::kInvert);
+    state.counters["per_exchange"] = benchmark::Counter(
+        kExchanges, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(ReadOutPerExchange)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
@@ -124,9 +124,8 @@ void ReadOutInTheWindow(benchmark::State& state) {
     }
     SetLinkClock(nullptr);
     constexpr int kExchanges = 1 + (8 + 501) + (8 + 6001);
-    state.counters["per_exchange"] =
-        benchmark::Counter(kExchanges, benchmark::Counter::kIsIterationInvariantRate |
-                                           benchmark::Counter::kInvert);
+    state.counters["per_exchange"] = benchmark::Counter(
+        kExchanges, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(ReadOutInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 

@@ -15,10 +15,14 @@ int RoundHalfEven(double value);
 
 // Whether a live measurement has shown all it should: points is the sample
 // count of the program selected now, count the samples taken so far.
-inline bool LiveEndReached(int points, int count) { return points < count + 2; }
+inline bool LiveEndReached(int points, int count) {
+    return points < count + 2;
+}
 
 // Whether a row number names a program of the table.
-inline bool IsProgramRow(int row) { return row >= 1 && row <= 9; }
+inline bool IsProgramRow(int row) {
+    return row >= 1 && row <= 9;
+}
 
 // Writes the header of program row (1..9) and one sample byte per live
 // level into rec (level k at offset 10 + k); samples beyond the levels keep

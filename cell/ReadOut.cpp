@@ -111,8 +111,7 @@ ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
     const int total = TwelveTotal(rec);
     MeasurementRecord second;
     const ReadPass again = ReadCellMemory(second, 12, progress);
-    if (!again.headerValid || again.received < first.received)
-        return finish(first.received, total);
+    if (!again.headerValid || again.received < first.received) return finish(first.received, total);
     rec = second;
     return finish(again.received, again.expected);
 }

@@ -19,8 +19,8 @@ void ReadHeader(MeasurementRecord& rec, CellProgress* progress);
 // How one read pass ended.
 struct ReadPass {
     bool headerValid = false;
-    int expected = 0;   // n: data bytes the header asks for (at most 6136)
-    int received = 0;   // of those, how many arrived
+    int expected = 0;  // n: data bytes the header asks for (at most 6136)
+    int received = 0;  // of those, how many arrived
     bool Complete() const { return headerValid && received == expected; }
 };
 

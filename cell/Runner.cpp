@@ -65,7 +65,8 @@ bool Runner::Sleep(int ms) {
 void Runner::run() {
     for (;;) {
         if (!WaitUntilLetRun()) return;
-        QMetaObject::invokeMethod(this, [this] { DoTick(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { DoTick(); }, Qt::BlockingQueuedConnection);
         if (!WaitUntilLetRun()) return;
         // A start whose program query failed leaves no row to pace by:
         // hold until the next start rather than guess an interval.

@@ -12,17 +12,17 @@ TEST(LiveLevelTest, TimeAxisCountsSamplesInTheProgramsUnit) {
         double x;
     };
     const Row rows[] = {
-        {0, 1, 0.0},     {999, 1, 9.99},  // A: 10 ms, s
-        {999, 2, 59.94},                  // B: 60 ms, s
-        {500, 3, 3.0},                    // C: 360 ms, min
-        {5999, 6, 23.996},                // F: 14400 ms, h
-        {499, 9, 9.98},                   // I: 1200 ms, min
+        {0, 1, 0.0},       {999, 1, 9.99},  // A: 10 ms, s
+        {999, 2, 59.94},                    // B: 60 ms, s
+        {500, 3, 3.0},                      // C: 360 ms, min
+        {5999, 6, 23.996},                  // F: 14400 ms, h
+        {499, 9, 9.98},                     // I: 1200 ms, min
     };
     for (const Row& r : rows) EXPECT_NEAR(LiveTime(r.k, r.row), r.x, 1e-9) << r.k << " " << r.row;
 }
 
 TEST(LiveLevelTest, RoundingTakesHalvesToTheEvenNeighbour) {
-    const std::pair<double, int> rows[] = {{52.5, 52}, {53.5, 54}, {60.0, 60}, {0.5, 0},
+    const std::pair<double, int> rows[] = {{52.5, 52}, {53.5, 54},   {60.0, 60},   {0.5, 0},
                                            {1.5, 2},   {-24.5, -24}, {-23.5, -24}, {63.4, 63},
                                            {63.6, 64}, {102.5, 102}};
     for (auto [v, n] : rows) EXPECT_EQ(RoundHalfEven(v), n) << v;

@@ -34,7 +34,8 @@ QStringList PassTexts(int n) {
 std::vector<uint8_t> Memory(std::array<uint8_t, 8> header) {
     std::vector<uint8_t> m(MeasurementRecord::kSize, 0);
     std::copy(header.begin(), header.end(), m.begin());
-    for (int k = 0; k < MeasurementRecord::kSampleBytes; ++k) m[size_t(10 + k)] = uint8_t(1 + k % 250);
+    for (int k = 0; k < MeasurementRecord::kSampleBytes; ++k)
+        m[size_t(10 + k)] = uint8_t(1 + k % 250);
     return m;
 }
 
@@ -46,17 +47,17 @@ TEST(CheckHeaderTest, Limits) {
         bool valid;
     };
     const Row rows[] = {
-        {{0x03, 0xE8, 1, 0, 0, 0, 0, 9}, true},      // A
-        {{0x00, 0x00, 1, 0, 0, 0, 0, 9}, false},     // no samples
-        {{0x17, 0xF8, 1, 0, 0, 0, 0, 9}, true},      // 6136 samples
-        {{0x17, 0xF9, 1, 0, 0, 0, 0, 9}, false},     // 6137
-        {{0x05, 0xFE, 1, 2, 3, 4, 0, 9}, true},      // 4 x 1534 = 6136
-        {{0x05, 0xFF, 1, 2, 3, 4, 0, 9}, false},     // 4 x 1535
-        {{0x03, 0xE8, 0, 0, 0, 0, 0, 9}, false},     // no channel
-        {{0x03, 0xE8, 2, 0, 0, 0, 0, 9}, false},     // slot 1 above 1
-        {{0x03, 0xE8, 1, 3, 0, 0, 0, 9}, false},     // slot 2 above 2
-        {{0x03, 0xE8, 0, 0, 4, 0, 0, 9}, false},     // slot 3 above 3
-        {{0x03, 0xE8, 0, 0, 0, 5, 0, 9}, false},     // slot 4 above 4
+        {{0x03, 0xE8, 1, 0, 0, 0, 0, 9}, true},               // A
+        {{0x00, 0x00, 1, 0, 0, 0, 0, 9}, false},              // no samples
+        {{0x17, 0xF8, 1, 0, 0, 0, 0, 9}, true},               // 6136 samples
+        {{0x17, 0xF9, 1, 0, 0, 0, 0, 9}, false},              // 6137
+        {{0x05, 0xFE, 1, 2, 3, 4, 0, 9}, true},               // 4 x 1534 = 6136
+        {{0x05, 0xFF, 1, 2, 3, 4, 0, 9}, false},              // 4 x 1535
+        {{0x03, 0xE8, 0, 0, 0, 0, 0, 9}, false},              // no channel
+        {{0x03, 0xE8, 2, 0, 0, 0, 0, 9}, false},              // slot 1 above 1
+        {{0x03, 0xE8, 1, 3, 0, 0, 0, 9}, false},              // slot 2 above 2
+        {{0x03, 0xE8, 0, 0, 4, 0, 0, 9}, false},              // slot 3 above 3
+        {{0x03, 0xE8, 0, 0, 0, 5, 0, 9}, false},              // slot 4 above 4
         {{0xFF, 0xFF, 255, 255, 255, 255, 255, 255}, false},  // a silent cell
     };
     for (const Row& r : rows) {
@@ -151,7 +152,8 @@ TEST_F(ReadOutTest, DataStoppingPartWayIsIncompleteAndKeepsWhatArrived) {
     // The failed request is answered with the closing 0.
     EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, Reset(), {2}, Ones(8 + 501), {0}}));
     for (int k = 0; k < 500; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
-    for (int k = 500; k < MeasurementRecord::kSampleBytes; ++k) ASSERT_EQ(rec.bytes[10 + k], 0) << k;
+    for (int k = 500; k < MeasurementRecord::kSampleBytes; ++k)
+        ASSERT_EQ(rec.bytes[10 + k], 0) << k;
     EXPECT_EQ(IncompleteReadOutText(r),
               "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen.");
 }
@@ -215,7 +217,8 @@ TEST_F(ReadOutTest, QueryNamesEveryProgramWithoutClosingTheRead) {
         Attach({.program = row});
         EXPECT_EQ(QueryCellProgram(), row);
         EXPECT_EQ(port.written, Cat({Reset(), {2}, Ones(8)}));
-        EXPECT_EQ(ProgramQueryText(row), QStringLiteral(" Gefundener Messtyp: ") + QChar('A' + row - 1));
+        EXPECT_EQ(ProgramQueryText(row),
+                  QStringLiteral(" Gefundener Messtyp: ") + QChar('A' + row - 1));
     }
 }
 

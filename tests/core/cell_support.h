@@ -49,7 +49,9 @@ protected:
 };
 
 // The ten zeros of ResetLink.
-inline std::vector<uint8_t> Reset() { return std::vector<uint8_t>(10, 0); }
+inline std::vector<uint8_t> Reset() {
+    return std::vector<uint8_t>(10, 0);
+}
 
 inline std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> all;
@@ -58,6 +60,8 @@ inline std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> part
 }
 
 // n requests of the read and upload handshakes.
-inline std::vector<uint8_t> Ones(size_t n) { return std::vector<uint8_t>(n, 1); }
+inline std::vector<uint8_t> Ones(size_t n) {
+    return std::vector<uint8_t>(n, 1);
+}
 
 }  // namespace kelvarn

@@ -45,7 +45,9 @@ private:
     QString old_;
 };
 
-std::vector<uint8_t> Bytes(const QByteArray& a) { return {a.begin(), a.end()}; }
+std::vector<uint8_t> Bytes(const QByteArray& a) {
+    return {a.begin(), a.end()};
+}
 
 class TransferTest : public ScriptedCellTest {};
 

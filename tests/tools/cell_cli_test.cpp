@@ -75,7 +75,8 @@ TEST_F(CellCliTest, ReadThatStopsPartWayKeepsTheDataAndFails) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err,
               "kelvarn-cli: Auslesen unvollständig! Nur 250 von 1000 Messwerten empfangen. "
-              "Gespeichert in " + file.toUtf8() + ".\n");
+              "Gespeichert in " +
+                  file.toUtf8() + ".\n");
     const QByteArray saved = ReadAll(file);
     ASSERT_EQ(saved.size(), MeasurementRecord::kSize);
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);

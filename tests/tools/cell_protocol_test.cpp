@@ -23,8 +23,12 @@ using namespace kelvarn::test;
 
 namespace {
 
-std::vector<uint8_t> Reset() { return std::vector<uint8_t>(10, 0); }
-std::vector<uint8_t> Ones(size_t n) { return std::vector<uint8_t>(n, 1); }
+std::vector<uint8_t> Reset() {
+    return std::vector<uint8_t>(10, 0);
+}
+std::vector<uint8_t> Ones(size_t n) {
+    return std::vector<uint8_t>(n, 1);
+}
 std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> all;
     for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -74,7 +78,8 @@ protected:
     // An unpaced simulator with these options on COM1, and the connection
     // to it.
     void Run(QStringList options, bool connect = true) {
-        options << "--unpaced" << "--log" << log << "--events" << events;
+        options << "--unpaced"
+                << "--log" << log << "--events" << events;
         sim.reset();  // the link is free again
         sim = std::make_unique<Simulator>(link, options);
         ASSERT_TRUE(sim->Ready());
@@ -137,9 +142,13 @@ TEST_F(CellProtocolTest, UploadsOfKeyProgramFilesAndTimedImage) {
     EXPECT_EQ(timed[399], 255);
     SendRunCommand();
 
-    const std::vector<uint8_t> expected =
-        Cat({{12}, UploadFrame(key), UploadFrame({file.begin(), file.end()}), UploadFrame({}),
-             UploadFrame(timed), Reset(), {6}});
+    const std::vector<uint8_t> expected = Cat({{12},
+                                               UploadFrame(key),
+                                               UploadFrame({file.begin(), file.end()}),
+                                               UploadFrame({}),
+                                               UploadFrame(timed),
+                                               Reset(),
+                                               {6}});
     EXPECT_EQ(Logged(expected.size()), expected);
     const QString e = Events();
     EXPECT_TRUE(e.contains("load 149 bytes: program B, START key")) << e.toStdString();
@@ -160,8 +169,8 @@ TEST_F(CellProtocolTest, UploadStopsWhereThePromptsStop) {
     const std::vector<uint8_t> key = KeyProgramBytes(Programs().Row(1).KeyProgram);
     const std::vector<uint8_t> got = Logged(22);
     ASSERT_EQ(got.size(), 22u);
-    EXPECT_EQ(got, Cat({{12}, Reset(), {5, 1, key[0], 1, key[1], 1, key[2], 1, key[3], 1,
-                                         key[4]}}));
+    EXPECT_EQ(got,
+              Cat({{12}, Reset(), {5, 1, key[0], 1, key[1], 1, key[2], 1, key[3], 1, key[4]}}));
 }
 
 TEST_F(CellProtocolTest, ReadOutOfProgramB) {
@@ -182,8 +191,7 @@ TEST_F(CellProtocolTest, ReadOutOfProgramB) {
     EXPECT_EQ(progress.texts.mid(0, 4),
               QStringList({" Hardware inititialisiert.", " Datentyp gelesen.", " Daten lesen.",
                            " Daten lesen: 100/1000"}));
-    EXPECT_EQ(progress.texts.mid(12),
-              QStringList({" Daten lesen: 1000/1000", " OK."}));
+    EXPECT_EQ(progress.texts.mid(12), QStringList({" Daten lesen: 1000/1000", " OK."}));
     EXPECT_EQ(progress.lastMax, 1000);
     EXPECT_EQ(progress.lastPosition, 1000);
 }

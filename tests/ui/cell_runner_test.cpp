@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QThread>
-#include <QComboBox>
 #include <atomic>
 
 #include "cell/Runner.h"

@@ -59,7 +59,8 @@ protected:
     void Start(QStringList options) {
         ASSERT_TRUE(QFileInfo(SimulatorPath()).isExecutable())
             << "build kelvarn-cellsim: " << SimulatorPath().toStdString();
-        options << "--link" << link << "--log" << log << "--exit-after" << "120";
+        options << "--link" << link << "--log" << log << "--exit-after"
+                << "120";
         sim.start(SimulatorPath(), options);
         ASSERT_TRUE(sim.waitForStarted(5000));
         QElapsedTimer t;
@@ -87,7 +88,9 @@ protected:
     }
 };
 
-std::vector<uint8_t> Reset() { return std::vector<uint8_t>(10, 0); }
+std::vector<uint8_t> Reset() {
+    return std::vector<uint8_t>(10, 0);
+}
 
 }  // namespace
 
@@ -117,7 +120,8 @@ TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
     std::vector<uint8_t> expected = {12, 12};  // start-up's connection, then the start's
     expected.insert(expected.end(), 10, 0);
     expected.push_back(5);
-    for (uint8_t b : KeyProgramBytes(Programs().Row(1).KeyProgram)) expected.insert(expected.end(), {1, b});
+    for (uint8_t b : KeyProgramBytes(Programs().Row(1).KeyProgram))
+        expected.insert(expected.end(), {1, b});
     expected.push_back(0);
     expected.insert(expected.end(), 10, 0);
     expected.push_back(2);

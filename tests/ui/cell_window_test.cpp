@@ -27,7 +27,9 @@ using namespace kelvarn;
 
 namespace {
 
-QStringList Events(CellModel& cell) { return cell.TakeEvents(); }
+QStringList Events(CellModel& cell) {
+    return cell.TakeEvents();
+}
 
 bool HasEvent(const QStringList& events, const QString& part) {
     for (const QString& e : events)

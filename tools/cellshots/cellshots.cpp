@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     int n = 0;
     auto shot = [&](const char* name) {
         Watch(100);
-        const QString path = QStringLiteral("%1/%2-%3.png").arg(out).arg(++n, 2, 10, QLatin1Char('0')).arg(name);
+        const QString path =
+            QStringLiteral("%1/%2-%3.png").arg(out).arg(++n, 2, 10, QLatin1Char('0')).arg(name);
         form.grab().save(path);
         std::printf("%s: \"%s\"\n", qPrintable(path), qPrintable(form.StatusText()));
     };

@@ -45,8 +45,7 @@ CliOutcome Read(const QString& portName, const QString& path) {
     const FileResult written = WriteMeasurementFile(path, rec);
     if (!written.ok) return Fail(1, path + QStringLiteral(": ") + written.message);
     if (r.outcome == ReadOutResult::kIncomplete)
-        return Fail(1, IncompleteReadOutText(r) +
-                           QStringLiteral(" Gespeichert in %1.").arg(path));
+        return Fail(1, IncompleteReadOutText(r) + QStringLiteral(" Gespeichert in %1.").arg(path));
     o.out = QStringLiteral("%1 Messwerte gelesen, gespeichert in %2.\n")
                 .arg(r.received)
                 .arg(path)

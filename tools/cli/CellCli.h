@@ -15,8 +15,8 @@ bool IsCellCommand(const QString& command);
 CliOutcome RunCellCommand(const QStringList& args);
 
 // Their lines of the usage text, a literal so that it joins the others.
-#define KELVARN_CELL_USAGE                                                              \
-    "  kelvarn-cli read PORT DATEI    Zelle an PORT (COM1, COM2 ...) auslesen und als\n"  \
+#define KELVARN_CELL_USAGE                                                               \
+    "  kelvarn-cli read PORT DATEI    Zelle an PORT (COM1, COM2 ...) auslesen und als\n" \
     "                                 Messdatei speichern\n"                             \
     "  kelvarn-cli query PORT         Messprogramm in der Zelle an PORT erfragen\n"
 
