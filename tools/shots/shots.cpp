@@ -1,4 +1,4 @@
-// kelvarn-shots OUTDIR [RECORDFILE]
+// kelvarn-shots OUTDIR [RECORDFILE [depth]]
 // Shows the main window, optionally opens a measurement file, and saves a
 // picture of every top-level tab and every evaluation tab into OUTDIR.
 #include <QApplication>
@@ -8,6 +8,7 @@
 
 #include "app/Seams.h"
 #include "app/TForm1.h"
+#include "widgets/Chart.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
         seams.file = QString::fromLocal8Bit(argv[2]);
         form.N1Click();
     }
+    if (argc > 3 && QByteArray(argv[3]) == "depth")
+        for (kelvarn::TChart* chart : form.BigCharts()) chart->SetDepthView(true);
     for (int i = 0; i < form.PageControl1->count(); ++i) {
         form.PageControl1->setCurrentIndex(i);
         Save(form, QStringLiteral("%1/tab%2.png").arg(out).arg(i));
