@@ -344,18 +344,27 @@ private:
     bool paragraphOpen_ = false;
 };
 
+// As in RTF text, control characters other than the tab and the line ends
+// are not text a field shows; kept, they would vanish on the next save.
+RichText PlainParagraphs(QString text) {
+    text.removeIf([](QChar c) {
+        return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
+               c != QLatin1Char('\r');
+    });
+    return RichText::FromPlainText(text);
+}
+
 RichText ReadPlainText(const QByteArray& data) {
     QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return RichText::FromPlainText(QString::fromUtf8(bytes.mid(3)));
+    if (bytes.startsWith("\xEF\xBB\xBF")) return PlainParagraphs(QString::fromUtf8(bytes.mid(3)));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(QStringDecoder::Utf16);  // honours the byte order mark
-        return RichText::FromPlainText(utf16.decode(bytes));
+        return PlainParagraphs(utf16.decode(bytes));
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return RichText::FromPlainText(text);
-    return RichText::FromPlainText(DecodeCodePage(bytes, 1252));
+    if (!utf8.hasError()) return PlainParagraphs(text);
+    return PlainParagraphs(DecodeCodePage(bytes, 1252));
 }
 
 }  // namespace

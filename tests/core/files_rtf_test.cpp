@@ -166,11 +166,15 @@ TEST(RtfReader, TextThatIsNotRtfLoadsAsPlainText) {
         {"a\n\nb\n", {"a", "", "b", ""}},
         {"{\\rt kein RTF}", {"{\\rt kein RTF}"}},
         {"", {""}},
+        // Control characters are no text here either, so a save keeps all
+        // that was read.
+        {QByteArray("Zeile 2 \xc3\x01\0\0\0\xa4\tb\x1f", 17), {"Zeile 2 \u00c3\u00a4\tb"}},
     };
     for (const auto& c : cases) {
         QStringList expected;
         for (const QString& l : c.lines) expected << l;
         EXPECT_EQ(Lines(ReadRtf(c.data)), expected) << c.data.toStdString();
+        EXPECT_EQ(ReadRtf(WriteRtf(ReadRtf(c.data))).PlainText(), ReadRtf(c.data).PlainText());
     }
     EXPECT_TRUE(LooksLikeRtf("  \r\n{\\rtf1 x}"));
     EXPECT_FALSE(LooksLikeRtf("rtf1"));
