@@ -75,6 +75,10 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
          QStringLiteral("Fault: drop the line (close the pseudo-terminal, remove the link, end) "
                         "after n bytes received."),
          QStringLiteral("n")},
+        {QStringLiteral("answer-delay"),
+         QStringLiteral("Fault: every answer leaves ms milliseconds after its request arrived "
+                        "(Kelvarn waits 210 ms for a byte). Live bytes keep their pace."),
+         QStringLiteral("ms")},
         {QStringLiteral("unpaced"),
          QStringLiteral("Answer at once. By default each byte sent takes 11 bit times at the "
                         "line speed (1.146 ms at 9600 baud, 8N2).")},
@@ -116,13 +120,15 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
     }
     out.cell.program = letter[0].unicode() - 'A' + 1;
 
-    long long seed = 1, channel = 200, stopRead = -1, liveZero = -1;
+    long long seed = 1, channel = 200, stopRead = -1, liveZero = -1, answerDelay = 0;
     if (!IntOption(p, QStringLiteral("seed"), 0, 0xFFFFFFFFLL, seed, error) ||
         !IntOption(p, QStringLiteral("channel"), 0, 255, channel, error) ||
         !IntOption(p, QStringLiteral("stop-read-after"), 0, 1 << 20, stopRead, error) ||
         !IntOption(p, QStringLiteral("live-zero-after"), 0, 1 << 20, liveZero, error) ||
-        !IntOption(p, QStringLiteral("hang-up-after"), 0, 1LL << 40, out.hangUpAfter, error))
+        !IntOption(p, QStringLiteral("hang-up-after"), 0, 1LL << 40, out.hangUpAfter, error) ||
+        !IntOption(p, QStringLiteral("answer-delay"), 0, 60000, answerDelay, error))
         return false;
+    out.answerDelayMs = int(answerDelay);
     out.cell.seed = uint32_t(seed);
     out.cell.channelValue = int(channel);
     out.cell.stopReadAfter = int(stopRead);

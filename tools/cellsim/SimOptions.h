@@ -12,6 +12,7 @@ struct SimOptions {
     CellModelOptions cell;       // what answers, and its faults
     bool paced = true;           // one byte per 11 bit times at the line speed
     long long hangUpAfter = -1;  // bytes received before the line is dropped
+    int answerDelayMs = 0;       // [ms] fault: every answer leaves this late
     QString byteLog;             // every byte received, raw
     QString eventLog;            // readable events
     double exitAfter = 0;        // [s] 0: run until told to stop

@@ -141,7 +141,8 @@ private:
         }
         for (ssize_t i = 0; i < n; ++i) {
             const bool wasLive = cell_.LiveRunning();
-            for (uint8_t b : cell_.Receive(buf[i], baud)) Queue(b, baud);
+            for (uint8_t b : cell_.Receive(buf[i], baud))
+                Queue(b, baud, milliseconds(o_.answerDelayMs));
             TakeEvents();
             if (!wasLive && cell_.LiveRunning())
                 nextLive_ = Clock::now() + milliseconds(cell_.LiveIntervalMs());
@@ -154,8 +155,9 @@ private:
         }
     }
 
-    void Queue(uint8_t b, int baud) {
-        auto due = Clock::now();
+    // delay: how long after now the byte may start at the earliest.
+    void Queue(uint8_t b, int baud, Clock::duration delay = Clock::duration::zero()) {
+        auto due = Clock::now() + delay;
         if (o_.paced) {
             // 8N2: start bit, eight data bits, two stop bits.
             const int speed = baud > 0 ? baud : 9600;
