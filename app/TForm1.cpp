@@ -203,7 +203,7 @@ QWidget* TForm1::BuildDirektTab() {
     Panel1->setStyleSheet(QStringLiteral("background-color: #FFFFE1; border: 1px solid gray;"));
     Panel1->setMinimumWidth(200);
     Panel1->installEventFilter(this);
-    digital->addWidget(Panel1, 3);
+    digital->addWidget(Panel1, 4);
     Panel2 = new QFrame(TabSheet10);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFrameShape(QFrame::StyledPanel);
@@ -222,6 +222,10 @@ QWidget* TForm1::BuildDirektTab() {
     LabelMin = new QLabel(QStringLiteral("120"), Panel2);
     LabelMin->setObjectName(QStringLiteral("LabelMin"));
     LabelMin->setToolTip(QStringLiteral("Minimalpegel"));
+    QFont extremes = LabelMax->font();
+    extremes.setPointSize(16);
+    LabelMax->setFont(extremes);
+    LabelMin->setFont(extremes);
     labels->addWidget(LabelMax);
     labels->addWidget(LabelMin);
     labels->addStretch(1);
@@ -233,7 +237,8 @@ QWidget* TForm1::BuildDirektTab() {
     dbabar->setValue(0);
     dbabar->setTextVisible(false);
     unit->addWidget(dbabar);
-    digital->addWidget(Panel2, 2);
+    Panel2->setMaximumWidth(240);
+    digital->addWidget(Panel2, 1);
     PageControl3->addTab(TabSheet10, QStringLiteral("&Digital"));
     AddContextMenu(this, Panel1, {{"ZurAuswertung3", "Zur Auswertung"}});
     Panel2->setContextMenuPolicy(Qt::ActionsContextMenu);
