@@ -26,6 +26,17 @@ void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
     for (int i = 0; i < count; ++i) chart->SetPoints(first + i, data[i]);
 }
 
+// The LeQ curves of the four charts and both LeQ tables.
+void ShowLeq(TForm1& form, const Evaluation& ev) {
+    SetSeries(form.Chart1, 12, ev.chart1.data() + 12, 3);
+    SetSeries(form.Chart3, 12, ev.chart3.data() + 12, 3);
+    SetSeries(form.Chart6, 0, ev.chart6.data(), 3);
+    form.Chart6->Rescale();
+    SetSeries(form.Chart12Leq, 0, ev.chart12Leq.data(), 3);
+    form.GridLeQ->SetTable(ev.gridLeQ);
+    form.Grid12Leq->SetTable(ev.grid12Leq);
+}
+
 }  // namespace
 
 void TForm1::WireEvaluation() {
@@ -57,13 +68,7 @@ void TForm1::ShowTime(QObject* sender) {
 
     // The LeQ curves come from the same pass.
     Q_UNUSED(sender);
-    SetSeries(Chart1, 12, ev.chart1.data() + 12, 3);
-    SetSeries(Chart3, 12, ev.chart3.data() + 12, 3);
-    SetSeries(Chart6, 0, ev.chart6.data(), 3);
-    Chart6->Rescale();
-    SetSeries(Chart12Leq, 0, ev.chart12Leq.data(), 3);
-    GridLeQ->SetTable(ev.gridLeQ);
-    Grid12Leq->SetTable(ev.grid12Leq);
+    ShowLeq(*this, ev);
 
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
     {
@@ -78,13 +83,7 @@ void TForm1::ShowTime(QObject* sender) {
 void TForm1::LeQEinzeichnen(QObject*) {
     Evaluation ev;
     kelvarn::LeQEinzeichnen(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
-    SetSeries(Chart1, 12, ev.chart1.data() + 12, 3);
-    SetSeries(Chart3, 12, ev.chart3.data() + 12, 3);
-    SetSeries(Chart6, 0, ev.chart6.data(), 3);
-    Chart6->Rescale();
-    SetSeries(Chart12Leq, 0, ev.chart12Leq.data(), 3);
-    GridLeQ->SetTable(ev.gridLeQ);
-    Grid12Leq->SetTable(ev.grid12Leq);
+    ShowLeq(*this, ev);
     for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
 }
 
