@@ -75,7 +75,8 @@ case "$cmd" in
   bench)
     setup
     build
-    exec "$BUILD/bench/kelvarn_bench" "$@"
+    # Counters as columns of the one table.
+    exec "$BUILD/bench/kelvarn_bench" --benchmark_counters_tabular=true "$@"
     ;;
   *)
     echo "usage: bash build.sh run|test|bench" >&2
