@@ -148,12 +148,21 @@ void TForm1::SendProgButtonClick() {
     }
     progress.Status(QStringLiteral(" Moment noch ..."));
     Delay(kUploadSettleMs);
-    progress.Status(QStringLiteral(" Messprogramm ") + Programs().Row(row).BinFileName +
-                    QStringLiteral(" übertragen..."));
-    if (radiotaste->isChecked() && !ProFile(row, Binfile->isChecked(), progress)) return;
-    if (RadioZeit->isChecked() &&
-        !ProTFile(row, QTime::currentTime(), DateTimePicker1->dateTime().time()))
+    const QString transferring = QStringLiteral(" Messprogramm ") +
+                                 Programs().Row(row).BinFileName +
+                                 QStringLiteral(" übertragen...");
+    progress.Status(transferring);
+    const bool sent =
+        (!radiotaste->isChecked() || ProFile(row, Binfile->isChecked(), progress)) &&
+        (!RadioZeit->isChecked() ||
+         ProTFile(row, QTime::currentTime(), DateTimePicker1->dateTime().time()));
+    if (!sent) {
+        // A cell that stops prompting leaves the upload unfinished: say so
+        // rather than leave "übertragen..." standing as if it went on. A
+        // file error keeps its own text.
+        if (StatusText() == transferring) progress.Status(QStringLiteral(" Fehler."));
         return;
+    }
     Delay(kBeforeRunMs);
     SendRunCommand();
     if (RadioZeit->isChecked())

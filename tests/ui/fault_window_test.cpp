@@ -81,6 +81,9 @@ struct Fault {
     int keptSamples;  // read-out: samples of the cell the record holds after
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+
 class FaultWindowTest : public ::testing::TestWithParam<Fault> {
 protected:
     QTemporaryDir dir;
@@ -224,12 +227,12 @@ INSTANTIATE_TEST_SUITE_P(
               3,
               0},
         // The line drops after five program bytes: the sixth prompt is
-        // missing and the upload stops without a message, the status line
-        // keeping its text.
+        // missing, the upload stops without a run command and the status
+        // line says it failed.
         Fault{"UploadHangUpInTheProgram",
               {"--unpaced", "--hang-up-after", QString::number(kStartUp + kUploadHead + 2 * 5)},
               Command::Upload,
-              " Messprogramm B.BIN übertragen...",
+              " Fehler.",
               "",
               1,
               kUploadHead + 2 * 5,
