@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include "FakeSeams.h"
+#include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
 #include "cell/Runner.h"
 #include "data/ProgramCode.h"
@@ -26,67 +27,7 @@ using namespace kelvarn;
 
 namespace {
 
-// The simulator is built beside the tests.
-QString SimulatorPath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../tools/cellsim/kelvarn-cellsim"));
-}
-
-class SimWindowTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString link = dir.filePath("cell");
-    QString log = dir.filePath("bytes.bin");
-    QProcess sim;
-    FakeSeams seams;
-    std::unique_ptr<TForm1> form;
-
-    SimWindowTest() {
-        qputenv("KELVARN_CONFIG_DIR", dir.path().toLocal8Bit());
-        ResetLinkState();
-        WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM2"), link);
-    }
-    ~SimWindowTest() override {
-        form.reset();
-        sim.terminate();
-        sim.waitForFinished(5000);
-        ResetLinkState();
-        qunsetenv("KELVARN_CONFIG_DIR");
-    }
-
-    // The simulator on COM2, stored as the chosen port, and the window that
-    // connects to it at start-up.
-    void Start(QStringList options) {
-        ASSERT_TRUE(QFileInfo(SimulatorPath()).isExecutable())
-            << "build kelvarn-cellsim: " << SimulatorPath().toStdString();
-        options << "--link" << link << "--log" << log << "--exit-after"
-                << "120";
-        sim.start(SimulatorPath(), options);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        QElapsedTimer t;
-        t.start();
-        while (!QFileInfo(link).isSymLink() && t.elapsed() < 5000) QThread::msleep(5);
-        ASSERT_TRUE(QFileInfo(link).isSymLink());
-        ASSERT_TRUE(WriteStoredPort(2));
-        form = std::make_unique<TForm1>(&seams);
-        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
-    }
-
-    template <typename F>
-    bool SpinUntil(F done, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
-    }
-
-    std::vector<uint8_t> Logged() {
-        QFile f(log);
-        if (!f.open(QIODevice::ReadOnly)) return {};
-        const QByteArray b = f.readAll();
-        return {b.begin(), b.end()};
-    }
-};
+class SimWindowTest : public ::testing::Test, public SimulatedCellWindow {};
 
 std::vector<uint8_t> Reset() {
     return std::vector<uint8_t>(10, 0);

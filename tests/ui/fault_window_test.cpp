@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "FakeSeams.h"
+#include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
 #include "cell/CellTasks.h"
 #include "cell/Runner.h"
@@ -84,51 +85,7 @@ struct Fault {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
 
-class FaultWindowTest : public ::testing::TestWithParam<Fault> {
-protected:
-    QTemporaryDir dir;
-    QString link = dir.filePath("cell");
-    QProcess sim;
-    FakeSeams seams;
-    std::unique_ptr<TForm1> form;
-
-    FaultWindowTest() {
-        qputenv("KELVARN_CONFIG_DIR", dir.path().toLocal8Bit());
-        ResetLinkState();
-        WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM2"), link);
-    }
-    ~FaultWindowTest() override {
-        form.reset();
-        sim.terminate();
-        sim.waitForFinished(5000);
-        ResetLinkState();
-        qunsetenv("KELVARN_CONFIG_DIR");
-    }
-
-    void Start(QStringList options) {
-        ASSERT_TRUE(QFileInfo(SimulatorPath()).isExecutable())
-            << "build kelvarn-cellsim: " << SimulatorPath().toStdString();
-        options << "--link" << link << "--exit-after"
-                << "120";
-        sim.start(SimulatorPath(), options);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        QElapsedTimer t;
-        t.start();
-        while (!QFileInfo(link).isSymLink() && t.elapsed() < 5000) QThread::msleep(5);
-        ASSERT_TRUE(QFileInfo(link).isSymLink());
-        ASSERT_TRUE(WriteStoredPort(2));
-        form = std::make_unique<TForm1>(&seams);
-        form->show();
-        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
-    }
-
-    bool SpinUntil(const std::function<bool()>& done, int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done();
-    }
-};
+class FaultWindowTest : public ::testing::TestWithParam<Fault>, public SimulatedCellWindow {};
 
 }  // namespace
 

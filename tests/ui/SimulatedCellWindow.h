@@ -1,0 +1,92 @@
+#pragma once
+
+// A window connected at start-up to kelvarn-cellsim on a real
+// pseudo-terminal, mapped to COM2 in a settings folder of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+#include <vector>
+
+#include "FakeSeams.h"
+#include "app/TForm1.h"
+#include "link/SettingsFile.h"
+#include "link/comphard.h"
+
+namespace kelvarn {
+
+class SimulatedCellWindow {
+public:
+    QTemporaryDir dir;
+    QString link = dir.filePath("cell");
+    QString log = dir.filePath("bytes.bin");
+    QProcess sim;
+    FakeSeams seams;
+    std::unique_ptr<TForm1> form;
+
+    // The simulator is built beside the tests.
+    static QString SimulatorPath() {
+        return QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral("../tools/cellsim/kelvarn-cellsim"));
+    }
+
+    SimulatedCellWindow() {
+        qputenv("KELVARN_CONFIG_DIR", dir.path().toLocal8Bit());
+        ResetLinkState();
+        WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM2"), link);
+    }
+    ~SimulatedCellWindow() {
+        form.reset();
+        sim.terminate();
+        sim.waitForFinished(5000);
+        ResetLinkState();
+        qunsetenv("KELVARN_CONFIG_DIR");
+    }
+
+    // The simulator with these options (plus its link, a byte log and a
+    // safety exit), stored as the chosen port, and the window that
+    // connects to it at start-up.
+    void Start(QStringList options) {
+        ASSERT_TRUE(QFileInfo(SimulatorPath()).isExecutable())
+            << "build kelvarn-cellsim: " << SimulatorPath().toStdString();
+        options << "--link" << link << "--log" << log << "--exit-after"
+                << "120";
+        sim.start(SimulatorPath(), options);
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo(link).isSymLink() && t.elapsed() < 5000) QThread::msleep(5);
+        ASSERT_TRUE(QFileInfo(link).isSymLink());
+        ASSERT_TRUE(WriteStoredPort(2));
+        form = std::make_unique<TForm1>(&seams);
+        form->show();
+        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
+    }
+
+    // Lets the event loop run until done() or ms have passed.
+    template <typename F>
+    bool SpinUntil(F done, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+
+    // Every byte the simulator received.
+    std::vector<uint8_t> Logged() {
+        QFile f(log);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QByteArray b = f.readAll();
+        return {b.begin(), b.end()};
+    }
+};
+
+}  // namespace kelvarn
