@@ -302,7 +302,7 @@ void TForm1::Timer1Timer() {
     const QLocale locale;
     if (!(locale.toDouble(LabelMax->text()) >= level)) LabelMax->setText(locale.toString(level));
     if (locale.toDouble(LabelMin->text()) > level) LabelMin->setText(locale.toString(level));
-    Panel1->setText(NumberFormat::FromLocale().Format("%5.1f", level));
+    Panel1->setText(NumberFormat::FromLocale().Level(level));
     CountLevel(LiveBars(Chart5), level);
     Chart5->Rescale();
     directbar->setValue(std::min(LiveCount, directbar->maximum()));
@@ -339,7 +339,7 @@ void TForm1::Panel1Resize() {
     QFont f = Panel1->font();
     int size = std::max(1, Panel1->height() / 3);
     f.setPointSize(size);
-    const QString widest = NumberFormat::FromLocale().Format("%5.1f", 888.8);
+    const QString widest = NumberFormat::FromLocale().Level(888.8);
     const int room = Panel1->contentsRect().width() - 8;
     const int wide = QFontMetrics(f).horizontalAdvance(widest);
     if (room > 0 && wide > room) {

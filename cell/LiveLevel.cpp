@@ -13,11 +13,7 @@ double LiveTime(int k, int row) {
 }
 
 int RoundHalfEven(double value) {
-    const double lower = std::floor(value);
-    const double diff = value - lower;
-    if (diff < 0.5) return int(lower);
-    if (diff > 0.5) return int(lower) + 1;
-    return std::fmod(lower, 2.0) == 0.0 ? int(lower) : int(lower) + 1;
+    return int(std::nearbyint(value));  // the default rounding mode: halves to even
 }
 
 bool TakeOverLive(MeasurementRecord& rec, int row, const std::vector<double>& levels) {

@@ -120,13 +120,8 @@ int QueryCellProgram() {
     MeasurementRecord scratch;
     ReadHeader(scratch, nullptr);
     if (!CheckHeader(scratch)) return -1;
-    const int points = GetPoints(scratch);
-    const int interval = GetInterval(scratch);
-    for (int r = 1; r <= ProgramTable::kRows; ++r) {
-        const Messtypen& row = Programs().Row(r);
-        if (row.IntervalMs == interval && row.Points == points) return r;
-    }
-    return -1;
+    const int row = MatchProgramRow(scratch);
+    return row > 0 ? row : -1;
 }
 
 }  // namespace kelvarn

@@ -43,12 +43,17 @@ void BuildHeader(MeasurementRecord& rec, int row) {
     rec.bytes[9] = (row >= 7 && row <= 9) ? 12 : 1;
 }
 
-int FindProgramRow(const MeasurementRecord& rec) {
+int MatchProgramRow(const MeasurementRecord& rec) {
     const ProgramTable& t = Programs();
     for (int r = 1; r <= ProgramTable::kRows; ++r)
         if (t.Row(r).IntervalMs == GetInterval(rec) && t.Row(r).Points == GetPoints(rec))
             return r;
-    return 1;
+    return 0;
+}
+
+int FindProgramRow(const MeasurementRecord& rec) {
+    const int row = MatchProgramRow(rec);
+    return row > 0 ? row : 1;
 }
 
 double SampleToLevel(int v) { return v / 2.0 - 25.0; }

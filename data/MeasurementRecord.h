@@ -30,7 +30,9 @@ uint16_t GetSampleTotal(const MeasurementRecord& rec);  // modulo 65536
 // Writes bytes 0 to 9 for program row r (1..9) with channel 1 on.
 void BuildHeader(MeasurementRecord& rec, int row);
 
-// First row (1..9) whose interval and points match the header, else 1.
+// First row (1..9) whose interval and points match the header, 0 when none.
+int MatchProgramRow(const MeasurementRecord& rec);
+// The same, but row 1 when none matches.
 int FindProgramRow(const MeasurementRecord& rec);
 
 // Level in dB(A) of a sample byte, and back (halves to even).

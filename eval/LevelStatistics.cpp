@@ -26,10 +26,6 @@ Run Inside(int n, int first) {
     return {int(lo), int(hi)};
 }
 
-double ClassLevel(int k) {
-    return k / 2.0 - 25.0;
-}
-
 // n x percent / 100, rounded to the nearest integer with halves away from zero.
 int Threshold(int n, int percent) {
     return int(std::round(n * double(percent) / 100.0));
@@ -51,7 +47,7 @@ LevelStats LevelStatistics(const MeasurementRecord& rec, int n, int first) {
 
     const std::array<uint16_t, 256> h = LevelHistogram(rec, n, first);
     double e = 0;
-    for (int i = run.lo; i < run.hi; ++i) e += std::exp(kLn10 * ClassLevel(rec.bytes[i]) / 10.0);
+    for (int i = run.lo; i < run.hi; ++i) e += std::exp(kLn10 * SampleToLevel(rec.bytes[i]) / 10.0);
 
     LevelStats st;
     st.LeQ = 10.0 * std::log(e / count) / kLn10;
@@ -64,7 +60,7 @@ LevelStats LevelStatistics(const MeasurementRecord& rec, int n, int first) {
         sum += h[k];
         ++k;
     } while (sum < t95 && k < 256);
-    st.L95 = ClassLevel(k);
+    st.L95 = SampleToLevel(k);
 
     const int t01 = Threshold(count, 1);
     sum = 0;
@@ -73,7 +69,7 @@ LevelStats LevelStatistics(const MeasurementRecord& rec, int n, int first) {
         sum += h[k];
         --k;
     } while (sum < t01 && k >= 0);
-    st.L01 = ClassLevel(k);
+    st.L01 = SampleToLevel(k);
     return st;
 }
 

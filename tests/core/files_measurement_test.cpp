@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "file_support.h"
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,19 +18,9 @@
 #include "files/MeasurementFile.h"
 
 using namespace kelvarn;
+using namespace kelvarn::test;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
 
 MeasurementRecord PatternRecord(uint8_t seed) {
     MeasurementRecord rec;

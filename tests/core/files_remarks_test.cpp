@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "file_support.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -14,19 +16,9 @@
 #include "files/Rtf.h"
 
 using namespace kelvarn;
+using namespace kelvarn::test;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(data), data.size());
-}
 
 RichText Description() {
     RichText t = RichText::FromPlainText(QString::fromUtf8("Lärm an der Straße\nMessung 2\n"));

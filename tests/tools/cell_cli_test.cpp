@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include "cellsim_harness.h"
+#include "cli_support.h"
 #include "link/CellModel.h"
 
 using namespace kelvarn;
@@ -11,25 +12,9 @@ using namespace kelvarn::test;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
 // The built kelvarn-cli; it inherits the settings folder of the test.
 CliRun Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        r.err = "did not finish";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return RunKelvarnCli(args);
 }
 
 QByteArray Bytes(const MeasurementRecord& rec) {

@@ -5,40 +5,25 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_support.h"
 #include "data/MeasurementRecord.h"
 #include "eval/Evaluation.h"
 #include "files/MeasurementFile.h"
 
 using namespace kelvarn;
+using namespace kelvarn::test;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
 // Starts the built kelvarn-cli with a locale environment of its own.
 CliRun Cli(const QStringList& args, const QString& lcAll = "C", const QString& lang = "") {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("LC_ALL");
     env.remove("LC_NUMERIC");
     env.remove("LANG");
     if (!lcAll.isEmpty()) env.insert("LC_ALL", lcAll);
     if (!lang.isEmpty()) env.insert("LANG", lang);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        r.err = "did not finish";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return RunKelvarnCli(args, env);
 }
 
 // A record of program row r whose samples step through a range of levels.
