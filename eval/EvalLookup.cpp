@@ -9,6 +9,7 @@ const TableText* TableByName(const Evaluation& ev, const QString& name) {
     if (name == QLatin1String("GridLeQ")) return &ev.gridLeQ;
     if (name == QLatin1String("Grid12Leq")) return &ev.grid12Leq;
     if (name == QLatin1String("GridSpek12")) return &ev.gridSpek12;
+    if (name == QLatin1String("GridKennwerte")) return &ev.gridKennwerte;
     return nullptr;
 }
 

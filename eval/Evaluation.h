@@ -34,7 +34,8 @@ struct Evaluation {
     TableText gridLeQ;
     std::array<SeriesData, 3> chart12Leq;  // "LeQ","L01","L95"
     TableText grid12Leq;
-    QString damageNotice;  // non-empty when the record had to be clipped
+    TableText gridKennwerte;  // the noise figures per measurement, and "Gesamt" for several
+    QString damageNotice;     // non-empty when the record had to be clipped
 };
 
 // The evaluation pass over a record: level over time, distribution, the twelve-measurement
@@ -53,7 +54,8 @@ struct SingleDistribution {
 SingleDistribution MeasurementDistribution(const MeasurementRecord& rec, int k,
                                            const NumberFormat& fmt);
 
-// Lookups by control name: grid, gridspek, Grid12, GridLeQ, Grid12Leq, GridSpek12, and
+// Lookups by control name: grid, gridspek, Grid12, GridLeQ, Grid12Leq, GridSpek12,
+// GridKennwerte, and
 // Chart1, Chart2, Chart3, Chart6, Chart12Leq, Pegel1..Pegel12. Unknown names give nullptr or
 // an empty list.
 const TableText* TableByName(const Evaluation& ev, const QString& name);

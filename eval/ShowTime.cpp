@@ -3,6 +3,7 @@
 #include "data/ProgramTable.h"
 #include "eval/Distribution.h"
 #include "eval/Evaluation.h"
+#include "eval/Figures.h"
 #include "eval/Overview.h"
 #include "eval/RecordBounds.h"
 
@@ -78,6 +79,9 @@ Evaluation ShowTime(const MeasurementRecord& rec, const EvalOptions& opt) {
     }
 
     LeQEinzeichnen(rec, opt, ev);
+
+    const RecordFigures figures = ComputeFigures(rec);
+    ev.gridKennwerte = FiguresTable(figures, fmt, ShowsTotal(figures));
     return ev;
 }
 

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "data/MeasurementRecord.h"
+#include "eval/ViewData.h"
+
+namespace kelvarn {
+
+// The standard noise figures of one run of levels. Percentile level LN is the level reached or
+// exceeded by N % of the samples: with the levels sorted from highest to lowest, L(1) >= ... >=
+// L(n), LN = L(k) with k = ceil(N * n / 100), at least 1. These are not the L01 and L95 of the
+// LeQ curves, which keep the cell software's own class-step rule.
+struct LevelFigures {
+    static constexpr std::array<int, 7> kPercents = {1, 5, 10, 50, 90, 95, 99};
+
+    int n = 0;            // samples
+    double duration = 0;  // n sampling intervals [unit of the program]
+    // Empty when n = 0.
+    std::optional<double> laeq, lmax, lmin;     // [dB(A)]
+    std::array<std::optional<double>, 7> ln{};  // L1 L5 L10 L50 L90 L95 L99 [dB(A)]
+};
+
+// Counts per sample value 0 .. 255 of a run of samples.
+using LevelCounts = std::array<int, 256>;
+
+// The figures of the samples counted in counts; intervalUnits is one sampling interval in the
+// program's unit.
+LevelFigures FiguresOf(const LevelCounts& counts, double intervalUnits);
+
+// The figures of every measurement of a record, and of all of them together, over the samples
+// the evaluation reads (channel 1 of every point, clipped to the record for a damaged file).
+struct RecordFigures {
+    QString unit;  // duration unit: "s", "min", "h", or "ms" for an unknown interval
+    std::vector<LevelFigures> measurements;  // one per evaluated measurement
+    LevelFigures total;
+    // The levels the figures are made of, per measurement [dB(A)].
+    std::vector<std::vector<double>> levels;
+    std::vector<double> times;  // of point 1, 2, ... [unit]
+};
+
+RecordFigures ComputeFigures(const MeasurementRecord& rec);
+
+// The figures as a table: heading row "Messung", "n", "Dauer/<unit>", "LAeq", "Lmax", "Lmin",
+// "L1" ... "L99", then one row per measurement ("1", "2", ...) and, when withTotal, a row
+// "Gesamt". Levels "%5.1f", durations "%5.3f", counts "%4.0f"; empty cells where n = 0.
+TableText FiguresTable(const RecordFigures& f, const NumberFormat& fmt, bool withTotal);
+
+// Whether the window, the export and the report show the "Gesamt" row: for more than one
+// measurement.
+bool ShowsTotal(const RecordFigures& f);
+
+}  // namespace kelvarn
