@@ -6,7 +6,9 @@
 #include "app/TForm1.h"
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
+#include "files/MeasurementWithRemarks.h"
 #include "files/RemarksFile.h"
+#include "files/SystemPath.h"
 #include "widgets/RichTextDocument.h"
 
 namespace kelvarn {
@@ -18,9 +20,11 @@ const QString kProductName = QStringLiteral("KELVARN");
 }  // namespace
 
 void TForm1::N1Click() {
-    const QString path = seams_->OpenFileName(
+    const QString chosen = seams_->OpenFileName(
         this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
-    if (path.isEmpty()) return;
+    if (chosen.isEmpty()) return;
+    // The name as the system spells it, also where it is not valid UTF-8.
+    const QString path = SystemPath(chosen);
 
     // Read into a copy: a failed open leaves the record as it was.
     MeasurementRecord scratch = CurrentRecord;
@@ -30,19 +34,21 @@ void TForm1::N1Click() {
         return;
     }
     CurrentRecord = scratch;
-    const QString name = QFileInfo(path).fileName();
+    const QString name = DisplayPath(QFileInfo(path).fileName());
     ProposedSaveName = name;
 
-    const QString remarks = RemarksFileName(path);
-    if (RemarksFileExists(remarks)) {
-        RichText text;
+    // A file without remarks has no description; the one shown before
+    // belongs to another measurement.
+    RichText text;
+    const QString remarks = ExistingRemarksFile(path);
+    if (!remarks.isEmpty()) {
         r = LoadRemarks(remarks, text);
         if (!r.ok) {
             seams_->Stop(this, WithFullStop(r.message));
             return;
         }
-        ToDocument(text, *RichEdit1->document());
     }
+    ToDocument(text, *RichEdit1->document());
 
     const QString info = InformationLine(name, CurrentRecord);
     setWindowTitle(kProductName + QStringLiteral(" - ") + name);
@@ -57,12 +63,8 @@ void TForm1::Speichern1Click() {
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".dba");
 
-    FileResult r = WriteMeasurementFile(path, CurrentRecord);
-    if (!r.ok) {
-        seams_->Stop(this, WithFullStop(r.message));
-        return;
-    }
-    r = SaveRemarks(RemarksFileName(path), FromDocument(*RichEdit1->document()));
+    const FileResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
+                                                    FromDocument(*RichEdit1->document()));
     if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
 }
 

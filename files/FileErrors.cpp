@@ -1,8 +1,11 @@
 #include "files/FileErrors.h"
 
-#include <QDir>
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <cerrno>
+
+#include "files/SystemPath.h"
 
 namespace kelvarn {
 
@@ -18,8 +21,10 @@ QString OsErrorMessage(int err, const QString& path) {
         case ENOENT: {
             // A missing folder is a bad name, not a missing file: the user
             // typed a path that cannot exist.
-            const QFileInfo parent(QFileInfo(path).absolutePath());
-            if (!path.isEmpty() && parent.isDir()) return QString::fromUtf8(kMsgFileNotFound);
+            struct stat st {};
+            const QByteArray parent = SystemPathBytes(QFileInfo(path).absolutePath());
+            if (!path.isEmpty() && ::stat(parent.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+                return QString::fromUtf8(kMsgFileNotFound);
             return QString::fromUtf8(kMsgInvalidFileName);
         }
         case ENOTDIR:

@@ -29,13 +29,32 @@ FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& re
     return FileResult::Success();
 }
 
+namespace {
+
+// The name cut after its first point plus "RMK", with folder.
+QString RemarksCutAtFirstPoint(const QString& folder, const QString& name) {
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    const QString stem = dot < 0 ? QString() : name.left(dot + 1);
+    return folder + stem + QLatin1String("RMK");
+}
+
+}  // namespace
+
 QString RemarksFileName(const QString& measurementPath) {
     const qsizetype slash = measurementPath.lastIndexOf(QLatin1Char('/'));
     const QString folder = measurementPath.left(slash + 1);
     const QString name = measurementPath.mid(slash + 1);
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    const QString stem = dot < 0 ? QString() : name.left(dot + 1);
-    return folder + stem + QLatin1String("RMK");
+    if (name.count(QLatin1Char('.')) <= 1) return RemarksCutAtFirstPoint(folder, name);
+    return folder + name.left(name.lastIndexOf(QLatin1Char('.')) + 1) + QLatin1String("RMK");
+}
+
+QStringList RemarksFileCandidates(const QString& measurementPath) {
+    const qsizetype slash = measurementPath.lastIndexOf(QLatin1Char('/'));
+    QStringList names{RemarksFileName(measurementPath)};
+    const QString older =
+        RemarksCutAtFirstPoint(measurementPath.left(slash + 1), measurementPath.mid(slash + 1));
+    if (older != names.front()) names << older;
+    return names;
 }
 
 QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementRecord& rec) {

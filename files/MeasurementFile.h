@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "data/MeasurementRecord.h"
 #include "files/FileResult.h"
@@ -16,10 +17,17 @@ FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out);
 // replaced only once the new one is complete, so a failed save keeps it.
 FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);
 
-// The remarks file beside a measurement file: the bare name cut after its
-// first ".", then "RMK", in the same folder ("lauf.2.dba" -> "lauf.RMK",
-// "x" -> "RMK").
+// The remarks file beside a measurement file, in the same folder. A bare
+// name with at most one "." is cut after its first "." and gets "RMK"
+// ("MESS1.DBA" -> "MESS1.RMK", "x" -> "RMK"). A name with more points loses
+// only its last extension ("Messung 01.05.2024.dba" -> "Messung
+// 01.05.2024.RMK"), so that such files do not share one remarks file.
 QString RemarksFileName(const QString& measurementPath);
+
+// The names tried, in order, for the remarks of an opened measurement file:
+// RemarksFileName, then for names with several points the name that cuts at
+// the first point, which older saves used ("lauf.2.dba" -> "lauf.RMK").
+QStringList RemarksFileCandidates(const QString& measurementPath);
 
 // "MESS1.DBA, Messpunkte: 1000, Messungen: 1, Kanäle: 1, Intervall: 60 ms, B.BIN":
 // the header in plain decimal, then the program file of every program row

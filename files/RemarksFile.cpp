@@ -1,48 +1,52 @@
 #include "files/RemarksFile.h"
 
+#include <sys/stat.h>
+
 #include <QFileInfo>
 
 #include "files/FileErrors.h"
-#include "files/PosixFile.h"
 #include "files/Rtf.h"
+#include "files/SystemPath.h"
 
 namespace kelvarn {
 
 namespace {
 
 QString FullPath(const QString& path) {
-    return QFileInfo(path).absoluteFilePath();
+    return DisplayPath(QFileInfo(path).absoluteFilePath());
 }
 
 }  // namespace
 
 bool RemarksFileExists(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    if (path.isEmpty()) return false;
+    struct stat st {};
+    return ::stat(SystemPathBytes(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 FileResult LoadRemarks(const QString& path, RichText& out) {
     QByteArray data;
-    const IoOutcome io = ReadFileBytes(path, -1, data);
+    const IoOutcome io = ReadFileBytes(path, kMaxRemarksBytes + 1, data);
     if (io.stage == IoOutcome::kOpen) {
         return FileResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
                                        .arg(FullPath(path), SystemErrorText(io.error)));
     }
-    if (!io.ok())
+    if (!io.ok() || data.size() > kMaxRemarksBytes)
         return FileResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
     out = ReadRtf(data);
     return FileResult::Success();
 }
 
-FileResult SaveRemarks(const QString& path, const RichText& text) {
-    const IoOutcome io = ReplaceFileContents(path, WriteRtf(text));
+FileResult RemarksSaveResult(const QString& path, const IoOutcome& io) {
+    if (io.ok()) return FileResult::Success();
     if (io.stage == IoOutcome::kWrite)
         return FileResult::Failure(QStringLiteral("Das Speichern des Streams ist misslungen"));
-    if (!io.ok()) {
-        return FileResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
-                                       .arg(FullPath(path), SystemErrorText(io.error)));
-    }
-    return FileResult::Success();
+    return FileResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+                                   .arg(FullPath(path), SystemErrorText(io.error)));
+}
+
+FileResult SaveRemarks(const QString& path, const RichText& text) {
+    return RemarksSaveResult(path, ReplaceFileContents(path, WriteRtf(text)));
 }
 
 }  // namespace kelvarn

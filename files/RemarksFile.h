@@ -3,18 +3,23 @@
 #include <QString>
 
 #include "files/FileResult.h"
+#include "files/PosixFile.h"
 #include "files/RichText.h"
 
 namespace kelvarn {
 
+// No description comes near this size; a larger file is not read as one.
+constexpr qint64 kMaxRemarksBytes = 16 * 1024 * 1024;
+
 // Whether a remarks file is there to load: an entry of that name that is not
-// a folder. Without one, opening keeps the description as it is.
+// a folder.
 bool RemarksFileExists(const QString& path);
 
 // Loads a remarks file (RTF, or plain text when it is not RTF). out is
 // replaced only on success. Messages: "Datei <path> kann nicht geöffnet
-// werden. <system text>" when it cannot be opened, "Das Laden des Streams ist
-// misslungen" when it cannot be read.
+// werden. <system text>" when it cannot be opened (also when it is a pipe or
+// another special file), "Das Laden des Streams ist misslungen" when it
+// cannot be read or is larger than kMaxRemarksBytes.
 FileResult LoadRemarks(const QString& path, RichText& out);
 
 // Writes text as RTF, replacing any file of that name only once the new one
@@ -22,5 +27,8 @@ FileResult LoadRemarks(const QString& path, RichText& out);
 // text>" when it cannot be created, "Das Speichern des Streams ist
 // misslungen" when writing it fails.
 FileResult SaveRemarks(const QString& path, const RichText& text);
+
+// The message SaveRemarks gives for io at path.
+FileResult RemarksSaveResult(const QString& path, const IoOutcome& io);
 
 }  // namespace kelvarn

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include "file_support.h"
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 #include <functional>
 
 #include "data/MeasurementRecord.h"
+#include "file_support.h"
 #include "files/FileErrors.h"
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
@@ -30,25 +29,6 @@ MeasurementRecord PatternRecord(uint8_t seed) {
 
 QByteArray Bytes(const MeasurementRecord& rec) {
     return QByteArray(reinterpret_cast<const char*>(rec.bytes.data()), MeasurementRecord::kSize);
-}
-
-// Runs check in a child process as an ordinary user (root ignores permission
-// bits) and with whatever limits it sets; check returns "" on success or
-// what went wrong.
-void InChildProcess(bool dropRoot, const std::function<std::string()>& check) {
-    EXPECT_EXIT(
-        {
-            if (dropRoot && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-            const std::string failure = check();
-            if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
-            _exit(failure.empty() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-std::string Expect(const QString& what, const QString& actual, const QString& expected) {
-    if (actual == expected) return {};
-    return (what + ": got \"" + actual + "\", expected \"" + expected + "\"").toStdString();
 }
 
 }  // namespace
@@ -269,23 +249,32 @@ TEST(MeasurementFile, OsErrorCodesMapToTheClassicMessages) {
     for (const auto& c : cases) EXPECT_EQ(OsErrorMessage(c.err, c.path), c.message) << c.err;
 }
 
-TEST(RemarksFileName, CutsTheBareNameAtItsFirstPoint) {
+TEST(RemarksFileName, CutsAtTheFirstPointUnlessTheNameHasSeveral) {
+    // in, the name saving writes, and the older name opening tries second
     const struct {
         const char* in;
         const char* out;
+        const char* older;
     } cases[] = {
-        {"MESS1.DBA", "MESS1.RMK"},
-        {"lauf.2.dba", "lauf.RMK"},
-        {"a.b.dba", "a.RMK"},
-        {"x", "RMK"},
-        {"x.", "x.RMK"},
-        {".dba", ".RMK"},
-        {"/home/anna/mess/MESS1.DBA", "/home/anna/mess/MESS1.RMK"},
-        {"/home/anna/v1.2/lauf", "/home/anna/v1.2/RMK"},
-        {"/home/anna/v1.2/lauf.2.dba", "/home/anna/v1.2/lauf.RMK"},
-        {"rel/dir/M.dat", "rel/dir/M.RMK"},
+        {"MESS1.DBA", "MESS1.RMK", nullptr},
+        {"x", "RMK", nullptr},
+        {"x.", "x.RMK", nullptr},
+        {".dba", ".RMK", nullptr},
+        {"/home/anna/mess/MESS1.DBA", "/home/anna/mess/MESS1.RMK", nullptr},
+        {"/home/anna/v1.2/lauf", "/home/anna/v1.2/RMK", nullptr},
+        {"rel/dir/M.dat", "rel/dir/M.RMK", nullptr},
+        {"lauf.2.dba", "lauf.2.RMK", "lauf.RMK"},
+        {"a.b.dba", "a.b.RMK", "a.RMK"},
+        {"Messung 01.05.2024.dba", "Messung 01.05.2024.RMK", "Messung 01.RMK"},
+        {"/home/anna/v1.2/lauf.2.dba", "/home/anna/v1.2/lauf.2.RMK", "/home/anna/v1.2/lauf.RMK"},
+        {"a..", "a..RMK", "a.RMK"},
     };
-    for (const auto& c : cases) EXPECT_EQ(RemarksFileName(c.in), QString(c.out)) << c.in;
+    for (const auto& c : cases) {
+        EXPECT_EQ(RemarksFileName(c.in), QString(c.out)) << c.in;
+        QStringList tried{c.out};
+        if (c.older) tried << c.older;
+        EXPECT_EQ(RemarksFileCandidates(c.in), tried) << c.in;
+    }
 }
 
 TEST(InformationLine, NamesTheHeaderAndEveryProgramWithThisInterval) {

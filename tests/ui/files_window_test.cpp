@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QLocale>
 #include <QFile>
+#include <QLocale>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QTabWidget>
+#include <cstdio>
 
 #include "FakeSeams.h"
 #include "app/TForm1.h"
@@ -109,17 +110,94 @@ TEST_F(FilesWindowTest, MissingFileAndCancelledDialogs) {
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(FilesWindowTest, OpeningWithoutRemarksKeepsTheDescription) {
-    WriteFile(Path("a.b.dba"), Bytes(ProgramB(100)));
-    form.RichEdit1->setPlainText("Bemerkungen hier ...");
-    seams.openName = Path("a.b.dba");
+TEST_F(FilesWindowTest, OpeningWithoutRemarksShowsAnEmptyDescription) {
+    WriteFile(Path("A.DBA"), Bytes(ProgramB(100)));
+    WriteFile(Path("B.DBA"), Bytes(ProgramB(110)));
+    WriteFile(Path("B.RMK"), "zu B");
+    seams.openName = Path("B.DBA");
     form.N1Click();
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Bemerkungen hier ...");
-    // Its remarks are looked for in a.RMK.
-    form.RichEdit1->setPlainText("neu");
-    seams.saveName = Path("a.b.dba");
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "zu B");
+    seams.openName = Path("A.DBA");
+    form.N1Click();
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "");
+    // Saving A again writes no description of B beside it.
+    seams.saveName = Path("A.DBA");
     form.Speichern1Click();
-    EXPECT_TRUE(QFile::exists(Path("a.RMK")));
+    QFile remarks(Path("A.RMK"));
+    ASSERT_TRUE(remarks.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(remarks.readAll().contains("zu B"));
+    EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+}
+
+TEST_F(FilesWindowTest, NamesWithSeveralPointsKeepTheirOwnRemarks) {
+    // in: the name saved; out: the remarks file it gets
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"MESS1.DBA", "MESS1.RMK"},
+        {"ohne", "ohne.RMK"},  // saved as ohne.dba
+        {"Messung 01.05.2024.dba", "Messung 01.05.2024.RMK"},
+        {"Messung 01.06.2024.dba", "Messung 01.06.2024.RMK"},
+    };
+    for (const auto& c : cases) {
+        form.RichEdit1->setPlainText(QString("zu ") + c.in);
+        seams.saveName = Path(c.in);
+        form.Speichern1Click();
+        QFile f(Path(c.out));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.out;
+        EXPECT_TRUE(f.readAll().contains(QByteArray("zu ") + c.in)) << c.out;
+    }
+    EXPECT_FALSE(QFile::exists(Path("Messung 01.RMK")));
+    EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+
+    // An older file whose description was saved under the first-point name
+    // still finds it.
+    WriteFile(Path("alt.1.2.dba"), Bytes(ProgramB(100)));
+    WriteFile(Path("alt.RMK"), "alte Beschreibung");
+    seams.openName = Path("alt.1.2.dba");
+    form.N1Click();
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "alte Beschreibung");
+}
+
+TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
+    form.CurrentRecord = ProgramB(90);
+    form.ShowTime();
+    WriteFile(Path("M.DBA"), Bytes(ProgramB(120)));
+    WriteFile(Path("M.RMK"), QByteArray(17 * 1024 * 1024, 'a'));
+    form.RichEdit1->setPlainText("vorher");
+    seams.openName = Path("M.DBA");
+    form.N1Click();
+    EXPECT_EQ(seams.stops, QStringList{"Das Laden des Streams ist misslungen."});
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
+    EXPECT_EQ(form.windowTitle(), "Kelvarn");
+    EXPECT_EQ(form.grid->Cell(1, 1), " 20.0") << "no evaluation of the new record";
+}
+
+TEST_F(FilesWindowTest, FailedRemarksSaveIsReported) {
+    QDir(dir.path()).mkdir("M.RMK");
+    seams.saveName = Path("M.DBA");
+    form.Speichern1Click();
+    ASSERT_EQ(seams.stops.size(), 1);
+    EXPECT_TRUE(seams.stops[0].startsWith("Datei \"" + Path("M.RMK") + "\" kann nicht erstellt"))
+        << seams.stops[0].toStdString();
+    EXPECT_FALSE(QFile::exists(Path("M.DBA"))) << "neither file is saved";
+}
+
+TEST_F(FilesWindowTest, NameThatIsNotUtf8OpensAsTheDialogShowsIt) {
+    const QByteArray name = QFile::encodeName(dir.path()) + "/bad\377\344.dba";
+    {
+        FILE* raw = std::fopen(name.constData(), "wb");
+        ASSERT_NE(raw, nullptr);
+        const QByteArray data = Bytes(ProgramB(100));
+        std::fwrite(data.constData(), 1, size_t(data.size()), raw);
+        std::fclose(raw);
+    }
+    seams.openName = QFile::decodeName(name);
+    form.N1Click();
+    EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+    EXPECT_EQ(form.CurrentRecord, ProgramB(100));
+    std::remove(name.constData());
 }
 
 TEST_F(FilesWindowTest, SaveIntoAFolderThatDoesNotExistKeepsGoing) {
