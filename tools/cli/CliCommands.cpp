@@ -8,6 +8,7 @@
 #include "eval/Evaluation.h"
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
+#include "files/SystemPath.h"
 
 namespace kelvarn {
 
@@ -33,7 +34,7 @@ CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
 bool Load(const QString& path, MeasurementRecord& rec, CliOutcome& o) {
     const FileResult r = ReadMeasurementFile(path, rec);
     if (r.ok) return true;
-    o = Fail(1, path + QLatin1String(": ") + r.message);
+    o = Fail(1, DisplayPath(path) + QLatin1String(": ") + r.message);
     return false;
 }
 
@@ -87,7 +88,7 @@ CliOutcome Info(const QString& path) {
     CliOutcome o;
     MeasurementRecord rec;
     if (!Load(path, rec, o)) return o;
-    o.out = InformationLine(QFileInfo(path).fileName(), rec).toUtf8() + '\n';
+    o.out = InformationLine(DisplayPath(QFileInfo(path).fileName()), rec).toUtf8() + '\n';
     return o;
 }
 

@@ -1,16 +1,18 @@
 // kelvarn-cli: prints what the evaluation of a measurement file shows, as text.
 
 #include <QCoreApplication>
-#include <cstdio>
+#include <QStringList>
 
+#include "CheckedOutput.h"
 #include "CliCommands.h"
+#include "files/SystemPath.h"
 
 int main(int argc, char** argv) {
     // QCoreApplication takes the locale from the environment (LC_ALL, LANG).
     QCoreApplication app(argc, argv);
-    const kelvarn::CliOutcome o = kelvarn::RunCli(app.arguments().mid(1));
-    std::fwrite(o.out.constData(), 1, size_t(o.out.size()), stdout);
-    std::fwrite(o.err.constData(), 1, size_t(o.err.size()), stderr);
-    if (std::fflush(stdout) != 0 && o.exitCode == 0) return 1;
-    return o.exitCode;
+    // File names keep their bytes, also where they are not valid UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << kelvarn::PathFromSystem(QByteArray(argv[i]));
+    const kelvarn::CliOutcome o = kelvarn::RunCli(args);
+    return kelvarn::DeliverOutput(o.exitCode, o.out, o.err);
 }
