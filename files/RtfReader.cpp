@@ -2,6 +2,9 @@
 #include <QtGlobal>
 #include <cctype>
 #include <map>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -12,9 +15,16 @@ namespace kelvarn {
 
 namespace {
 
+// Groups nested deeper than this are read as part of the deepest group kept:
+// no document needs more, and each level costs memory.
+constexpr int kMaxGroupDepth = 128;
+
+// Numeric parameters beyond this are cut to it, so no number can overflow.
+constexpr long long kMaxParameter = 1000000000;
+
 // Groups whose content is never text of the document.
-bool IsSkippedDestination(const QByteArray& word) {
-    static const char* const kSkipped[] = {
+bool IsSkippedDestination(std::string_view word) {
+    static const std::unordered_set<std::string_view> kSkipped = {
         "stylesheet",   "info",       "pict",      "header",    "headerl",    "headerr",
         "headerf",      "footer",     "footerl",   "footerr",   "footerf",    "footnote",
         "annotation",   "object",     "objdata",   "fldinst",   "themedata",  "colorschememapping",
@@ -26,9 +36,97 @@ bool IsSkippedDestination(const QByteArray& word) {
         "mmathPr",      "atnid",      "atnauthor", "ftnsep",    "ftnsepc",    "ftncn",
         "aftnsep",      "aftnsepc",   "aftncn",    "template",  "docvar",     "pnseclvl",
     };
-    for (const char* s : kSkipped)
-        if (word == s) return true;
-    return false;
+    return kSkipped.count(word) > 0;
+}
+
+// The control words the reader acts on.
+enum class Word {
+    kOther,
+    kFontTable,
+    kColorTable,
+    kAnsiCpg,
+    kDeff,
+    kAnsi,
+    kPc,
+    kPca,
+    kUc,
+    kU,
+    kPar,
+    kLine,
+    kTab,
+    kChar,  // a word that stands for one character
+    kBold,
+    kItalic,
+    kUlNone,
+    kUnderline,
+    kFontSize,
+    kColor,
+    kFont,
+    kPlain,
+    kRed,
+    kGreen,
+    kBlue,
+    kCharset,
+    kCpg,
+    kBin,
+};
+
+struct WordInfo {
+    Word word = Word::kOther;
+    char16_t ch = 0;  // for kChar
+};
+
+WordInfo LookUp(std::string_view w) {
+    static const std::unordered_map<std::string_view, WordInfo> kWords = {
+        {"fonttbl", {Word::kFontTable}},
+        {"colortbl", {Word::kColorTable}},
+        {"ansicpg", {Word::kAnsiCpg}},
+        {"deff", {Word::kDeff}},
+        {"ansi", {Word::kAnsi}},
+        {"pc", {Word::kPc}},
+        {"pca", {Word::kPca}},
+        {"uc", {Word::kUc}},
+        {"u", {Word::kU}},
+        {"par", {Word::kPar}},
+        {"sect", {Word::kPar}},
+        {"page", {Word::kPar}},
+        {"row", {Word::kPar}},
+        {"line", {Word::kLine}},
+        {"tab", {Word::kTab}},
+        {"cell", {Word::kTab}},
+        {"emdash", {Word::kChar, 0x2014}},
+        {"endash", {Word::kChar, 0x2013}},
+        {"bullet", {Word::kChar, 0x2022}},
+        {"lquote", {Word::kChar, 0x2018}},
+        {"rquote", {Word::kChar, 0x2019}},
+        {"ldblquote", {Word::kChar, 0x201C}},
+        {"rdblquote", {Word::kChar, 0x201D}},
+        {"enspace", {Word::kChar, 0x2002}},
+        {"emspace", {Word::kChar, 0x2003}},
+        {"qmspace", {Word::kChar, 0x2005}},
+        {"b", {Word::kBold}},
+        {"i", {Word::kItalic}},
+        {"ulnone", {Word::kUlNone}},
+        {"ul", {Word::kUnderline}},
+        {"uld", {Word::kUnderline}},
+        {"uldb", {Word::kUnderline}},
+        {"ulw", {Word::kUnderline}},
+        {"uldash", {Word::kUnderline}},
+        {"ulth", {Word::kUnderline}},
+        {"ulwave", {Word::kUnderline}},
+        {"fs", {Word::kFontSize}},
+        {"cf", {Word::kColor}},
+        {"f", {Word::kFont}},
+        {"plain", {Word::kPlain}},
+        {"red", {Word::kRed}},
+        {"green", {Word::kGreen}},
+        {"blue", {Word::kBlue}},
+        {"fcharset", {Word::kCharset}},
+        {"cpg", {Word::kCpg}},
+        {"bin", {Word::kBin}},
+    };
+    const auto it = kWords.find(w);
+    return it == kWords.end() ? WordInfo{} : it->second;
 }
 
 class RtfParser {
@@ -44,12 +142,18 @@ public:
                 case '{':
                     Flush();
                     skipLeft_ = 0;
-                    stack_.push_back(stack_.back());
+                    if (stack_.size() < kMaxGroupDepth)
+                        stack_.push_back(stack_.back());
+                    else
+                        ++unkeptDepth_;
                     break;
                 case '}':
                     Flush();
                     skipLeft_ = 0;
-                    CloseGroup();
+                    if (unkeptDepth_ > 0)
+                        --unkeptDepth_;
+                    else
+                        CloseGroup();
                     break;
                 case '\\':
                     ControlSequence();
@@ -165,7 +269,8 @@ private:
         }
         const qsizetype start = pos_;
         while (pos_ < data_.size() && std::isalpha(static_cast<unsigned char>(data_[pos_]))) ++pos_;
-        const QByteArray word = data_.mid(start, pos_ - start);
+        const std::string_view name(data_.constData() + start, size_t(pos_ - start));
+        const WordInfo word = LookUp(name);
         bool hasParam = false;
         long long param = 0;
         bool negative = false;
@@ -175,18 +280,23 @@ private:
         }
         while (pos_ < data_.size() && std::isdigit(static_cast<unsigned char>(data_[pos_]))) {
             hasParam = true;
-            if (param < 100000000) param = param * 10 + (data_[pos_] - '0');
+            param = qMin(kMaxParameter, param * 10 + (data_[pos_] - '0'));
             ++pos_;
         }
         if (negative) param = -param;
         if (pos_ < data_.size() && data_[pos_] == ' ') ++pos_;
+        if (word.word == Word::kOther && Top().dest != kText) return;  // nothing to do
         Flush();
-        if (word == "bin") {
+        if (word.word == Word::kBin) {
             // Binary data follows, counted in bytes; never text.
             pos_ = qMin<qsizetype>(data_.size(), pos_ + qMax<long long>(0, param));
             return;
         }
         if (SkipFallback()) return;
+        if (word.word == Word::kOther) {
+            if (IsSkippedDestination(name)) Top().dest = kSkip;
+            return;
+        }
         ControlWord(word, hasParam, int(param));
     }
 
@@ -226,27 +336,27 @@ private:
         }
     }
 
-    void ControlWord(const QByteArray& w, bool hasParam, int param) {
+    void ControlWord(const WordInfo& w, bool hasParam, int param) {
         State& s = Top();
         const bool on = !hasParam || param != 0;
 
         if (s.dest == kFontTable) {
-            if (w == "f")
+            if (w.word == Word::kFont) {
                 fontInTable_ = param;
-            else if (w == "fcharset") {
+            } else if (w.word == Word::kCharset) {
                 const int cp = CodePageForCharset(param);
                 if (cp > 0 && !fontHasCpg_[fontInTable_]) fontCodePage_[fontInTable_] = cp;
-            } else if (w == "cpg") {
+            } else if (w.word == Word::kCpg) {
                 fontCodePage_[fontInTable_] = param;
                 fontHasCpg_[fontInTable_] = true;
             }
             return;
         }
         if (s.dest == kColorTable) {
-            int* part = w == "red"     ? &red_
-                        : w == "green" ? &green_
-                        : w == "blue"  ? &blue_
-                                       : nullptr;
+            int* part = w.word == Word::kRed     ? &red_
+                        : w.word == Word::kGreen ? &green_
+                        : w.word == Word::kBlue  ? &blue_
+                                                 : nullptr;
             if (part) {
                 *part = param & 0xFF;
                 colorHasParts_ = true;
@@ -255,73 +365,80 @@ private:
         }
         if (s.dest == kSkip) return;
 
-        if (w == "fonttbl")
-            s.dest = kFontTable;
-        else if (w == "colortbl")
-            s.dest = kColorTable;
-        else if (IsSkippedDestination(w))
-            s.dest = kSkip;
-        else if (w == "ansicpg")
-            docCodePage_ = param;
-        else if (w == "deff")
-            defaultFont_ = param;
-        else if (w == "ansi")
-            docCodePage_ = 1252;
-        else if (w == "pc")
-            docCodePage_ = 437;
-        else if (w == "pca")
-            docCodePage_ = 850;
-        else if (w == "uc")
-            s.ucSkip = qMax(0, param);
-        else if (w == "u" && hasParam) {
-            TextChars(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
-            skipLeft_ = s.ucSkip;
-        } else if (w == "par" || w == "sect" || w == "page" || w == "row")
-            EndParagraph();
-        else if (w == "line")
-            TextChars(QString(QChar(QChar::LineSeparator)));
-        else if (w == "tab" || w == "cell")
-            TextChars(QStringLiteral("\t"));
-        else if (w == "emdash")
-            TextChars(QString(QChar(0x2014)));
-        else if (w == "endash")
-            TextChars(QString(QChar(0x2013)));
-        else if (w == "bullet")
-            TextChars(QString(QChar(0x2022)));
-        else if (w == "lquote")
-            TextChars(QString(QChar(0x2018)));
-        else if (w == "rquote")
-            TextChars(QString(QChar(0x2019)));
-        else if (w == "ldblquote")
-            TextChars(QString(QChar(0x201C)));
-        else if (w == "rdblquote")
-            TextChars(QString(QChar(0x201D)));
-        else if (w == "enspace")
-            TextChars(QString(QChar(0x2002)));
-        else if (w == "emspace")
-            TextChars(QString(QChar(0x2003)));
-        else if (w == "qmspace")
-            TextChars(QString(QChar(0x2005)));
-        else if (w == "b")
-            s.bold = on;
-        else if (w == "i")
-            s.italic = on;
-        else if (w == "ulnone")
-            s.underline = false;
-        else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" ||
-                 w == "ulth" || w == "ulwave")
-            s.underline = on;
-        else if (w == "fs")
-            s.pointSize = hasParam && param > 0 ? param / 2.0 : 0;
-        else if (w == "cf")
-            s.color = param > 0 && param < int(colors_.size()) ? colors_[param] : -1;
-        else if (w == "f")
-            s.font = param;
-        else if (w == "plain") {
-            s.bold = s.italic = s.underline = false;
-            s.pointSize = 0;
-            s.color = -1;
-            s.font = -1;
+        switch (w.word) {
+            case Word::kFontTable:
+                s.dest = kFontTable;
+                break;
+            case Word::kColorTable:
+                s.dest = kColorTable;
+                break;
+            case Word::kAnsiCpg:
+                docCodePage_ = param;
+                break;
+            case Word::kDeff:
+                defaultFont_ = param;
+                break;
+            case Word::kAnsi:
+                docCodePage_ = 1252;
+                break;
+            case Word::kPc:
+                docCodePage_ = 437;
+                break;
+            case Word::kPca:
+                docCodePage_ = 850;
+                break;
+            case Word::kUc:
+                s.ucSkip = qMax(0, param);
+                break;
+            case Word::kU:
+                if (!hasParam) break;
+                // A signed 16-bit value; anything outside is no character,
+                // but its fallback is still dropped.
+                if (param >= -32768 && param <= 65535)
+                    TextChars(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
+                skipLeft_ = s.ucSkip;
+                break;
+            case Word::kPar:
+                EndParagraph();
+                break;
+            case Word::kLine:
+                TextChars(QString(QChar(QChar::LineSeparator)));
+                break;
+            case Word::kTab:
+                TextChars(QStringLiteral("\t"));
+                break;
+            case Word::kChar:
+                TextChars(QString(QChar(w.ch)));
+                break;
+            case Word::kBold:
+                s.bold = on;
+                break;
+            case Word::kItalic:
+                s.italic = on;
+                break;
+            case Word::kUlNone:
+                s.underline = false;
+                break;
+            case Word::kUnderline:
+                s.underline = on;
+                break;
+            case Word::kFontSize:
+                s.pointSize = hasParam && param > 0 ? param / 2.0 : 0;
+                break;
+            case Word::kColor:
+                s.color = param > 0 && param < int(colors_.size()) ? colors_[size_t(param)] : -1;
+                break;
+            case Word::kFont:
+                s.font = param;
+                break;
+            case Word::kPlain:
+                s.bold = s.italic = s.underline = false;
+                s.pointSize = 0;
+                s.color = -1;
+                s.font = -1;
+                break;
+            default:
+                break;
         }
     }
 
@@ -329,8 +446,9 @@ private:
     qsizetype pos_ = 0;
     bool done_ = false;
     std::vector<State> stack_;
-    QByteArray pending_;  // text bytes not yet decoded
-    int skipLeft_ = 0;    // fallback characters still to drop after \uN
+    QByteArray pending_;         // text bytes not yet decoded
+    int skipLeft_ = 0;           // fallback characters still to drop after \uN
+    qsizetype unkeptDepth_ = 0;  // open groups beyond kMaxGroupDepth
     int docCodePage_ = 1252;
     int defaultFont_ = -1;
     std::map<int, int> fontCodePage_;

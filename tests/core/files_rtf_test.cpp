@@ -259,3 +259,67 @@ TEST(RichText, PlainTextConversions) {
     EXPECT_EQ(p.runs[0].text, "ab");
     EXPECT_EQ(p.Text(), "abc");
 }
+
+TEST(RtfReader, EscapesAndNumbersAtTheirLimits) {
+    const struct {
+        const char* rtf;
+        const char* text;
+    } cases[] = {
+        {"{\\rtf1 a\\'e4b}",
+         "a\xC3\xA4"
+         "b"},
+        {"{\\rtf1 a\\'4gb}", "a4gb"},  // one hex digit is no byte
+        {"{\\rtf1 a\\'4}", "a4"},
+        {"{\\rtf1 a\\u65?b}", "aAb"},
+        {"{\\rtf1 a\\u-4?b}",
+         "a\xEF\xBF\xBC"
+         "b"},
+        // Numbers that would overflow are cut, never wrapped to a character:
+        // 2^64 + 65 wrapped would be "A".
+        {"{\\rtf1 a\\u18446744073709551681?b}", "ab"},
+        {"{\\rtf1 a\\u65536?b}", "ab"},
+        {"{\\rtf1 a\\fs18446744073709551617 b}", "ab"},
+        {"{\\rtf1 a\\bin99999999999999999999 b}", "a"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadRtf(c.rtf).PlainText(), QString::fromUtf8(c.text)) << c.rtf;
+    // The cut size is no size a wrapped number gives.
+    const RichText big = ReadRtf("{\\rtf1 {\\fs18446744073709551617 x}}");
+    ASSERT_EQ(big.paragraphs.size(), 1u);
+    EXPECT_EQ(big.paragraphs[0].runs[0].pointSize, 500000000.0);
+}
+
+TEST(RtfReader, DeepGroupsAreReadAsTextOfTheDeepestKeptGroup) {
+    // Bold set in a group below the limit holds for everything deeper.
+    QByteArray rtf = "{\\rtf1 ";
+    for (int i = 0; i < 300; ++i) rtf += i == 100 ? "{\\b " : "{";
+    rtf += "tief";
+    for (int i = 0; i < 300; ++i) rtf += '}';
+    rtf += " nach}";
+    const RichText t = ReadRtf(rtf);
+    ASSERT_EQ(t.paragraphs.size(), 1u);
+    ASSERT_EQ(t.paragraphs[0].runs.size(), 2u);
+    EXPECT_EQ(t.paragraphs[0].runs[0], (RichRun{"tief", true}));
+    EXPECT_EQ(t.paragraphs[0].runs[1], (RichRun{" nach"}));
+    // Text after the document's own group has closed still does not count,
+    // however deep the input went.
+    EXPECT_EQ(
+        ReadRtf("{\\rtf1 " + QByteArray(1000, '{') + "x" + QByteArray(1001, '}') + "y").PlainText(),
+        QString("x"));
+}
+
+TEST(RtfWriter, EveryCharacterOutsideAsciiIsAnEscape) {
+    const struct {
+        char16_t ch;
+        const char* rtf;
+    } cases[] = {
+        {0x7E, "~"},           {0x7F, "\x7F"},         {0x80, "\\u128?"},  {0xFF, "\\u255?"},
+        {0x7FFF, "\\u32767?"}, {0x8000, "\\u-32768?"}, {0xFFFD, "\\u-3?"}, {0xFFFF, "\\u-1?"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray rtf = WriteRtf(RichText::FromPlainText(QString(QChar(c.ch))));
+        EXPECT_TRUE(rtf.contains(QByteArray("\\f0 ") + c.rtf + "\\par"))
+            << int(c.ch) << rtf.constData();
+        EXPECT_EQ(ReadRtf(rtf).PlainText(), QString(QChar(c.ch))) << int(c.ch);
+    }
+}
