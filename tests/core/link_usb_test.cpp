@@ -191,11 +191,3 @@ TEST_F(UsbTest, TenMissesGiveThePreviousValuesTheEleventhGivesMinusOne) {
     EXPECT_EQ(ReadChannel(2), 88);
     EXPECT_EQ(GetUsbMissCount(), 2);
 }
-
-#ifndef Q_OS_WIN
-TEST(UsbPlatform, NoAdapterOnThisMachine) {
-    ScriptedLink link;
-    EXPECT_EQ(SearchUsb(), -1);
-    EXPECT_EQ(GetDeviceKind(), 0);
-}
-#endif
