@@ -14,6 +14,10 @@ FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out) {
     QByteArray data;
     const IoOutcome io = ReadFileBytes(path, MeasurementRecord::kSize, data);
     if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    return RecordFromFileBytes(data, out);
+}
+
+FileResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out) {
     if (data.size() < MeasurementRecord::kSize)
         return FileResult::Failure(QString::fromUtf8(kMsgReadPastEnd));
     std::copy_n(reinterpret_cast<const uint8_t*>(data.constData()), MeasurementRecord::kSize,

@@ -13,6 +13,11 @@ namespace kelvarn {
 // all 6146 bytes were read; on any failure it keeps its previous content.
 FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out);
 
+// The record a measurement file holds, from the bytes read from its start:
+// the first 6146 of them. Fewer give "Versuch hinter dem Dateiende zu lesen"
+// and leave out as it was. ReadMeasurementFile reads through this.
+FileResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out);
+
 // Writes the record's 6146 bytes as the whole file. An existing file is
 // replaced only once the new one is complete, so a failed save keeps it.
 FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);

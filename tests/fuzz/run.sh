@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each one briefly on a copy of
-# its seed corpus. A crash, a leak or a sanitizer report fails the run; the
-# input that caused it is kept in $OUT for a regression case.
-#   tests/fuzz/run.sh [seconds per target]
+# its seed corpus, with its dictionary (<name>.dict) where there is one. A
+# crash, a leak or a sanitizer report fails the run; the input that caused it
+# is kept in $OUT for a regression case.
+#   tests/fuzz/run.sh [seconds per target] [--long]
+# --long lets inputs grow to 4 MB at once (-len_control=0), for long runs
+# that look for time and memory that grow faster than the input.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 SECONDS_EACH=${1:-30}
+LENGTH_OPTIONS=(-max_len=8192)
+if [ "${2:-}" = "--long" ]; then
+  LENGTH_OPTIONS=(-max_len=4194304 -len_control=0 -rss_limit_mb=4096)
+fi
 BUILD=${KELVARN_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 OUT=${KELVARN_FUZZ_OUT:-$BUILD/findings}
 cmake -S "$ROOT" -B "$BUILD" -DKELVARN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -20,14 +27,16 @@ for target in "$BUILD"/tests/fuzz/fuzz_*; do
   seeds="$ROOT/tests/fuzz/corpus/${name#fuzz_}"
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/
+  dict=()
+  [ -f "$ROOT/tests/fuzz/${name#fuzz_}.dict" ] && dict=(-dict="$ROOT/tests/fuzz/${name#fuzz_}.dict")
   echo "== $name (${SECONDS_EACH}s)"
-  if ! "$target" "$work" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=10 \
-      -artifact_prefix="$OUT/$name-" -print_final_stats=1 2>"$OUT/$name.log"; then
+  if ! "$target" "$work" -max_total_time="$SECONDS_EACH" "${LENGTH_OPTIONS[@]}" "${dict[@]}" \
+      -timeout=10 -artifact_prefix="$OUT/$name-" -print_final_stats=1 2>"$OUT/$name.log"; then
     echo "FAILED: $name; see $OUT/$name.log"
     tail -30 "$OUT/$name.log"
     status=1
   else
-    grep -E 'stat::number_of_executed_units|Done' "$OUT/$name.log" | tail -2
+    grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec|Done' "$OUT/$name.log" | tail -3
   fi
   rm -rf "$work"
 done

@@ -2,6 +2,7 @@
 // are not UTF-8.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QProcess>
@@ -103,4 +104,17 @@ TEST(CliOutput, FileNamesThatAreNotUtf8AreFound) {
     EXPECT_TRUE(
         p.readAllStandardOutput().startsWith("bad\xEF\xBF\xBD\xEF\xBF\xBD.dba, Messpunkte: 1000"));
     std::remove(name.constData());
+}
+
+TEST(CliOutput, PipeAsMeasurementFileIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("PIPE.DBA");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    for (const QStringList& args :
+         {QStringList{"info", fifo}, {"table", fifo, "grid"}, {"chart", fifo, "Chart1"}}) {
+        const CliRun r = RunKelvarnCli(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err,
+                  "kelvarn-cli: " + QFile::encodeName(fifo) + ": Dateizugriff verweigert.\n");
+    }
 }
