@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace kelvarn {
 
-QString ApplicationTitle() { return QStringLiteral("Kelvarn Testversion"); }
+QString ApplicationTitle() {
+    return QStringLiteral("Kelvarn Testversion");
+}
 
 bool Seams::CtrlHeld() const {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
@@ -47,7 +50,12 @@ QString Seams::SaveFileName(QWidget* parent, const QString& title, const QString
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(QStringLiteral("dba"));
+    // The extension of the filter ("Lärmdateien (*.dba)" -> "dba") for a name typed without one.
+    const qsizetype star = filter.indexOf(QLatin1String("*."));
+    const QString suffix =
+        star < 0 ? QString()
+                 : filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[^\\w]")), 0, 0);
+    dialog.setDefaultSuffix(suffix.isEmpty() ? QStringLiteral("dba") : suffix);
     dialog.selectFile(proposedName);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -153,6 +153,7 @@ void TForm1::BuildMenu() {
     connect(N1, &QAction::triggered, this, [this] { N1Click(); });
     connect(Speichern1, &QAction::triggered, this, [this] { Speichern1Click(); });
     connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
+    AddExportMenu();
 }
 
 QWidget* TForm1::BuildKelvarnTab() {
@@ -414,6 +415,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     AddContextMenu(this, Panel6, {{"Kopieren1", "Drucken (Druck)"}});
     AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
 
+    PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kennwerte"));
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

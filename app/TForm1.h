@@ -118,6 +118,13 @@ public:
     std::array<TChart*, 12> Pegel{};  // Pegel1..Pegel12, tag k = index + 1
     StringGrid* GridSpek12 = nullptr;
     QTextEdit* RichEdit1 = nullptr;
+    QWidget* TabSheet16 = nullptr;  // "Kennwerte"
+    StringGrid* GridKennwerte = nullptr;
+
+    // ----- results leaving the program: "&Datei" entries, and the file the current record
+    // was opened from (empty after a read-out or a take-over), whose date the report shows
+    QAction* Exportieren1 = nullptr;
+    QString RecordFilePath;
 
     // ----- "&Einstellungen"
     QGroupBox* GroupBox1 = nullptr;  // "Messprogramm"
@@ -178,6 +185,9 @@ public slots:
     void N1Click();
     void Speichern1Click();
 
+    // export
+    void Exportieren1Click();
+
     // device link
     void ComBoxChange();
     void Button4Click();
@@ -200,6 +210,8 @@ private:
     QWidget* BuildEinstellungenTab();
     QWidget* ChartAndGrid(QWidget* chart, QWidget* grid);
     void ShowEvaluationTabs(bool twelve);
+    QWidget* BuildKennwerteTab();
+    void AddExportMenu();
     void ColourSmallCharts();
 
     // Start-up steps that belong to the device link and the live display.

@@ -65,9 +65,11 @@ void TForm1::ShowTime(QObject* sender) {
         Pegel[size_t(k)]->QueueReplot();
     }
     GridSpek12->SetTable(ev.gridSpek12);
+    GridKennwerte->SetTable(ev.gridKennwerte);
+    // Only a record opened from a file has a file date.
+    if (sender != N1) RecordFilePath.clear();
 
     // The LeQ curves come from the same pass.
-    Q_UNUSED(sender);
     ShowLeq(*this, ev);
 
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();

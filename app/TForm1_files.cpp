@@ -53,6 +53,7 @@ void TForm1::N1Click() {
     const QString info = InformationLine(name, CurrentRecord);
     setWindowTitle(kProductName + QStringLiteral(" - ") + name);
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
+    RecordFilePath = path;
     ShowTime(N1);
 }
 

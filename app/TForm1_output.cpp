@@ -49,6 +49,8 @@ const OutputEntry kOutputEntries[] = {
     // "Verteilung 12"
     {"Kopieren1", OutputKind::PrintWindow, "Form1"},
     {"KopierenalsText3", OutputKind::CopyTableText, "GridSpek12"},
+    // "Kennwerte"
+    {"KopierenalsText5", OutputKind::CopyTableText, "GridKennwerte"},
     // "Direkt": "Ana&log" and "&Verteilung"
     {"KopierenalsBitmap3", OutputKind::CopyChartBitmap, "Chart4"},
     {"KopierenalsGrafik1", OutputKind::CopyChartVector, "Chart4"},

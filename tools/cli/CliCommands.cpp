@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "CellCli.h"
+#include "ExportCli.h"
 
 #include "data/MeasurementRecord.h"
 #include "eval/Evaluation.h"
@@ -20,7 +21,8 @@ const char* const kUsage =
     "                                 Grid12Leq, GridSpek12)\n"
     "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
     "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
-    "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE;
+    "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
+        KELVARN_EXPORT_USAGE;
 
 CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
     CliOutcome o;
@@ -105,6 +107,7 @@ CliOutcome RunCli(const QStringList& args) {
     if (command == "chart" && args.size() == 3) return Chart(args[1], args[2]);
     if (command == "info" && args.size() == 2) return Info(args[1]);
     if (IsCellCommand(command)) return RunCellCommand(args);
+    if (IsExportCommand(command)) return RunExportCommand(args);
     if (command == "table" || command == "chart" || command == "info")
         return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(command),
                     true);

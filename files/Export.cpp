@@ -1,0 +1,212 @@
+#include "files/Export.h"
+
+#include <cmath>
+
+#include "data/ProgramTable.h"
+#include "files/FileErrors.h"
+#include "files/PosixFile.h"
+
+namespace kelvarn {
+
+namespace {
+
+const char* const kNewline = "\r\n";
+
+// A field of a separated-values line, quoted when it holds the separator, a quote or a line
+// break (quotes doubled inside).
+QString Field(const QString& text, QChar separator) {
+    if (!text.contains(separator) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+void AppendLine(QByteArray& out, const QStringList& fields, QChar separator) {
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString& f : fields) quoted << Field(f, separator);
+    out += quoted.join(separator).toUtf8();
+    out += kNewline;
+}
+
+// The figures row from "n" on, as the table shows it, without padding.
+QStringList FigureCells(const LevelFigures& f, const NumberFormat& fmt) {
+    QStringList cells;
+    cells << fmt.Count(f.n).trimmed() << fmt.Time(f.duration).trimmed();
+    const auto level = [&](const std::optional<double>& v) {
+        cells << (v ? fmt.Level(*v).trimmed() : QString());
+    };
+    level(f.laeq);
+    level(f.lmax);
+    level(f.lmin);
+    for (const auto& l : f.ln) level(l);
+    return cells;
+}
+
+const QStringList& FigureHeadings() {
+    static const QStringList h = {QStringLiteral("LAeq"), QStringLiteral("Lmax"),
+                                  QStringLiteral("Lmin"), QStringLiteral("L1"),
+                                  QStringLiteral("L5"),   QStringLiteral("L10"),
+                                  QStringLiteral("L50"),  QStringLiteral("L90"),
+                                  QStringLiteral("L95"),  QStringLiteral("L99")};
+    return h;
+}
+
+// ----- JSON
+
+QByteArray JsonString(const QString& s) {
+    QByteArray out = "\"";
+    for (const QChar c : s) {
+        switch (c.unicode()) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c.unicode() < 0x20)
+                    out += "\\u" + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+                else
+                    out += QString(c).toUtf8();
+        }
+    }
+    return out + '"';
+}
+
+// A level rounded to 0.1 dB.
+QByteArray JsonLevel(double v) {
+    return QByteArray::number(std::round(v * 10.0) / 10.0, 'f', 1);
+}
+
+QByteArray JsonLevel(const std::optional<double>& v) {
+    return v ? JsonLevel(*v) : "null";
+}
+
+QByteArray JsonFigures(const LevelFigures& f) {
+    QByteArray out = "{\"n\": " + QByteArray::number(f.n);
+    out += ", \"laeq\": " + JsonLevel(f.laeq);
+    out += ", \"lmax\": " + JsonLevel(f.lmax);
+    out += ", \"lmin\": " + JsonLevel(f.lmin);
+    for (size_t i = 0; i < f.ln.size(); ++i)
+        out +=
+            ", \"l" + QByteArray::number(LevelFigures::kPercents[i]) + "\": " + JsonLevel(f.ln[i]);
+    return out + '}';
+}
+
+QByteArray JsonRecord(const QString& file, const MeasurementRecord& rec,
+                      const RecordFigures& figures, bool withLevels) {
+    const int row = Programs().RowForInterval(GetInterval(rec));
+    QByteArray out = "{\"file\": " + JsonString(file);
+    out += ", \"program\": " + (row > 0 ? JsonString(QString(ProgramLetter(row))) : "null");
+    out += ", \"interval_ms\": " + QByteArray::number(GetInterval(rec));
+    out += ", \"points\": " + QByteArray::number(GetPoints(rec));
+    out += ", \"measurements\": [";
+    for (size_t m = 0; m < figures.measurements.size(); ++m) {
+        if (m > 0) out += ", ";
+        out += '{';
+        if (withLevels) {
+            out += "\"levels\": [";
+            const std::vector<double>& levels = figures.levels[m];
+            for (size_t i = 0; i < levels.size(); ++i) {
+                if (i > 0) out += ", ";
+                out += JsonLevel(levels[i]);
+            }
+            out += "], ";
+        }
+        out += "\"figures\": " + JsonFigures(figures.measurements[m]) + '}';
+    }
+    out += "], \"total\": " + JsonFigures(figures.total) + '}';
+    return out;
+}
+
+}  // namespace
+
+QChar CsvSeparator(const NumberFormat& fmt) {
+    return fmt.DecimalPoint() == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt) {
+    const QChar sep = CsvSeparator(fmt);
+    QByteArray out;
+    const size_t M = figures.measurements.size();
+
+    QStringList heading = {QStringLiteral("t/") + figures.unit};
+    for (size_t m = 1; m <= M; ++m) heading << QStringLiteral("Messung %1").arg(m);
+    AppendLine(out, heading, sep);
+
+    // Levels have 256 values only: format each once.
+    std::array<QString, 256> levelText;
+    for (int v = 0; v < 256; ++v) levelText[size_t(v)] = fmt.Level(SampleToLevel(v)).trimmed();
+    for (size_t p = 0; p < figures.times.size(); ++p) {
+        QStringList line = {fmt.Time(figures.times[p]).trimmed()};
+        for (size_t m = 0; m < M; ++m) {
+            const std::vector<double>& levels = figures.levels[m];
+            line << (p < levels.size() ? levelText[size_t(LevelToSample(levels[p]))] : QString());
+        }
+        AppendLine(out, line, sep);
+    }
+    out += kNewline;
+
+    const TableText table = FiguresTable(figures, fmt, ShowsTotal(figures));
+    for (int r = 0; r < table.Rows(); ++r) {
+        QStringList line;
+        for (int c = 0; c < table.Cols(); ++c) line << table.Cell(c, r).trimmed();
+        AppendLine(out, line, sep);
+    }
+    return out;
+}
+
+QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
+                      const RecordFigures& figures) {
+    return JsonRecord(file, rec, figures, true) + '\n';
+}
+
+FileResult WriteExportFile(const QString& path, const QByteArray& data) {
+    const IoOutcome io = ReplaceFileContents(path, data);
+    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    return FileResult::Success();
+}
+
+QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat format,
+                   const NumberFormat& fmt) {
+    QByteArray out;
+    if (format == SummaryFormat::Json) {
+        out = "[";
+        for (size_t i = 0; i < entries.size(); ++i) {
+            out += i > 0 ? ",\n " : "";
+            out += JsonRecord(entries[i].file, entries[i].record, entries[i].figures, false);
+        }
+        return out + "]\n";
+    }
+    const QChar sep = format == SummaryFormat::Tsv ? QLatin1Char('\t') : CsvSeparator(fmt);
+    AppendLine(out,
+               QStringList{QStringLiteral("Datei"), QStringLiteral("Messung"), QStringLiteral("n"),
+                           QStringLiteral("Dauer"), QStringLiteral("Einheit")} +
+                   FigureHeadings(),
+               sep);
+    for (const SummaryEntry& e : entries) {
+        const auto row = [&](const QString& label, const LevelFigures& f) {
+            QStringList cells = FigureCells(f, fmt);
+            cells.insert(2, e.figures.unit);
+            AppendLine(out, QStringList{e.file, label} + cells, sep);
+        };
+        for (size_t m = 0; m < e.figures.measurements.size(); ++m)
+            row(QString::number(m + 1), e.figures.measurements[m]);
+        row(QStringLiteral("Gesamt"), e.figures.total);
+    }
+    return out;
+}
+
+}  // namespace kelvarn

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "files/Export.h"
+#include "tests/core/eval_records.h"
+
+using namespace kelvarn;
+using namespace kelvarn::testing;
+
+namespace {
+
+// A CSV text as rows of fields (no quoted fields in these files).
+std::vector<QStringList> ParseCsv(const QByteArray& csv, QChar sep) {
+    std::vector<QStringList> rows;
+    const QString text = QString::fromUtf8(csv);
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    QStringList lines = text.split("\r\n");
+    lines.removeLast();
+    for (const QString& line : lines)
+        rows.push_back(line.isEmpty() ? QStringList() : line.split(sep));
+    return rows;
+}
+
+// The number a spreadsheet reads from a cell in its locale.
+double Number(const QString& cell, const QLocale& locale) {
+    bool ok = false;
+    const double v = locale.toDouble(cell, &ok);
+    EXPECT_TRUE(ok) << cell.toStdString();
+    return v;
+}
+
+// Program G: measurement m at 50 + m dB(A), point 1 of every measurement 10 dB louder.
+std::unique_ptr<MeasurementRecord> GRecord() {
+    return ProgramRecord(
+        7, [](int m, int p) { return uint8_t(LevelToSample(50 + m + (p == 1 ? 10 : 0))); });
+}
+
+}  // namespace
+
+TEST(Export, CsvReadsBackInBothLocales) {
+    struct Case {
+        QLocale locale;
+        QChar sep;
+    };
+    const Case cases[] = {{QLocale(QLocale::German, QLocale::Germany), ';'}, {QLocale::c(), ','}};
+    const auto rec = GRecord();
+    const RecordFigures f = ComputeFigures(*rec);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        const NumberFormat fmt = NumberFormat::FromLocale();
+        EXPECT_EQ(CsvSeparator(fmt), c.sep);
+        const std::vector<QStringList> rows = ParseCsv(ExportCsv(f, fmt), c.sep);
+        // heading, 500 points, empty line, figures heading, 12 measurements, Gesamt
+        ASSERT_EQ(rows.size(), 1u + 500 + 1 + 1 + 12 + 1);
+        EXPECT_EQ(rows[0].size(), 13);
+        EXPECT_EQ(rows[0][0], "t/s");
+        EXPECT_EQ(rows[0][12], "Messung 12");
+        for (int p = 1; p <= 500; ++p) {
+            ASSERT_EQ(rows[size_t(p)].size(), 13);
+            EXPECT_DOUBLE_EQ(Number(rows[size_t(p)][0], c.locale), (p - 1) * 0.02);
+            for (int m = 1; m <= 12; ++m)
+                ASSERT_DOUBLE_EQ(Number(rows[size_t(p)][m], c.locale), 50 + m + (p == 1 ? 10 : 0));
+        }
+        EXPECT_TRUE(rows[501].isEmpty());
+        EXPECT_EQ(rows[502][0], "Messung");
+        EXPECT_EQ(rows[502][2], "Dauer/s");
+        EXPECT_EQ(rows[502][3], "LAeq");
+        const QStringList& third = rows[505];
+        EXPECT_EQ(third[0], "3");
+        EXPECT_EQ(Number(third[1], c.locale), 500);
+        EXPECT_EQ(Number(third[2], c.locale), 10);
+        EXPECT_NEAR(Number(third[3], c.locale), *f.measurements[2].laeq, 0.05);
+        EXPECT_EQ(Number(third[4], c.locale), 63);  // Lmax: the loud first point
+        EXPECT_EQ(Number(third[5], c.locale), 53);
+        EXPECT_EQ(rows.back()[0], "Gesamt");
+        EXPECT_EQ(Number(rows.back()[1], c.locale), 6000);
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(Export, CsvOfADamagedRecordLeavesMissingSamplesEmpty) {
+    auto rec = std::make_unique<MeasurementRecord>();
+    SetHeader(*rec, 6000, 1, 20, 12);
+    for (int i = 10; i < MeasurementRecord::kSize; ++i) rec->bytes[size_t(i)] = 150;
+    const NumberFormat fmt;
+    const std::vector<QStringList> rows = ParseCsv(ExportCsv(ComputeFigures(*rec), fmt), ',');
+    EXPECT_EQ(rows[0], (QStringList{"t/s", "Messung 1", "Messung 2"}));
+    EXPECT_EQ(rows[136], (QStringList{"2.700", "50.0", "50.0"}));
+    EXPECT_EQ(rows[137], (QStringList{"2.720", "50.0", ""}));
+    EXPECT_EQ(rows.back()[0], "Gesamt");
+}
+
+TEST(Export, JsonReadsBack) {
+    const auto rec = GRecord();
+    const RecordFigures f = ComputeFigures(*rec);
+    QJsonParseError error;
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(ExportJson("mess \"1\".dba", *rec, f), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject o = doc.object();
+    EXPECT_EQ(o["file"].toString(), "mess \"1\".dba");
+    EXPECT_EQ(o["program"].toString(), "G");
+    EXPECT_EQ(o["interval_ms"].toInt(), 20);
+    EXPECT_EQ(o["points"].toInt(), 500);
+    const QJsonArray ms = o["measurements"].toArray();
+    ASSERT_EQ(ms.size(), 12);
+    const QJsonObject third = ms[2].toObject();
+    const QJsonArray levels = third["levels"].toArray();
+    ASSERT_EQ(levels.size(), 500);
+    EXPECT_EQ(levels[0].toDouble(), 63.0);
+    EXPECT_EQ(levels[1].toDouble(), 53.0);
+    const QJsonObject fig = third["figures"].toObject();
+    EXPECT_EQ(fig["n"].toInt(), 500);
+    EXPECT_DOUBLE_EQ(fig["laeq"].toDouble(), std::round(*f.measurements[2].laeq * 10) / 10);
+    EXPECT_EQ(fig["lmax"].toDouble(), 63.0);
+    EXPECT_EQ(fig["lmin"].toDouble(), 53.0);
+    EXPECT_EQ(fig["l1"].toDouble(), 53.0);  // rank ceil(5) = 5: 63 is only rank 1
+    const QStringList keys = {"n",   "laeq", "lmax", "lmin", "l1", "l5",
+                              "l10", "l50",  "l90",  "l95",  "l99"};
+    for (const QString& k : keys) EXPECT_TRUE(fig.contains(k)) << k.toStdString();
+    EXPECT_EQ(o["total"].toObject()["n"].toInt(), 6000);
+}
+
+TEST(Export, JsonOfAnEmptyRecordHasNulls) {
+    auto rec = std::make_unique<MeasurementRecord>();
+    SetHeader(*rec, 0, 1, 11, 1);
+    const QJsonObject o =
+        QJsonDocument::fromJson(ExportJson("leer.dba", *rec, ComputeFigures(*rec))).object();
+    EXPECT_TRUE(o["program"].isNull());
+    const QJsonObject fig = o["measurements"].toArray()[0].toObject()["figures"].toObject();
+    EXPECT_EQ(fig["n"].toInt(), 0);
+    EXPECT_TRUE(fig["laeq"].isNull());
+    EXPECT_TRUE(fig["l99"].isNull());
+    EXPECT_TRUE(o["total"].toObject()["lmin"].isNull());
+}
+
+TEST(Export, SummaryOfTwoFilesIsOneTable) {
+    std::vector<SummaryEntry> entries;
+    entries.push_back({"a;b.dba", *ProgramRecord(1, Constant(150)), {}});
+    entries.push_back({"g.dba", *GRecord(), {}});
+    for (SummaryEntry& e : entries) e.figures = ComputeFigures(e.record);
+
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const NumberFormat de = NumberFormat::FromLocale();
+    QLocale::setDefault(QLocale::c());
+
+    const std::vector<QStringList> tsv = ParseCsv(Summary(entries, SummaryFormat::Tsv, de), '\t');
+    ASSERT_EQ(tsv.size(), 1u + 2 + 13);
+    EXPECT_EQ(tsv[0], (QStringList{"Datei", "Messung", "n", "Dauer", "Einheit", "LAeq", "Lmax",
+                                   "Lmin", "L1", "L5", "L10", "L50", "L90", "L95", "L99"}));
+    EXPECT_EQ(tsv[1], (QStringList{"a;b.dba", "1", "1000", "10,000", "s", "50,0", "50,0", "50,0",
+                                   "50,0", "50,0", "50,0", "50,0", "50,0", "50,0", "50,0"}));
+    EXPECT_EQ(tsv[2][1], "Gesamt");
+    EXPECT_EQ(tsv[3][0], "g.dba");
+    EXPECT_EQ(tsv[15][1], "Gesamt");
+    EXPECT_EQ(tsv[15][2], "6000");
+
+    // In CSV the file name with the separator in it is quoted.
+    const QString csv = QString::fromUtf8(Summary(entries, SummaryFormat::Csv, de));
+    EXPECT_TRUE(csv.contains("\r\n\"a;b.dba\";1;1000;10,000;s;50,0;"))
+        << csv.left(300).toStdString();
+
+    const QJsonArray json =
+        QJsonDocument::fromJson(Summary(entries, SummaryFormat::Json, de)).array();
+    ASSERT_EQ(json.size(), 2);
+    EXPECT_EQ(json[1].toObject()["file"].toString(), "g.dba");
+    EXPECT_FALSE(json[1].toObject()["measurements"].toArray()[0].toObject().contains("levels"));
+    EXPECT_EQ(json[1].toObject()["total"].toObject()["n"].toInt(), 6000);
+}

@@ -1,0 +1,129 @@
+#include "ExportCli.h"
+
+#include "eval/Figures.h"
+#include "eval/RecordBounds.h"
+#include "files/Export.h"
+#include "files/FileResult.h"
+#include "files/MeasurementFile.h"
+
+namespace kelvarn {
+
+namespace {
+
+QByteArray ErrorLine(const QString& message) {
+    return "kelvarn-cli: " + WithFullStop(message.trimmed()).toUtf8() + '\n';
+}
+
+CliOutcome Fail(int code, const QString& message) {
+    CliOutcome o;
+    o.exitCode = code;
+    o.err = ErrorLine(message);
+    return o;
+}
+
+// The arguments of a command: its options ("--format x", "--output y") and its file names.
+struct Arguments {
+    QStringList files;
+    QString format;
+    QString output;
+    QString error;  // non-empty when the command line is wrong
+};
+
+Arguments Parse(const QStringList& args, const QStringList& formats, bool withOutput) {
+    Arguments a;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool isFormat = arg == QLatin1String("--format");
+        const bool isOutput = withOutput && arg == QLatin1String("--output");
+        if (isFormat || isOutput) {
+            if (i + 1 >= args.size()) {
+                a.error = QStringLiteral("\"%1\" ohne Wert").arg(arg);
+                return a;
+            }
+            (isFormat ? a.format : a.output) = args[++i];
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            a.error = QStringLiteral("unbekannte Option \"%1\"").arg(arg);
+            return a;
+        } else {
+            a.files << arg;
+        }
+    }
+    if (a.format.isEmpty()) a.format = formats.first();
+    if (!formats.contains(a.format))
+        a.error = QStringLiteral("unbekanntes Format \"%1\" (%2)").arg(a.format, formats.join('|'));
+    return a;
+}
+
+// Reads and evaluates one file; a damaged record adds its notice to o.err.
+bool Load(const QString& path, SummaryEntry& e, CliOutcome& o) {
+    const FileResult r = ReadMeasurementFile(path, e.record);
+    if (!r.ok) {
+        o.err += ErrorLine(path + QStringLiteral(": ") + r.message);
+        return false;
+    }
+    e.file = path;
+    e.figures = ComputeFigures(e.record);
+    const QString notice = DamageNotice(MeasureRecord(e.record));
+    if (!notice.isEmpty()) o.err += ErrorLine(path + QStringLiteral(":") + notice);
+    return true;
+}
+
+CliOutcome SummaryCommand(const QStringList& args) {
+    const Arguments a = Parse(args, {"tsv", "csv", "json"}, false);
+    if (!a.error.isEmpty()) return Fail(2, a.error);
+    if (a.files.isEmpty()) return Fail(2, QStringLiteral("keine Datei angegeben"));
+    CliOutcome o;
+    std::vector<SummaryEntry> entries;
+    for (const QString& path : a.files) {
+        SummaryEntry e;
+        // A file that cannot be read is named on stderr; the others still make the table.
+        if (Load(path, e, o))
+            entries.push_back(std::move(e));
+        else
+            o.exitCode = 1;
+    }
+    const SummaryFormat format = a.format == QLatin1String("json")  ? SummaryFormat::Json
+                                 : a.format == QLatin1String("csv") ? SummaryFormat::Csv
+                                                                    : SummaryFormat::Tsv;
+    o.out = Summary(entries, format, NumberFormat::FromLocale());
+    return o;
+}
+
+CliOutcome ExportCommand(const QStringList& args) {
+    const Arguments a = Parse(args, {"csv", "json"}, true);
+    if (!a.error.isEmpty()) return Fail(2, a.error);
+    if (a.files.size() != 1)
+        return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"export\""));
+    CliOutcome o;
+    SummaryEntry e;
+    if (!Load(a.files[0], e, o)) {
+        o.exitCode = 1;
+        return o;
+    }
+    const QByteArray data = a.format == QLatin1String("json")
+                                ? ExportJson(e.file, e.record, e.figures)
+                                : ExportCsv(e.figures, NumberFormat::FromLocale());
+    if (a.output.isEmpty() || a.output == QLatin1String("-")) {
+        o.out = data;
+        return o;
+    }
+    const FileResult w = WriteExportFile(a.output, data);
+    if (!w.ok) {
+        o.err += ErrorLine(a.output + QStringLiteral(": ") + w.message);
+        o.exitCode = 1;
+    }
+    return o;
+}
+
+}  // namespace
+
+bool IsExportCommand(const QString& command) {
+    return command == QLatin1String("summary") || command == QLatin1String("export");
+}
+
+CliOutcome RunExportCommand(const QStringList& args) {
+    if (args.value(0) == QLatin1String("summary")) return SummaryCommand(args);
+    return ExportCommand(args);
+}
+
+}  // namespace kelvarn
