@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QPrinter;
 
 class QWidget;
 
@@ -25,6 +28,9 @@ public:
     virtual QString OpenFileName(QWidget* parent, const QStringList& filters);
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& proposedName);
+    // Print dialog with a preview: paint draws the pages on the printer the person chose (for
+    // the preview as well); nothing is printed when the dialog is cancelled.
+    virtual void PrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint);
 };
 
 // The application title that captions every message box.

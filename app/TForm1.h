@@ -31,6 +31,7 @@ class TChart;
 class StringGrid;
 class TWebLabel;
 class Runner;
+struct ReportContent;
 
 // The main window. Its handlers read the controls, call the core and put
 // the results back; the work itself lives in the core library.
@@ -124,6 +125,8 @@ public:
     // ----- results leaving the program: "&Datei" entries, and the file the current record
     // was opened from (empty after a read-out or a take-over), whose date the report shows
     QAction* Exportieren1 = nullptr;
+    QAction* BerichtPdf1 = nullptr;
+    QAction* BerichtDrucken1 = nullptr;
     QString RecordFilePath;
 
     // ----- "&Einstellungen"
@@ -185,8 +188,10 @@ public slots:
     void N1Click();
     void Speichern1Click();
 
-    // export
+    // export and report
     void Exportieren1Click();
+    void BerichtPdf1Click();
+    void BerichtDrucken1Click();
 
     // device link
     void ComBoxChange();
@@ -212,6 +217,7 @@ private:
     void ShowEvaluationTabs(bool twelve);
     QWidget* BuildKennwerteTab();
     void AddExportMenu();
+    ReportContent CurrentReportContent() const;
     void ColourSmallCharts();
 
     // Start-up steps that belong to the device link and the live display.

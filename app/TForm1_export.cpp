@@ -1,17 +1,34 @@
-// Results that leave the program: the noise figures tab, and "E&xportieren ..." of the levels
-// and the figures as a CSV file.
+// Results that leave the program: the noise figures tab, "E&xportieren ..." of the levels and
+// the figures as a CSV file, and the measurement report as PDF or on a printer.
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
+#include "output/Report.h"
 #include "widgets/StringGrid.h"
 
 namespace kelvarn {
+
+namespace {
+
+// The proposed name of a file made from the current measurement: its name with another extension.
+QString ProposedName(const QString& measurementName, const QString& extension) {
+    return QFileInfo(measurementName).completeBaseName() + extension;
+}
+
+// A name typed without an extension gets the dialog's.
+QString WithExtension(QString path, const QString& extension) {
+    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += extension;
+    return path;
+}
+
+}  // namespace
 
 QWidget* TForm1::BuildKennwerteTab() {
     TabSheet16 = new QWidget;
@@ -36,6 +53,19 @@ void TForm1::AddExportMenu() {
     QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
     Datei1->insertAction(before, Exportieren1);
     connect(Exportieren1, &QAction::triggered, this, [this] { Exportieren1Click(); });
+
+    // The report in a group of its own before "&Beenden".
+    BerichtPdf1 = new QAction(QStringLiteral("&Bericht als PDF ..."), this);
+    BerichtPdf1->setObjectName(QStringLiteral("BerichtPdf1"));
+    BerichtDrucken1 = new QAction(QStringLiteral("Bericht d&rucken ..."), this);
+    BerichtDrucken1->setObjectName(QStringLiteral("BerichtDrucken1"));
+    const qsizetype end = Datei1->actions().indexOf(Beenden1);
+    QAction* beforeEnd = end > 0 ? Datei1->actions()[end - 1] : Beenden1;  // its separator
+    Datei1->insertAction(beforeEnd, BerichtPdf1);
+    Datei1->insertAction(beforeEnd, BerichtDrucken1);
+    Datei1->insertSeparator(BerichtPdf1);
+    connect(BerichtPdf1, &QAction::triggered, this, [this] { BerichtPdf1Click(); });
+    connect(BerichtDrucken1, &QAction::triggered, this, [this] { BerichtDrucken1Click(); });
 }
 
 void TForm1::Exportieren1Click() {
@@ -50,6 +80,32 @@ void TForm1::Exportieren1Click() {
     const QByteArray csv = ExportCsv(ComputeFigures(CurrentRecord), NumberFormat::FromLocale());
     const FileResult r = WriteExportFile(path, csv);
     if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+}
+
+ReportContent TForm1::CurrentReportContent() const {
+    ReportContent c;
+    c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
+    if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
+    c.description = RichEdit1->document();
+    return c;
+}
+
+void TForm1::BerichtPdf1Click() {
+    QString path = seams_->SaveFileName(this, QStringLiteral("Bericht als PDF"),
+                                        QStringLiteral("PDF-Dateien (*.pdf)"),
+                                        ProposedName(ProposedSaveName, QStringLiteral(".pdf")));
+    if (path.isEmpty()) return;
+    path = WithExtension(path, QStringLiteral(".pdf"));
+    const OutputResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
+    if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+}
+
+void TForm1::BerichtDrucken1Click() {
+    const ReportContent content = CurrentReportContent();
+    OutputResult result;
+    seams_->PrintPreview(
+        this, [&](QPrinter& printer) { result = PrintReport(printer, CurrentRecord, content); });
+    if (!result.ok) seams_->Stop(this, WithFullStop(result.message));
 }
 
 }  // namespace kelvarn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPrinter>
 #include <QStringList>
 #include <deque>
 
@@ -18,6 +19,8 @@ public:
     QStringList asked, notices, stops;
     QStringList openFilters;
     QString saveTitle, saveFilter, saveProposed;
+    int previews = 0;    // print dialogs with a preview shown
+    QString previewPdf;  // the printer chosen there writes this PDF file; empty: cancelled
 
     bool CtrlHeld() const override { return ctrl; }
     bool Ask(QWidget*, const QString& caption, const QString& text) override {
@@ -39,6 +42,16 @@ public:
         saveFilter = filter;
         saveProposed = proposed;
         return saveName;
+    }
+    void PrintPreview(QWidget*, const std::function<void(QPrinter&)>& paint) override {
+        ++previews;
+        if (previewPdf.isEmpty()) return;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(previewPdf);
+        // A4 landscape as the person may have left it: the report is A4 portrait all the same.
+        printer.setPageOrientation(QPageLayout::Landscape);
+        paint(printer);
     }
 };
 

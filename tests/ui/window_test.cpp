@@ -62,7 +62,9 @@ TEST_F(WindowTest, MenuHasItsEntriesInOrder) {
     QStringList entries;
     for (QAction* a : form.Datei1->actions()) entries << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(entries, (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...",
-                                    "&Speichern als ...", "E&xportieren ...", "-", "&Beenden"}));
+                                    "&Speichern als ...", "E&xportieren ...", "-",
+                                    "&Bericht als PDF ...", "Bericht d&rucken ...", "-",
+                                    "&Beenden"}));
     EXPECT_EQ(form.Datei1->title(), "&Datei");
 }
 

@@ -5,11 +5,12 @@
 
 #include "CheckedOutput.h"
 #include "CliCommands.h"
+#include "ReportCli.h"
 #include "files/SystemPath.h"
 
 int main(int argc, char** argv) {
-    // QCoreApplication takes the locale from the environment (LC_ALL, LANG).
-    QCoreApplication app(argc, argv);
+    // The application takes the locale from the environment (LC_ALL, LANG).
+    const auto app = kelvarn::CliApplication(argc, argv);
     // File names keep their bytes, also where they are not valid UTF-8.
     QStringList args;
     for (int i = 1; i < argc; ++i) args << kelvarn::PathFromSystem(QByteArray(argv[i]));

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+#include "data/MeasurementRecord.h"
+#include "output/OutputResult.h"
+
+class QCPPainter;
+class QPrinter;
+class QTextDocument;
+
+namespace kelvarn {
+
+// What a measurement report shows besides the evaluation of the record.
+struct ReportContent {
+    QString fileName;                            // without folder
+    QDateTime fileDate;                          // invalid when the record is not from a file
+    const QTextDocument* description = nullptr;  // with its formatting; none: no description
+};
+
+// Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the
+// proportions of text, lines and gaps they have in the window. Devices are set to it.
+constexpr int kReportDpi = 96;
+
+// Paints the report of rec, A4 portrait, in German: title, file name and information line,
+// the file's date, the description, the level chart (the overview for twelve measurements), the
+// LeQ chart, the distribution and the figures table, with page numbers. The painter is active
+// on a device of kReportDpi with an A4 portrait page and no margins; newPage starts the next
+// page (false: failed, the report stops). Charts are drawn as vectors. Returns the pages.
+int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportContent& content,
+                const std::function<bool()>& newPage);
+
+// The report as PDF bytes (QPdfWriter); empty when it could not be drawn.
+QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content);
+
+// Writes the report as a PDF file, replacing a file of that name only when the new one is
+// complete. Messages as for measurement files.
+OutputResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
+                            const ReportContent& content);
+
+// Prints the report on printer (A4 portrait, whatever it was set to), as one job named after the
+// report. A failure carries the print service's message.
+OutputResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
+                         const ReportContent& content);
+
+}  // namespace kelvarn

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "cli_support.h"
+#include "data/MeasurementRecord.h"
+#include "files/MeasurementFile.h"
+#include "files/RemarksFile.h"
+
+using namespace kelvarn;
+using namespace kelvarn::test;
+
+namespace {
+
+QString Tool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// No display and no platform chosen: the report still draws.
+QProcessEnvironment WithoutDisplay() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    return env;
+}
+
+}  // namespace
+
+TEST(ReportCli, WritesTheReportWithTheDescriptionBesideTheFile) {
+    QTemporaryDir dir;
+    MeasurementRecord rec;
+    BuildHeader(rec, 7);
+    for (int i = 10; i < 6010; ++i) rec.bytes[size_t(i)] = uint8_t(130 + i % 40);
+    const QString file = dir.filePath("HALLE.DBA");
+    ASSERT_TRUE(WriteMeasurementFile(file, rec).ok);
+    RichText remarks = RichText::FromPlainText("Halle 3, Presse an");
+    ASSERT_TRUE(SaveRemarks(RemarksFileName(file), remarks).ok);
+
+    const QString pdf = dir.filePath("bericht.pdf");
+    const CliRun r = RunKelvarnCli({"report", file, pdf}, WithoutDisplay());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QString info = Tool("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains("A4")) << info.toStdString();
+    const QString text = Tool("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_TRUE(text.contains("HALLE.DBA, Messpunkte: 500, Messungen: 12")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Halle 3, Presse an"));
+    EXPECT_TRUE(text.contains("Gesamt"));
+}
+
+TEST(ReportCli, Errors) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("a.dba");
+    MeasurementRecord rec;
+    BuildHeader(rec, 1);
+    ASSERT_TRUE(WriteMeasurementFile(file, rec).ok);
+    struct Case {
+        QStringList args;
+        int code;
+        QString err;
+    };
+    const Case cases[] = {
+        {{"report", file}, 2, "falsche Anzahl von Argumenten"},
+        {{"report", dir.filePath("fehlt.dba"), dir.filePath("x.pdf")}, 1, "Datei nicht gefunden."},
+        {{"report", file, dir.filePath("nicht/da.pdf")}, 1, "da.pdf: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = RunKelvarnCli(c.args, WithoutDisplay());
+        EXPECT_EQ(r.exitCode, c.code);
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.err)) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
+}
