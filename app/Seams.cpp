@@ -67,6 +67,7 @@ QString Seams::SaveFileName(QWidget* parent, const QString& title, const QString
 void Seams::PrintPreview(QWidget* parent, const std::function<void(QPrinter&)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Bericht drucken"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&paint](QPrinter* p) { paint(*p); });
     dialog.exec();

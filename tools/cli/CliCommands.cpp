@@ -19,7 +19,7 @@ namespace {
 const char* const kUsage =
     "Aufruf:\n"
     "  kelvarn-cli table DATEI NAME   Tabelle als Text (grid, gridspek, Grid12, GridLeQ,\n"
-    "                                 Grid12Leq, GridSpek12)\n"
+    "                                 Grid12Leq, GridSpek12, GridKennwerte)\n"
     "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
     "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
     "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
@@ -62,7 +62,7 @@ CliOutcome Table(const QString& path, const QString& name) {
     const TableText* table = TableByName(ev, name);
     if (!table)
         return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (grid, gridspek, Grid12, "
-                                      "GridLeQ, Grid12Leq, GridSpek12)")
+                                      "GridLeQ, Grid12Leq, GridSpek12, GridKennwerte)")
                            .arg(name));
     o.out = table->CopyText().toUtf8();
     return o;
