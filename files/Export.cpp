@@ -149,14 +149,19 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt) {
     // Levels have 256 values only: format each once.
     std::array<QString, 256> levelText;
     for (int v = 0; v < 256; ++v) levelText[size_t(v)] = fmt.Level(SampleToLevel(v)).trimmed();
+    // One text for all points, converted once: times and levels never need quoting.
+    QString points;
+    points.reserve(qsizetype(figures.times.size() * (10 + 6 * M)));
     for (size_t p = 0; p < figures.times.size(); ++p) {
-        QStringList line = {fmt.Time(figures.times[p]).trimmed()};
+        points += fmt.Time(figures.times[p]).trimmed();
         for (size_t m = 0; m < M; ++m) {
             const std::vector<double>& levels = figures.levels[m];
-            line << (p < levels.size() ? levelText[size_t(LevelToSample(levels[p]))] : QString());
+            points += sep;
+            if (p < levels.size()) points += levelText[size_t(LevelToSample(levels[p]))];
         }
-        AppendLine(out, line, sep);
+        points += QLatin1String(kNewline);
     }
+    out += points.toUtf8();
     out += kNewline;
 
     const TableText table = FiguresTable(figures, fmt, ShowsTotal(figures));
