@@ -3,19 +3,24 @@
 #   bash build.sh run [--demo]   install what is missing, build, start Kelvarn
 #   bash build.sh test           install what is missing, build, run every test
 #   bash build.sh bench          install what is missing, build, run the benchmarks
+#   bash build.sh package        install what is missing, make the Debian package kelvarn_*.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
 BUILD=${KELVARN_BUILD_DIR:-$ROOT/build}
 
-PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
-  libqcustomplot-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libgl-dev fonts-dejavu-core xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
-  cups cups-client printer-driver-cups-pdf)
+# What building and running needs; the tests and the package need more.
+RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
+  libqcustomplot-dev libgl-dev fonts-dejavu-core qt6-translations-l10n)
+PACKAGE_PACKAGES=(dpkg-dev file)
+TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
+  cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info)
 
+# setup PACKAGE...: installs those not installed yet.
 setup() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -32,12 +37,25 @@ build() {
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
+# The Debian package from a release build of its own, copied to the root.
+package() {
+  local release=${KELVARN_RELEASE_BUILD_DIR:-$ROOT/build-release} launcher=()
+  # A second full build: a compiler cache, where there is one, shortens it.
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$ROOT" -B "$release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    "${launcher[@]}" >/dev/null
+  cmake --build "$release" -j"$(nproc)"
+  rm -f "$release"/kelvarn_*.deb "$ROOT"/kelvarn_*.deb
+  (cd "$release" && cpack -G DEB >/dev/null)
+  cp "$release"/kelvarn_*.deb "$ROOT"/
+}
+
 cmd=${1:-run}
 shift || true
 case "$cmd" in
   run)
-    setup
-    build
+    setup "${RUN_PACKAGES[@]}"
+    build -DBUILD_TESTING=OFF
     if [ "${1:-}" = "--demo" ]; then
       shift
       # Without hardware: the simulated cell on COM1 of a settings folder of
@@ -57,13 +75,16 @@ case "$cmd" in
     exec "$BUILD/kelvarn" "$@"
     ;;
   test)
-    setup
-    build
+    setup "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build -DBUILD_TESTING=ON
     # A private print queue for the print test; without it that test skips.
     eval "$(bash "$ROOT/tests/cups/start-cups.sh")"
     trap 'bash "$ROOT/tests/cups/start-cups.sh" stop' EXIT
     echo "== Tests"
     (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
+    echo "== The Debian package"
+    package
+    bash "$ROOT/tests/package/check-package.sh" "$ROOT"/kelvarn_*.deb
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     ASAN_BUILD=${KELVARN_ASAN_BUILD_DIR:-$ROOT/build-asan}
     cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DKELVARN_SANITIZE=ON >/dev/null
@@ -73,13 +94,18 @@ case "$cmd" in
     bash tests/fuzz/run.sh "${KELVARN_FUZZ_SECONDS:-30}"
     ;;
   bench)
-    setup
-    build
+    setup "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build -DBUILD_TESTING=ON
     # Counters as columns of the one table.
     exec "$BUILD/bench/kelvarn_bench" --benchmark_counters_tabular=true "$@"
     ;;
+  package)
+    setup "${RUN_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    package
+    echo "$(ls "$ROOT"/kelvarn_*.deb); install it with: apt-get install ./$(cd "$ROOT" && ls kelvarn_*.deb)"
+    ;;
   *)
-    echo "usage: bash build.sh run|test|bench" >&2
+    echo "usage: bash build.sh run|test|bench|package" >&2
     exit 2
     ;;
 esac

@@ -11,6 +11,30 @@
 
 namespace kelvarn {
 
+namespace {
+
+// "Pegeldateien (*.DBA)" becomes "Pegeldateien (*.DBA *.dba)".
+QStringList FiltersInBothCases(const QStringList& filters) {
+    static const QRegularExpression pattern(QStringLiteral("\\(([^)]*)\\)$"));
+    QStringList out;
+    for (const QString& filter : filters) {
+        const QRegularExpressionMatch m = pattern.match(filter);
+        if (!m.hasMatch()) {
+            out << filter;
+            continue;
+        }
+        QStringList globs;
+        for (const QString& glob : m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            for (const QString& g : {glob, glob.toUpper(), glob.toLower()})
+                if (!globs.contains(g)) globs << g;
+        out << filter.left(m.capturedStart()) + QLatin1Char('(') + globs.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
+    }
+    return out;
+}
+
+}  // namespace
+
 QString ApplicationTitle() {
     return QStringLiteral("Kelvarn Testversion");
 }
@@ -37,10 +61,11 @@ QString Seams::OpenFileName(QWidget* parent, const QStringList& filters) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a missing name is reported when opening
     dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !nativeDialogs);
     // Files from Windows machines come in upper case, files saved here in
-    // lower case: let the filters match both.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    // lower case: let the filters match both. Qt's dialog can be told to
+    // ignore case; the desktop's dialogs are given both spellings.
+    dialog.setNameFilters(nativeDialogs ? FiltersInBothCases(filters) : filters);
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
@@ -51,7 +76,7 @@ QString Seams::SaveFileName(QWidget* parent, const QString& title, const QString
     QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
+    dialog.setNameFilters(nativeDialogs ? FiltersInBothCases({filter}) : QStringList{filter});
     // The extension of the filter ("Lärmdateien (*.dba)" -> "dba") for a name typed without one.
     const qsizetype star = filter.indexOf(QLatin1String("*."));
     const QString suffix =
@@ -59,7 +84,7 @@ QString Seams::SaveFileName(QWidget* parent, const QString& title, const QString
                  : filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[^\\w]")), 0, 0);
     dialog.setDefaultSuffix(suffix.isEmpty() ? QStringLiteral("dba") : suffix);
     dialog.selectFile(proposedName);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !nativeDialogs);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

@@ -24,13 +24,17 @@ public:
     virtual void Notice(QWidget* parent, const QString& text);
     // Stop-sign box with the application title and OK; text as shown.
     virtual void Stop(QWidget* parent, const QString& text);
-    // Open and save dialogs; an empty result means cancelled.
+    // Open and save dialogs; an empty result means cancelled. The desktop's
+    // own dialogs unless nativeDialogs is false: Qt's dialog can be driven
+    // and looked at without a desktop.
     virtual QString OpenFileName(QWidget* parent, const QStringList& filters);
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& proposedName);
     // Print dialog with a preview: paint draws the pages on the printer the person chose (for
     // the preview as well); nothing is printed when the dialog is cancelled.
     virtual void PrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint);
+
+    bool nativeDialogs = true;
 };
 
 // The application title that captions every message box.

@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChartSetup.h"
+#include "app/Program.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
@@ -127,6 +128,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     WireCell();
     WireLink();
     WireView();
+    WireFiles();
 
     FormCreate();
 
@@ -172,7 +174,7 @@ QWidget* TForm1::BuildKelvarnTab() {
     bottom->addStretch(1);
     WebLabel1 = new TWebLabel(tab);
     WebLabel1->setObjectName(QStringLiteral("WebLabel1"));
-    WebLabel1->setText(QStringLiteral("Version 1.0.0"));
+    WebLabel1->setText(QStringLiteral("Version ") + ProgramVersion());
     WebLabel1->SetLinkTyp(TURLType::lnHttp);
     WebLabel1->SetLink(QStringLiteral("www.kelvarn.example/version"));
     WebLabel1->setToolTip(QStringLiteral("http://www.kelvarn.example/version"));

@@ -186,6 +186,9 @@ public slots:
 
     // files
     void N1Click();
+    // What "&Öffnen ..." does once a file is chosen: also for a file named on
+    // the command line or dropped on the window.
+    void OpenMeasurementFile(const QString& path);
     void Speichern1Click();
 
     // export and report
@@ -230,6 +233,7 @@ private:
     void WireCell();
     void WireLink();
     void WireView();
+    void WireFiles();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

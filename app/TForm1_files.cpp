@@ -1,8 +1,10 @@
 // "&Öffnen ..." and "&Speichern als ...": the measurement file and the
-// remarks file beside it.
+// remarks file beside it; files named on the command line or dropped on the
+// window open the same way.
 #include <QFileInfo>
 #include <QTextEdit>
 
+#include "app/FileDrop.h"
 #include "app/TForm1.h"
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
@@ -23,6 +25,10 @@ void TForm1::N1Click() {
     const QString chosen = seams_->OpenFileName(
         this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
     if (chosen.isEmpty()) return;
+    OpenMeasurementFile(chosen);
+}
+
+void TForm1::OpenMeasurementFile(const QString& chosen) {
     // The name as the system spells it, also where it is not valid UTF-8.
     const QString path = SystemPath(chosen);
 
@@ -55,6 +61,10 @@ void TForm1::N1Click() {
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
     RecordFilePath = path;
     ShowTime(N1);
+}
+
+void TForm1::WireFiles() {
+    new FileDropFilter(this, [this](const QString& path) { OpenMeasurementFile(path); });
 }
 
 void TForm1::Speichern1Click() {

@@ -42,6 +42,7 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
         "\n"
         "Stops cleanly on SIGTERM or SIGINT, removing the link."));
     p.addHelpOption();
+    p.addVersionOption();
     p.addOptions({
         {QStringLiteral("link"), QStringLiteral("Path of the link to the terminal end (required)."),
          QStringLiteral("path")},
@@ -96,6 +97,7 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
         return false;
     }
     if (p.isSet(QStringLiteral("help"))) p.showHelp(0);
+    if (p.isSet(QStringLiteral("version"))) p.showVersion();
     if (!p.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument: ") + p.positionalArguments().first();
         return false;

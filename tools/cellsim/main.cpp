@@ -206,6 +206,7 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvarn-cellsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELVARN_VERSION));
 
     SimOptions options;
     QString error;

@@ -117,4 +117,6 @@ CliOutcome RunCli(const QStringList& args) {
     return Fail(2, QStringLiteral("unbekannter Befehl \"%1\"").arg(command), true);
 }
 
+const char* CliUsage() { return kUsage; }
+
 }  // namespace kelvarn

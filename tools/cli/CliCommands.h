@@ -20,4 +20,7 @@ struct CliOutcome {
 // written in the C locale with six decimals.
 CliOutcome RunCli(const QStringList& args);
 
+// The list of commands that help and wrong usage show.
+const char* CliUsage();
+
 }  // namespace kelvarn
