@@ -6,17 +6,17 @@ set(CPACK_PACKAGE_VENDOR "The Kelvarn developers")
 set(CPACK_PACKAGE_CONTACT "The Kelvarn developers <developers@kelvarn.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "noise measurement with the cell on a serial port")
+# The long description; CPack puts the summary above it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "noise measurement with the cell on a serial port
- Kelvarn works with the cell, a small battery-powered noise-measuring unit on
- a serial port. It uploads measurement programs into the cell, starts
- measurements and shows the level live, reads the cell's memory out and
- evaluates it (level over time, LeQ, L01, L95, distributions, overviews of
- twelve measurements), stores measurement files with a description, and
- copies and prints charts and tables. The program speaks German.
- .
- Also contains kelvarn-cli, the evaluation from the command line, and
- kelvarn-cellsim, a simulated cell for trying Kelvarn without hardware.")
+  "Kelvarn works with the cell, a small battery-powered noise-measuring unit on
+a serial port. It uploads measurement programs into the cell, starts
+measurements and shows the level live, reads the cell's memory out and
+evaluates it (level over time, LeQ, L01, L95, distributions, overviews of
+twelve measurements), stores measurement files with a description, and
+copies and prints charts and tables. The program speaks German.
+
+Also contains kelvarn-cli, the evaluation from the command line, and
+kelvarn-cellsim, a simulated cell for trying Kelvarn without hardware.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

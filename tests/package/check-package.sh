@@ -27,11 +27,12 @@ diff <(sed 's|^|usr/|' "$HERE/../install/expected-files.txt" | sort) \
 # Qt's German texts. Each must be a package this system has, so that
 # apt-get install of the .deb has nothing unknown to fetch.
 DEPENDS=$(field Depends)
+NAMES=$(sed 's/([^)]*)//g; s/[|,]/ /g' <<<"$DEPENDS" | tr -s ' ' '\n' | sed '/^$/d')
 for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 \
   libqt6printsupport6 libqt6svg6 libqcustomplot2.1-qt6 qt6-translations-l10n; do
-  grep -Eq "(^|, )$needed( |,|$)" <<<"$DEPENDS" || fail "Depends lacks $needed: $DEPENDS"
+  grep -Fqx "$needed" <<<"$NAMES" || fail "Depends lacks $needed: $DEPENDS"
 done
-for dep in $(sed 's/([^)]*)//g; s/|/,/g; s/,/ /g' <<<"$DEPENDS"); do
+for dep in $NAMES; do
   dpkg-query -W -f='${Status}' "$dep" 2>/dev/null | grep -q "install ok installed" ||
     fail "dependency $dep is not an installed package here"
 done
