@@ -138,14 +138,15 @@ TEST_F(StartWindowTest, MissingOrShortFileGivesTheOpenCommandsMessage) {
 
 TEST_F(StartWindowTest, MeasurementFileDroppedOnTheDescriptionOpens) {
     test::WriteBytes(Path("lauf.dba"), ProgramBFile(120));
+    test::WriteBytes(Path("lauf.RMK"), "Lauf am Morgen");
     form.RichEdit1->setPlainText("Bemerkungen hier ...");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(Path("lauf.dba"))});
     data.setText(QUrl::fromLocalFile(Path("lauf.dba")).toString());  // as file managers do
     EXPECT_TRUE(Drop(form.RichEdit1->viewport(), data));
     ExpectOpened("lauf.dba");
-    // Its address is not pasted into the description.
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Bemerkungen hier ...");
+    // Its description, not its address pasted into the one shown before.
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "Lauf am Morgen");
 }
 
 TEST_F(StartWindowTest, MeasurementFileDroppedOnTheWindowOpens) {
