@@ -15,7 +15,7 @@ RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
-  cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info)
+  cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info xdotool)
 
 # setup PACKAGE...: installs those not installed yet.
 setup() {
