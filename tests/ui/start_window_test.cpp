@@ -9,9 +9,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
@@ -188,4 +190,37 @@ TEST(ProgramTest, QtsOwnTextsAreGerman) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
     QCoreApplication::removeTranslator(german);
     delete german;
+}
+
+TEST(ProgramTest, QtsOwnOpenDialogThroughTheSeamSpeaksGerman) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("M1.DBA");
+    test::WriteBytes(path, ProgramBFile(100));
+    QTranslator* german = LoadQtGermanTranslations(*QCoreApplication::instance());
+    ASSERT_NE(german, nullptr);
+
+    Seams seams;
+    seams.nativeDialogs = false;
+    QStringList filters, labels;
+    bool qtsOwn = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog || !dialog->isVisible()) continue;
+            qtsOwn = dialog->testOption(QFileDialog::DontUseNativeDialog);
+            filters = dialog->nameFilters();
+            for (const QLabel* label : dialog->findChildren<QLabel*>()) labels << label->text();
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    const QString chosen = seams.OpenFileName(
+        nullptr, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
+    QCoreApplication::removeTranslator(german);
+    delete german;
+
+    EXPECT_EQ(chosen, path);
+    EXPECT_TRUE(qtsOwn);
+    EXPECT_EQ(filters, QStringList({"Pegeldateien (*.DBA)", "Lärmdateien (*.DAT)"}));
+    EXPECT_TRUE(labels.contains("Suchen in:")) << labels.join('|').toStdString();
 }
