@@ -13,7 +13,7 @@ cat >"$WORK/run.sh" <<SCRIPT
 KELVARN_CONFIG_DIR="$WORK" QT_QPA_PLATFORM=xcb "$BUILD/kelvarn" "$WORK/MESS1.DBA" &
 pid=\$!
 title=
-for _ in \$(seq 100); do
+for _ in \$(seq 300); do
   for w in \$(xdotool search --pid \$pid 2>/dev/null); do
     name=\$(xdotool getwindowname \$w)
     case "\$name" in KELVARN*) title=\$name ;; esac
