@@ -51,9 +51,7 @@ StartCommandLine::StartCommandLine() : parser_(new QCommandLineParser) {
                                    QStringLiteral("[DATEI]"));
 }
 
-StartCommandLine::~StartCommandLine() {
-    delete parser_;
-}
+StartCommandLine::~StartCommandLine() = default;
 
 void StartCommandLine::Parse(const QStringList& arguments) {
     error_.clear();

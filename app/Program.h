@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QCommandLineParser;
 class QCoreApplication;
@@ -31,6 +32,8 @@ class StartCommandLine {
 public:
     StartCommandLine();
     ~StartCommandLine();
+    StartCommandLine(const StartCommandLine&) = delete;
+    StartCommandLine& operator=(const StartCommandLine&) = delete;
 
     // Arguments with the program's name first; Qt's own options already
     // taken out when a QApplication has seen them.
@@ -45,7 +48,7 @@ public:
     QCommandLineParser& Parser() { return *parser_; }
 
 private:
-    QCommandLineParser* parser_;
+    std::unique_ptr<QCommandLineParser> parser_;
     QString error_;
     QString file_;
 };
