@@ -60,8 +60,12 @@ TEST(CliOutput, LostOutputEndsWithAMessageAndNonZeroExit) {
     const QString file = dir.filePath("M.DBA");
     ASSERT_TRUE(WriteMeasurementFile(file, ProgramB()).ok);
     const QString sink = dir.filePath("out.txt");
-    const QStringList commands[] = {
-        {"table", file, "grid"}, {"chart", file, "Chart1"}, {"info", file}, {"help"}};
+    const QStringList commands[] = {{"table", file, "grid"},
+                                    {"chart", file, "Chart1"},
+                                    {"info", file},
+                                    {"help"},
+                                    {"--help"},
+                                    {"--version"}};
     for (const QStringList& args : commands) {
         SCOPED_TRACE(args.join(' ').toStdString());
         // Whole output fits: success.

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "files/FileErrors.h"
+#include "files/FileResult.h"
 
 namespace kelvarn {
 
@@ -30,8 +31,11 @@ int DeliverOutput(int exitCode, const QByteArray& out, const QByteArray& err) {
     const int outError = WriteAllChecked(STDOUT_FILENO, out);
     QByteArray messages = err;
     if (outError != 0) {
-        messages += "kelvarn-cli: Die Ausgabe konnte nicht geschrieben werden: " +
-                    SystemErrorText(outError).toUtf8() + '\n';
+        messages += "kelvarn-cli: " +
+                    WithFullStop(QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: ") +
+                                 SystemErrorText(outError))
+                        .toUtf8() +
+                    '\n';
         if (exitCode == 0) exitCode = 1;
     }
     (void)WriteAllChecked(STDERR_FILENO, messages);

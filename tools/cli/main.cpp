@@ -43,9 +43,16 @@ int main(int argc, char** argv) {
         const QByteArray err = "kelvarn-cli: " + parser.errorText().toUtf8() + '\n';
         return kelvarn::DeliverOutput(2, {}, err + kelvarn::CliUsage());
     }
+    // Help and version go through the same checked output as every command.
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+        return kelvarn::DeliverOutput(0, parser.helpText().toUtf8(), {});
+    if (parser.isSet(QStringLiteral("version"))) {
+        return kelvarn::DeliverOutput(0,
+                                      (QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                       QCoreApplication::applicationVersion() + QLatin1Char('\n'))
+                                          .toUtf8(),
+                                      {});
+    }
 
     const kelvarn::CliOutcome o = kelvarn::RunCli(parser.positionalArguments());
     return kelvarn::DeliverOutput(o.exitCode, o.out, o.err);
