@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QPushButton>
 
 namespace kelvarn {
 
@@ -46,6 +47,19 @@ bool Seams::CtrlHeld() const {
 bool Seams::Ask(QWidget* parent, const QString& caption, const QString& text) {
     return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+Seams::SaveAnswer Seams::AskSaveChanges(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return SaveAnswer::Yes;
+    if (box.clickedButton() == no) return SaveAnswer::No;
+    return SaveAnswer::Cancel;
 }
 
 void Seams::Notice(QWidget* parent, const QString& text) {

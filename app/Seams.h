@@ -20,6 +20,9 @@ public:
     virtual bool CtrlHeld() const;
     // Modal question with Yes and No; true for Yes.
     virtual bool Ask(QWidget* parent, const QString& caption, const QString& text);
+    // "Ja", "Nein", "Abbrechen" before work would be lost.
+    enum class SaveAnswer { Yes, No, Cancel };
+    virtual SaveAnswer AskSaveChanges(QWidget* parent, const QString& text);
     // Plain message box with the application title and OK.
     virtual void Notice(QWidget* parent, const QString& text);
     // Stop-sign box with the application title and OK; text as shown.

@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChartSetup.h"
+#include "app/CloseGuard.h"
 #include "app/Program.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
@@ -131,6 +132,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     WireFiles();
 
     FormCreate();
+    closeGuard_ = std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document());
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -573,12 +575,6 @@ void TForm1::PageControl1Change() {
             chart->QueueReplot();
         }
     }
-}
-
-void TForm1::Beenden1Click() {
-    // Ends at once, without a question and without saving.
-    QApplication::exit(0);
-    close();
 }
 
 void TForm1::SetStatus(const QString& text) { StatusBar1->setText(text); }

@@ -24,6 +24,7 @@ class QTabWidget;
 class QTextEdit;
 class QTimer;
 class QFrame;
+class QCloseEvent;
 
 namespace kelvarn {
 
@@ -32,6 +33,7 @@ class StringGrid;
 class TWebLabel;
 class Runner;
 struct ReportContent;
+class CloseGuard;
 
 // The main window. Its handlers read the controls, call the core and put
 // the results back; the work itself lives in the core library.
@@ -165,6 +167,10 @@ public:
 
     Seams& seams() { return *seams_; }
 
+    // Asks "Änderungen speichern?" when ending would lose a record or a
+    // description that is in no file; true when the window may close.
+    bool MayClose();
+
 public slots:
     // start-up and shell
     void FormCreate();
@@ -236,9 +242,11 @@ private:
     void WireFiles();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
     std::unique_ptr<Seams> ownSeams_;
     Seams* seams_ = nullptr;
+    std::unique_ptr<CloseGuard> closeGuard_;
 };
 
 }  // namespace kelvarn

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTextEdit>
 
+#include "app/CloseGuard.h"
 #include "app/FileDrop.h"
 #include "app/TForm1.h"
 #include "files/FileResult.h"
@@ -60,6 +61,7 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
     setWindowTitle(kProductName + QStringLiteral(" - ") + name);
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
     RecordFilePath = path;
+    closeGuard_->MarkKept();
     ShowTime(N1);
 }
 
@@ -76,7 +78,11 @@ void TForm1::Speichern1Click() {
 
     const FileResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
                                                     FromDocument(*RichEdit1->document()));
-    if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+    if (!r.ok) {
+        seams_->Stop(this, WithFullStop(r.message));
+        return;
+    }
+    closeGuard_->MarkKept();
 }
 
 }  // namespace kelvarn

@@ -13,7 +13,9 @@ namespace kelvarn {
 class FakeSeams : public Seams {
 public:
     bool ctrl = false;
-    std::deque<bool> answers;  // for Ask; empty means Yes
+    std::deque<bool> answers;            // for Ask; empty means Yes
+    std::deque<SaveAnswer> saveAnswers;  // for AskSaveChanges; empty means Cancel
+    QStringList saveQuestions;
     QString openName;
     QString saveName;
     QStringList asked, notices, stops;
@@ -28,6 +30,13 @@ public:
         if (answers.empty()) return true;
         const bool a = answers.front();
         answers.pop_front();
+        return a;
+    }
+    SaveAnswer AskSaveChanges(QWidget*, const QString& text) override {
+        saveQuestions << text;
+        if (saveAnswers.empty()) return SaveAnswer::Cancel;
+        const SaveAnswer a = saveAnswers.front();
+        saveAnswers.pop_front();
         return a;
     }
     void Notice(QWidget*, const QString& text) override { notices << text; }

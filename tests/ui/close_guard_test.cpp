@@ -1,0 +1,125 @@
+// Ending the program asks before unsaved work goes: a record that is in no
+// file, or a description changed since the last open or save.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include "FakeSeams.h"
+#include "app/TForm1.h"
+#include "widgets/Chart.h"
+
+using namespace kelvarn;
+
+namespace {
+
+using Answer = Seams::SaveAnswer;
+
+class CloseGuardTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakeSeams seams;
+    TForm1 form{&seams};
+
+    // A live curve of program A taken over into the evaluation, as
+    // "Zur &Auswertung" does after a start from the PC.
+    void TakeOverLiveCurve() {
+        form.LiveProgram = 1;
+        for (int i = 0; i < 40; ++i) form.Chart4->AddPoint(0, i * 0.01, 50 + i % 5);
+        form.ZurAuswertung1Click();
+    }
+};
+
+}  // namespace
+
+TEST_F(CloseGuardTest, NothingNewClosesWithoutAQuestion) {
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(seams.saveQuestions.isEmpty());
+}
+
+TEST_F(CloseGuardTest, EachAnswerToTheQuestion) {
+    struct Case {
+        const char* what;
+        Answer answer;
+        QString saveName;  // what the save dialog returns; empty = cancelled
+        bool closes;
+        bool written;
+    };
+    const Case cases[] = {
+        {"Abbrechen keeps the window", Answer::Cancel, "kept.dba", false, false},
+        {"Nein ends without saving", Answer::No, "kept.dba", true, false},
+        {"Ja saves and ends", Answer::Yes, "kept.dba", true, true},
+        {"Ja, then a cancelled save dialog", Answer::Yes, "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSeams caseSeams;
+        TForm1 window{&caseSeams};
+        window.LiveProgram = 1;
+        for (int i = 0; i < 40; ++i) window.Chart4->AddPoint(0, i * 0.01, 50 + i % 5);
+        window.ZurAuswertung1Click();
+        const QString path =
+            dir.filePath(QStringLiteral("%1-%2").arg(int(c.answer)).arg(c.saveName));
+        caseSeams.saveName = c.saveName.isEmpty() ? QString() : path;
+        caseSeams.saveAnswers = {c.answer};
+        EXPECT_EQ(window.close(), c.closes);
+        EXPECT_EQ(caseSeams.saveQuestions, QStringList{"Änderungen speichern?"});
+        EXPECT_EQ(QFile::exists(path), c.written);
+        EXPECT_TRUE(caseSeams.stops.isEmpty());
+    }
+}
+
+TEST_F(CloseGuardTest, BeendenAsksAndAbbrechenKeepsTheWindow) {
+    TakeOverLiveCurve();
+    form.show();
+    seams.saveAnswers = {Answer::Cancel};
+    form.Beenden1Click();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(seams.saveQuestions.size(), 1);
+
+    // Once the user agreed to end, the close box does not ask again.
+    seams.saveAnswers = {Answer::No};
+    form.Beenden1Click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(seams.saveQuestions.size(), 2);
+}
+
+TEST_F(CloseGuardTest, ASavedRecordClosesWithoutAQuestion) {
+    TakeOverLiveCurve();
+    seams.saveName = dir.filePath("m1.dba");
+    form.Speichern1Click();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(seams.saveQuestions.isEmpty());
+}
+
+TEST_F(CloseGuardTest, AnEditedDescriptionAsksAlsoAfterOpening) {
+    TakeOverLiveCurve();
+    seams.saveName = dir.filePath("m1.dba");
+    form.Speichern1Click();
+
+    FakeSeams otherSeams;
+    TForm1 other{&otherSeams};
+    otherSeams.openName = dir.filePath("m1.dba");
+    other.N1Click();
+    ASSERT_TRUE(otherSeams.stops.isEmpty());
+    EXPECT_TRUE(other.close());  // just opened: all of it is in files
+    EXPECT_TRUE(otherSeams.saveQuestions.isEmpty());
+
+    other.RichEdit1->append("Straße nass");
+    EXPECT_FALSE(other.close());
+    EXPECT_EQ(otherSeams.saveQuestions.size(), 1);
+
+    // Typed back to what was saved: nothing would be lost.
+    other.RichEdit1->undo();
+    EXPECT_TRUE(other.close());
+    EXPECT_EQ(otherSeams.saveQuestions.size(), 1);
+}
+
+TEST_F(CloseGuardTest, AFailedSaveKeepsTheWindowOpen) {
+    TakeOverLiveCurve();
+    seams.saveAnswers = {Answer::Yes};
+    seams.saveName = dir.filePath("no such folder/m1.dba");
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(seams.stops.size(), 1);
+}
