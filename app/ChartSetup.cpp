@@ -8,6 +8,16 @@ namespace {
 
 const QString kLevelAxis = QStringLiteral("L in dB(A)");
 
+// Measurements are counted: the axis shows whole numbers only, at steps of
+// 1, 2, 5, ... as its width allows.
+void CountAxis(TChart& c) {
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setTickStep(1.0);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    c.xAxis->setTicker(ticker);
+    c.xAxis->setNumberPrecision(0);
+}
+
 }  // namespace
 
 const std::array<QColor, 12>& BlockColours() {
@@ -59,6 +69,7 @@ void SetUpDistributionChart(TChart& c) {
 
 void SetUpOverviewChart(TChart& c) {
     c.SetBottomAxis(QStringLiteral("Messungen"), 0, 13);
+    CountAxis(c);
     c.SetLeftAxis(kLevelAxis, 0, 110);
     for (int k = 1; k <= 12; ++k)
         c.AddLine(QStringLiteral("Block%1").arg(k), BlockColours()[size_t(k - 1)]);
@@ -69,6 +80,7 @@ void SetUpOverviewChart(TChart& c) {
 
 void SetUpOverviewLeqChart(TChart& c) {
     c.SetBottomAxis(QStringLiteral("Messungen"), 0, 13);
+    CountAxis(c);
     c.SetLeftAxis(kLevelAxis, 0, 110);
     c.AddLine(QStringLiteral("LeQ"), QColor(0x00, 0xB3, 0x2D), 2);
     c.AddLine(QStringLiteral("L01"), QColor(0xFF, 0x9D, 0x3C), 2);
