@@ -31,6 +31,7 @@
 #include "app/ChartSetup.h"
 #include "app/CloseGuard.h"
 #include "app/Program.h"
+#include "app/WindowReach.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
@@ -132,6 +133,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     WireFiles();
 
     FormCreate();
+    MakeReachable(*this);
     closeGuard_ = std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document());
 
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -33,6 +33,13 @@ TChart::TChart(const QString& objectName, const QString& title, QWidget* parent)
     xAxis->setTickLabelFont(QFont(font().family(), 8));
     yAxis->setTickLabelFont(QFont(font().family(), 8));
     setMinimumSize(120, 80);
+    // Reached by Tab, so copy and print work from the keyboard; told apart
+    // by a screen reader by its title.
+    setFocusPolicy(Qt::StrongFocus);
+    // What the chart leaves alone (the wheel without zoom, a context menu
+    // where it has none) goes on to the widget that holds it.
+    setAttribute(Qt::WA_NoMousePropagation, false);
+    setAccessibleName(title);
     // Walls under the grid, value labels over the series and under the axes.
     addLayer(QStringLiteral("walls"), layer(QStringLiteral("background")), limAbove);
     addLayer(QStringLiteral("marks"), layer(QStringLiteral("main")), limAbove);
@@ -180,6 +187,7 @@ const std::vector<QColor>& TChart::BarPalette() {
 
 void TChart::SetTitle(const QString& title) {
     title_->setText(title);
+    if (!title.isEmpty()) setAccessibleName(title);
 }
 
 QString TChart::Title() const {
@@ -246,6 +254,39 @@ bool TChart::DepthSlice(const QCPAbstractPlottable* series, double* front, doubl
 
 QRect TChart::DepthClipRect() const {
     return axisRect()->rect().adjusted(0, -depthPixels_, depthPixels_, 0);
+}
+
+void TChart::wheelEvent(QWheelEvent* event) {
+    if (!interactions().testFlag(QCP::iRangeZoom)) {
+        event->ignore();
+        return;
+    }
+    QCustomPlot::wheelEvent(event);
+}
+
+void TChart::paintEvent(QPaintEvent* event) {
+    QCustomPlot::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::Highlight));
+    pen.setStyle(Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+}
+
+void TChart::focusInEvent(QFocusEvent* event) {
+    QCustomPlot::focusInEvent(event);
+    update();
+}
+
+void TChart::focusOutEvent(QFocusEvent* event) {
+    QCustomPlot::focusOutEvent(event);
+    update();
+}
+
+QVariant TChart::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle) return QRect(rect().center(), QSize(1, 1));
+    return QCustomPlot::inputMethodQuery(query);
 }
 
 void TChart::updateLayout() {

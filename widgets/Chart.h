@@ -86,6 +86,15 @@ public:
     void QueueReplot() { replot(QCustomPlot::rpQueuedReplot); }
 
 protected:
+    // Without zoom the wheel belongs to what holds the chart (a scrolled
+    // panel), not to the chart.
+    void wheelEvent(QWheelEvent* event) override;
+    // A focused chart shows a focus frame, and the menu key opens its menu
+    // in its middle.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     // Runs before every replot and every export: sizes the depth margins and
     // lists the shown series in the legend.
     void updateLayout() override;

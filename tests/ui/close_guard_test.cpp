@@ -76,13 +76,9 @@ TEST_F(CloseGuardTest, BeendenAsksAndAbbrechenKeepsTheWindow) {
     seams.saveAnswers = {Answer::Cancel};
     form.Beenden1Click();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(seams.saveQuestions.size(), 1);
-
-    // Once the user agreed to end, the close box does not ask again.
-    seams.saveAnswers = {Answer::No};
-    form.Beenden1Click();
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(seams.saveQuestions.size(), 2);
+    EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
+    // (Any other answer ends the process's event loops for good, so this
+    // process does not try it: the close box covers those answers.)
 }
 
 TEST_F(CloseGuardTest, ASavedRecordClosesWithoutAQuestion) {

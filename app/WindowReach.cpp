@@ -1,0 +1,78 @@
+#include "app/WindowReach.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QWheelEvent>
+
+#include "app/TForm1.h"
+#include "widgets/Chart.h"
+#include "widgets/StringGrid.h"
+
+namespace kelvarn {
+
+namespace {
+
+// Hands the wheel over a small chart to the scrolled panel that holds the
+// twelve, so the wheel scrolls them wherever the mouse is.
+class WheelToPanel : public QObject {
+public:
+    WheelToPanel(QAbstractScrollArea* area, QObject* parent) : QObject(parent), area_(area) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel) return false;
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        auto* from = static_cast<QWidget*>(watched);
+        QWidget* to = area_->viewport();
+        const QPointF at = to->mapFromGlobal(from->mapToGlobal(wheel->position()));
+        QWheelEvent copy(at, wheel->globalPosition(), wheel->pixelDelta(), wheel->angleDelta(),
+                         wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted(),
+                         wheel->source(), wheel->pointingDevice());
+        QCoreApplication::sendEvent(to, &copy);
+        return true;
+    }
+
+private:
+    QAbstractScrollArea* area_;
+};
+
+}  // namespace
+
+void MakeReachable(TForm1& form) {
+    form.N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    form.Speichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    form.Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // A tab typed into the description is rarely meant; leaving it is.
+    form.RichEdit1->setTabChangesFocus(true);
+    form.RichEdit1->setAccessibleName(QStringLiteral("Beschreibung"));
+
+    auto* panelScroll = qobject_cast<QAbstractScrollArea*>(
+        form.Panel6->parentWidget() ? form.Panel6->parentWidget()->parentWidget() : nullptr);
+    auto* wheel = panelScroll ? new WheelToPanel(panelScroll, &form) : nullptr;
+    for (size_t k = 0; k < form.Pegel.size(); ++k) {
+        if (wheel) form.Pegel[k]->installEventFilter(wheel);
+        form.Pegel[k]->setAccessibleName(
+            QStringLiteral("Verteilung in der Übersicht, Messung %1").arg(k + 1));
+    }
+
+    // A table is named after the tab it stands on.
+    for (QWidget* page : {form.TabSheet6, form.TabSheet3, form.TabSheet7, form.TabSheet9,
+                          form.TabSheet15, form.TabSheet8}) {
+        const QString caption = form.PageControl2->tabText(form.PageControl2->indexOf(page));
+        for (StringGrid* table : page->findChildren<StringGrid*>())
+            table->setAccessibleName(QStringLiteral("Tabelle ") + caption);
+    }
+
+    form.Panel1->setAccessibleName(QStringLiteral("Pegel in dB(A)"));
+    form.LabelMax->setAccessibleName(QStringLiteral("Maximalpegel"));
+    form.LabelMin->setAccessibleName(QStringLiteral("Minimalpegel"));
+    form.dbabar->setAccessibleName(QStringLiteral("Pegelbalken"));
+}
+
+}  // namespace kelvarn
