@@ -7,8 +7,8 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace kelvarn {
 
