@@ -103,7 +103,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     TabSheet4 = BuildAuswertungTab();
     TabSheet13 = BuildEinstellungenTab();
     PageControl1->addTab(TabSheet1, QStringLiteral("&Kelvarn"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("&Direkt"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("D&irekt"));
     PageControl1->addTab(TabSheet4, QStringLiteral("&Auswertung"));
     PageControl1->addTab(TabSheet13, QStringLiteral("&Einstellungen"));
     layout->addWidget(PageControl1, 1);
@@ -246,7 +246,7 @@ QWidget* TForm1::BuildDirektTab() {
     unit->addWidget(dbabar);
     Panel2->setMaximumWidth(240);
     digital->addWidget(Panel2, 1);
-    PageControl3->addTab(TabSheet10, QStringLiteral("&Digital"));
+    PageControl3->addTab(TabSheet10, QStringLiteral("Di&gital"));
     AddContextMenu(this, Panel1, {{"ZurAuswertung3", "Zur Auswertung"}});
     Panel2->setContextMenuPolicy(Qt::ActionsContextMenu);
     Panel2->addActions(Panel1->actions());
@@ -296,7 +296,7 @@ QWidget* TForm1::BuildDirektTab() {
         QStringLiteral("Betätigt den Startschalter nach einer Messung automatisch erneut"));
     bottom->addWidget(dauerbox);
     bottom->addStretch(1);
-    Button3 = new QPushButton(QStringLiteral("Zur &Auswertung"), tab);
+    Button3 = new QPushButton(QStringLiteral("Zur A&uswertung"), tab);
     Button3->setObjectName(QStringLiteral("Button3"));
     bottom->addWidget(Button3);
     layout->addLayout(bottom);
@@ -481,7 +481,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     prog->addWidget(DateTimePicker1, 2, 1);
-    Binfile = new QCheckBox(QStringLiteral("&Externe BIN-Dateien benutzen"), GroupBox1);
+    Binfile = new QCheckBox(QStringLiteral("E&xterne BIN-Dateien benutzen"), GroupBox1);
     Binfile->setObjectName(QStringLiteral("Binfile"));
     Binfile->setToolTip(
         QStringLiteral("Die Dateien sollten sich im Arbeitsverzeichnis der Anwendung befinden."));
@@ -507,7 +507,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     for (int n = 1; n <= 16; ++n) ComBox->addItem(QStringLiteral("COM %1").arg(n));
     ComBox->setCurrentIndex(-1);
     port->addWidget(ComBox, 1, 0);
-    Button4 = new QPushButton(QStringLiteral("Automatische &Suche"), GroupBox2);
+    Button4 = new QPushButton(QStringLiteral("Automatische S&uche"), GroupBox2);
     Button4->setObjectName(QStringLiteral("Button4"));
     port->addWidget(Button4, 1, 1);
     left->addWidget(GroupBox2);

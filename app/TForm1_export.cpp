@@ -55,7 +55,7 @@ void TForm1::AddExportMenu() {
     connect(Exportieren1, &QAction::triggered, this, [this] { Exportieren1Click(); });
 
     // The report in a group of its own before "&Beenden".
-    BerichtPdf1 = new QAction(QStringLiteral("&Bericht als PDF ..."), this);
+    BerichtPdf1 = new QAction(QStringLiteral("Bericht als &PDF ..."), this);
     BerichtPdf1->setObjectName(QStringLiteral("BerichtPdf1"));
     BerichtDrucken1 = new QAction(QStringLiteral("Bericht d&rucken ..."), this);
     BerichtDrucken1->setObjectName(QStringLiteral("BerichtDrucken1"));

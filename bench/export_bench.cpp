@@ -63,7 +63,7 @@ BENCHMARK(ExportCore)
     ->ArgNames({"", "f"})
     ->Unit(benchmark::kMillisecond);
 
-// "&Bericht als PDF ..." and kelvarn-cli report: the whole PDF of a record of program G.
+// "Bericht als &PDF ..." and kelvarn-cli report: the whole PDF of a record of program G.
 void ReportOfRecord(benchmark::State& state) {
     const int row = int(state.range(0));
     const kelvarn::MeasurementRecord rec = Noise(row);

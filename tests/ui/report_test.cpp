@@ -144,7 +144,7 @@ TEST_F(ReportWindowTest, MenuHoldsTheReportEntriesBeforeTheEnd) {
     for (QAction* a : form.Datei1->actions()) captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions,
               (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...", "&Speichern als ...",
-                           "E&xportieren ...", "-", "&Bericht als PDF ...", "Bericht d&rucken ...",
+                           "E&xportieren ...", "-", "Bericht als &PDF ...", "Bericht d&rucken ...",
                            "-", "&Beenden"}));
 }
 

@@ -42,7 +42,7 @@ TEST_F(WindowTest, StartsAsTheProgramIsKnown) {
     EXPECT_EQ(form.StatusText(),
               " Nach der DOS-Version 1.1 vom Oktober 2000 im Vertrieb der Tessaro Computer GmbH.");
     EXPECT_EQ(TabText(form.PageControl1, form.TabSheet1), "&Kelvarn");
-    EXPECT_EQ(TabText(form.PageControl1, form.TabSheet2), "&Direkt");
+    EXPECT_EQ(TabText(form.PageControl1, form.TabSheet2), "D&irekt");
     EXPECT_EQ(TabText(form.PageControl1, form.TabSheet4), "&Auswertung");
     EXPECT_EQ(TabText(form.PageControl1, form.TabSheet13), "&Einstellungen");
     EXPECT_FALSE(form.ProgressBar1->isVisibleTo(&form));
@@ -63,7 +63,7 @@ TEST_F(WindowTest, MenuHasItsEntriesInOrder) {
     for (QAction* a : form.Datei1->actions()) entries << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(entries, (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...",
                                     "&Speichern als ...", "E&xportieren ...", "-",
-                                    "&Bericht als PDF ...", "Bericht d&rucken ...", "-",
+                                    "Bericht als &PDF ...", "Bericht d&rucken ...", "-",
                                     "&Beenden"}));
     EXPECT_EQ(form.Datei1->title(), "&Datei");
 }

@@ -1,0 +1,79 @@
+// Each Alt letter belongs to one control of its screen, so it reaches that
+// control: the menu bar keeps its letters, a check box's letter ticks it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "FakeSeams.h"
+#include "app/AltLetters.h"
+#include "app/TForm1.h"
+
+using namespace kelvarn;
+
+TEST(AltLetter, IsTheMarkedLetterInLowerCase) {
+    const std::pair<const char*, QChar> cases[] = {
+        {"&Datei", QLatin1Char('d')}, {"Ü&bertragen", QLatin1Char('b')},
+        {"&Öffnen ...", QChar(0xF6)}, {"Ana&log", QLatin1Char('l')},
+        {"Rock && Roll", QChar()},    {"A && B &c", QLatin1Char('c')},
+        {"Ende&", QChar()},           {"LeQ", QChar()},
+    };
+    for (const auto& [caption, letter] : cases)
+        EXPECT_EQ(AltLetter(QString::fromUtf8(caption)), letter) << caption;
+}
+
+class AltLettersTest : public ::testing::Test {
+protected:
+    FakeSeams seams;
+    TForm1 form{&seams};
+    void ShowPage(QWidget* page) {
+        form.show();
+        form.PageControl1->setCurrentWidget(page);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QApplication::setActiveWindow(&form);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(AltLettersTest, NoTwoControlsOfAScreenShareALetter) {
+    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('\n').toStdString(), "");
+}
+
+TEST_F(AltLettersTest, ANewClashIsFound) {
+    new QPushButton(QStringLiteral("&Drucken"), form.TabSheet1);
+    new QCheckBox(QStringLiteral("&Kurz"), form.TabSheet13);
+    form.Datei1->addAction(QStringLiteral("&Bereinigen"));
+    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+              "&Kelvarn: d: &Datei, &Drucken|&Einstellungen: k: &Kelvarn, &Kurz|"
+              "&Datei: b: &Beenden, &Bereinigen");
+}
+
+TEST_F(AltLettersTest, AltDOpensTheFileMenuOnEveryPage) {
+    for (QWidget* page : {form.TabSheet1, form.TabSheet2, form.TabSheet4, form.TabSheet13}) {
+        ShowPage(page);
+        QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), form.Datei1)
+            << page->objectName().toStdString();
+        if (QApplication::activePopupWidget()) QApplication::activePopupWidget()->close();
+        EXPECT_EQ(form.PageControl1->currentWidget(), page);
+    }
+}
+
+TEST_F(AltLettersTest, ACheckBoxLetterTicksIt) {
+    ShowPage(form.TabSheet13);
+    ASSERT_FALSE(form.Binfile->isChecked());
+    QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
+    QTest::qWait(300);  // the click is animated
+    EXPECT_TRUE(form.Binfile->isChecked());
+
+    ShowPage(form.TabSheet2);
+    ASSERT_FALSE(form.dauerbox->isChecked());
+    QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
+    QTest::qWait(300);
+    EXPECT_TRUE(form.dauerbox->isChecked());
+}
