@@ -34,6 +34,7 @@
 #include "app/WindowReach.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
+#include "widgets/Readable.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WebLabel.h"
 
@@ -172,7 +173,7 @@ QWidget* TForm1::BuildKelvarnTab() {
     big.setPointSize(72);
     big.setBold(true);
     Panel3->setFont(big);
-    Panel3->setStyleSheet(QStringLiteral("color: navy;"));
+    KeepTextReadable(Panel3, QColor(0x00, 0x00, 0x80));  // navy on a light desktop
     layout->addWidget(Panel3, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
@@ -207,7 +208,8 @@ QWidget* TForm1::BuildDirektTab() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setAutoFillBackground(true);
-    Panel1->setStyleSheet(QStringLiteral("background-color: #FFFFE1; border: 1px solid gray;"));
+    Panel1->setStyleSheet(
+        QStringLiteral("background-color: #FFFFE1; color: black; border: 1px solid gray;"));
     Panel1->setMinimumWidth(200);
     Panel1->installEventFilter(this);
     digital->addWidget(Panel1, 4);
@@ -338,6 +340,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     LeqBox = new QCheckBox(QStringLiteral("LeQ"), Chart1);
     LeqBox->setObjectName(QStringLiteral("LeqBox"));
     LeqBox->move(6, 4);
+    KeepBlackOnWhite(LeqBox);
     Memo1 = new QPlainTextEdit(TabSheet6);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -380,6 +383,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     Leq12Box = new QCheckBox(QStringLiteral("LeQ"), Chart3);
     Leq12Box->setObjectName(QStringLiteral("Leq12Box"));
     Leq12Box->move(6, 4);
+    KeepBlackOnWhite(Leq12Box);
     AddContextMenu(this, Chart3,
                    {{"KopierenalsBitmap4", "Kopieren als Bitmap"},
                     {"KopierenalsGrafik2", "Kopieren als Grafik"}, {"-", ""},

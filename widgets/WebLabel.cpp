@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 
+#include "widgets/Readable.h"
+
 namespace kelvarn {
 
 const QString TWebLabel::kDefaultLink = QStringLiteral("www.kelvarn.example");
@@ -23,9 +25,8 @@ QString UrlPrefix(TURLType type) {
 }
 
 TWebLabel::TWebLabel(QWidget* parent) : QLabel(parent) {
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    setPalette(pal);
+    // Link blue, lighter where the desktop is dark.
+    KeepTextReadable(this, QColor(0, 0, 255));
     QFont f = font();
     f.setPointSize(10);
     f.setUnderline(true);
