@@ -31,6 +31,7 @@
 #include "app/ChartSetup.h"
 #include "app/CloseGuard.h"
 #include "app/Program.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
@@ -137,8 +138,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     MakeReachable(*this);
     closeGuard_ = std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document());
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    PlaceOnScreen(*this);
 }
 
 TForm1::~TForm1() = default;
