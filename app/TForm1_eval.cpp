@@ -66,7 +66,6 @@ void TForm1::ShowTime(QObject* sender) {
     }
     GridSpek12->SetTable(ev.gridSpek12);
     GridKennwerte->SetTable(ev.gridKennwerte);
-    GridKennwerte->resizeColumnsToContents();  // a few rows: every figure readable in full
     // Only a record opened from a file has a file date.
     if (sender != N1) RecordFilePath.clear();
 

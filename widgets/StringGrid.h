@@ -38,7 +38,14 @@ public:
     int ColCount() const { return model_.Table().Cols(); }
     QString Cell(int col, int row) const { return model_.Table().Cell(col, row); }
 
+    // Narrowest column, also the width of an empty table's columns.
+    static constexpr int kMinColumnWidth = 56;
+    // Most room a grid claims beside its chart for showing all its columns.
+    static constexpr int kMaxRoomWidth = 320;
+
 private:
+    void FitColumns();
+
     StringGridModel model_;
 };
 
