@@ -43,6 +43,12 @@ bool TForm1::MayClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A command to the cell is cancelled first; the window closes after its
+    // end, asking then about what it kept.
+    if (DeferWhileBusy(false)) {
+        event->ignore();
+        return;
+    }
     if (!MayClose()) {
         event->ignore();
         return;
@@ -51,6 +57,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Beenden1Click() {
+    if (DeferWhileBusy(true)) return;
     if (!MayClose()) return;
     closeGuard_->SetEnding();
     QApplication::exit(0);

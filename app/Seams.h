@@ -36,6 +36,10 @@ public:
     // Print dialog with a preview: paint draws the pages on the printer the person chose (for
     // the preview as well); nothing is printed when the dialog is cancelled.
     virtual void PrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint);
+    // Whether the commands to the cell run on a thread of their own, so the
+    // window stays alive (the desktop), or at once on the window's thread,
+    // so a test can drive a scripted link step by step.
+    virtual bool CellCommandsOnOwnThread() const { return true; }
 
     bool nativeDialogs = true;
 };

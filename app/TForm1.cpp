@@ -141,7 +141,9 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     PlaceOnScreen(*this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    EndCellWork();
+}
 
 void TForm1::BuildMenu() {
     Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));

@@ -2,9 +2,11 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "app/Seams.h"
+#include "cell/LiveSession.h"
 #include "data/MeasurementRecord.h"
 #include "eval/ViewData.h"
 
@@ -34,6 +36,8 @@ class TWebLabel;
 class Runner;
 struct ReportContent;
 class CloseGuard;
+class CellWorker;
+class CellProgress;
 
 // The main window. Its handlers read the controls, call the core and put
 // the results back; the work itself lives in the core library.
@@ -57,6 +61,13 @@ public:
         void operator()(Runner* r) const;
     };
     std::unique_ptr<Runner, RunnerEnd> runner;
+    // The cell's side of the live measurement: end rule and byte waits.
+    LiveSession live;
+    // Runs the commands to the cell, one at a time, off the window's thread.
+    struct CellWorkerEnd {
+        void operator()(CellWorker* w) const;
+    };
+    std::unique_ptr<CellWorker, CellWorkerEnd> cellWorker;
 
     // ----- menu "&Datei"
     QMenu* Datei1 = nullptr;
@@ -73,6 +84,7 @@ public:
     QWidget* TabSheet13 = nullptr;  // "&Einstellungen"
     QLabel* StatusBar1 = nullptr;   // the one status text
     QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* AbbrechenButton = nullptr;  // "Abbrechen" beside ProgressBar1
 
     // ----- "&Kelvarn"
     QLabel* Panel3 = nullptr;  // the large product name
@@ -94,7 +106,8 @@ public:
     QPushButton* Button1 = nullptr;
     QCheckBox* dauerbox = nullptr;
     QPushButton* Button3 = nullptr;
-    QTimer* Timer1 = nullptr;  // never enabled: ticks come from the Runner
+    QPushButton* StoppButton = nullptr;  // "&Stopp": ends the live measurement
+    QTimer* Timer1 = nullptr;            // never enabled: ticks come from the Runner
 
     // ----- "&Auswertung"
     QTabWidget* PageControl2 = nullptr;
@@ -170,6 +183,9 @@ public:
     // Asks "Änderungen speichern?" when ending would lose a record or a
     // description that is in no file; true when the window may close.
     bool MayClose();
+    // Whether a command to the cell is under way (input for other commands
+    // is not acted on meanwhile).
+    bool CellCommandRunning() const;
 
 public slots:
     // start-up and shell
@@ -215,6 +231,10 @@ public slots:
     void Timer1Timer();
     void ZurAuswertung1Click();
     void Panel1Resize();
+    // "Abbrechen" and Esc: the running command stops between two exchanges.
+    void AbbrechenClick();
+    // "&Stopp": the live measurement stops; its curve stays.
+    void StoppClick();
 
 private:
     void BuildMenu();
@@ -232,6 +252,24 @@ private:
     // Start-up steps that belong to the device link and the live display.
     void RestorePort();
     void CreateRunner();
+    // Cell commands: StartCellCommand refuses while one runs and holds the
+    // live measurement; the job runs on the link's thread, done on this one.
+    bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done);
+    void CellBusyChanged(bool busy);
+    // The port the commands connect to: the one chosen, also after its
+    // open failed (an adapter plugged in again works at the next command).
+    int CommandPort() const;
+    int chosenPort_ = 0;
+    // One live tick where the link is used, and its result shown here.
+    LiveStep LiveTick();
+    void ApplyLiveStep(const LiveStep& step);
+    void UpdateLiveEndRule();
+    // Cancels and ends the command thread and closes the port.
+    void EndCellWork();
+    // A close asked for during a command waits for its end.
+    bool DeferWhileBusy(bool quit);
+    bool closeAfterCommand_ = false;
+    bool quitAfterCommand_ = false;
 
     // Wiring of the context menus and of the controls of each area.
     void WireEvaluation();

@@ -2,7 +2,9 @@
 // query, start from the PC and the live level. The protocol lives in cell/;
 // here its texts and results go into the controls.
 #include <QAction>
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
@@ -13,12 +15,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 
 #include "app/TForm1.h"
 #include "cell/CellTasks.h"
+#include "cell/CellWorker.h"
 #include "cell/CommandBytes.h"
 #include "cell/LiveLevel.h"
 #include "cell/ProgramTransfer.h"
@@ -44,45 +49,56 @@ constexpr int kUploadSettleMs = 500;
 // The highest level the level bar shows [dB(A)].
 constexpr int kBarTop = 110;
 
-// Shortest time between two repaints of the progress bar while the window
-// is busy with the cell [ms]: the bar moves smoothly, the bytes stay fast.
-constexpr int kProgressRepaintMs = 25;
+// What a command job found, handed to its done on the window's thread.
+// The port's open failure is kept when the connection check could not open
+// the port at all.
+QString OpenCause(bool connected) {
+    if (connected || IsPortOpen()) return {};
+    return OpenFailureText(LastOpenFailure());
+}
 
-// Puts the reports of a cell command into the status line and the progress
-// bar at once: the window processes no events until the command is over.
-class WindowProgress : public CellProgress {
+// A message followed by the cause of a failed open, when there is one.
+QString WithCause(const QString& message, const QString& cause) {
+    return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
+}
+
+// Passes the reports on and remembers the last status text.
+class TrackedProgress : public CellProgress {
 public:
-    WindowProgress(TForm1& form, QProgressBar* bar) : form_(form), bar_(bar) {}
-
+    explicit TrackedProgress(CellProgress& inner) : inner_(inner) {}
     void Status(const QString& text) override {
-        form_.SetStatus(text);
-        form_.StatusBar1->repaint();
+        last = text;
+        inner_.Status(text);
     }
-    void ProgressMax(int max) override {
-        if (!bar_) return;
-        // A range of 0..0 would make the bar a busy indicator.
-        bar_->setRange(0, std::max(max, 1));
-        bar_->setValue(0);
-        Repaint();
-    }
-    void ProgressPosition(int position) override {
-        if (!bar_) return;
-        bar_->setValue(position);
-        if (!shown_.isValid() || shown_.elapsed() >= kProgressRepaintMs ||
-            position >= bar_->maximum())
-            Repaint();
-    }
+    void ProgressMax(int max) override { inner_.ProgressMax(max); }
+    void ProgressPosition(int position) override { inner_.ProgressPosition(position); }
+    bool Cancelled() const override { return inner_.Cancelled(); }
+    QString last;
 
 private:
-    void Repaint() {
-        bar_->repaint();
-        shown_.start();
-    }
-
-    TForm1& form_;
-    QProgressBar* bar_;
-    QElapsedTimer shown_;
+    CellProgress& inner_;
 };
+
+// Puts extra right behind anchor, in the row of anchor's layout (a row is
+// made for it when that layout is a column).
+void InsertBeside(QWidget* anchor, QWidget* extra) {
+    for (QBoxLayout* box : anchor->parentWidget()->findChildren<QBoxLayout*>()) {
+        const int i = box->indexOf(anchor);
+        if (i < 0) continue;
+        if (box->direction() == QBoxLayout::LeftToRight ||
+            box->direction() == QBoxLayout::RightToLeft) {
+            box->insertWidget(i + 1, extra);
+        } else {
+            auto* row = new QHBoxLayout;
+            row->setContentsMargins(0, 0, 0, 0);
+            box->removeWidget(anchor);
+            box->insertLayout(i, row);
+            row->addWidget(anchor, 1);
+            row->addWidget(extra);
+        }
+        return;
+    }
+}
 
 QCPGraph* LiveLine(TChart* chart) {
     return qobject_cast<QCPGraph*>(chart->Series(0));
@@ -121,14 +137,125 @@ void TForm1::WireCell() {
     }
     // The digits follow the panel's size, never the other way round.
     Panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+
+    // "&Stopp" beside "&Start".
+    StoppButton = new QPushButton(QStringLiteral("&Stopp"), Button1->parentWidget());
+    StoppButton->setObjectName(QStringLiteral("StoppButton"));
+    StoppButton->setToolTip(QStringLiteral("Beendet die laufende Direktmessung"));
+    InsertBeside(Button1, StoppButton);
+    connect(StoppButton, &QPushButton::clicked, this, [this] { StoppClick(); });
+
+    // "Abbrechen" beside the progress bar; both show while a command runs.
+    AbbrechenButton = new QPushButton(QStringLiteral("Abbrechen"), ProgressBar1->parentWidget());
+    AbbrechenButton->setObjectName(QStringLiteral("AbbrechenButton"));
+    AbbrechenButton->hide();
+    InsertBeside(ProgressBar1, AbbrechenButton);
+    connect(AbbrechenButton, &QPushButton::clicked, this, [this] { AbbrechenClick(); });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { AbbrechenClick(); });
+
+    cellWorker.reset(new CellWorker(seams_->CellCommandsOnOwnThread()));
+    connect(cellWorker.get(), &CellWorker::Status, this,
+            [this](const QString& t) { SetStatus(t); });
+    connect(cellWorker.get(), &CellWorker::ProgressMax, this, [this](int max) {
+        // A range of 0..0 would make the bar a busy indicator.
+        ProgressBar1->setRange(0, std::max(max, 1));
+        ProgressBar1->setValue(0);
+    });
+    connect(cellWorker.get(), &CellWorker::ProgressPosition, ProgressBar1, &QProgressBar::setValue);
+    connect(cellWorker.get(), &CellWorker::BusyChanged, this,
+            [this](bool busy) { CellBusyChanged(busy); });
+
+    connect(ProgBox, &QComboBox::currentIndexChanged, this, [this] { UpdateLiveEndRule(); });
+    connect(dauerbox, &QCheckBox::toggled, this, [this] { UpdateLiveEndRule(); });
+    UpdateLiveEndRule();
 }
 
 void TForm1::CreateRunner() {
-    runner.reset(new Runner([this] { Timer1Timer(); }, LiveProgram));
+    runner.reset(new Runner(
+        [this] {
+            if (!cellWorker->OwnThread()) {
+                Timer1Timer();
+                return;
+            }
+            // On the link's thread: the wait for the byte keeps the window
+            // free; what it found is shown on the window's thread.
+            const LiveStep step = LiveTick();
+            QMetaObject::invokeMethod(
+                this, [this, step] { ApplyLiveStep(step); }, Qt::QueuedConnection);
+        },
+        LiveProgram));
+    runner->TickOn(cellWorker->LinkContext());
 }
 
 void TForm1::RunnerEnd::operator()(Runner* r) const {
     delete r;
+}
+
+void TForm1::CellWorkerEnd::operator()(CellWorker* w) const {
+    delete w;
+}
+
+void TForm1::EndCellWork() {
+    if (!cellWorker) return;
+    live.Stop();
+    cellWorker->Drain();
+    runner.reset();
+    // The port is let go here, not left to the process's end: its lock
+    // file goes with it, and the next program (or user) finds it free.
+    cellWorker->RunAndWait([] { ClosePort(); });
+    cellWorker.reset();
+}
+
+// ----- one command at a time
+
+bool TForm1::CellCommandRunning() const {
+    return cellWorker && cellWorker->Busy();
+}
+
+int TForm1::CommandPort() const {
+    return chosenPort_ > 0 ? chosenPort_ : GetPortNumber();
+}
+
+bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done) {
+    if (!cellWorker || cellWorker->Busy()) return false;
+    // A live measurement ends before any other exchange with the cell.
+    if (runner) runner->Hold();
+    live.Stop();
+    return cellWorker->Run(std::move(job), std::move(done));
+}
+
+void TForm1::CellBusyChanged(bool busy) {
+    for (QWidget* w : std::initializer_list<QWidget*>{SendProgButton, Button2, Button1, Button3,
+                                                      Button4, ComBox})
+        w->setEnabled(!busy);
+    Au1->setEnabled(!busy);
+    N1->setEnabled(!busy);
+    if (busy) {
+        ProgressBar1->setRange(0, 0);
+        ProgressBar1->setValue(0);
+    }
+    ProgressBar1->setVisible(busy);
+    AbbrechenButton->setVisible(busy);
+    if (busy) return;
+    if (quitAfterCommand_) {
+        quitAfterCommand_ = false;
+        Beenden1Click();
+    } else if (closeAfterCommand_) {
+        closeAfterCommand_ = false;
+        close();
+    }
+}
+
+void TForm1::AbbrechenClick() {
+    if (CellCommandRunning()) cellWorker->Cancel();
+}
+
+bool TForm1::DeferWhileBusy(bool quit) {
+    if (!CellCommandRunning()) return false;
+    cellWorker->Cancel();
+    (quit ? quitAfterCommand_ : closeAfterCommand_) = true;
+    return true;
 }
 
 // ----- program transfer
@@ -138,164 +265,238 @@ void TForm1::RadioZeitClick() {
 }
 
 void TForm1::SendProgButtonClick() {
-    WindowProgress progress(*this, nullptr);
+    struct Outcome {
+        bool connected = false;
+        bool sent = false;
+        bool cancelled = false;
+        QString cause;
+    };
+    auto out = std::make_shared<Outcome>();
+    const int port = CommandPort();
     const int row = ProgBox->currentIndex() + 1;
-    progress.Status(QStringLiteral(" Hardware suchen ..."));
-    if (!ConnectCell(GetPortNumber())) {
-        seams_->Notice(this, QStringLiteral("Hardware antwortet nicht!"));
-        SetStatus(QString());
-        return;
-    }
-    progress.Status(QStringLiteral(" Moment noch ..."));
-    Delay(kUploadSettleMs);
+    const bool keyStart = radiotaste->isChecked();
+    const bool timed = RadioZeit->isChecked();
+    const bool binFile = Binfile->isChecked();
+    const QTime target = DateTimePicker1->dateTime().time();
     const QString transferring = QStringLiteral(" Messprogramm ") +
-                                 Programs().Row(row).BinFileName +
-                                 QStringLiteral(" übertragen...");
-    progress.Status(transferring);
-    const bool sent =
-        (!radiotaste->isChecked() || ProFile(row, Binfile->isChecked(), progress)) &&
-        (!RadioZeit->isChecked() ||
-         ProTFile(row, QTime::currentTime(), DateTimePicker1->dateTime().time()));
-    if (!sent) {
-        // A cell that stops prompting leaves the upload unfinished: say so
-        // rather than leave "übertragen..." standing as if it went on. A
-        // file error keeps its own text.
-        if (StatusText() == transferring) progress.Status(QStringLiteral(" Fehler."));
-        return;
-    }
-    Delay(kBeforeRunMs);
-    SendRunCommand();
-    if (RadioZeit->isChecked())
-        seams_->Notice(this,
-                       QStringLiteral("Die Zelle blinkt num im Sekundentakt bis zum Start der "
-                                      "Messung."));
-    if (radiotaste->isChecked())
-        seams_->Notice(this, QStringLiteral("Messbeginn mit der START-Taste"));
+                                 Programs().Row(row).BinFileName + QStringLiteral(" übertragen...");
+    StartCellCommand(
+        [=](CellProgress& reports) {
+            TrackedProgress progress(reports);
+            progress.Status(QStringLiteral(" Hardware suchen ..."));
+            out->connected = ConnectCell(port);
+            if (!out->connected) {
+                out->cause = OpenCause(false);
+                return;
+            }
+            progress.Status(QStringLiteral(" Moment noch ..."));
+            Delay(kUploadSettleMs);
+            progress.Status(transferring);
+            out->sent = (!keyStart || ProFile(row, binFile, progress)) &&
+                        (!timed || ProTFile(row, QTime::currentTime(), target, &progress));
+            if (!out->sent) {
+                out->cancelled = progress.Cancelled();
+                // A cell that stops prompting leaves the upload unfinished: say
+                // so rather than leave "übertragen..." standing as if it went
+                // on. A file error keeps its own text.
+                if (out->cancelled) {
+                    progress.Status(QStringLiteral(" Übertragung abgebrochen."));
+                } else if (progress.last == transferring) {
+                    progress.Status(QStringLiteral(" Fehler."));
+                }
+                return;
+            }
+            Delay(kBeforeRunMs);
+            SendRunCommand();
+        },
+        [this, out, timed, keyStart] {
+            if (!out->connected) {
+                seams_->Notice(this,
+                               WithCause(QStringLiteral("Hardware antwortet nicht!"), out->cause));
+                SetStatus(QString());
+                return;
+            }
+            if (!out->sent) return;
+            if (timed)
+                seams_->Notice(this,
+                               QStringLiteral("Die Zelle blinkt num im Sekundentakt bis zum Start "
+                                              "der Messung."));
+            if (keyStart) seams_->Notice(this, QStringLiteral("Messbeginn mit der START-Taste"));
+        });
 }
 
 // ----- read-out and program query
 
 void TForm1::Au1Click() {
-    WindowProgress progress(*this, ProgressBar1);
-    PrepareCellRead(GetPortNumber(), progress);
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
-    // Lay the bar out and draw it now: no event is processed until the end.
-    centralWidget()->layout()->activate();
-    ProgressBar1->repaint();
-
     // Read into a copy: a read-out that yields no data leaves the record
     // that the evaluation shows, so nothing unsaved is lost.
-    MeasurementRecord read = CurrentRecord;
-    const ReadOutResult result = ReadOutCell(read, progress);
-    ProgressBar1->hide();
-
-    switch (result.outcome) {
-        case ReadOutResult::kNotReady:
-            seams_->Notice(this, QStringLiteral("Hardware nicht bereit!"));
-            SetStatus(QStringLiteral(" Fehler."));
-            return;
-        case ReadOutResult::kDefective:
-            seams_->Notice(this,
-                           QStringLiteral(" Datensatz ist defekt!  Bitte Batterieen überprüfen."));
-            SetStatus(QStringLiteral(" Fehler."));
-            return;
-        case ReadOutResult::kOk:
-        case ReadOutResult::kIncomplete:
-            break;
-    }
-    // What arrived is evaluated and can be saved, also when the data
-    // stopped part-way; then the user is told how much is missing.
-    const bool complete = result.outcome == ReadOutResult::kOk;
-    CurrentRecord = read;
-    SetStatus(complete ? QStringLiteral(" OK.") : QStringLiteral(" Fehler."));
-    setWindowTitle(kProductName + QStringLiteral(" - ") + kNoName);
-    ProposedSaveName = kNoName;
-    RichEdit1->setPlainText(QStringLiteral("Bemerkungen hier ..."));
-    ShowTime(Au1);
-    if (!complete) seams_->Notice(this, IncompleteReadOutText(result));
+    auto read = std::make_shared<MeasurementRecord>(CurrentRecord);
+    auto result = std::make_shared<ReadOutResult>();
+    auto cause = std::make_shared<QString>();
+    const int port = CommandPort();
+    StartCellCommand(
+        [=](CellProgress& progress) {
+            PrepareCellRead(port, progress);
+            *cause = OpenCause(false);
+            *result = ReadOutCell(*read, progress);
+        },
+        [this, read, result, cause] {
+            switch (result->outcome) {
+                case ReadOutResult::kNotReady:
+                    seams_->Notice(this,
+                                   WithCause(QStringLiteral("Hardware nicht bereit!"), *cause));
+                    SetStatus(QStringLiteral(" Fehler."));
+                    return;
+                case ReadOutResult::kDefective:
+                    seams_->Notice(this, QStringLiteral(" Datensatz ist defekt!  Bitte Batterieen "
+                                                        "überprüfen."));
+                    SetStatus(QStringLiteral(" Fehler."));
+                    return;
+                case ReadOutResult::kCancelled:
+                    SetStatus(QStringLiteral(" Auslesen abgebrochen."));
+                    return;
+                case ReadOutResult::kOk:
+                case ReadOutResult::kIncomplete:
+                    break;
+            }
+            // What arrived is evaluated and can be saved, also when the data
+            // stopped part-way or the read-out was cancelled; then the user
+            // is told how much is missing.
+            const bool complete = result->outcome == ReadOutResult::kOk;
+            CurrentRecord = *read;
+            SetStatus(complete            ? QStringLiteral(" OK.")
+                      : result->cancelled ? QStringLiteral(" Auslesen abgebrochen.")
+                                          : QStringLiteral(" Fehler."));
+            setWindowTitle(kProductName + QStringLiteral(" - ") + kNoName);
+            ProposedSaveName = kNoName;
+            RichEdit1->setPlainText(QStringLiteral("Bemerkungen hier ..."));
+            ShowTime(Au1);
+            if (!complete) seams_->Notice(this, IncompleteReadOutText(*result));
+        });
 }
 
 void TForm1::Button2Click() {
-    WindowProgress progress(*this, nullptr);
-    const int row = QueryProgramOnPort(GetPortNumber(), progress);
-    SetStatus(ProgramQueryText(row));
+    auto row = std::make_shared<int>(-1);
+    auto cause = std::make_shared<QString>();
+    const int port = CommandPort();
+    StartCellCommand(
+        [=](CellProgress& progress) {
+            PrepareCellRead(port, progress);
+            *cause = OpenCause(false);
+            *row = QueryCellProgram();
+        },
+        [this, row, cause] { SetStatus(WithCause(ProgramQueryText(*row), *cause)); });
 }
 
 // ----- start from the PC and the live level
 
 void TForm1::Button1Click() {
-    WindowProgress progress(*this, nullptr);
+    struct Outcome {
+        bool connected = false;
+        bool uploaded = false;
+        int row = 0;
+        QString cause;
+    };
+    auto out = std::make_shared<Outcome>();
+    const int port = CommandPort();
+    const int selected = ProgBox->currentIndex() + 1;
+    const bool binFile = Binfile->isChecked();
     directbar->setValue(0);
-    progress.Status(QStringLiteral(" Hardware suchen ..."));
-    if (!ConnectCell(GetPortNumber())) {
-        SetStatus(QStringLiteral(" Hardware antwortet nicht."));
-        return;
-    }
-    Delay(kAfterConnectMs);
-    progress.Status(QStringLiteral(" Übertage Messprogramm ..."));
-    // The START-key program (or its file), whatever start mode the settings
-    // tab shows: the PC starts the cell itself.
-    if (!ProFile(ProgBox->currentIndex() + 1, Binfile->isChecked(), progress)) return;
-    progress.Status(QStringLiteral(" OK."));
-    Delay(kAfterConnectMs);
+    StartCellCommand(
+        [=](CellProgress& progress) {
+            progress.Status(QStringLiteral(" Hardware suchen ..."));
+            out->connected = ConnectCell(port);
+            if (!out->connected) {
+                out->cause = OpenCause(false);
+                return;
+            }
+            Delay(kAfterConnectMs);
+            progress.Status(QStringLiteral(" Übertage Messprogramm ..."));
+            // The START-key program (or its file), whatever start mode the
+            // settings tab shows: the PC starts the cell itself.
+            if (!ProFile(selected, binFile, progress)) {
+                if (progress.Cancelled())
+                    progress.Status(QStringLiteral(" Übertragung abgebrochen."));
+                return;
+            }
+            out->uploaded = true;
+            progress.Status(QStringLiteral(" OK."));
+            Delay(kAfterConnectMs);
+            out->row = QueryCellProgram();
+            if (out->row <= 0) return;
+            SendRunCommand();
+            Delay(kCommandPauseMs);
+            WriteByte(kCmdStartLive);
+            Delay(kCommandPauseMs);
+        },
+        [this, out] {
+            if (!out->connected) {
+                SetStatus(WithCause(QStringLiteral(" Hardware antwortet nicht."), out->cause));
+                return;
+            }
+            if (!out->uploaded) return;
+            LiveProgram.store(out->row);
+            if (out->row <= 0) {
+                // Without a row there is nothing to pace or draw by; the cell
+                // got no run command.
+                SetStatus(QStringLiteral(" Messprogramm nicht korrekt."));
+                return;
+            }
+            const Messtypen& program = Programs().Row(out->row);
+            LabelMax->setText(QStringLiteral("0"));
+            LabelMin->setText(QStringLiteral("120"));
+            Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
+            Chart4->ClearSeries(0);
+            Chart5->ClearSeries(0);
+            Chart4->QueueReplot();
+            Chart5->QueueReplot();
+            LiveCount = 0;
+            live.Begin(out->row);
+            SetStatus(QStringLiteral(" Messung läuft ..."));
+            directbar->setMaximum(program.Points);
+            runner->Resume();
+        });
+}
 
-    const int row = QueryCellProgram();
-    LiveProgram.store(row);
-    if (row <= 0) {
-        // Without a row there is nothing to pace or draw by; a measurement
-        // still running stops here (the cell got no run command).
-        runner->Hold();
-        SetStatus(QStringLiteral(" Messprogramm nicht korrekt."));
-        return;
-    }
-    const Messtypen& program = Programs().Row(row);
-    LabelMax->setText(QStringLiteral("0"));
-    LabelMin->setText(QStringLiteral("120"));
-    Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
-    Chart4->ClearSeries(0);
-    Chart5->ClearSeries(0);
-    Chart4->QueueReplot();
-    Chart5->QueueReplot();
+void TForm1::UpdateLiveEndRule() {
+    // The end follows the program selected now; interval, axis and bar stay
+    // those of the program the cell runs.
+    live.SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
+}
 
-    SendRunCommand();
-    Delay(kCommandPauseMs);
-    WriteByte(kCmdStartLive);
-    Delay(kCommandPauseMs);
-
-    LiveCount = 0;
-    SetStatus(QStringLiteral(" Messung läuft ..."));
-    directbar->setMaximum(program.Points);
-    runner->Resume();
+LiveStep TForm1::LiveTick() {
+    const LiveStep step = live.Tick();
+    if (step.endReached || step.kind != LiveStep::kSample) runner->Hold();
+    return step;
 }
 
 void TForm1::Timer1Timer() {
-    // The end follows the program selected now; interval, axis and bar stay
-    // those of the program the cell runs.
-    const int selected = Programs().Row(ProgBox->currentIndex() + 1).Points;
-    if (LiveEndReached(selected, LiveCount)) {
-        runner->Hold();
-        SetStatus(QStringLiteral(" Messung beendet."));
-        if (dauerbox->isChecked()) {
+    ApplyLiveStep(LiveTick());
+}
+
+void TForm1::ApplyLiveStep(const LiveStep& step) {
+    if (step.endReached) SetStatus(QStringLiteral(" Messung beendet."));
+    switch (step.kind) {
+        case LiveStep::kRestart:
             Button1Click();
             return;
-        }
+        case LiveStep::kNoProgram:
+        case LiveStep::kStopped:
+            return;
+        case LiveStep::kFailed:
+            // No byte, or the 0 that is no level: the views keep what they show.
+            SetStatus(QStringLiteral(" Fehler."));
+            return;
+        case LiveStep::kSample:
+            break;
     }
+    // A level that was on its way when the measurement was stopped.
+    if (live.Stopped()) return;
     const int row = LiveProgram.load();
-    if (!IsProgramRow(row)) {
-        runner->Hold();
-        return;
-    }
-    const int r = ReadByte();
-    if (r <= 0) {
-        // No byte, or the 0 that is no level: the views keep what they show.
-        runner->Hold();
-        SetStatus(QStringLiteral(" Fehler."));
-        return;
-    }
+    if (!IsProgramRow(row)) return;
     const double x = LiveTime(LiveCount, row);
     ++LiveCount;
-    const double level = SampleToLevel(r);
+    const double level = SampleToLevel(step.raw);
 
     dbabar->setValue(std::clamp(RoundHalfEven(level), 0, kBarTop));
     LiveLine(Chart4)->addData(x, level);
@@ -313,7 +514,15 @@ void TForm1::Timer1Timer() {
     Chart5->QueueReplot();
 }
 
+void TForm1::StoppClick() {
+    if (!runner || !runner->Running()) return;
+    runner->Hold();
+    live.Stop();
+    SetStatus(QStringLiteral(" Messung gestoppt."));
+}
+
 void TForm1::ZurAuswertung1Click() {
+    if (CellCommandRunning()) return;
     const QCPGraph* line = LiveLine(Chart4);
     if (!line || line->dataCount() == 0) return;
     const int row = LiveProgram.load();
@@ -330,6 +539,9 @@ void TForm1::ZurAuswertung1Click() {
         levels.push_back(it->value);
     TakeOverLive(CurrentRecord, row, levels);
     ShowTime(Button3);
+    SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
+                  .arg(int(levels.size()))
+                  .arg(Programs().Row(row).Points));
 }
 
 void TForm1::Panel1Resize() {

@@ -3,8 +3,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <memory>
 
 #include "app/TForm1.h"
+#include "cell/CellProgress.h"
+#include "cell/CellWorker.h"
 #include "link/DeviceSearch.h"
 #include "link/SettingsFile.h"
 #include "link/comphard.h"
@@ -26,41 +29,96 @@ void TForm1::WireLink() {
 
 void TForm1::ComBoxChange() {
     const int n = ComBox->currentIndex();
-    QString text;
-    if (ConnectCell(n)) {
-        text = QStringLiteral("Hardware an COM %1 gefunden.").arg(n);
-        WriteStoredPort(n);
-        SetPortNumber(n);
-    } else {
-        text = QStringLiteral(" Keine Hardware an COM%1!").arg(n);
-        WriteStoredPort(-1);
-    }
-    SetStatus(text);
+    // The choice stands even when the port does not open now: the next
+    // command tries it again (an adapter plugged in later then works).
+    chosenPort_ = n;
+    struct Outcome {
+        bool connected = false;
+        bool openFailed = false;
+        QString cause;
+    };
+    auto out = std::make_shared<Outcome>();
+    StartCellCommand(
+        [n, out](CellProgress&) {
+            out->connected = ConnectCell(n);
+            if (out->connected) {
+                SetPortNumber(n);
+            } else if (!IsPortOpen() && LastOpenFailure() != OpenFailure::kNone) {
+                out->openFailed = true;
+                out->cause = OpenFailureText(LastOpenFailure());
+            }
+        },
+        [this, n, out] {
+            QString text;
+            if (out->connected) {
+                text = QStringLiteral("Hardware an COM %1 gefunden.").arg(n);
+                WriteStoredPort(n);
+            } else {
+                text = QStringLiteral(" Keine Hardware an COM%1!").arg(n);
+                if (!out->cause.isEmpty()) text += QLatin1Char(' ') + out->cause;
+                // A port that could not be opened (busy, forbidden, unplugged)
+                // says nothing about the cell: the stored choice stays.
+                if (!out->openFailed) WriteStoredPort(-1);
+            }
+            SetStatus(text);
+        });
 }
 
 void TForm1::Button4Click() {
+    if (CellCommandRunning()) return;
     SetStatus(QStringLiteral(" Hardware wird gesucht ..."));
-    StatusBar1->repaint();  // the search blocks the window for seconds
-
-    const AcceptPrompt prompt{[this] { return seams().CtrlHeld(); },
-                              [this](const QString& caption, const QString& text) {
-                                  return seams().Ask(this, caption, text);
-                              }};
-    const int kind = SearchHardware(prompt);
-    const int n = GetPortNumber();
-    // The USB adapter has no port number of its own, and the cell commands
-    // cannot use it: what GetPortNumber holds then is merely the last
-    // serial port the search opened.
-    if (kind == kNoDevice || kind == kVendraUsb || n <= 0) {
-        WriteStoredPort(-1);
-        SetStatus(QStringLiteral(" Keine Hardware gefunden."));
-        ComBox->setCurrentIndex(-1);
-    } else {
-        SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
-        WriteStoredPort(n);
-        ResetLink();
-        ComBox->setCurrentIndex(n < kComBoxEntries ? n : -1);
-    }
+    struct Outcome {
+        int kind = kNoDevice;
+        int port = 0;
+        bool cancelled = false;
+    };
+    auto out = std::make_shared<Outcome>();
+    CellWorker* worker = cellWorker.get();
+    StartCellCommand(
+        [this, out, worker](CellProgress& progress) {
+            // The questions go to the person on the window's thread.
+            const AcceptPrompt prompt{
+                [this, worker] {
+                    bool held = false;
+                    worker->OnOwnerThread([&] { held = seams().CtrlHeld(); });
+                    return held;
+                },
+                [this, worker](const QString& caption, const QString& text) {
+                    bool yes = false;
+                    worker->OnOwnerThread([&] { yes = seams().Ask(this, caption, text); });
+                    return yes;
+                },
+                [&progress] { return progress.Cancelled(); },
+                [&progress](int n) { progress.ProgressPosition(n - 1); }};
+            progress.ProgressMax(16);
+            out->kind = SearchHardware(prompt);
+            out->cancelled = progress.Cancelled();
+            out->port = GetPortNumber();
+            if (!out->cancelled && out->kind != kNoDevice && out->kind != kVendraUsb &&
+                out->port > 0)
+                ResetLink();
+        },
+        [this, out] {
+            if (out->cancelled) {
+                // The stored choice stays as it was.
+                SetStatus(QStringLiteral(" Suche abgebrochen."));
+                return;
+            }
+            const int n = out->port;
+            // The USB adapter has no port number of its own, and the cell
+            // commands cannot use it: what GetPortNumber holds then is merely
+            // the last serial port the search opened.
+            if (out->kind == kNoDevice || out->kind == kVendraUsb || n <= 0) {
+                WriteStoredPort(-1);
+                SetStatus(QStringLiteral(" Keine Hardware gefunden."));
+                ComBox->setCurrentIndex(-1);
+            } else {
+                SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
+                WriteStoredPort(n);
+                chosenPort_ = n;
+                ComBox->setCurrentIndex(n < kComBoxEntries ? n : -1);
+            }
+        });
 }
 
 void TForm1::RestorePort() {

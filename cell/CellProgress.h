@@ -13,9 +13,13 @@ public:
 
     // One status-line text; each replaces the whole line (" OK.", " Fehler.").
     virtual void Status(const QString& text) { (void)text; }
-    // Range and position of the progress of a read pass.
+    // Range and position of the progress of a read pass, an upload or a
+    // search.
     virtual void ProgressMax(int max) { (void)max; }
     virtual void ProgressPosition(int position) { (void)position; }
+    // Whether the person asked the command to stop: it then ends between
+    // two exchanges, keeping what arrived.
+    virtual bool Cancelled() const { return false; }
 };
 
 }  // namespace kelvarn

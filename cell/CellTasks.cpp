@@ -41,6 +41,10 @@ QString ProgramQueryText(int row) {
 }
 
 QString IncompleteReadOutText(const ReadOutResult& result) {
+    if (result.cancelled)
+        return QStringLiteral("Auslesen abgebrochen. Nur %1 von %2 Messwerten empfangen.")
+            .arg(result.received)
+            .arg(result.expected);
     return QStringLiteral("Auslesen unvollständig! Nur %1 von %2 Messwerten empfangen.")
         .arg(result.received)
         .arg(result.expected);

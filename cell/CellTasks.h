@@ -30,7 +30,8 @@ int QueryProgramOnPort(int port, CellProgress& progress);
 // " Gefundener Messtyp: B", or the "Unbekannt" text for row <= 0.
 QString ProgramQueryText(int row);
 
-// The text of the message box for a read-out whose data stopped part-way.
+// The text of the message box for a read-out whose data stopped part-way,
+// or that the person cancelled.
 QString IncompleteReadOutText(const ReadOutResult& result);
 
 }  // namespace kelvarn

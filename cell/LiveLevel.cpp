@@ -23,6 +23,10 @@ bool TakeOverLive(MeasurementRecord& rec, int row, const std::vector<double>& le
     for (size_t k = 0; k < n; ++k)
         rec.bytes[MeasurementRecord::kHeaderSize + k] =
             static_cast<uint8_t>(std::clamp(LevelToSample(levels[k]), 0, 255));
+    // A measurement that stopped early has no levels behind its last one;
+    // what the record held before belongs to another measurement.
+    std::fill(rec.bytes.begin() + long(MeasurementRecord::kHeaderSize + n), rec.bytes.end(),
+              uint8_t(0));
     return true;
 }
 

@@ -25,9 +25,9 @@ inline bool IsProgramRow(int row) {
 }
 
 // Writes the header of program row (1..9) and one sample byte per live
-// level into rec (level k at offset 10 + k); samples beyond the levels keep
-// their bytes. Levels beyond the record's 6136 samples are left out. false,
-// with rec unchanged, when row is no program row.
+// level into rec (level k at offset 10 + k); samples beyond the levels
+// become 0 (no level). Levels beyond the record's 6136 samples are left
+// out. false, with rec unchanged, when row is no program row.
 bool TakeOverLive(MeasurementRecord& rec, int row, const std::vector<double>& levels);
 
 }  // namespace kelvarn

@@ -16,12 +16,15 @@ void OpenUpload() {
     Delay(kCommandPauseMs);
 }
 
-bool SendUploadPayload(const uint8_t* bytes, size_t count) {
+bool SendUploadPayload(const uint8_t* bytes, size_t count, CellProgress* progress) {
+    if (progress) progress->ProgressMax(int(count));
     for (size_t i = 0; i < count; ++i) {
+        if (progress && progress->Cancelled()) return false;
         // The prompt's value means nothing; only that it came.
         if (ReadByte() < 0) return false;
         WriteByte(kCmdNext);
         WriteByte(bytes[i]);
+        if (progress) progress->ProgressPosition(int(i) + 1);
     }
     ReadByte();
     WriteByte(kCmdEnd);
@@ -50,16 +53,16 @@ bool ProFile(int row, bool useBinFile, CellProgress& progress) {
             return false;
         }
         return SendUploadPayload(reinterpret_cast<const uint8_t*>(file.constData()),
-                                 size_t(file.size()));
+                                 size_t(file.size()), &progress);
     }
     const std::vector<uint8_t> bytes = KeyProgramBytes(program.KeyProgram);
-    return SendUploadPayload(bytes.data(), bytes.size());
+    return SendUploadPayload(bytes.data(), bytes.size(), &progress);
 }
 
-bool ProTFile(int row, const QTime& now, const QTime& target) {
+bool ProTFile(int row, const QTime& now, const QTime& target, CellProgress* progress) {
     const std::array<uint8_t, 500> image = TimedUploadImage(row, ComputeStartDelay(now, target));
     OpenUpload();
-    return SendUploadPayload(image.data(), kTimedUploadBytes);
+    return SendUploadPayload(image.data(), kTimedUploadBytes, progress);
 }
 
 void SendRunCommand() {

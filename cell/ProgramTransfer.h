@@ -17,8 +17,10 @@ constexpr int kTimedUploadBytes = 400;
 void OpenUpload();
 // The rest of the handshake: for each byte the cell's prompt is awaited,
 // then 1 and the byte go out; after the last one more read and the closing
-// 0. false, with nothing more sent, as soon as a prompt is missing.
-bool SendUploadPayload(const uint8_t* bytes, size_t count);
+// 0. false, with nothing more sent, as soon as a prompt is missing or
+// progress (when given) is cancelled; the next command's reset brings the
+// cell back. progress hears the bytes sent.
+bool SendUploadPayload(const uint8_t* bytes, size_t count, CellProgress* progress = nullptr);
 
 // The 500-byte image of row's timed program with the delay written in.
 std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay);
@@ -31,7 +33,7 @@ bool ProFile(int row, bool useBinFile, CellProgress& progress);
 
 // Uploads the timed image of row for a start at the time of day target.
 // true when all 400 bytes and the closing 0 were sent.
-bool ProTFile(int row, const QTime& now, const QTime& target);
+bool ProTFile(int row, const QTime& now, const QTime& target, CellProgress* progress = nullptr);
 
 // ResetLink, CmdRunProgram, pause: the cell runs what it holds.
 void SendRunCommand();

@@ -60,6 +60,11 @@ ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& 
     progress.Status(QStringLiteral(" Daten lesen."));
     // n + 1 requests, as the cell expects them before the closing 0.
     for (int k = 0; k <= n; ++k) {
+        if (progress.Cancelled()) {
+            pass.cancelled = true;
+            WriteByte(kCmdEnd);
+            return pass;
+        }
         WriteByte(kCmdNext);
         const int r = ReadByte();
         if (r < 0) {
@@ -87,6 +92,11 @@ bool CheckCellReady() {
 
 ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
     ReadOutResult out;
+    if (progress.Cancelled()) {
+        out.outcome = ReadOutResult::kCancelled;
+        out.cancelled = true;
+        return out;
+    }
     if (!CheckCellReady()) {
         out.outcome = ReadOutResult::kNotReady;
         return out;
@@ -96,6 +106,7 @@ ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
         out.outcome = ReadOutResult::kDefective;
         return out;
     }
+    out.cancelled = first.cancelled;
     auto finish = [&out](int received, int expected) {
         out.received = received;
         out.expected = expected;
@@ -109,8 +120,10 @@ ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
     // measurements. It goes into a scratch record: should the cell fail in
     // it, the first pass's data stay.
     const int total = TwelveTotal(rec);
+    if (first.cancelled) return finish(first.received, total);
     MeasurementRecord second;
     const ReadPass again = ReadCellMemory(second, 12, progress);
+    out.cancelled = again.cancelled;
     if (!again.headerValid || again.received < first.received) return finish(first.received, total);
     rec = second;
     return finish(again.received, again.expected);

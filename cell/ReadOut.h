@@ -19,14 +19,16 @@ void ReadHeader(MeasurementRecord& rec, CellProgress* progress);
 // How one read pass ended.
 struct ReadPass {
     bool headerValid = false;
-    int expected = 0;  // n: data bytes the header asks for (at most 6136)
-    int received = 0;  // of those, how many arrived
+    int expected = 0;        // n: data bytes the header asks for (at most 6136)
+    int received = 0;        // of those, how many arrived
+    bool cancelled = false;  // progress.Cancelled() ended it before the last byte
     bool Complete() const { return headerValid && received == expected; }
 };
 
 // One full read pass into rec, which is cleared first; measurements is 1 or
 // 12. n + 1 bytes are requested; the last has no place in the record when
-// n is 6136 and is read and dropped.
+// n is 6136 and is read and dropped. A cancel between two requests ends the
+// pass with the closing 0, as a missing byte does.
 ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& progress);
 
 // ResetLink, then the readiness question on input channel 2.
@@ -39,15 +41,18 @@ struct ReadOutResult {
         kNotReady,    // the readiness question went unanswered; rec untouched
         kDefective,   // the header was invalid
         kIncomplete,  // the data stopped part-way; rec holds what arrived
+        kCancelled,   // cancelled before any data pass began; rec untouched
     };
     Outcome outcome = kNotReady;
-    int received = 0;  // samples that arrived
-    int expected = 0;  // samples of the whole measurement
+    int received = 0;        // samples that arrived
+    int expected = 0;        // samples of the whole measurement
+    bool cancelled = false;  // the person stopped it (kIncomplete, kCancelled)
 };
 
 // Readiness check and the read passes: a second, complete pass for the
 // programs of twelve measurements. A second pass that no longer yields a
-// valid header leaves the first pass's record in place.
+// valid header leaves the first pass's record in place. After a cancel in
+// the first pass no second pass is made.
 ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress);
 
 // The program row (1..9) whose interval and points the cell's header

@@ -22,8 +22,13 @@ Runner::~Runner() {
         changed_.wakeAll();
     }
     // The loop may be waiting for a tick that this thread would run: hand
-    // it over here (it returns at once now) until the loop has ended.
-    while (!wait(QDeadlineTimer(5))) QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    // it over here (it returns at once now) until the loop has ended. A
+    // tick for another thread is run by that thread's own event loop.
+    QObject* target = context_ ? context_ : this;
+    while (!wait(QDeadlineTimer(5))) {
+        if (target->thread() == QThread::currentThread())
+            QCoreApplication::sendPostedEvents(target, QEvent::MetaCall);
+    }
 }
 
 void Runner::Resume() {
@@ -66,7 +71,7 @@ void Runner::run() {
     for (;;) {
         if (!WaitUntilLetRun()) return;
         QMetaObject::invokeMethod(
-            this, [this] { DoTick(); }, Qt::BlockingQueuedConnection);
+            context_ ? context_ : this, [this] { DoTick(); }, Qt::BlockingQueuedConnection);
         if (!WaitUntilLetRun()) return;
         // A start whose program query failed leaves no row to pace by:
         // hold until the next start rather than guess an interval.

@@ -9,10 +9,11 @@
 namespace kelvarn {
 
 // The polling thread of the live display. It does no work of its own: it
-// hands each tick to the thread the Runner object lives in (the window's)
-// and waits for it, then sleeps for the sampling interval of the live
-// program. So every byte and every control is touched on the window's
-// thread, and ticks never interleave with other exchanges with the cell.
+// hands each tick to the thread the Runner object lives in (the window's),
+// or to the thread of the object given to TickOn (the thread that owns the
+// link), and waits for it, then sleeps for the sampling interval of the
+// live program. So ticks never interleave with other exchanges with the
+// cell.
 //
 // It starts held. Resume lets it run; Hold, called from inside a tick,
 // keeps it waiting once that tick is over: when let run again it first
@@ -26,6 +27,10 @@ public:
            QObject* parent = nullptr);
     ~Runner() override;
 
+    // Ticks run on context's thread from now on (nullptr: this object's).
+    // context must outlive the Runner; set it before the first Resume.
+    void TickOn(QObject* context) { context_ = context; }
+
     // Lets the loop run; nothing changes when it runs already.
     void Resume();
     // Holds the loop after the current tick; holding twice is holding.
@@ -33,7 +38,7 @@ public:
     // Whether the loop is let run (not whether a tick is under way).
     bool Running() const;
 
-    // One tick, on this object's thread.
+    // One tick, on the ticks' thread.
     void DoTick();
 
 protected:
@@ -51,6 +56,7 @@ private:
     QWaitCondition changed_;
     bool running_ = false;  // guarded by mutex_
     std::atomic<bool> quit_{false};
+    QObject* context_ = nullptr;
 };
 
 }  // namespace kelvarn

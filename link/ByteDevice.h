@@ -15,6 +15,15 @@ struct LineSettings {
     int stopBits = 2;   // 1 or 2
 };
 
+// Why a port could not be opened, as far as the system tells.
+enum class OpenFailure {
+    kNone,     // it opened (or no open was tried)
+    kDenied,   // the user may not open the device
+    kMissing,  // there is no such device
+    kBusy,     // another program holds it
+    kOther,
+};
+
 // One serial device as the serial channel uses it: single bytes, blocking,
 // with time-outs. The channel owns one of these while a port is open; the
 // machine's ports and the scripted test device both implement it.
@@ -25,6 +34,8 @@ public:
     // Opens the device for reading and writing, not shared. Bytes that
     // arrived before the open are not handed over.
     virtual bool Open() = 0;
+    // Why the last Open failed.
+    virtual OpenFailure LastOpenFailure() const { return OpenFailure::kOther; }
     // Binary mode, no parity checks, no flow control of any kind.
     virtual bool Configure(const LineSettings& settings) = 0;
     virtual void ClearError() = 0;

@@ -106,11 +106,16 @@ bool ProbeOrbide(int n, const AcceptPrompt& prompt) {
 }
 
 int SearchHardware(const AcceptPrompt& prompt) {
+    using Probe = bool (*)(int, const AcceptPrompt&);
+    const Probe probes[] = {ProbeRQ410, ProbeZelle, ProbeFast, ProbePeltrix, ProbeOrbide};
     for (int n = 1; n <= 16; ++n) {
-        if (ProbeRQ410(n, prompt) || ProbeZelle(n, prompt) || ProbeFast(n, prompt) ||
-            ProbePeltrix(n, prompt) || ProbeOrbide(n, prompt))
-            return GetDeviceKind();
+        if (prompt.probing) prompt.probing(n);
+        for (Probe probe : probes) {
+            if (prompt.Cancelled()) return kNoDevice;
+            if (probe(n, prompt)) return GetDeviceKind();
+        }
     }
+    if (prompt.Cancelled()) return kNoDevice;
     // An adapter that refused its start state has cleared DeviceKind again
     // and is not reported as found.
     if (SearchUsb(prompt) >= 0) return GetDeviceKind();
@@ -122,7 +127,7 @@ int SearchUsb(const AcceptPrompt& prompt) {
     const int underscore = path.indexOf(QLatin1Char('_'));
     const QString prefix = underscore >= 0 ? path.left(underscore + 1) : path;
     UsbAdapter& usb = CurrentUsbAdapter();
-    for (int i = 0; i <= 254 && GetDeviceKind() == kNoDevice; ++i) {
+    for (int i = 0; i <= 254 && GetDeviceKind() == kNoDevice && !prompt.Cancelled(); ++i) {
         SetUsbDevicePath(prefix + QString::number(i));
         if (!usb.Open(GetUsbDevicePath())) continue;
         usb.Close();

@@ -16,9 +16,14 @@ namespace kelvarn {
 struct AcceptPrompt {
     std::function<bool()> ctrlHeld;
     std::function<bool(const QString& caption, const QString& text)> ask;  // true for Yes
+    // Whether the person stopped the search; looked at before each probe.
+    std::function<bool()> cancelled;
+    // Told the port number before the probes of each serial port.
+    std::function<void(int n)> probing;
 
     // true when the device is taken: Ctrl up, or Ctrl held and Yes.
     bool Accept(const QString& caption) const;
+    bool Cancelled() const { return cancelled && cancelled(); }
 };
 
 // Opens COMn at 9600 baud; the RQ410 cell answers 240 to 12, else the port
@@ -35,7 +40,8 @@ bool ProbePeltrix(int n, const AcceptPrompt& prompt = {});
 bool ProbeOrbide(int n, const AcceptPrompt& prompt = {});
 
 // All probes over COM1 to COM16, then the USB adapter. The DeviceKind
-// found, 0 when nothing answered.
+// found, 0 when nothing answered or the search was cancelled (it ends
+// before the next probe).
 int SearchHardware(const AcceptPrompt& prompt = {});
 // The number of the USB adapter's device path (0..254), or -1.
 int SearchUsb(const AcceptPrompt& prompt = {});

@@ -14,6 +14,7 @@ class DeviceHandle : public ByteDevice {
 public:
     explicit DeviceHandle(ScriptedDevice& d) : d_(d) {}
     bool Open() override { return d_.Open(); }
+    OpenFailure LastOpenFailure() const override { return d_.LastOpenFailure(); }
     bool Configure(const LineSettings& s) override { return d_.Configure(s); }
     void ClearError() override { d_.ClearError(); }
     bool Write(uint8_t v, int t) override { return d_.Write(v, t); }

@@ -48,8 +48,9 @@ public:
                             ScriptedClock* clock = nullptr);
 
     // ----- the script
-    bool exists = true;           // false: Open fails
-    bool configureFails = false;  // Configure fails
+    bool exists = true;                           // false: Open fails
+    OpenFailure failure = OpenFailure::kMissing;  // why, then
+    bool configureFails = false;                  // Configure fails
     // Bytes waiting in the receive buffer now (discarded by a purge or a
     // new open, as with a real port).
     void Feed(const std::vector<uint8_t>& bytes);
@@ -73,6 +74,7 @@ public:
 
     // ----- ByteDevice
     bool Open() override;
+    OpenFailure LastOpenFailure() const override { return isOpen ? OpenFailure::kBusy : failure; }
     bool Configure(const LineSettings& settings) override;
     void ClearError() override {}
     bool Write(uint8_t value, int timeoutMs) override;

@@ -1,6 +1,7 @@
 #include "link/SerialDevice.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 
 #include "link/PortNames.h"
@@ -8,6 +9,9 @@
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <unistd.h>
 #endif
 
 namespace kelvarn {
@@ -29,7 +33,28 @@ void AskForLowLatency([[maybe_unused]] QSerialPort& port) {
 #endif
 }
 
+bool Accessible([[maybe_unused]] const QString& path) {
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
+#else
+    return true;
+#endif
+}
+
 }  // namespace
+
+OpenFailure OpenFailureOf(QSerialPort::SerialPortError error, bool accessible) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenFailure::kMissing;
+        case QSerialPort::PermissionError:
+            return accessible ? OpenFailure::kBusy : OpenFailure::kDenied;
+        case QSerialPort::OpenError:
+            return OpenFailure::kBusy;  // already open through this very object
+        default:
+            return OpenFailure::kOther;
+    }
+}
 
 SerialDevice::SerialDevice(const QString& devicePath) : path_(devicePath) {
     port_.setPortName(devicePath);
@@ -40,8 +65,18 @@ SerialDevice::~SerialDevice() {
 }
 
 bool SerialDevice::Open() {
-    if (path_.isEmpty()) return false;
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    failure_ = OpenFailure::kNone;
+    if (path_.isEmpty()) {
+        failure_ = OpenFailure::kMissing;
+        return false;
+    }
+    if (!port_.open(QIODevice::ReadWrite)) {
+        // A name that leads nowhere (a dangling link) is a missing device.
+        failure_ = QFileInfo::exists(path_) ? OpenFailureOf(port_.error(), Accessible(path_))
+                                            : OpenFailure::kMissing;
+        port_.clearError();
+        return false;
+    }
     pseudoTerminal_ = QFileInfo(path_).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
     AskForLowLatency(port_);
     // The line may have been open elsewhere (a simulator keeps its end

@@ -14,6 +14,7 @@ public:
     ~SerialDevice() override;
 
     bool Open() override;
+    OpenFailure LastOpenFailure() const override { return failure_; }
     bool Configure(const LineSettings& settings) override;
     void ClearError() override;
     bool Write(uint8_t value, int timeoutMs) override;
@@ -28,7 +29,14 @@ private:
     QSerialPort port_;
     QString path_;
     bool pseudoTerminal_ = false;
+    OpenFailure failure_ = OpenFailure::kNone;
 };
+
+// The cause of a failed open from the port's error. The system says
+// "permission" both for a device the user may not open and for one that
+// another program holds (its lock file, or its exclusive open); accessible
+// tells them apart: whether the user could read and write the device file.
+OpenFailure OpenFailureOf(QSerialPort::SerialPortError error, bool accessible);
 
 // Makes a SerialDevice for "COMn" on the device that PortDevicePath names.
 std::unique_ptr<ByteDevice> MakeSerialDevice(const QString& portName);

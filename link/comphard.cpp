@@ -27,6 +27,7 @@ struct LinkState {
     int lastValue1 = 0;
     int lastValue2 = 0;
     int usbMissCount = 0;
+    OpenFailure openFailure = OpenFailure::kNone;
     QString usbDevicePath = kInitialUsbPath;
 
     DeviceFactory factory;
@@ -95,6 +96,7 @@ int ReadUsbChannel(int n) {
 
 bool OpenPort(const QString& definition) {
     ClosePort();
+    S().openFailure = OpenFailure::kNone;
     const int colon = definition.indexOf(QLatin1Char(':'));
     const QString name = definition.left(colon).trimmed();
     const int n = PortNumberOf(name);
@@ -103,7 +105,14 @@ bool OpenPort(const QString& definition) {
     const bool lineOk = ParseLine(definition.mid(colon + 1), line);
 
     std::unique_ptr<ByteDevice> device = MakeDevice(name);
-    if (!device || !device->Open()) return false;
+    if (!device) {
+        S().openFailure = OpenFailure::kMissing;
+        return false;
+    }
+    if (!device->Open()) {
+        S().openFailure = device->LastOpenFailure();
+        return false;
+    }
     device->ClearError();
     // A port that cannot take the line settings is not kept: every later
     // byte on it would go out at a speed the device does not expect.
@@ -134,6 +143,25 @@ bool IsPortOpen() {
     return S().port != nullptr;
 }
 
+OpenFailure LastOpenFailure() {
+    return S().openFailure;
+}
+
+QString OpenFailureText(OpenFailure failure) {
+    switch (failure) {
+        case OpenFailure::kDenied:
+            return QStringLiteral("Zugriff verweigert (Benutzer zur Gruppe dialout hinzufügen)");
+        case OpenFailure::kMissing:
+            return QStringLiteral("Gerät nicht vorhanden");
+        case OpenFailure::kBusy:
+            return QStringLiteral("Port belegt (von einem anderen Programm geöffnet)");
+        case OpenFailure::kNone:
+        case OpenFailure::kOther:
+            break;
+    }
+    return {};
+}
+
 void Delay(int ms) {
     if (ms > 0) Clock().Sleep(ms);
 }
@@ -146,10 +174,14 @@ void WriteByte(int value) {
 }
 
 int ReadByte() {
+    return ReadByteWithin(kReadTimeoutMs);
+}
+
+int ReadByteWithin(int ms) {
     ByteDevice* port = S().port.get();
     if (!port) return -1;
     port->ClearError();
-    const int r = port->Read(kReadTimeoutMs);
+    const int r = port->Read(ms);
     return r >= 0 && r <= 255 ? r : -1;
 }
 
@@ -330,6 +362,7 @@ void ResetLinkState() {
     s.lastValue1 = 0;
     s.lastValue2 = 0;
     s.usbMissCount = 0;
+    s.openFailure = OpenFailure::kNone;
     s.usbDevicePath = kInitialUsbPath;
 }
 

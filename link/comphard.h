@@ -40,6 +40,13 @@ bool OpenPort(const QString& definition);
 // result (false when no port was open).
 bool ClosePort();
 bool IsPortOpen();
+// Why the last OpenPort failed to open its device (kNone after a success,
+// and when the failure was no open failure: a bad definition or settings
+// the device refused).
+OpenFailure LastOpenFailure();
+// The cause of an open failure as the user reads it, behind the command's
+// own message; empty for kNone and kOther.
+QString OpenFailureText(OpenFailure failure);
 
 // Blocks for ms milliseconds (through the installed clock).
 void Delay(int ms);
@@ -48,6 +55,8 @@ void WriteByte(int value);
 // The next received byte 0..255; -1 after kReadTimeoutMs of silence, on a
 // read error, or at once when no port is open.
 int ReadByte();
+// As ReadByte, waiting at most ms for the byte.
+int ReadByteWithin(int ms);
 bool PurgeReceive();
 bool PurgeTransmit();
 // Ten 0 bytes, each followed by Delay(2); then PurgeReceive, PurgeTransmit.

@@ -49,7 +49,8 @@ TEST(LiveLevelTest, TakeOverWritesHeaderAndOneByteAPoint) {
     EXPECT_EQ(rec.bytes[11], 177) << "63.5 dB(A)";
     EXPECT_EQ(rec.bytes[12], 1) << "-24.5 dB(A)";
     EXPECT_EQ(rec.bytes[109], 141);
-    EXPECT_EQ(rec.bytes[110], 0x33) << "samples behind the curve keep their bytes";
+    EXPECT_EQ(rec.bytes[110], 0) << "samples behind the curve are no levels";
+    EXPECT_EQ(rec.bytes.back(), 0);
 }
 
 TEST(LiveLevelTest, TakeOverWithoutAProgramRowChangesNothing) {

@@ -62,6 +62,9 @@ void CheckReadOut(const CellFromInput& cell, const MeasurementRecord& rec, const
             FUZZ_CHECK(std::all_of(rec.bytes.begin(), rec.bytes.begin() + 8,
                                    [](uint8_t b) { return b == 0; }));
             break;
+        case ReadOutResult::kCancelled:
+            FUZZ_CHECK(false);  // nothing cancels here
+            break;
         case ReadOutResult::kOk:
         case ReadOutResult::kIncomplete:
             FUZZ_CHECK((r.outcome == ReadOutResult::kOk) == (r.received == r.expected));

@@ -23,8 +23,10 @@ public:
     QString saveTitle, saveFilter, saveProposed;
     int previews = 0;    // print dialogs with a preview shown
     QString previewPdf;  // the printer chosen there writes this PDF file; empty: cancelled
+    bool cellThread = false;  // cell commands on their own thread, as on the desktop
 
     bool CtrlHeld() const override { return ctrl; }
+    bool CellCommandsOnOwnThread() const override { return cellThread; }
     bool Ask(QWidget*, const QString& caption, const QString& text) override {
         asked << caption + QLatin1Char('|') + text;
         if (answers.empty()) return true;

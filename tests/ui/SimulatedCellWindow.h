@@ -55,6 +55,16 @@ public:
     // safety exit), stored as the chosen port, and the window that
     // connects to it at start-up.
     void Start(QStringList options) {
+        Launch(options);
+        ASSERT_TRUE(WriteStoredPort(2));
+        form = std::make_unique<TForm1>(&seams);
+        form->show();
+        ASSERT_TRUE(Idle());
+        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
+    }
+
+    // Only the simulator, on the link (again, after Unplug).
+    void Launch(QStringList options) {
         ASSERT_TRUE(QFileInfo(SimulatorPath()).isExecutable())
             << "build kelvarn-cellsim: " << SimulatorPath().toStdString();
         options << "--link" << link << "--log" << log << "--exit-after"
@@ -65,10 +75,17 @@ public:
         t.start();
         while (!QFileInfo(link).isSymLink() && t.elapsed() < 5000) QThread::msleep(5);
         ASSERT_TRUE(QFileInfo(link).isSymLink());
-        ASSERT_TRUE(WriteStoredPort(2));
-        form = std::make_unique<TForm1>(&seams);
-        form->show();
-        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
+    }
+    // The simulator ends and its link goes, as an adapter pulled out.
+    void Unplug() {
+        sim.terminate();
+        ASSERT_TRUE(sim.waitForFinished(5000));
+        ASSERT_FALSE(QFileInfo::exists(link));
+    }
+
+    // Lets the event loop run until no command to the cell is under way.
+    bool Idle(int ms = 30000) {
+        return SpinUntil([&] { return !form->CellCommandRunning(); }, ms);
     }
 
     // Lets the event loop run until done() or ms have passed.

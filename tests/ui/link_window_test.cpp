@@ -101,7 +101,9 @@ TEST_F(LinkWindowTest, StartUpWithCtrlShowsTheNumberRead) {
         {"", "-1", -1, nullptr, ""},
         {"[KV]\nCOM=abc\n", "-1", -1, nullptr, "[KV]\nCOM=abc\n"},
         {"[KV]\nCOM=0\n", "0", 0, nullptr, "[KV]\nCOM=0\n"},
-        {"[KV]\nCOM=5\n", "5", 5, " Keine Hardware an COM5!", "[KV]\nCOM=-1\n"},
+        // A port that does not open keeps the stored choice.
+        {"[KV]\nCOM=5\n", "5", 5, " Keine Hardware an COM5! Gerät nicht vorhanden",
+         "[KV]\nCOM=5\n"},
         // 20 is no entry, yet above 0: the connection is tried without one.
         {"[KV]\nCOM=20\n", "20", -1, " Keine Hardware an COM-1!", "[KV]\nCOM=-1\n"},
     };
@@ -132,9 +134,9 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     EXPECT_EQ(GetPortNumber(), 3);
     EXPECT_TRUE(IsPortOpen());
 
-    Pick(4);
-    EXPECT_EQ(form->StatusText(), " Keine Hardware an COM4!");
-    EXPECT_EQ(StoredText(), "[KV]\nCOM=-1\n");
+    Pick(4);  // no such port: the stored choice stays
+    EXPECT_EQ(form->StatusText(), " Keine Hardware an COM4! Gerät nicht vorhanden");
+    EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_EQ(GetPortNumber(), 0);
 
     Pick(0);  // reads "COM 1" but stands for port 0

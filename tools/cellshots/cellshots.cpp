@@ -33,6 +33,11 @@ void Watch(int ms) {
     while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// Lets the event loop run until the window's command to the cell is over.
+void Settle(const kelvarn::TForm1& form) {
+    while (form.CellCommandRunning()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
     kelvarn::TForm1 form(&seams);
     form.show();
     Watch(300);
+    Settle(form);
     int n = 0;
     auto shot = [&](const char* name) {
         Watch(100);
@@ -59,13 +65,18 @@ int main(int argc, char** argv) {
 
     form.PageControl1->setCurrentWidget(form.TabSheet13);
     form.SendProgButtonClick();
+    Watch(700);
+    shot("uploading");
+    Settle(form);
     shot("upload");
     form.Button2Click();
+    Settle(form);
     shot("query");
 
     form.PageControl1->setCurrentWidget(form.TabSheet2);
     form.ProgBox->setCurrentIndex(0);
     form.Button1Click();
+    Settle(form);
     Watch(3000);
     shot("live-digital");
     form.PageControl3->setCurrentWidget(form.TabSheet11);
@@ -81,6 +92,9 @@ int main(int argc, char** argv) {
     shot("taken-over");
 
     form.Au1Click();
+    Watch(1500);
+    shot("reading");
+    Settle(form);
     shot("read-out");
     for (int i = 0; i < form.PageControl2->count(); ++i) {
         if (!form.PageControl2->isTabVisible(i)) continue;

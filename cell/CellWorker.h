@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <functional>
+
+#include "cell/CellProgress.h"
+
+class QThread;
+
+namespace kelvarn {
+
+// Runs the commands to the cell one at a time on a thread that owns the
+// serial link, so the thread that starts them (the window's) keeps
+// handling events: it repaints and shows progress while bytes go back and
+// forth. A job reports through the CellProgress it is handed; the reports
+// arrive in order as the signals below on the starter's thread. A job looks
+// at progress.Cancelled() between two exchanges and ends there after Cancel.
+//
+// While a worker with a thread of its own exists, every use of the link
+// goes through it: a serial device belongs to the thread that opened it.
+//
+// Inline (no thread of its own) every job runs at once on the calling
+// thread: for tests that drive a scripted link step by step.
+class CellWorker : public QObject {
+    Q_OBJECT
+public:
+    using Job = std::function<void(CellProgress& progress)>;
+
+    explicit CellWorker(bool ownThread, QObject* parent = nullptr);
+    // Cancels a running job, waits for it (its done is dropped) and ends the
+    // thread.
+    ~CellWorker() override;
+
+    bool OwnThread() const { return thread_ != nullptr; }
+    // true from Run until its done has run.
+    bool Busy() const { return busy_; }
+    // Runs job on the link's thread; done, when given, runs afterwards on
+    // this object's thread. false, with nothing run, while another job is
+    // busy: commands never queue up behind each other.
+    bool Run(Job job, std::function<void()> done = {});
+    // Runs f on the link's thread and waits for it: short link work outside
+    // a command (closing the port at the end). Not while a job is busy.
+    void RunAndWait(const std::function<void()>& f);
+    // Asks the running job to stop at its next check.
+    void Cancel() { cancel_ = true; }
+    bool CancelRequested() const { return cancel_; }
+    // Runs f on this object's thread and waits for it: for what a job must
+    // ask a person. Dropped while the worker is being destroyed.
+    void OnOwnerThread(const std::function<void()>& f);
+    // The thread that owns the link, and an object living there for work
+    // handed to it; null inline.
+    QThread* LinkThread() const { return thread_; }
+    QObject* LinkContext() const { return context_; }
+    // Ends for good: cancels the running job and waits for it (its done and
+    // its questions are dropped); no job starts afterwards. RunAndWait still
+    // works.
+    void Drain();
+
+signals:
+    void Status(const QString& text);
+    void ProgressMax(int max);
+    void ProgressPosition(int position);
+    // Busy() changed; false only after the job's done has run.
+    void BusyChanged(bool busy);
+
+private:
+    class Reporter;
+    void Finish(const std::function<void()>& done);
+
+    QThread* thread_ = nullptr;   // null inline
+    QObject* context_ = nullptr;  // lives on thread_; jobs are posted to it
+    bool busy_ = false;
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> jobRunning_{false};
+    std::atomic<bool> dying_{false};
+};
+
+}  // namespace kelvarn

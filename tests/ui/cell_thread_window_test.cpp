@@ -1,0 +1,287 @@
+// The window as on the desktop: cell commands on their own thread against
+// kelvarn-cellsim on a pseudo-terminal. The window stays alive, a command
+// can be cancelled and keeps what arrived, input for other commands is not
+// acted on, and the port follows the adapter being pulled and plugged in.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+#include "SimulatedCellWindow.h"
+#include "cell/Runner.h"
+#include "data/ProgramTable.h"
+#include "link/CellModel.h"
+#include "widgets/Chart.h"
+
+using namespace kelvarn;
+
+namespace {
+
+class ThreadWindowTest : public ::testing::Test, public SimulatedCellWindow {
+protected:
+    ThreadWindowTest() { seams.cellThread = true; }
+
+    // How often the read command 2 went out (after the ten zeros of a reset).
+    int ReadCommands() {
+        const std::vector<uint8_t> b = Logged();
+        int n = 0;
+        for (size_t i = 10; i < b.size(); ++i) {
+            if (b[i] != 2) continue;
+            bool reset = true;
+            for (size_t k = i - 10; k < i; ++k) reset = reset && b[k] == 0;
+            n += reset ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+// Counts the passes of the event loop and the longest time between two.
+struct Heartbeat {
+    QTimer timer;
+    QElapsedTimer since;
+    qint64 longestMs = 0;
+    int beats = 0;
+    Heartbeat() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (since.isValid()) longestMs = std::max(longestMs, since.elapsed());
+            ++beats;
+            since.start();
+        });
+        timer.start();
+        since.start();
+    }
+};
+
+// k of "Auslesen abgebrochen. Nur k von n Messwerten empfangen.", or -1.
+int Received(const QString& notice, int n) {
+    static const QRegularExpression re(
+        QStringLiteral("^Auslesen abgebrochen\\. Nur (\\d+) von (\\d+) Messwerten empfangen\\.$"));
+    const auto m = re.match(notice);
+    if (!m.hasMatch() || m.captured(2).toInt() != n) return -1;
+    return m.captured(1).toInt();
+}
+
+}  // namespace
+
+TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
+    Start({"--program", "B"});
+    Heartbeat heart;
+    form->Au1->trigger();
+    EXPECT_TRUE(form->CellCommandRunning());
+    ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 2"); }, 20000))
+        << form->StatusText().toStdString();
+    EXPECT_TRUE(form->ProgressBar1->isVisible());
+    EXPECT_TRUE(form->AbbrechenButton->isVisible());
+    EXPECT_GT(form->ProgressBar1->value(), 100) << "the bar follows the bytes";
+    QTest::mouseClick(form->AbbrechenButton, Qt::LeftButton);
+    ASSERT_TRUE(Idle(5000));
+    std::printf(
+        "[ measure  ] longest stretch without the event loop during the read-out: %lld ms"
+        " (%d passes)\n",
+        heart.longestMs, heart.beats);
+    EXPECT_GT(heart.beats, 20) << "the window handled events while the bytes came";
+
+    ASSERT_EQ(seams.notices.size(), 1) << seams.notices.join('\n').toStdString();
+    const int k = Received(seams.notices[0], 1000);
+    ASSERT_GT(k, 190) << seams.notices[0].toStdString();
+    ASSERT_LT(k, 1000);
+    EXPECT_EQ(form->StatusText(), " Auslesen abgebrochen.");
+    EXPECT_FALSE(form->ProgressBar1->isVisible());
+    EXPECT_FALSE(form->AbbrechenButton->isVisible());
+
+    // Exactly what arrived, nothing behind it.
+    const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(form->CurrentRecord.bytes[size_t(i)], cell.bytes[size_t(i)]);
+    for (int i = 0; i < 1000; ++i) {
+        const uint8_t want = i < k ? cell.bytes[size_t(10 + i)] : 0;
+        ASSERT_EQ(form->CurrentRecord.bytes[size_t(10 + i)], want) << i;
+    }
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(Logged().back(), 0) << "the read is closed with a 0";
+
+    // The next command finds the cell as before.
+    form->Button2->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
+}
+
+TEST_F(ThreadWindowTest, EscCancelsAndInputForOtherCommandsIsNotActedOn) {
+    Start({"--program", "B"});
+    form->Au1->trigger();
+    ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 1"); }, 20000));
+    // A second read-out, a query, a start, a search and a port choice,
+    // by mouse and by the handlers themselves: none of them runs.
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    form->Au1->trigger();
+    form->Au1Click();
+    form->Button2Click();
+    form->Button1Click();
+    form->Button4Click();
+    form->SendProgButtonClick();
+    EXPECT_FALSE(form->Button2->isEnabled());
+    EXPECT_FALSE(form->ComBox->isEnabled());
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    ASSERT_TRUE(Idle(5000));
+    SpinUntil([] { return false; }, 500);  // anything replayed would start now
+    EXPECT_FALSE(form->CellCommandRunning());
+    EXPECT_EQ(ReadCommands(), 1);
+    EXPECT_EQ(form->StatusText(), " Auslesen abgebrochen.");
+    ASSERT_EQ(seams.notices.size(), 1);
+    EXPECT_GT(Received(seams.notices[0], 1000), 0) << seams.notices[0].toStdString();
+    EXPECT_TRUE(form->Button2->isEnabled());
+}
+
+TEST_F(ThreadWindowTest, CancelStopsAnUploadBeforeTheRunCommand) {
+    Start({"--program", "B", "--events", dir.filePath("events.txt")});
+    form->ProgBox->setCurrentIndex(5);  // F
+    form->SendProgButton->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->ProgressBar1->value() >= 5; }, 20000))
+        << form->StatusText().toStdString();
+    EXPECT_EQ(form->StatusText(), " Messprogramm F.BIN übertragen...");
+    form->AbbrechenButton->click();
+    ASSERT_TRUE(Idle(5000));
+    EXPECT_EQ(form->StatusText(), " Übertragung abgebrochen.");
+    EXPECT_TRUE(seams.notices.isEmpty()) << "no \"Messbeginn\": nothing was started";
+    QFile events(dir.filePath("events.txt"));
+    ASSERT_TRUE(events.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(events.readAll());
+    EXPECT_FALSE(text.contains("run program")) << text.toStdString();
+
+    // The cell takes the next upload whole.
+    form->SendProgButton->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(seams.notices, QStringList{"Messbeginn mit der START-Taste"});
+}
+
+TEST_F(ThreadWindowTest, CancelStopsASearch) {
+    // Silent cells behind COM2 to COM6: every probe there waits for its
+    // time-outs, so the whole search would take seconds.
+    Start({"--program", "B"});
+    for (int n = 3; n <= 6; ++n) WriteSetting("Ports", QStringLiteral("COM%1").arg(n), link);
+    sim.terminate();
+    sim.waitForFinished(5000);
+    Launch({"--silent"});
+    form->Button4->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->ProgressBar1->value() >= 2; }, 20000));
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    ASSERT_TRUE(Idle(5000));
+    EXPECT_LT(t.elapsed(), 1500) << "ends before the next probe";
+    EXPECT_EQ(form->StatusText(), " Suche abgebrochen.");
+    EXPECT_EQ(ReadStoredPort(), 2) << "the stored choice stays";
+}
+
+TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
+    Start({"--program", "B"});
+    form->Au1->trigger();
+    ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 1"); }, 20000));
+    EXPECT_FALSE(form->close()) << "not while the command runs";
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_TRUE(SpinUntil([&] { return !form->isVisible(); }, 5000));
+    EXPECT_FALSE(form->CellCommandRunning());
+    ASSERT_EQ(seams.notices.size(), 1);
+    const int k = Received(seams.notices[0], 1000);
+    EXPECT_GT(k, 0) << seams.notices[0].toStdString();
+    EXPECT_EQ(form->CurrentRecord.bytes[10], CellModel::SyntheticMeasurement(2, 1).bytes[10])
+        << "what arrived was kept before the window closed";
+}
+
+TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
+    Start({"--program", "B"});
+    EXPECT_TRUE(IsPortOpen());
+    form.reset();
+    EXPECT_FALSE(IsPortOpen());
+    QSerialPort other(link);
+    EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free for the next program";
+}
+
+TEST_F(ThreadWindowTest, AnAdapterPluggedInAgainWorksAtTheNextCommand) {
+    Start({"--program", "C"});
+    Unplug();
+    form->Button2->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_TRUE(form->StatusText().endsWith(" Gerät nicht vorhanden"))
+        << form->StatusText().toStdString();
+    EXPECT_EQ(ReadStoredPort(), 2);
+
+    Launch({"--program", "C"});
+    form->Button2->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: C");
+}
+
+TEST_F(ThreadWindowTest, APortHeldByAnotherProgramSaysSo) {
+    Start({"--program", "B"});
+    form.reset();
+    QSerialPort other(link);
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    form = std::make_unique<TForm1>(&seams);
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(),
+              " Keine Hardware an COM2! Port belegt (von einem anderen Programm geöffnet)");
+    EXPECT_EQ(ReadStoredPort(), 2) << "a busy port never changes the stored choice";
+
+    form->Au1->trigger();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(seams.notices,
+              QStringList{"Hardware nicht bereit! Port belegt (von einem anderen Programm "
+                          "geöffnet)"});
+    other.close();
+    form->Button2->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
+}
+
+TEST_F(ThreadWindowTest, FirstLevelOneIntervalAfterTheStart) {
+    // Program C sends every 360 ms, the first level too: longer than one
+    // read time-out after the start.
+    Start({"--program", "B"});
+    form->ProgBox->setCurrentIndex(2);
+    form->Button1->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->LiveCount >= 3; }, 10000))
+        << form->StatusText().toStdString();
+    EXPECT_EQ(form->Chart4->PointCount(0), form->LiveCount);
+    form->StoppButton->click();
+}
+
+TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
+    Start({"--program", "B"});
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->LiveCount >= 50; }, 20000))
+        << form->StatusText().toStdString();
+    QTest::mouseClick(form->StoppButton, Qt::LeftButton);
+    EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
+    EXPECT_FALSE(form->runner->Running());
+    const int taken = form->LiveCount;
+    SpinUntil([] { return false; }, 300);
+    EXPECT_EQ(form->LiveCount, taken) << "no tick after the stop";
+    EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
+
+    form->Button3->click();
+    EXPECT_EQ(form->StatusText(), QStringLiteral(" %1 von 1000 Messwerten übernommen.").arg(taken));
+    const MeasurementRecord cell = CellModel::SyntheticMeasurement(1, 1);
+    for (int i = 0; i < 1000; ++i) {
+        const uint8_t want = i < taken ? cell.bytes[size_t(10 + i)] : 0;
+        ASSERT_EQ(form->CurrentRecord.bytes[size_t(10 + i)], want) << i;
+    }
+
+    // A command after the stop runs as usual.
+    form->Button2->click();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
+}
