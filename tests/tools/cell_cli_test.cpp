@@ -1,7 +1,10 @@
 // kelvarn-cli read and query against kelvarn-cellsim.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 
 #include "cellsim_harness.h"
 #include "cli_support.h"
@@ -76,10 +79,53 @@ TEST_F(CellCliTest, ReadWithoutDataWritesNothing) {
     EXPECT_EQ(r.err, "kelvarn-cli: Datensatz ist defekt!  Bitte Batterieen überprüfen.\n");
     EXPECT_FALSE(QFileInfo::exists(file));
 
-    r = Cli({"read", "COM5", file});  // no such device
+    r = Cli({"read", "COM5", file});  // no such device: the cause follows
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "kelvarn-cli: Hardware nicht bereit!\n");
+    EXPECT_EQ(r.err, "kelvarn-cli: Hardware nicht bereit! Gerät nicht vorhanden.\n");
     EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+TEST_F(CellCliTest, ReadChecksTheDestinationBeforeTheCell) {
+    const QString bytes = config.Path("bytes.bin");
+    Run({"--log", bytes});
+    const QString bad = config.Path("no-such-folder/mess.dba");
+    CliRun r = Cli({"read", "COM4", bad});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("kelvarn-cli: " + bad.toUtf8() + ": ")) << r.err.toStdString();
+    EXPECT_EQ(ReadAll(bytes), QByteArray()) << "not a byte to the cell";
+
+    r = Cli({"read", "COM4", config.Path("")});  // a folder
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(ReadAll(bytes), QByteArray());
+}
+
+TEST_F(CellCliTest, CtrlCStopsTheReadOutAndSavesWhatArrived) {
+    // At the line's speed a read-out of program B takes seconds.
+    sim = std::make_unique<Simulator>(link, QStringList{"--program", "B"});
+    ASSERT_TRUE(sim->Ready());
+    QProcess p;
+    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), {"read", "COM4", file});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QThread::msleep(1500);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    static const QRegularExpression re(
+        "^kelvarn-cli: Auslesen abgebrochen\\. Nur (\\d+) von 1000 Messwerten empfangen\\. "
+        "Gespeichert in (.*)\\.\n$");
+    const auto m = re.match(err);
+    ASSERT_TRUE(m.hasMatch()) << err.toStdString();
+    EXPECT_EQ(m.captured(2), file);
+    const int k = m.captured(1).toInt();
+    EXPECT_GT(k, 0);
+    EXPECT_LT(k, 1000);
+    const QByteArray saved = ReadAll(file);
+    ASSERT_EQ(saved.size(), MeasurementRecord::kSize);
+    const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
+    EXPECT_EQ(saved.mid(10, k), Bytes(cell).mid(10, k));
+    EXPECT_EQ(saved.mid(10 + k), QByteArray(MeasurementRecord::kSize - 10 - k, '\0'));
 }
 
 TEST_F(CellCliTest, QueryPrintsTheLetterOrUnknown) {

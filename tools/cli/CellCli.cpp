@@ -1,10 +1,20 @@
 #include "CellCli.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
+#include "files/FileErrors.h"
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
 #include "link/PortNames.h"
+#include "link/comphard.h"
 
 namespace kelvarn {
 
@@ -25,18 +35,83 @@ int Port(const QString& name, CliOutcome& o) {
     return n;
 }
 
+// The message behind a command's own when the port could not be opened.
+QString WithOpenCause(const QString& message) {
+    const QString cause = IsPortOpen() ? QString() : OpenFailureText(LastOpenFailure());
+    return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
+}
+
+// Why the measurement file could not be written at path, found before
+// anything is read from the cell; empty when it can.
+QString DestinationProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return OsErrorMessage(EISDIR, path);
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    if (info.exists() ? ::access(file.constData(), W_OK) != 0
+                      : ::access(folder.constData(), W_OK | X_OK) != 0)
+        return OsErrorMessage(errno, path);
+    return {};
+}
+
+volatile sig_atomic_t g_interrupted = 0;
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// Ctrl+C stops the read-out between two exchanges (what arrived is saved);
+// progress goes to stderr when that is a terminal.
+class ReadProgress : public CellProgress {
+public:
+    ReadProgress() : terminal_(::isatty(2) == 1) {
+        g_interrupted = 0;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigaction(SIGINT, &sa, &old_);
+    }
+    ~ReadProgress() override {
+        sigaction(SIGINT, &old_, nullptr);
+        if (shown_) std::fputs("\n", stderr);
+    }
+    void ProgressMax(int max) override { max_ = max; }
+    void ProgressPosition(int position) override {
+        if (!terminal_ || (position % 50 != 0 && position + 1 < max_)) return;
+        std::fprintf(stderr, "\r%d/%d Messwerte", position + 1, max_);
+        shown_ = true;
+    }
+    bool Cancelled() const override { return g_interrupted != 0; }
+
+private:
+    bool terminal_;
+    bool shown_ = false;
+    int max_ = 0;
+    struct sigaction old_ {};
+};
+
 CliOutcome Read(const QString& portName, const QString& path) {
     CliOutcome o;
     const int port = Port(portName, o);
     if (port <= 0) return o;
-    CellProgress quiet;
+    const QString problem = DestinationProblem(path);
+    if (!problem.isEmpty()) return Fail(1, path + QStringLiteral(": ") + problem);
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutOnPort(port, rec, quiet);
+    ReadOutResult r;
+    {
+        ReadProgress progress;
+        PrepareCellRead(port, progress);
+        const QString notReady = WithOpenCause(QStringLiteral("Hardware nicht bereit!"));
+        r = ReadOutCell(rec, progress);
+        if (r.outcome == ReadOutResult::kNotReady) return Fail(1, notReady);
+    }
+    // The port is let go as soon as the cell has answered.
+    ClosePort();
     switch (r.outcome) {
         case ReadOutResult::kNotReady:
             return Fail(1, QStringLiteral("Hardware nicht bereit!"));
         case ReadOutResult::kDefective:
             return Fail(1, QStringLiteral("Datensatz ist defekt!  Bitte Batterieen überprüfen."));
+        case ReadOutResult::kCancelled:
+            return Fail(1, QStringLiteral("Auslesen abgebrochen."));
         case ReadOutResult::kOk:
         case ReadOutResult::kIncomplete:
             break;
@@ -58,7 +133,11 @@ CliOutcome Query(const QString& portName) {
     const int port = Port(portName, o);
     if (port <= 0) return o;
     CellProgress quiet;
-    const int row = QueryProgramOnPort(port, quiet);
+    PrepareCellRead(port, quiet);
+    const QString cause = WithOpenCause(QString()).trimmed();
+    const int row = QueryCellProgram();
+    ClosePort();
+    if (!cause.isEmpty()) o.err = "kelvarn-cli: " + cause.toUtf8() + '\n';
     if (row > 0) {
         o.out = QString(ProgramLetter(row)).toUtf8() + '\n';
         return o;
