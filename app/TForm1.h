@@ -106,7 +106,7 @@ public:
     QPushButton* Button1 = nullptr;
     QCheckBox* dauerbox = nullptr;
     QPushButton* Button3 = nullptr;
-    QPushButton* StoppButton = nullptr;  // "&Stopp": ends the live measurement
+    QPushButton* StoppButton = nullptr;  // "St&opp": ends the live measurement
     QTimer* Timer1 = nullptr;            // never enabled: ticks come from the Runner
 
     // ----- "&Auswertung"

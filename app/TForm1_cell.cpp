@@ -138,8 +138,8 @@ void TForm1::WireCell() {
     // The digits follow the panel's size, never the other way round.
     Panel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 
-    // "&Stopp" beside "&Start".
-    StoppButton = new QPushButton(QStringLiteral("&Stopp"), Button1->parentWidget());
+    // "St&opp" beside "&Start" (the S is taken by it).
+    StoppButton = new QPushButton(QStringLiteral("St&opp"), Button1->parentWidget());
     StoppButton->setObjectName(QStringLiteral("StoppButton"));
     StoppButton->setToolTip(QStringLiteral("Beendet die laufende Direktmessung"));
     InsertBeside(Button1, StoppButton);

@@ -187,6 +187,7 @@ TEST_F(ThreadWindowTest, CancelStopsASearch) {
 
 TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
     Start({"--program", "B"});
+    seams.saveAnswers = {Seams::SaveAnswer::No};
     form->Au1->trigger();
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 1"); }, 20000));
     EXPECT_FALSE(form->close()) << "not while the command runs";
@@ -198,6 +199,8 @@ TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
     EXPECT_GT(k, 0) << seams.notices[0].toStdString();
     EXPECT_EQ(form->CurrentRecord.bytes[10], CellModel::SyntheticMeasurement(2, 1).bytes[10])
         << "what arrived was kept before the window closed";
+    // Then, with the kept read-out unsaved, the question comes.
+    EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
 }
 
 TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
