@@ -5,22 +5,12 @@
 #include <algorithm>
 #include <random>
 
+#include "bench_records.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
 #include "output/Report.h"
 
 namespace {
-
-kelvarn::MeasurementRecord Noise(int row) {
-    kelvarn::MeasurementRecord rec;
-    kelvarn::BuildHeader(rec, row);
-    std::mt19937 gen(row);
-    std::normal_distribution<double> noise(120, 12);
-    const int total = kelvarn::GetSampleTotal(rec);
-    for (int i = 0; i < total; ++i)
-        rec.bytes[size_t(10 + i)] = uint8_t(std::clamp(noise(gen), 0.0, 255.0));
-    return rec;
-}
 
 std::string Letter(int row) {
     return std::string(1, char('A' + row - 1));
@@ -32,7 +22,7 @@ void SummaryCore(benchmark::State& state) {
     const kelvarn::NumberFormat fmt(QLatin1Char(','));
     std::vector<kelvarn::SummaryEntry> entries(1);
     entries[0].file = QStringLiteral("m.dba");
-    entries[0].record = Noise(row);
+    entries[0].record = kelvarn::bench::NoiseRecord(row);
     for (auto _ : state) {
         entries[0].figures = kelvarn::ComputeFigures(entries[0].record);
         benchmark::DoNotOptimize(kelvarn::Summary(entries, kelvarn::SummaryFormat::Tsv, fmt));
@@ -46,7 +36,7 @@ void ExportCore(benchmark::State& state) {
     const int row = int(state.range(0));
     const bool json = state.range(1) == 1;
     const kelvarn::NumberFormat fmt(QLatin1Char(','));
-    const kelvarn::MeasurementRecord rec = Noise(row);
+    const kelvarn::MeasurementRecord rec = kelvarn::bench::NoiseRecord(row);
     size_t bytes = 0;
     for (auto _ : state) {
         const kelvarn::RecordFigures f = kelvarn::ComputeFigures(rec);
@@ -66,7 +56,7 @@ BENCHMARK(ExportCore)
 // "Bericht als &PDF ..." and kelvarn-cli report: the whole PDF of a record of program G.
 void ReportOfRecord(benchmark::State& state) {
     const int row = int(state.range(0));
-    const kelvarn::MeasurementRecord rec = Noise(row);
+    const kelvarn::MeasurementRecord rec = kelvarn::bench::NoiseRecord(row);
     kelvarn::ReportContent content;
     content.fileName = QStringLiteral("M.DBA");
     size_t bytes = 0;

@@ -9,6 +9,7 @@
 
 #include "app/Seams.h"
 #include "app/TForm1.h"
+#include "bench_records.h"
 #include "eval/Evaluation.h"
 
 namespace {
@@ -22,17 +23,6 @@ public:
     void Notice(QWidget*, const QString&) override {}
 };
 
-kelvarn::MeasurementRecord NoiseRecord(int row) {
-    kelvarn::MeasurementRecord rec;
-    kelvarn::BuildHeader(rec, row);
-    std::mt19937 gen(row);
-    std::normal_distribution<double> noise(120, 12);
-    const int total = kelvarn::GetSampleTotal(rec);
-    for (int i = 0; i < total; ++i)
-        rec.bytes[size_t(10 + i)] = uint8_t(std::clamp(noise(gen), 0.0, 255.0));
-    return rec;
-}
-
 void OpenToEvaluated(benchmark::State& state) {
     const int row = int(state.range(0));
     QTemporaryDir dir;
@@ -40,7 +30,7 @@ void OpenToEvaluated(benchmark::State& state) {
     {
         QFile f(path);
         f.open(QIODevice::WriteOnly);
-        const auto rec = NoiseRecord(row);
+        const auto rec = kelvarn::bench::NoiseRecord(row);
         f.write(reinterpret_cast<const char*>(rec.bytes.data()), qint64(rec.bytes.size()));
     }
     SilentSeams seams;
@@ -56,7 +46,7 @@ void OpenToEvaluated(benchmark::State& state) {
 BENCHMARK(OpenToEvaluated)->Arg(1)->Arg(6)->Arg(7)->Unit(benchmark::kMillisecond);
 
 void EvaluationCore(benchmark::State& state) {
-    const auto rec = NoiseRecord(int(state.range(0)));
+    const auto rec = kelvarn::bench::NoiseRecord(int(state.range(0)));
     kelvarn::EvalOptions opt;
     for (auto _ : state) benchmark::DoNotOptimize(kelvarn::ShowTime(rec, opt));
 }

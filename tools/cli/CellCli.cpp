@@ -21,10 +21,7 @@ namespace kelvarn {
 namespace {
 
 CliOutcome Fail(int code, const QString& message) {
-    CliOutcome o;
-    o.exitCode = code;
-    o.err = "kelvarn-cli: " + WithFullStop(message.trimmed()).toUtf8() + '\n';
-    return o;
+    return CliFailure(code, message);
 }
 
 // The port number of "COMn"; 0 (with o saying why) for anything else.

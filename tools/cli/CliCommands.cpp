@@ -5,7 +5,6 @@
 #include "CellCli.h"
 #include "ExportCli.h"
 #include "ReportCli.h"
-
 #include "data/MeasurementRecord.h"
 #include "eval/Evaluation.h"
 #include "files/FileResult.h"
@@ -24,6 +23,21 @@ const char* const kUsage =
     "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
     "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
         KELVARN_EXPORT_USAGE KELVARN_REPORT_USAGE;
+
+}  // namespace
+
+QByteArray CliErrorLine(const QString& message) {
+    return "kelvarn-cli: " + WithFullStop(message.trimmed()).toUtf8() + '\n';
+}
+
+CliOutcome CliFailure(int code, const QString& message) {
+    CliOutcome o;
+    o.exitCode = code;
+    o.err = CliErrorLine(message);
+    return o;
+}
+
+namespace {
 
 CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
     CliOutcome o;
@@ -117,6 +131,8 @@ CliOutcome RunCli(const QStringList& args) {
     return Fail(2, QStringLiteral("unbekannter Befehl \"%1\"").arg(command), true);
 }
 
-const char* CliUsage() { return kUsage; }
+const char* CliUsage() {
+    return kUsage;
+}
 
 }  // namespace kelvarn

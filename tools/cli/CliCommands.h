@@ -20,6 +20,11 @@ struct CliOutcome {
 // written in the C locale with six decimals.
 CliOutcome RunCli(const QStringList& args);
 
+// "kelvarn-cli: <message>." as a line for stderr, and an outcome that ends
+// with it and code.
+QByteArray CliErrorLine(const QString& message);
+CliOutcome CliFailure(int code, const QString& message);
+
 // The list of commands that help and wrong usage show.
 const char* CliUsage();
 

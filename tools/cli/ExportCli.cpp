@@ -11,14 +11,10 @@ namespace kelvarn {
 namespace {
 
 QByteArray ErrorLine(const QString& message) {
-    return "kelvarn-cli: " + WithFullStop(message.trimmed()).toUtf8() + '\n';
+    return CliErrorLine(message);
 }
-
 CliOutcome Fail(int code, const QString& message) {
-    CliOutcome o;
-    o.exitCode = code;
-    o.err = ErrorLine(message);
-    return o;
+    return CliFailure(code, message);
 }
 
 // The arguments of a command: its options ("--format x", "--output y") and its file names.
