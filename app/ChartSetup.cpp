@@ -15,6 +15,8 @@ void CountAxis(TChart& c) {
     ticker->setTickStep(1.0);
     ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
     c.xAxis->setTicker(ticker);
+    // Fixed notation: with the default one, precision 0 writes 12 as "1·10¹".
+    c.xAxis->setNumberFormat(QStringLiteral("f"));
     c.xAxis->setNumberPrecision(0);
 }
 
