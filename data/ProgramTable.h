@@ -28,7 +28,6 @@ public:
 
     // Fills all rows; before that every row is empty.
     void Build();
-    bool IsBuilt() const { return built_; }
 
     // Row r from 1 to 9; any other r gives the empty row.
     const Messtypen& Row(int r) const;

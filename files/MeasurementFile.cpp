@@ -1,7 +1,6 @@
 #include "files/MeasurementFile.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "data/ProgramTable.h"
@@ -75,13 +74,6 @@ QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementR
         if (row.IntervalMs == interval) line += QLatin1String(", ") + row.BinFileName;
     }
     return line;
-}
-
-bool MatchesMeasurementFilter(const QString& fileName, const QString& pattern) {
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
-                                QRegularExpression::CaseInsensitiveOption);
-    const QString name = fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1);
-    return re.match(name).hasMatch();
 }
 
 }  // namespace kelvarn

@@ -39,8 +39,4 @@ QStringList RemarksFileCandidates(const QString& measurementPath);
 // with this interval.
 QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementRecord& rec);
 
-// Whether a file name (with or without folder) matches an open-dialog filter
-// such as "*.DBA" or "*.DAT", ignoring case.
-bool MatchesMeasurementFilter(const QString& fileName, const QString& pattern);
-
 }  // namespace kelvarn

@@ -143,10 +143,6 @@ void TChart::ClearSeries(int i) {
     SetPoints(i, SeriesData{});
 }
 
-void TChart::ClearAll() {
-    for (int i = 0; i < SeriesCount(); ++i) ClearSeries(i);
-}
-
 void TChart::SetSeriesVisible(int i, bool visible) {
     if (auto* s = Series(i)) s->setVisible(visible);
 }

@@ -37,7 +37,6 @@ public:
     // own, so a burst of points costs one queued replot.
     void AddPoint(int i, double x, double y);
     void ClearSeries(int i);
-    void ClearAll();
     void SetSeriesVisible(int i, bool visible);
     bool SeriesVisible(int i) const;
 
@@ -74,7 +73,6 @@ public:
     void SetBottomAxis(const QString& caption, double min, double max, bool fixed = true);
     void SetLeftAxis(const QString& caption, double min, double max, bool fixed = true);
     bool BottomAutoScale() const { return bottomAuto_; }
-    bool LeftAutoScale() const { return leftAuto_; }
     void SetBottomAutoScale(bool on);
     // Re-applies automatic ranges after new data.
     void Rescale();

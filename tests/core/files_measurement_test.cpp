@@ -297,13 +297,3 @@ TEST(InformationLine, NamesTheHeaderAndEveryProgramWithThisInterval) {
         InformationLine("null.dba", MeasurementRecord{}),
         QString::fromUtf8("null.dba, Messpunkte: 0, Messungen: 0, Kanäle: 0, Intervall: 0 ms"));
 }
-
-TEST(MeasurementFilter, MatchesTheExtensionIgnoringCase) {
-    EXPECT_TRUE(MatchesMeasurementFilter("MESS1.DBA", "*.DBA"));
-    EXPECT_TRUE(MatchesMeasurementFilter("mess1.dba", "*.DBA"));
-    EXPECT_TRUE(MatchesMeasurementFilter("/tmp/x/lauf.2.Dba", "*.DBA"));
-    EXPECT_TRUE(MatchesMeasurementFilter("alt.dat", "*.DAT"));
-    EXPECT_FALSE(MatchesMeasurementFilter("alt.dat", "*.DBA"));
-    EXPECT_FALSE(MatchesMeasurementFilter("MESS1.DBA.bak", "*.DBA"));
-    EXPECT_FALSE(MatchesMeasurementFilter("MESS1.RMK", "*.DBA"));
-}
