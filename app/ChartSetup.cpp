@@ -1,5 +1,6 @@
 #include "app/ChartSetup.h"
 
+#include "eval/Evaluation.h"
 #include "widgets/Chart.h"
 
 namespace kelvarn {
@@ -46,7 +47,7 @@ void SetUpLiveDistributionChart(TChart& c) {
 void SetUpLevelChart(TChart& c) {
     c.SetBottomAxis(QStringLiteral("min"), 0, 1);
     c.SetLeftAxis(kLevelAxis, 0, 110);
-    for (int k = 1; k <= 12; ++k) {
+    for (int k = 1; k <= kBlockSeries; ++k) {
         c.AddLine(QStringLiteral("Block %1").arg(k), BlockColours()[size_t(k - 1)]);
         if (k > 1) c.SetSeriesVisible(k - 1, false);
     }
@@ -73,7 +74,7 @@ void SetUpOverviewChart(TChart& c) {
     c.SetBottomAxis(QStringLiteral("Messungen"), 0, 13);
     CountAxis(c);
     c.SetLeftAxis(kLevelAxis, 0, 110);
-    for (int k = 1; k <= 12; ++k)
+    for (int k = 1; k <= kBlockSeries; ++k)
         c.AddLine(QStringLiteral("Block%1").arg(k), BlockColours()[size_t(k - 1)]);
     c.AddLine(QStringLiteral("LeQ"), QColor(0xFF, 0x80, 0x00), 2);
     c.AddLine(QStringLiteral("L01"), QColor(0x00, 0xCA, 0x00), 2);

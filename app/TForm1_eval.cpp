@@ -28,11 +28,11 @@ void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
 
 // The LeQ curves of the four charts and both LeQ tables.
 void ShowLeq(TForm1& form, const Evaluation& ev) {
-    SetSeries(form.Chart1, 12, ev.chart1.data() + 12, 3);
-    SetSeries(form.Chart3, 12, ev.chart3.data() + 12, 3);
-    SetSeries(form.Chart6, 0, ev.chart6.data(), 3);
+    SetSeries(form.Chart1, kLeqSeries, ev.chart1.data() + kLeqSeries, kLeqCurves);
+    SetSeries(form.Chart3, kLeqSeries, ev.chart3.data() + kLeqSeries, kLeqCurves);
+    SetSeries(form.Chart6, 0, ev.chart6.data(), kLeqCurves);
     form.Chart6->Rescale();
-    SetSeries(form.Chart12Leq, 0, ev.chart12Leq.data(), 3);
+    SetSeries(form.Chart12Leq, 0, ev.chart12Leq.data(), kLeqCurves);
     form.GridLeQ->SetTable(ev.gridLeQ);
     form.Grid12Leq->SetTable(ev.grid12Leq);
 }
@@ -48,8 +48,8 @@ void TForm1::ShowTime(QObject* sender) {
     const Evaluation ev = kelvarn::ShowTime(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
 
     Chart1->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
-    SetSeries(Chart1, 0, ev.chart1.data(), 12);
-    for (int i = 1; i < 12; ++i) Chart1->SetSeriesVisible(i, ev.chart1BlocksVisible);
+    SetSeries(Chart1, 0, ev.chart1.data(), kBlockSeries);
+    for (int i = 1; i < kBlockSeries; ++i) Chart1->SetSeriesVisible(i, ev.chart1BlocksVisible);
     grid->SetTable(ev.grid);
 
     Chart2->SetPoints(0, ev.chart2);
@@ -57,7 +57,7 @@ void TForm1::ShowTime(QObject* sender) {
     gridspek->SetTable(ev.gridspek);
 
     ShowEvaluationTabs(ev.twelve);
-    SetSeries(Chart3, 0, ev.chart3.data(), 12);
+    SetSeries(Chart3, 0, ev.chart3.data(), kBlockSeries);
     Grid12->SetTable(ev.grid12);
     for (int k = 0; k < 12; ++k) {
         Pegel[size_t(k)]->SetPoints(0, ev.pegel[size_t(k)]);
@@ -94,7 +94,7 @@ void TForm1::LeqBoxClick() {
     if (LeqBox->isChecked()) {
         LeQEinzeichnen(LeqBox);
     } else {
-        for (int i = 12; i < 15; ++i) Chart1->ClearSeries(i);
+        for (int i = kLeqSeries; i < kLevelSeries; ++i) Chart1->ClearSeries(i);
         Chart1->QueueReplot();
     }
 }
@@ -104,7 +104,7 @@ void TForm1::Leq12BoxClick() {
     if (Leq12Box->isChecked()) {
         LeQEinzeichnen(Leq12Box);
     } else {
-        for (int i = 12; i < 15; ++i) Chart3->ClearSeries(i);
+        for (int i = kLeqSeries; i < kLevelSeries; ++i) Chart3->ClearSeries(i);
         Chart3->QueueReplot();
     }
 }

@@ -12,9 +12,15 @@ struct MeasurementRecord {
     static constexpr int kHeaderSize = 10;
     static constexpr int kSampleBytes = kSize - kHeaderSize;  // 6136
 
-    // 0-1 PointCount (high first), 2-5 ChannelSlots, 6-7 IntervalCode
-    // (interval [ms] minus channel count, high first), 8 ChannelCount,
-    // 9 MeasurementCount, 10.. Samples [level byte: v / 2 - 25 dB(A)].
+    // Header offsets. Two-byte fields are stored high byte first.
+    static constexpr int kPointCountOffset = 0;    // 2 bytes
+    static constexpr int kChannelSlotsOffset = 2;  // one byte per channel, non-zero = on
+    static constexpr int kChannelSlots = 4;
+    static constexpr int kIntervalCodeOffset = 6;  // 2 bytes: interval [ms] minus channels
+    static constexpr int kChannelCountOffset = 8;
+    static constexpr int kMeasurementCountOffset = 9;
+    static constexpr int kSamplesOffset = kHeaderSize;  // level byte: v / 2 - 25 dB(A)
+
     std::array<uint8_t, kSize> bytes{};
 
     void Clear() { bytes.fill(0); }
@@ -27,7 +33,8 @@ uint16_t GetInterval(const MeasurementRecord& rec);  // [ms], 16-bit arithmetic
 uint8_t GetMeasurements(const MeasurementRecord& rec);
 uint16_t GetSampleTotal(const MeasurementRecord& rec);  // modulo 65536
 
-// Writes bytes 0 to 9 for program row r (1..9) with channel 1 on.
+// Writes the header for program row r (1..9) with channel 1 on; points,
+// interval and measurement count come from the program table.
 void BuildHeader(MeasurementRecord& rec, int row);
 
 // First row (1..9) whose interval and points match the header, 0 when none.

@@ -15,24 +15,33 @@ struct EvalOptions {
     NumberFormat fmt = NumberFormat();  // decimal separator of the user's locale
 };
 
+// Series of the level charts Chart1 and Chart3: one per measurement ("Block 1" .. "Block 12"),
+// then the three LeQ curves.
+inline constexpr int kBlockSeries = 12;
+inline constexpr int kLeqSeries = kBlockSeries;  // "LeQ"
+inline constexpr int kL01Series = kLeqSeries + 1;
+inline constexpr int kL95Series = kLeqSeries + 2;
+inline constexpr int kLeqCurves = 3;  // LeQ, L01, L95
+inline constexpr int kLevelSeries = kBlockSeries + kLeqCurves;
+
 // Everything the "&Auswertung" tab shows for one record, without widgets.
 struct Evaluation {
-    int P = 0, I = 0, C = 0, M = 0;     // as read from the record; I [ms]
-    bool twelve = false;                // M == 12: overview tabs shown, single tabs hidden
-    QString chart1AxisTitle;            // "t/" + DurationUnit
-    double chart1AxisMax = 0;           // Duration [DurationUnit]
-    std::array<SeriesData, 15> chart1;  // "Block 1".."Block 12","LeQ","L01","L95"
-    bool chart1BlocksVisible = false;   // series 2..12 visible (M == 12)
+    int P = 0, I = 0, C = 0, M = 0;  // as read from the record; I [ms]
+    bool twelve = false;             // M == 12: overview tabs shown, single tabs hidden
+    QString chart1AxisTitle;         // "t/" + DurationUnit
+    double chart1AxisMax = 0;        // Duration [DurationUnit]
+    std::array<SeriesData, kLevelSeries> chart1;  // "Block 1".."Block 12","LeQ","L01","L95"
+    bool chart1BlocksVisible = false;             // series 2..12 visible (M == 12)
     TableText grid;
     SeriesData chart2;
     TableText gridspek;
-    std::array<SeriesData, 15> chart3;  // "Block1".."Block12","LeQ","L01","L95"
+    std::array<SeriesData, kLevelSeries> chart3;  // "Block1".."Block12","LeQ","L01","L95"
     TableText grid12;
-    std::array<SeriesData, 12> pegel;  // Pegel1..Pegel12 bars
+    std::array<SeriesData, kBlockSeries> pegel;  // Pegel1..Pegel12 bars
     TableText gridSpek12;
-    std::array<SeriesData, 3> chart6;  // "L95","Leq","L01"
+    std::array<SeriesData, kLeqCurves> chart6;  // "L95","Leq","L01"
     TableText gridLeQ;
-    std::array<SeriesData, 3> chart12Leq;  // "LeQ","L01","L95"
+    std::array<SeriesData, kLeqCurves> chart12Leq;  // "LeQ","L01","L95"
     TableText grid12Leq;
     TableText gridKennwerte;  // the noise figures per measurement, and "Gesamt" for several
     QString damageNotice;     // non-empty when the record had to be clipped

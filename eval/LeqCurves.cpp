@@ -11,13 +11,11 @@ namespace kelvarn {
 
 namespace {
 
-constexpr int kLeq = 12, kL01 = 13, kL95 = 14;  // series indexes on Chart1 and Chart3
-
 void ResetLeqOutputs(Evaluation& ev) {
     const QStringList names = {QStringLiteral("LeQ"), QStringLiteral("L01"), QStringLiteral("L95")};
-    for (int i = 0; i < 3; ++i) {
-        ev.chart1[kLeq + i] = SeriesData{names[i], {}, {}};
-        ev.chart3[kLeq + i] = SeriesData{names[i], {}, {}};
+    for (int i = 0; i < kLeqCurves; ++i) {
+        ev.chart1[kLeqSeries + i] = SeriesData{names[i], {}, {}};
+        ev.chart3[kLeqSeries + i] = SeriesData{names[i], {}, {}};
         ev.chart12Leq[i] = SeriesData{names[i], {}, {}};
     }
     ev.chart6[0] = SeriesData{QStringLiteral("L95"), {}, {}};
@@ -85,9 +83,9 @@ void LeQEinzeichnen(const MeasurementRecord& rec, const EvalOptions& opt, Evalua
                                      double(int64_t(s + 1) * I * R) / divisor};
             for (double t : edges) {
                 if (opt.leqBox && j == 1) {
-                    ev.chart1[kLeq].Add(t, st.LeQ);
-                    ev.chart1[kL01].Add(t, st.L01);
-                    ev.chart1[kL95].Add(t, st.L95);
+                    ev.chart1[kLeqSeries].Add(t, st.LeQ);
+                    ev.chart1[kL01Series].Add(t, st.L01);
+                    ev.chart1[kL95Series].Add(t, st.L95);
                 }
                 if (overview) {
                     const double x = OverviewX(j, t);
@@ -95,9 +93,9 @@ void LeQEinzeichnen(const MeasurementRecord& rec, const EvalOptions& opt, Evalua
                     ev.chart12Leq[1].Add(x, st.L01);
                     ev.chart12Leq[2].Add(x, st.L95);
                     if (opt.leq12Box) {
-                        ev.chart3[kLeq].Add(x, st.LeQ);
-                        ev.chart3[kL01].Add(x, st.L01);
-                        ev.chart3[kL95].Add(x, st.L95);
+                        ev.chart3[kLeqSeries].Add(x, st.LeQ);
+                        ev.chart3[kL01Series].Add(x, st.L01);
+                        ev.chart3[kL95Series].Add(x, st.L95);
                     }
                 }
                 if (j == 1) {

@@ -12,7 +12,7 @@ namespace kelvarn {
 namespace {
 
 void NameMeasurementSeries(Evaluation& ev) {
-    for (int m = 1; m <= 12; ++m) {
+    for (int m = 1; m <= kBlockSeries; ++m) {
         ev.chart1[m - 1].name = QStringLiteral("Block ") + QString::number(m);
         ev.chart3[m - 1].name = QStringLiteral("Block") + QString::number(m);
     }

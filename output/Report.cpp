@@ -103,14 +103,14 @@ std::unique_ptr<TChart> LevelChart(const Evaluation& ev) {
         auto c = std::make_unique<TChart>(QStringLiteral("Chart3"),
                                           QStringLiteral("Pegel in der Übersicht"));
         SetUpOverviewChart(*c);
-        for (int i = 0; i < 12; ++i) c->SetPoints(i, ev.chart3[size_t(i)]);
+        for (int i = 0; i < kBlockSeries; ++i) c->SetPoints(i, ev.chart3[size_t(i)]);
         return c;
     }
     auto c =
         std::make_unique<TChart>(QStringLiteral("Chart1"), QStringLiteral("Schallpegeldiagramm"));
     SetUpLevelChart(*c);
     c->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < kBlockSeries; ++i) {
         c->SetPoints(i, ev.chart1[size_t(i)]);
         if (i > 0) c->SetSeriesVisible(i, ev.chart1BlocksVisible);
     }
@@ -123,12 +123,12 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
         c = std::make_unique<TChart>(QStringLiteral("Chart12Leq"),
                                      QStringLiteral("Äquivalenzen in der Übersicht"));
         SetUpOverviewLeqChart(*c);
-        for (int i = 0; i < 3; ++i) c->SetPoints(i, ev.chart12Leq[size_t(i)]);
+        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart12Leq[size_t(i)]);
     } else {
         c = std::make_unique<TChart>(QStringLiteral("Chart6"),
                                      QStringLiteral("Äquivalenzpegeldiagramm"));
         SetUpLeqChart(*c);
-        for (int i = 0; i < 3; ++i) c->SetPoints(i, ev.chart6[size_t(i)]);
+        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart6[size_t(i)]);
         c->Rescale();
     }
     // On paper the three curves are told apart by the legend alone.
