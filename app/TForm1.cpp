@@ -343,10 +343,6 @@ QWidget* TForm1::BuildAuswertungTab() {
     LeqBox->setObjectName(QStringLiteral("LeqBox"));
     LeqBox->move(6, 4);
     KeepBlackOnWhite(LeqBox);
-    Memo1 = new QPlainTextEdit(TabSheet6);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->hide();
     AddContextMenu(this, Chart1,
                    {{"Legende1", "Legende"}, {"Werte", "Werte"}, {"-", ""},
                     {"KopierenalsBitmap1", "Kopieren als Bitmap"},

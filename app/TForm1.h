@@ -120,7 +120,6 @@ public:
     TChart* Chart1 = nullptr;
     StringGrid* grid = nullptr;
     QCheckBox* LeqBox = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;  // hidden buffer for table texts
     TChart* Chart6 = nullptr;
     StringGrid* GridLeQ = nullptr;
     TChart* Chart2 = nullptr;

@@ -2,7 +2,6 @@
 // the program, named here as it always was (without "Click"), and runs the
 // code of its kind on its own control.
 #include <QAction>
-#include <QPlainTextEdit>
 
 #include "app/TForm1.h"
 #include "output/OutputCommands.h"
@@ -65,8 +64,8 @@ const OutputEntry kOutputEntries[] = {
 }  // namespace
 
 void TForm1::WireOutput() {
-    auto* commands = new OutputCommands(
-        *Memo1, [this](const QString& text) { seams().Stop(this, text); }, this);
+    auto* commands =
+        new OutputCommands([this](const QString& text) { seams().Stop(this, text); }, this);
     for (const OutputEntry& entry : kOutputEntries) {
         auto* action = findChild<QAction*>(QLatin1String(entry.handler));
         const QString control = QLatin1String(entry.control);

@@ -16,9 +16,8 @@
 
 namespace kelvarn {
 
-OutputCommands::OutputCommands(QPlainTextEdit& memo, StopBox stop, QObject* parent)
+OutputCommands::OutputCommands(StopBox stop, QObject* parent)
     : QObject(parent),
-      memo_(memo),
       stop_(std::move(stop)),
       systemPrinters_(std::make_unique<SystemPrinterSource>()),
       systemClipboard_(std::make_unique<SystemClipboard>()) {
@@ -47,7 +46,7 @@ OutputResult OutputCommands::Dispatch(OutputKind kind, QWidget* target, ChartPap
     switch (kind) {
         case OutputKind::CopyTableText:
             if (auto* grid = qobject_cast<StringGrid*>(target))
-                return CopyTableText(grid->Table(), memo_, *clipboard_);
+                return CopyTableText(grid->Table(), *clipboard_);
             break;
         case OutputKind::CopyChartBitmap:
             if (chart) return CopyChartBitmap(*chart, *clipboard_);

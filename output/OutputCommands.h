@@ -6,7 +6,6 @@
 
 #include "output/OutputKind.h"
 
-class QPlainTextEdit;
 class QWidget;
 
 namespace kelvarn {
@@ -23,8 +22,7 @@ class OutputCommands : public QObject {
 public:
     using StopBox = std::function<void(const QString& text)>;
 
-    // memo: the hidden text buffer the table texts pass through.
-    OutputCommands(QPlainTextEdit& memo, StopBox stop, QObject* parent = nullptr);
+    explicit OutputCommands(StopBox stop, QObject* parent = nullptr);
     ~OutputCommands() override;
 
     // target: the grid, chart, description field or window of the entry.
@@ -38,7 +36,6 @@ public:
 private:
     OutputResult Dispatch(OutputKind kind, QWidget* target, ChartPaper paper);
 
-    QPlainTextEdit& memo_;
     StopBox stop_;
     std::unique_ptr<PrinterSource> systemPrinters_;
     std::unique_ptr<ClipboardSink> systemClipboard_;
