@@ -5,10 +5,10 @@
 #include <QBuffer>
 #include <QMimeData>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include "output/ChartRender.h"
 #include "output/ClipboardSink.h"
+#include "output/ClippedSvg.h"
 
 namespace kelvarn {
 
@@ -28,19 +28,13 @@ QImage ChartBitmap(QCustomPlot& chart) {
 
 QByteArray ChartSvg(QCustomPlot& chart) {
     const QSize size = OnScreenSize(chart);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setResolution(chart.logicalDpiX());
+    // Qt's SVG generator alone would drop the clip of the plot area.
+    ClippedSvg svg(size, chart.logicalDpiX());
     QCPPainter painter;
     if (!painter.begin(&svg)) return {};
     RenderChart(chart, painter, size, QRectF(QPointF(0, 0), size));
     painter.end();
-    return bytes;
+    return svg.Document();
 }
 
 QByteArray ChartPdf(QCustomPlot& chart) {
