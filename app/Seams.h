@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <functional>
 
 class QPrinter;
@@ -9,6 +10,8 @@ class QPrinter;
 class QWidget;
 
 namespace kelvarn {
+
+class SerialLink;
 
 // What the window asks of a person or of the desktop. The window holds one
 // of these; tests give it a scripted one so every handler runs unattended.
@@ -40,6 +43,11 @@ public:
     // window stays alive (the desktop), or at once on the window's thread,
     // so a test can drive a scripted link step by step.
     virtual bool CellCommandsOnOwnThread() const { return true; }
+    // What the window's link is built on: the machine's serial ports, unless
+    // a test puts a scripted line behind it. Called once, before any use.
+    virtual void SetUpLink(SerialLink& link) { (void)link; }
+    // The time of day (a timed start counts its delay from it).
+    virtual QTime TimeOfDay() const { return QTime::currentTime(); }
 
     bool nativeDialogs = true;
 };

@@ -87,6 +87,7 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
         seams = ownSeams_.get();
     }
     seams_ = seams;
+    seams_->SetUpLink(link_);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelvarn"));
     resize(800, 596);

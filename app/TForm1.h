@@ -7,6 +7,7 @@
 
 #include "app/Seams.h"
 #include "cell/LiveSession.h"
+#include "link/SerialLink.h"
 #include "data/MeasurementRecord.h"
 #include "eval/ViewData.h"
 
@@ -43,6 +44,10 @@ class CellProgress;
 // the results back; the work itself lives in the core library.
 class TForm1 : public QMainWindow {
     Q_OBJECT
+    // First of all members, so it goes last: the worker and the Runner that
+    // use it end before it.
+    SerialLink link_;
+
 public:
     // seams: dialogs, message boxes and the Ctrl key; the window does not
     // own them. nullptr uses the desktop's.
@@ -52,16 +57,17 @@ public:
     // ----- state owned by the window
     MeasurementRecord CurrentRecord;
     QString ProposedSaveName = QStringLiteral("ohnename.dba");
-    // Live level. The Runner thread reads LiveProgram for its pauses.
-    std::atomic<int> LiveProgram{0};  // row 1..9 of the last start; 0 none yet, -1 unknown
-    int LiveCount = 0;                // samples since the last start
+    // The window's serial link. Cell commands use it on the worker's
+    // thread only; it outlives the worker and the Runner.
+    SerialLink& Link() { return link_; }
     // The polling thread. It ends first when the window goes, before the
     // members and controls that its ticks use.
     struct RunnerEnd {
         void operator()(Runner* r) const;
     };
     std::unique_ptr<Runner, RunnerEnd> runner;
-    // The cell's side of the live measurement: end rule and byte waits.
+    // The live measurement: end rule, byte waits and what was taken. The
+    // Runner paces its ticks by its program.
     LiveSession live;
     // Runs the commands to the cell, one at a time, off the window's thread.
     struct CellWorkerEnd {
@@ -260,8 +266,11 @@ private:
     int CommandPort() const;
     int chosenPort_ = 0;
     // One live tick where the link is used, and its result shown here.
-    LiveStep LiveTick();
+    LiveStep LiveTick(Runner& ticking);
     void ApplyLiveStep(const LiveStep& step);
+    // The live views drawn afresh from the session; its figures only.
+    void ShowLiveSession();
+    void ShowLiveFigures();
     void UpdateLiveEndRule();
     // Cancels and ends the command thread and closes the port.
     void EndCellWork();

@@ -24,14 +24,13 @@
 #include "app/TForm1.h"
 #include "cell/CellTasks.h"
 #include "cell/CellWorker.h"
-#include "cell/CommandBytes.h"
 #include "cell/LiveLevel.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
 #include "cell/Runner.h"
 #include "data/ProgramTable.h"
 #include "link/DeviceSearch.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 #include "widgets/Chart.h"
 
 namespace kelvarn {
@@ -41,43 +40,13 @@ namespace {
 const QString kProductName = QStringLiteral("KELVARN");
 const QString kNoName = QStringLiteral("OhneName.dba");
 
-// Pauses of the start sequence [ms].
-constexpr int kAfterConnectMs = 50;
-constexpr int kBeforeRunMs = 50;
-constexpr int kUploadSettleMs = 500;
-
 // The highest level the level bar shows [dB(A)].
 constexpr int kBarTop = 110;
-
-// What a command job found, handed to its done on the window's thread.
-// The port's open failure is kept when the connection check could not open
-// the port at all.
-QString OpenCause(bool connected) {
-    if (connected || IsPortOpen()) return {};
-    return OpenFailureText(LastOpenFailure());
-}
 
 // A message followed by the cause of a failed open, when there is one.
 QString WithCause(const QString& message, const QString& cause) {
     return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
 }
-
-// Passes the reports on and remembers the last status text.
-class TrackedProgress : public CellProgress {
-public:
-    explicit TrackedProgress(CellProgress& inner) : inner_(inner) {}
-    void Status(const QString& text) override {
-        last = text;
-        inner_.Status(text);
-    }
-    void ProgressMax(int max) override { inner_.ProgressMax(max); }
-    void ProgressPosition(int position) override { inner_.ProgressPosition(position); }
-    bool Cancelled() const override { return inner_.Cancelled(); }
-    QString last;
-
-private:
-    CellProgress& inner_;
-};
 
 // Puts extra right behind anchor, in the row of anchor's layout (a row is
 // made for it when that layout is a column).
@@ -105,19 +74,6 @@ QCPGraph* LiveLine(TChart* chart) {
 }
 QCPBars* LiveBars(TChart* chart) {
     return qobject_cast<QCPBars*>(chart->Series(0));
-}
-
-// One more sample of level L in the distribution: its bar grows by one, or
-// a new bar of height 1 is put in its place, so the bars stay in ascending
-// level order.
-void CountLevel(QCPBars* bars, double level) {
-    const QSharedPointer<QCPBarsDataContainer> data = bars->data();
-    const auto found = data->findBegin(level, false);
-    if (found != data->constEnd() && found->key == level) {
-        (data->begin() + (found - data->constBegin()))->value += 1;
-    } else {
-        bars->addData(level, 1);
-    }
 }
 
 }  // namespace
@@ -172,19 +128,24 @@ void TForm1::WireCell() {
 }
 
 void TForm1::CreateRunner() {
+    // The tick holds its own Runner through this, not through the member:
+    // while the window ends, the member is already empty when the last
+    // tick runs, but the Runner waits for that tick before it goes.
+    auto self = std::make_shared<Runner*>(nullptr);
     runner.reset(new Runner(
-        [this] {
+        [this, self] {
             if (!cellWorker->OwnThread()) {
                 Timer1Timer();
                 return;
             }
             // On the link's thread: the wait for the byte keeps the window
             // free; what it found is shown on the window's thread.
-            const LiveStep step = LiveTick();
+            const LiveStep step = LiveTick(**self);
             QMetaObject::invokeMethod(
                 this, [this, step] { ApplyLiveStep(step); }, Qt::QueuedConnection);
         },
-        LiveProgram));
+        live));
+    *self = runner.get();
     runner->TickOn(cellWorker->LinkContext());
 }
 
@@ -203,7 +164,7 @@ void TForm1::EndCellWork() {
     runner.reset();
     // The port is let go here, not left to the process's end: its lock
     // file goes with it, and the next program (or user) finds it free.
-    cellWorker->RunAndWait([] { ClosePort(); });
+    cellWorker->RunAndWait([this] { link_.ClosePort(); });
     cellWorker.reset();
 }
 
@@ -214,7 +175,7 @@ bool TForm1::CellCommandRunning() const {
 }
 
 int TForm1::CommandPort() const {
-    return chosenPort_ > 0 ? chosenPort_ : GetPortNumber();
+    return chosenPort_ > 0 ? chosenPort_ : link_.GetPortNumber();
 }
 
 bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done) {
@@ -265,49 +226,17 @@ void TForm1::RadioZeitClick() {
 }
 
 void TForm1::SendProgButtonClick() {
-    struct Outcome {
-        bool connected = false;
-        bool sent = false;
-        bool cancelled = false;
-        QString cause;
-    };
-    auto out = std::make_shared<Outcome>();
+    auto out = std::make_shared<UploadOutcome>();
     const int port = CommandPort();
     const int row = ProgBox->currentIndex() + 1;
     const bool keyStart = radiotaste->isChecked();
     const bool timed = RadioZeit->isChecked();
     const bool binFile = Binfile->isChecked();
     const QTime target = DateTimePicker1->dateTime().time();
-    const QString transferring = QStringLiteral(" Messprogramm ") +
-                                 Programs().Row(row).BinFileName + QStringLiteral(" übertragen...");
     StartCellCommand(
-        [=](CellProgress& reports) {
-            TrackedProgress progress(reports);
-            progress.Status(QStringLiteral(" Hardware suchen ..."));
-            out->connected = ConnectCell(port);
-            if (!out->connected) {
-                out->cause = OpenCause(false);
-                return;
-            }
-            progress.Status(QStringLiteral(" Moment noch ..."));
-            Delay(kUploadSettleMs);
-            progress.Status(transferring);
-            out->sent = (!keyStart || ProFile(row, binFile, progress)) &&
-                        (!timed || ProTFile(row, QTime::currentTime(), target, &progress));
-            if (!out->sent) {
-                out->cancelled = progress.Cancelled();
-                // A cell that stops prompting leaves the upload unfinished: say
-                // so rather than leave "übertragen..." standing as if it went
-                // on. A file error keeps its own text.
-                if (out->cancelled) {
-                    progress.Status(QStringLiteral(" Übertragung abgebrochen."));
-                } else if (progress.last == transferring) {
-                    progress.Status(QStringLiteral(" Fehler."));
-                }
-                return;
-            }
-            Delay(kBeforeRunMs);
-            SendRunCommand();
+        [=, this](CellProgress& progress) {
+            *out = UploadProgram(link_, port, row, keyStart, timed, binFile, target,
+                                 [this] { return seams_->TimeOfDay(); }, progress);
         },
         [this, out, timed, keyStart] {
             if (!out->connected) {
@@ -335,10 +264,10 @@ void TForm1::Au1Click() {
     auto cause = std::make_shared<QString>();
     const int port = CommandPort();
     StartCellCommand(
-        [=](CellProgress& progress) {
-            PrepareCellRead(port, progress);
-            *cause = OpenCause(false);
-            *result = ReadOutCell(*read, progress);
+        [=, this](CellProgress& progress) {
+            PrepareCellRead(link_, port, progress);
+            *cause = OpenCause(link_);
+            *result = ReadOutCell(link_, *read, progress);
         },
         [this, read, result, cause] {
             switch (result->outcome) {
@@ -380,10 +309,10 @@ void TForm1::Button2Click() {
     auto cause = std::make_shared<QString>();
     const int port = CommandPort();
     StartCellCommand(
-        [=](CellProgress& progress) {
-            PrepareCellRead(port, progress);
-            *cause = OpenCause(false);
-            *row = QueryCellProgram();
+        [=, this](CellProgress& progress) {
+            PrepareCellRead(link_, port, progress);
+            *cause = OpenCause(link_);
+            *row = QueryCellProgram(link_);
         },
         [this, row, cause] { SetStatus(WithCause(ProgramQueryText(*row), *cause)); });
 }
@@ -391,43 +320,14 @@ void TForm1::Button2Click() {
 // ----- start from the PC and the live level
 
 void TForm1::Button1Click() {
-    struct Outcome {
-        bool connected = false;
-        bool uploaded = false;
-        int row = 0;
-        QString cause;
-    };
-    auto out = std::make_shared<Outcome>();
+    auto out = std::make_shared<LiveStart>();
     const int port = CommandPort();
     const int selected = ProgBox->currentIndex() + 1;
     const bool binFile = Binfile->isChecked();
     directbar->setValue(0);
     StartCellCommand(
-        [=](CellProgress& progress) {
-            progress.Status(QStringLiteral(" Hardware suchen ..."));
-            out->connected = ConnectCell(port);
-            if (!out->connected) {
-                out->cause = OpenCause(false);
-                return;
-            }
-            Delay(kAfterConnectMs);
-            progress.Status(QStringLiteral(" Übertage Messprogramm ..."));
-            // The START-key program (or its file), whatever start mode the
-            // settings tab shows: the PC starts the cell itself.
-            if (!ProFile(selected, binFile, progress)) {
-                if (progress.Cancelled())
-                    progress.Status(QStringLiteral(" Übertragung abgebrochen."));
-                return;
-            }
-            out->uploaded = true;
-            progress.Status(QStringLiteral(" OK."));
-            Delay(kAfterConnectMs);
-            out->row = QueryCellProgram();
-            if (out->row <= 0) return;
-            SendRunCommand();
-            Delay(kCommandPauseMs);
-            WriteByte(kCmdStartLive);
-            Delay(kCommandPauseMs);
+        [=, this](CellProgress& progress) {
+            *out = StartLive(link_, port, selected, binFile, progress);
         },
         [this, out] {
             if (!out->connected) {
@@ -435,7 +335,7 @@ void TForm1::Button1Click() {
                 return;
             }
             if (!out->uploaded) return;
-            LiveProgram.store(out->row);
+            live.Begin(out->row);
             if (out->row <= 0) {
                 // Without a row there is nothing to pace or draw by; the cell
                 // got no run command.
@@ -443,15 +343,8 @@ void TForm1::Button1Click() {
                 return;
             }
             const Messtypen& program = Programs().Row(out->row);
-            LabelMax->setText(QStringLiteral("0"));
-            LabelMin->setText(QStringLiteral("120"));
+            ShowLiveSession();
             Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
-            Chart4->ClearSeries(0);
-            Chart5->ClearSeries(0);
-            Chart4->QueueReplot();
-            Chart5->QueueReplot();
-            LiveCount = 0;
-            live.Begin(out->row);
             SetStatus(QStringLiteral(" Messung läuft ..."));
             directbar->setMaximum(program.Points);
             runner->Resume();
@@ -464,14 +357,14 @@ void TForm1::UpdateLiveEndRule() {
     live.SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
 }
 
-LiveStep TForm1::LiveTick() {
-    const LiveStep step = live.Tick();
-    if (step.endReached || step.kind != LiveStep::kSample) runner->Hold();
+LiveStep TForm1::LiveTick(Runner& ticking) {
+    const LiveStep step = live.Tick(link_);
+    if (step.endReached || step.kind != LiveStep::kSample) ticking.Hold();
     return step;
 }
 
 void TForm1::Timer1Timer() {
-    ApplyLiveStep(LiveTick());
+    ApplyLiveStep(LiveTick(*runner));
 }
 
 void TForm1::ApplyLiveStep(const LiveStep& step) {
@@ -490,28 +383,45 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
         case LiveStep::kSample:
             break;
     }
-    // A level that was on its way when the measurement was stopped.
-    if (live.Stopped()) return;
-    const int row = LiveProgram.load();
-    if (!IsProgramRow(row)) return;
-    const double x = LiveTime(LiveCount, row);
-    ++LiveCount;
-    const double level = SampleToLevel(step.raw);
-
-    dbabar->setValue(std::clamp(RoundHalfEven(level), 0, kBarTop));
-    LiveLine(Chart4)->addData(x, level);
-    const QLocale locale;
-    if (!(locale.toDouble(LabelMax->text()) >= level)) LabelMax->setText(locale.toString(level));
-    if (locale.toDouble(LabelMin->text()) > level) LabelMin->setText(locale.toString(level));
-    Panel1->setText(NumberFormat::FromLocale().Level(level));
-    CountLevel(LiveBars(Chart5), level);
-    Chart5->Rescale();
-    directbar->setValue(std::min(LiveCount, directbar->maximum()));
-    SetStatus(QStringLiteral(" Programm ") + ProgramLetter(row) + QStringLiteral(", Messwert ") +
-              QString::number(LiveCount));
+    // A level that was on its way when the measurement was stopped is not
+    // taken.
+    LiveSample sample;
+    if (!live.Accept(step, &sample)) return;
+    dbabar->setValue(std::clamp(RoundHalfEven(sample.level), 0, kBarTop));
+    LiveLine(Chart4)->addData(sample.time, sample.level);
+    ShowLiveFigures();
+    Panel1->setText(NumberFormat::FromLocale().Level(sample.level));
+    directbar->setValue(std::min(live.Count(), directbar->maximum()));
+    SetStatus(QStringLiteral(" Programm ") + ProgramLetter(live.Row()) +
+              QStringLiteral(", Messwert ") + QString::number(live.Count()));
     // Drawn on the next pass of the event loop, between two ticks.
     Chart4->QueueReplot();
     Chart5->QueueReplot();
+}
+
+void TForm1::ShowLiveSession() {
+    QVector<double> times, levels;
+    for (int k = 0; k < live.Count(); ++k) {
+        times << LiveTime(k, live.Row());
+        levels << live.Levels()[size_t(k)];
+    }
+    LiveLine(Chart4)->setData(times, levels, true);
+    ShowLiveFigures();
+    Chart4->QueueReplot();
+    Chart5->QueueReplot();
+}
+
+void TForm1::ShowLiveFigures() {
+    const QLocale locale;
+    LabelMax->setText(locale.toString(live.Maximum()));
+    LabelMin->setText(locale.toString(live.Minimum()));
+    QVector<double> keys, counts;
+    for (const auto& [level, count] : live.Distribution()) {
+        keys << level;
+        counts << count;
+    }
+    LiveBars(Chart5)->setData(keys, counts, true);
+    Chart5->Rescale();
 }
 
 void TForm1::StoppClick() {
@@ -522,26 +432,19 @@ void TForm1::StoppClick() {
 }
 
 void TForm1::ZurAuswertung1Click() {
-    if (CellCommandRunning()) return;
-    const QCPGraph* line = LiveLine(Chart4);
-    if (!line || line->dataCount() == 0) return;
-    const int row = LiveProgram.load();
-    if (!IsProgramRow(row)) {
+    if (CellCommandRunning() || live.Count() == 0) return;
+    if (!IsProgramRow(live.Row())) {
         // The last start found no program: there is no header to give the
         // curve, and the record stays as it is.
         seams_->Notice(this, QStringLiteral("Die Direktmessung kann nicht übernommen werden: "
                                             "Messprogramm nicht korrekt."));
         return;
     }
-    std::vector<double> levels;
-    levels.reserve(size_t(line->dataCount()));
-    for (auto it = line->data()->constBegin(); it != line->data()->constEnd(); ++it)
-        levels.push_back(it->value);
-    TakeOverLive(CurrentRecord, row, levels);
+    live.TakeOver(CurrentRecord);
     ShowTime(Button3);
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
-                  .arg(int(levels.size()))
-                  .arg(Programs().Row(row).Points));
+                  .arg(live.Count())
+                  .arg(Programs().Row(live.Row()).Points));
 }
 
 void TForm1::Panel1Resize() {

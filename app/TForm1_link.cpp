@@ -10,7 +10,7 @@
 #include "cell/CellWorker.h"
 #include "link/DeviceSearch.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -39,13 +39,13 @@ void TForm1::ComBoxChange() {
     };
     auto out = std::make_shared<Outcome>();
     StartCellCommand(
-        [n, out](CellProgress&) {
-            out->connected = ConnectCell(n);
+        [this, n, out](CellProgress&) {
+            out->connected = ConnectCell(link_, n);
             if (out->connected) {
-                SetPortNumber(n);
-            } else if (!IsPortOpen() && LastOpenFailure() != OpenFailure::kNone) {
+                link_.SetPortNumber(n);
+            } else if (!link_.IsPortOpen() && link_.LastOpenFailure() != OpenFailure::kNone) {
                 out->openFailed = true;
-                out->cause = OpenFailureText(LastOpenFailure());
+                out->cause = OpenFailureText(link_.LastOpenFailure());
             }
         },
         [this, n, out] {
@@ -91,12 +91,13 @@ void TForm1::Button4Click() {
                 [&progress] { return progress.Cancelled(); },
                 [&progress](int n) { progress.ProgressPosition(n - 1); }};
             progress.ProgressMax(16);
-            out->kind = SearchHardware(prompt);
+            out->kind = SearchHardware(link_, prompt);
             out->cancelled = progress.Cancelled();
-            out->port = GetPortNumber();
+            out->port = link_.GetPortNumber();
+            // A line that fails here fails the next command, which says so.
             if (!out->cancelled && out->kind != kNoDevice && out->kind != kVendraUsb &&
                 out->port > 0)
-                ResetLink();
+                (void)link_.ResetLink();
         },
         [this, out] {
             if (out->cancelled) {

@@ -23,7 +23,7 @@
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace {
 
@@ -34,9 +34,16 @@ public:
     // On their own thread, as on the desktop; inline for a scripted link.
     explicit QuietSeams(bool cellThread = true) : cellThread_(cellThread) {}
     bool CellCommandsOnOwnThread() const override { return cellThread_; }
+    void SetUpLink(SerialLink& link) override {
+        if (line) line->Attach(link);
+        if (clock) link.SetClock(clock);
+    }
     bool CtrlHeld() const override { return false; }
     void Notice(QWidget*, const QString&) override {}
     void Stop(QWidget*, const QString&) override {}
+
+    ScriptedLink* line = nullptr;  // scripted ports; none: the machine's
+    LinkClock* clock = nullptr;    // none: the real one
 
 private:
     bool cellThread_;
@@ -59,7 +66,6 @@ class SimulatedCell {
 public:
     explicit SimulatedCell(QStringList options) {
         qputenv("KELVARN_CONFIG_DIR", dir_.path().toLocal8Bit());
-        ResetLinkState();
         const QString link = dir_.filePath("cell");
         WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM1"), link);
         const QString path = QDir(QCoreApplication::applicationDirPath())
@@ -74,7 +80,6 @@ public:
         ready_ = QFileInfo(link).isSymLink();
     }
     ~SimulatedCell() {
-        ResetLinkState();
         sim_.terminate();
         sim_.waitForFinished(5000);
         qunsetenv("KELVARN_CONFIG_DIR");
@@ -96,8 +101,8 @@ void ReadOutPerExchange(benchmark::State& state) {
         return;
     }
     NoPauses noPauses;
-    SetLinkClock(&noPauses);
-    if (!ConnectCell(1)) {
+    SerialLink link({}, &noPauses);
+    if (!ConnectCell(link, 1)) {
         state.SkipWithError("no cell on COM1");
         return;
     }
@@ -105,10 +110,9 @@ void ReadOutPerExchange(benchmark::State& state) {
     MeasurementRecord rec;
     constexpr int kExchanges = 1 + (8 + 501) + (8 + 6001);
     for (auto _ : state) {
-        const ReadOutResult r = ReadOutCell(rec, quiet);
+        const ReadOutResult r = ReadOutCell(link, rec, quiet);
         if (r.outcome != ReadOutResult::kOk) state.SkipWithError("read-out failed");
     }
-    SetLinkClock(nullptr);
     state.counters["per_exchange"] = benchmark::Counter(
         kExchanges, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
@@ -123,9 +127,9 @@ void ReadOutInTheWindow(benchmark::State& state) {
         return;
     }
     NoPauses noPauses;
-    SetLinkClock(&noPauses);
     WriteStoredPort(1);
     QuietSeams seams;
+    seams.clock = &noPauses;
     TForm1 form(&seams);
     form.show();
     WaitForCommand(form);
@@ -134,7 +138,6 @@ void ReadOutInTheWindow(benchmark::State& state) {
         WaitForCommand(form);
         QApplication::processEvents();
     }
-    SetLinkClock(nullptr);
     constexpr int kExchanges = 1 + (8 + 501) + (8 + 6001);
     state.counters["per_exchange"] = benchmark::Counter(
         kExchanges, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -150,12 +153,13 @@ void CellLiveTick(benchmark::State& state) {
     CellModel model;
     port.AttachModel(&model);
     QuietSeams seams(false);
+    seams.line = &link;
     TForm1 form(&seams);
     form.show();
     // The analogue view in front, as the user watches it.
     form.PageControl1->setCurrentWidget(form.TabSheet2);
     form.PageControl3->setCurrentWidget(form.TabSheet11);
-    ConnectCell(3);
+    ConnectCell(form.Link(), 3);
     form.ProgBox->setCurrentIndex(3);
     form.Button1Click();
     form.runner->Hold();  // the ticks come from here
@@ -164,7 +168,7 @@ void CellLiveTick(benchmark::State& state) {
     for (auto _ : state) {
         form.Timer1Timer();
         if (replot) QApplication::processEvents();
-        if (form.LiveCount >= 5900) state.SkipWithError("stream used up");
+        if (form.live.Count() >= 5900) state.SkipWithError("stream used up");
     }
     state.SetLabel(replot ? "tick + replot" : "tick");
 }
@@ -198,7 +202,7 @@ void LiveTrailsTheCell(benchmark::State& state) {
         QEventLoop loop;
         QTimer check;
         QObject::connect(&check, &QTimer::timeout, [&] {
-            if (form.LiveCount >= 1000 || t.elapsed() > 60000) loop.quit();
+            if (form.live.Count() >= 1000 || t.elapsed() > 60000) loop.quit();
         });
         check.start(1);
         loop.exec();

@@ -4,7 +4,6 @@
 
 #include "cell/LiveLevel.h"
 #include "data/ProgramTable.h"
-#include "link/comphard.h"
 
 namespace kelvarn {
 
@@ -12,6 +11,11 @@ void LiveSession::Begin(int row) {
     row_ = row;
     taken_ = 0;
     stop_ = false;
+    if (!IsProgramRow(row)) return;
+    levels_.clear();
+    maximum_ = 0;
+    minimum_ = 120;
+    distribution_.clear();
 }
 
 void LiveSession::SetEndRule(int selectedPoints, bool restart) {
@@ -19,7 +23,7 @@ void LiveSession::SetEndRule(int selectedPoints, bool restart) {
     restart_ = restart;
 }
 
-LiveStep LiveSession::Tick() {
+LiveStep LiveSession::Tick(SerialLink& link) {
     LiveStep step;
     if (stop_) return step;
     step.endReached = LiveEndReached(selectedPoints_, taken_);
@@ -39,7 +43,7 @@ LiveStep LiveSession::Tick() {
     while (left > 0 && r < 0) {
         if (stop_) return step;
         const int slice = std::min(left, kReadTimeoutMs);
-        r = ReadByteWithin(slice);
+        r = link.ReadByteWithin(slice);
         left -= slice;
     }
     if (r <= 0) {
@@ -50,6 +54,23 @@ LiveStep LiveSession::Tick() {
     step.kind = LiveStep::kSample;
     step.raw = r;
     return step;
+}
+
+bool LiveSession::Accept(const LiveStep& step, LiveSample* sample) {
+    const int row = row_;
+    if (step.kind != LiveStep::kSample || stop_ || !IsProgramRow(row)) return false;
+    const LiveSample s{LiveTime(Count(), row), SampleToLevel(step.raw)};
+    levels_.push_back(s.level);
+    maximum_ = std::max(maximum_, s.level);
+    minimum_ = std::min(minimum_, s.level);
+    ++distribution_[s.level];
+    if (sample) *sample = s;
+    return true;
+}
+
+bool LiveSession::TakeOver(MeasurementRecord& rec) const {
+    if (levels_.empty()) return false;
+    return TakeOverLive(rec, row_, levels_);
 }
 
 }  // namespace kelvarn

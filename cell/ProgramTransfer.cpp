@@ -2,33 +2,34 @@
 
 #include <QByteArray>
 
-#include "cell/CommandBytes.h"
+#include "link/CellCommandBytes.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "files/PosixFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
-void OpenUpload() {
-    ResetLink();
-    WriteByte(kCmdLoadProgram);
-    Delay(kCommandPauseMs);
+LinkStatus OpenUpload(SerialLink& link) {
+    LinkStatus status = link.ResetLink();
+    const LinkStatus command = link.WriteByte(kCmdLoadProgram);
+    if (status == LinkStatus::kOk) status = command;
+    link.Delay(kCommandPauseMs);
+    return status;
 }
 
-bool SendUploadPayload(const uint8_t* bytes, size_t count, CellProgress* progress) {
+bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count, CellProgress* progress) {
     if (progress) progress->ProgressMax(int(count));
     for (size_t i = 0; i < count; ++i) {
         if (progress && progress->Cancelled()) return false;
         // The prompt's value means nothing; only that it came.
-        if (ReadByte() < 0) return false;
-        WriteByte(kCmdNext);
-        WriteByte(bytes[i]);
+        if (link.ReadByte() < 0) return false;
+        if (link.WriteByte(kCmdNext) != LinkStatus::kOk) return false;
+        if (link.WriteByte(bytes[i]) != LinkStatus::kOk) return false;
         if (progress) progress->ProgressPosition(int(i) + 1);
     }
-    ReadByte();
-    WriteByte(kCmdEnd);
-    return true;
+    link.ReadByte();
+    return link.WriteByte(kCmdEnd) == LinkStatus::kOk;
 }
 
 std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay) {
@@ -40,11 +41,11 @@ std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay) {
     return image;
 }
 
-bool ProFile(int row, bool useBinFile, CellProgress& progress) {
+bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& progress) {
     const Messtypen& program = Programs().Row(row);
     // The command goes out before the file is looked at, as the cell has
     // always seen it.
-    OpenUpload();
+    const bool opened = OpenUpload(link) == LinkStatus::kOk;
     if (useBinFile) {
         QByteArray file;
         const IoOutcome io = ReadFileBytes(program.BinFileName, -1, file);
@@ -52,23 +53,25 @@ bool ProFile(int row, bool useBinFile, CellProgress& progress) {
             progress.Status(QStringLiteral("Dateifehler %1.").arg(io.error));
             return false;
         }
-        return SendUploadPayload(reinterpret_cast<const uint8_t*>(file.constData()),
+        return opened && SendUploadPayload(link, reinterpret_cast<const uint8_t*>(file.constData()),
                                  size_t(file.size()), &progress);
     }
     const std::vector<uint8_t> bytes = KeyProgramBytes(program.KeyProgram);
-    return SendUploadPayload(bytes.data(), bytes.size(), &progress);
+    return opened && SendUploadPayload(link, bytes.data(), bytes.size(), &progress);
 }
 
-bool ProTFile(int row, const QTime& now, const QTime& target, CellProgress* progress) {
+bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime& target, CellProgress* progress) {
     const std::array<uint8_t, 500> image = TimedUploadImage(row, ComputeStartDelay(now, target));
-    OpenUpload();
-    return SendUploadPayload(image.data(), kTimedUploadBytes, progress);
+    return OpenUpload(link) == LinkStatus::kOk &&
+           SendUploadPayload(link, image.data(), kTimedUploadBytes, progress);
 }
 
-void SendRunCommand() {
-    ResetLink();
-    WriteByte(kCmdRunProgram);
-    Delay(kCommandPauseMs);
+LinkStatus SendRunCommand(SerialLink& link) {
+    LinkStatus status = link.ResetLink();
+    const LinkStatus command = link.WriteByte(kCmdRunProgram);
+    if (status == LinkStatus::kOk) status = command;
+    link.Delay(kCommandPauseMs);
+    return status;
 }
 
 }  // namespace kelvarn

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "cell/CommandBytes.h"
+#include "link/CellCommandBytes.h"
 #include "data/ProgramTable.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -31,23 +31,25 @@ bool CheckHeader(const MeasurementRecord& rec) {
            b[4] <= 3 && b[5] <= 4;
 }
 
-void ReadHeader(MeasurementRecord& rec, CellProgress* progress) {
-    ResetLink();
-    WriteByte(kCmdReadMemory);
-    Delay(kCommandPauseMs);
+void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress) {
+    // A line that fails here gives no header bytes, which the header check
+    // refuses: the failure is reported there.
+    (void)link.ResetLink();
+    (void)link.WriteByte(kCmdReadMemory);
+    link.Delay(kCommandPauseMs);
     if (progress) progress->Status(QStringLiteral(" Hardware inititialisiert."));
     // No time-out test: a silent cell gives -1, kept as 255, which the
     // header check refuses.
     for (int i = 0; i < kHeaderBytesFromCell; ++i) {
-        WriteByte(kCmdNext);
-        rec.bytes[size_t(i)] = static_cast<uint8_t>(ReadByte() & 0xFF);
+        (void)link.WriteByte(kCmdNext);
+        rec.bytes[size_t(i)] = static_cast<uint8_t>(link.ReadByte() & 0xFF);
     }
     if (progress) progress->Status(QStringLiteral(" Datentyp gelesen."));
 }
 
-ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& progress) {
+ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements, CellProgress& progress) {
     rec.Clear();
-    ReadHeader(rec, &progress);
+    ReadHeader(link, rec, &progress);
     ReadPass pass;
     pass.headerValid = CheckHeader(rec);
     if (!pass.headerValid) std::fill_n(rec.bytes.begin(), kHeaderBytesFromCell, uint8_t(0));
@@ -62,13 +64,14 @@ ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& 
     for (int k = 0; k <= n; ++k) {
         if (progress.Cancelled()) {
             pass.cancelled = true;
-            WriteByte(kCmdEnd);
+            (void)link.WriteByte(kCmdEnd);
             return pass;
         }
-        WriteByte(kCmdNext);
-        const int r = ReadByte();
+        // A request that cannot leave ends the pass as a missing byte does.
+        const bool asked = link.WriteByte(kCmdNext) == LinkStatus::kOk;
+        const int r = asked ? link.ReadByte() : -1;
         if (r < 0) {
-            WriteByte(kCmdEnd);
+            (void)link.WriteByte(kCmdEnd);
             progress.Status(QStringLiteral(" Fehler."));
             return pass;
         }
@@ -80,28 +83,27 @@ ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& 
         if ((k + 11) % 100 == 0)
             progress.Status(QStringLiteral(" Daten lesen: %1/%2").arg(k + 11).arg(n));
     }
-    WriteByte(kCmdEnd);
+    (void)link.WriteByte(kCmdEnd);
     progress.Status(QStringLiteral(" OK."));
     return pass;
 }
 
-bool CheckCellReady() {
-    ResetLink();
-    return ReadChannel(kReadyChannel) >= 0;
+bool CheckCellReady(SerialLink& link) {
+    return link.ResetLink() == LinkStatus::kOk && link.ReadChannel(kReadyChannel) >= 0;
 }
 
-ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
+ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress& progress) {
     ReadOutResult out;
     if (progress.Cancelled()) {
         out.outcome = ReadOutResult::kCancelled;
         out.cancelled = true;
         return out;
     }
-    if (!CheckCellReady()) {
+    if (!CheckCellReady(link)) {
         out.outcome = ReadOutResult::kNotReady;
         return out;
     }
-    const ReadPass first = ReadCellMemory(rec, 1, progress);
+    const ReadPass first = ReadCellMemory(link, rec, 1, progress);
     if (!first.headerValid) {
         out.outcome = ReadOutResult::kDefective;
         return out;
@@ -122,16 +124,16 @@ ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress) {
     const int total = TwelveTotal(rec);
     if (first.cancelled) return finish(first.received, total);
     MeasurementRecord second;
-    const ReadPass again = ReadCellMemory(second, 12, progress);
+    const ReadPass again = ReadCellMemory(link, second, 12, progress);
     out.cancelled = again.cancelled;
     if (!again.headerValid || again.received < first.received) return finish(first.received, total);
     rec = second;
     return finish(again.received, again.expected);
 }
 
-int QueryCellProgram() {
+int QueryCellProgram(SerialLink& link) {
     MeasurementRecord scratch;
-    ReadHeader(scratch, nullptr);
+    ReadHeader(link, scratch, nullptr);
     if (!CheckHeader(scratch)) return -1;
     const int row = MatchProgramRow(scratch);
     return row > 0 ? row : -1;

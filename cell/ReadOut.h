@@ -2,6 +2,7 @@
 
 #include "cell/CellProgress.h"
 #include "data/MeasurementRecord.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -14,7 +15,7 @@ bool CheckHeader(const MeasurementRecord& rec);
 // requested header bytes into offsets 0 to 7 (a silent cell gives 255s).
 // progress, when given, hears " Hardware inititialisiert." and
 // " Datentyp gelesen.".
-void ReadHeader(MeasurementRecord& rec, CellProgress* progress);
+void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress);
 
 // How one read pass ended.
 struct ReadPass {
@@ -29,10 +30,11 @@ struct ReadPass {
 // 12. n + 1 bytes are requested; the last has no place in the record when
 // n is 6136 and is read and dropped. A cancel between two requests ends the
 // pass with the closing 0, as a missing byte does.
-ReadPass ReadCellMemory(MeasurementRecord& rec, int measurements, CellProgress& progress);
+ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements, CellProgress& progress);
 
-// ResetLink, then the readiness question on input channel 2.
-bool CheckCellReady();
+// ResetLink, then the readiness question on input channel 2; false also
+// when the line fails.
+bool CheckCellReady(SerialLink& link);
 
 // How a read-out ended.
 struct ReadOutResult {
@@ -53,10 +55,10 @@ struct ReadOutResult {
 // programs of twelve measurements. A second pass that no longer yields a
 // valid header leaves the first pass's record in place. After a cancel in
 // the first pass no second pass is made.
-ReadOutResult ReadOutCell(MeasurementRecord& rec, CellProgress& progress);
+ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress& progress);
 
 // The program row (1..9) whose interval and points the cell's header
 // describes, or -1. The header exchange is not closed with a 0.
-int QueryCellProgram();
+int QueryCellProgram(SerialLink& link);
 
 }  // namespace kelvarn

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <algorithm>
 #include <QMutexLocker>
 
 #include "cell/LiveLevel.h"
@@ -10,8 +12,8 @@
 
 namespace kelvarn {
 
-Runner::Runner(std::function<void()> tick, const std::atomic<int>& liveProgram, QObject* parent)
-    : QThread(parent), tick_(std::move(tick)), liveProgram_(liveProgram) {
+Runner::Runner(std::function<void()> tick, const LiveSession& session, QObject* parent)
+    : QThread(parent), tick_(std::move(tick)), session_(session) {
     setObjectName(QStringLiteral("Runner"));
 }
 
@@ -54,25 +56,43 @@ void Runner::DoTick() {
     if (!quit_ && tick_) tick_();
 }
 
-bool Runner::WaitUntilLetRun() {
+bool Runner::WaitUntilLetRun(bool* waited) {
     QMutexLocker lock(&mutex_);
+    if (waited) *waited = !running_ && !quit_;
     while (!running_ && !quit_) changed_.wait(&mutex_);
     return !quit_;
 }
 
-bool Runner::Sleep(int ms) {
-    QDeadlineTimer deadline(ms);
+bool Runner::SleepUntil(const QDeadlineTimer& deadline) {
     QMutexLocker lock(&mutex_);
     while (!quit_ && !deadline.hasExpired()) changed_.wait(&mutex_, deadline);
     return !quit_;
 }
 
 void Runner::run() {
+    // The moment the ticks are counted from, and the ticks since then.
+    QElapsedTimer since;
+    since.start();
+    qint64 ticks = 0;
     for (;;) {
-        if (!WaitUntilLetRun()) return;
+        bool held = false;
+        if (!WaitUntilLetRun(&held)) return;
+        if (held) {
+            // Held while it slept: let run again, it ticks at once and
+            // counts from now.
+            since.start();
+            ticks = 0;
+        }
         QMetaObject::invokeMethod(
             context_ ? context_ : this, [this] { DoTick(); }, Qt::BlockingQueuedConnection);
-        if (!WaitUntilLetRun()) return;
+        ++ticks;
+        bool waited = false;
+        if (!WaitUntilLetRun(&waited)) return;
+        if (waited) {
+            // Held and let run again: a new measurement, counted from now.
+            since.start();
+            ticks = 1;
+        }
         // A start whose program query failed leaves no row to pace by:
         // hold until the next start rather than guess an interval.
         int row = 0;
@@ -80,11 +100,12 @@ void Runner::run() {
             // Read under the lock: a start stores the row before it lets
             // the loop run, so a hold here cannot undo a later Resume.
             QMutexLocker lock(&mutex_);
-            row = liveProgram_.load();
+            row = session_.Row();
             if (!IsProgramRow(row)) running_ = false;
         }
         if (!IsProgramRow(row)) continue;
-        if (!Sleep(Programs().Row(row).IntervalMs)) return;
+        const qint64 due = ticks * Programs().Row(row).IntervalMs;
+        if (!SleepUntil(QDeadlineTimer(std::max<qint64>(0, due - since.elapsed())))) return;
     }
 }
 

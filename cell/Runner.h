@@ -1,30 +1,35 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
 #include <atomic>
 #include <functional>
 
+#include "cell/LiveSession.h"
+
 namespace kelvarn {
 
 // The polling thread of the live display. It does no work of its own: it
 // hands each tick to the thread the Runner object lives in (the window's),
 // or to the thread of the object given to TickOn (the thread that owns the
-// link), and waits for it, then sleeps for the sampling interval of the
-// live program. So ticks never interleave with other exchanges with the
-// cell.
+// link), and waits for it. So ticks never interleave with other exchanges
+// with the cell. Ticks fall due on the cell's clock: the k-th after the
+// loop is let run at that moment plus k sampling intervals of the live
+// program, so what a tick costs never adds up over a long measurement, and
+// a tick that ended late is followed at once by the next.
 //
 // It starts held. Resume lets it run; Hold, called from inside a tick,
-// keeps it waiting once that tick is over: when let run again it first
-// sleeps one interval, then ticks. Destroying it ends the loop cleanly.
+// keeps it waiting once that tick is over: when let run again it counts
+// its ticks afresh from then, the first one interval later. Destroying it
+// ends the loop cleanly.
 class Runner : public QThread {
     Q_OBJECT
 public:
-    // tick: the live tick, run on this object's thread. liveProgram: the row
-    // (1..9) whose interval paces the ticks; it must outlive the Runner.
-    Runner(std::function<void()> tick, const std::atomic<int>& liveProgram,
-           QObject* parent = nullptr);
+    // tick: the live tick, run on this object's thread. session: its row
+    // (1..9) paces the ticks; it must outlive the Runner.
+    Runner(std::function<void()> tick, const LiveSession& session, QObject* parent = nullptr);
     ~Runner() override;
 
     // Ticks run on context's thread from now on (nullptr: this object's).
@@ -45,13 +50,15 @@ protected:
     void run() override;
 
 private:
-    // Waits while held; false when the Runner is being destroyed.
-    bool WaitUntilLetRun();
-    // Sleeps ms unless the Runner is destroyed meanwhile; false then.
-    bool Sleep(int ms);
+    // Waits while held; false when the Runner is being destroyed. waited
+    // tells whether it was held.
+    bool WaitUntilLetRun(bool* waited = nullptr);
+    // Sleeps until deadline unless the Runner is destroyed meanwhile; false
+    // then.
+    bool SleepUntil(const QDeadlineTimer& deadline);
 
     std::function<void()> tick_;
-    const std::atomic<int>& liveProgram_;
+    const LiveSession& session_;
     mutable QMutex mutex_;
     QWaitCondition changed_;
     bool running_ = false;  // guarded by mutex_

@@ -7,22 +7,11 @@
 
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
+#include "link/CellCommandBytes.h"
 
 namespace kelvarn {
 
 namespace {
-
-struct DeviceInfo {
-    SimDevice device;
-    const char* name;
-};
-
-constexpr DeviceInfo kDevices[] = {
-    {SimDevice::Rq410, "rq410"},         {SimDevice::PlainCell, "cell"},
-    {SimDevice::Nera, "nera"},           {SimDevice::Peltrix, "peltrix"},
-    {SimDevice::VendraSerial, "vendra"}, {SimDevice::Tavinbox, "tavinbox"},
-    {SimDevice::Orbide, "orbide"},
-};
 
 QString Letter(int row) {
     return QString(ProgramLetter(row));
@@ -31,15 +20,11 @@ QString Letter(int row) {
 }  // namespace
 
 std::optional<SimDevice> SimDeviceFromName(const QString& name) {
-    for (const DeviceInfo& d : kDevices)
-        if (name.compare(QLatin1String(d.name), Qt::CaseInsensitive) == 0) return d.device;
-    return std::nullopt;
+    return FamilyFromName(name);
 }
 
 QString SimDeviceName(SimDevice device) {
-    for (const DeviceInfo& d : kDevices)
-        if (d.device == device) return QLatin1String(d.name);
-    return {};
+    return QLatin1String(Family(device).name);
 }
 
 CellModel::CellModel(CellModelOptions options) : o_(std::move(options)) {
@@ -79,15 +64,8 @@ MeasurementRecord CellModel::SyntheticMeasurement(int row, uint32_t seed) {
 
 bool CellModel::LineSpeedFits(int baud) const {
     if (baud == 0) return true;
-    switch (o_.device) {
-        case SimDevice::Rq410:
-        case SimDevice::PlainCell:
-            return baud == 9600;
-        case SimDevice::Peltrix:
-            return baud == 9600 || baud == 19200;
-        default:
-            return baud == 19200;
-    }
+    const DeviceFamily& f = Family(o_.device);
+    return baud == f.baud || (f.alsoAt9600 && baud == 9600);
 }
 
 int CellModel::LiveIntervalMs() const {
@@ -138,11 +116,11 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
             Event(QStringLiteral("outputs %1").arg(b));
             break;
         case Mode::LoadMarker:
-            if (b == 1) {
+            if (b == kCmdNext) {
                 mode_ = Mode::LoadByte;
             } else {
-                FinishUpload(b == 0);
-                if (b != 0) Command(b, out);
+                FinishUpload(b == kCmdEnd);
+                if (b != kCmdEnd) Command(b, out);
             }
             break;
         case Mode::LoadByte:
@@ -151,14 +129,14 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
             out.push_back(o_.prompt);
             break;
         case Mode::Reading:
-            if (b == 1) {
+            if (b == kCmdNext) {
                 if (o_.stopReadAfter < 0 || readIndex_ < o_.stopReadAfter)
                     out.push_back(uint8_t(MemoryByte(readIndex_)));
                 ++readIndex_;
             } else {
                 Event(QStringLiteral("read end after %1 requests").arg(readIndex_));
                 mode_ = Mode::Idle;
-                if (b != 0) Command(b, out);
+                if (b != kCmdEnd) Command(b, out);
             }
             break;
         case Mode::Idle:
@@ -172,99 +150,81 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
 void CellModel::Command(uint8_t b, std::vector<uint8_t>& out) {
     mode_ = Mode::Idle;
     if (b == 0) return;  // filler of every reset
+    const DeviceFamily& f = Family(o_.device);
+    if (f.kind == kCell) {
+        CellCommand(b, out);
+        return;
+    }
     const int v = o_.channelValue;
-    switch (o_.device) {
-        case SimDevice::Rq410:
-        case SimDevice::PlainCell:
-            CellCommand(b, out);
-            return;
-        case SimDevice::Nera:
-        case SimDevice::Peltrix:
-            if (b == 1) {
-                const int id = o_.device == SimDevice::Nera ? 10 : 20;
-                Event(QStringLiteral("identify 1 -> %1").arg(id));
-                out.push_back(uint8_t(id));
-            } else if (b == 48 || b == 49) {
-                Event(QStringLiteral("channel %1 -> %2").arg(b - 47).arg(v));
-                out.push_back(uint8_t(v));
-            } else if (b == 16) {
-                mode_ = Mode::OutputArg;
-            }
-            return;
-        case SimDevice::VendraSerial:
-            if (b == 1) {
-                Event(QStringLiteral("identify 1 -> 201"));
-                out.push_back(201);
-            } else if (b == 60 || b == 58) {
-                Event(QStringLiteral("channel %1 -> %2").arg(b == 60 ? 1 : 2).arg(v));
-                out.push_back(uint8_t(v));
-            } else if (b == 81) {
-                mode_ = Mode::OutputArg;
-            }
-            return;
-        case SimDevice::Tavinbox:
-            if (b == 211) {
-                Event(QStringLiteral("identify 211 -> 77"));
-                out.push_back(77);
-            } else if (b == 210) {  // after 176: one value per request
-                out.push_back(uint8_t(v));
-            } else if (b == 81) {
-                mode_ = Mode::OutputArg;
-            }
-            return;
-        case SimDevice::Orbide:
-            if (b == 13) {
-                Event(QStringLiteral("identify 13 -> 33"));
-                out.push_back(33);
-            } else if (b == 48 || b == 50) {
-                Event(QStringLiteral("channel %1 -> %2").arg(b == 48 ? 1 : 2).arg(v));
-                out.push_back(uint8_t(v));
-            } else if (b == 72) {
-                mode_ = Mode::OutputArg;
-            }
-            return;
+    auto channel = [&](int n) {
+        Event(QStringLiteral("channel %1 -> %2").arg(n).arg(v));
+        out.push_back(uint8_t(v));
+    };
+    if (b == f.identify) {
+        Event(QStringLiteral("identify %1 -> %2").arg(b).arg(f.reply));
+        out.push_back(uint8_t(f.reply));
+    } else if (b == f.output) {
+        mode_ = Mode::OutputArg;
+    } else {
+        switch (f.channels) {
+            case ChannelAccess::kOneBytePerChannel:
+                if (b == f.channel1 || b == f.channel2) channel(b == f.channel1 ? 1 : 2);
+                break;
+            case ChannelAccess::kNumberedBytes:
+                if (b >= f.channel1 && b <= f.channel2) channel(b - f.channel1 + 1);
+                break;
+            case ChannelAccess::kOneExchangeForBoth:
+                // After the opening byte: one value per request.
+                if (b == f.channel2) out.push_back(uint8_t(v));
+                break;
+            case ChannelAccess::kCommandAndNumber:
+                break;
+        }
     }
 }
 
 void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
+    constexpr const DeviceFamily& rq410 = Family(DeviceFamilyId::Rq410);
+    constexpr const DeviceFamily& plain = Family(DeviceFamilyId::PlainCell);
+    static_assert(rq410.channel1 == plain.channel1 && rq410.output == plain.output);
     switch (b) {
-        case 12:
+        case rq410.identify:
             if (o_.device == SimDevice::Rq410) {
-                Event(QStringLiteral("connect 12 -> 240"));
-                out.push_back(240);
+                Event(QStringLiteral("connect %1 -> %2").arg(b).arg(rq410.reply));
+                out.push_back(uint8_t(rq410.reply));
             } else {
-                Event(QStringLiteral("connect 12 ignored (plain cell)"));
+                Event(QStringLiteral("connect %1 ignored (plain cell)").arg(b));
             }
             break;
-        case 13:
+        case plain.identify:
             if (o_.device == SimDevice::PlainCell) {
-                Event(QStringLiteral("connect 13 -> 1"));
-                out.push_back(1);
+                Event(QStringLiteral("connect %1 -> %2").arg(b).arg(plain.reply));
+                out.push_back(uint8_t(plain.reply));
             } else {
-                Event(QStringLiteral("connect 13 ignored (RQ410)"));
+                Event(QStringLiteral("connect %1 ignored (RQ410)").arg(b));
             }
             break;
-        case 7:
+        case rq410.channel1:
             mode_ = Mode::ChannelArg;
             break;
-        case 11:
+        case rq410.output:
             mode_ = Mode::OutputArg;
             break;
-        case 5:
+        case kCmdLoadProgram:
             payload_.clear();
             mode_ = Mode::LoadMarker;
             out.push_back(o_.prompt);
             break;
-        case 6: {
+        case kCmdRunProgram: {
             Event(QStringLiteral("run program %1").arg(Letter(program_)));
             break;
         }
-        case 2:
+        case kCmdReadMemory:
             readIndex_ = 0;
             mode_ = Mode::Reading;
             Event(QStringLiteral("read memory, program %1").arg(Letter(program_)));
             break;
-        case 9: {
+        case kCmdStartLive: {
             const Messtypen& r = Programs().Row(program_);
             liveIndex_ = 0;
             liveLeft_ = o_.silent ? 0 : int(r.Points) * int(r.Measurements);

@@ -11,18 +11,12 @@
 #include <vector>
 
 #include "data/MeasurementRecord.h"
+#include "link/DeviceFamily.h"
 
 namespace kelvarn {
 
-enum class SimDevice {
-    Rq410,         // the cell, model RQ410: 12 -> 240
-    PlainCell,     // the plain cell: 13 -> 1
-    Nera,          // 19200 baud: 1 -> 10
-    Peltrix,       // 9600 or 19200 baud: 1 -> 20
-    VendraSerial,  // 19200 baud: 1 -> 201
-    Tavinbox,      // 19200 baud: 211 -> 77
-    Orbide,        // 19200 baud: 13 -> 33
-};
+// The device a simulated port holds: one of the serial families.
+using SimDevice = DeviceFamilyId;
 
 // "rq410", "cell", "nera", "peltrix", "vendra", "tavinbox", "orbide".
 std::optional<SimDevice> SimDeviceFromName(const QString& name);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "link/SerialLink.h"
+
 namespace kelvarn {
 
 // What a probe may ask the person at the desk before it takes a device:
@@ -29,23 +31,23 @@ struct AcceptPrompt {
 // Opens COMn at 9600 baud; the RQ410 cell answers 240 to 12, else the port
 // is opened again and the plain cell answers 1 to 13. On success DeviceKind
 // is the cell and RTS is on.
-bool ConnectCell(int n);
+bool ConnectCell(SerialLink& link, int n);
 
 // The probes on port n. true when the device was recognised and accepted;
 // the port then stays open at the probe's line speed with DeviceKind set.
-bool ProbeRQ410(int n, const AcceptPrompt& prompt = {});
-bool ProbeZelle(int n, const AcceptPrompt& prompt = {});
-bool ProbeFast(int n, const AcceptPrompt& prompt = {});
-bool ProbePeltrix(int n, const AcceptPrompt& prompt = {});
-bool ProbeOrbide(int n, const AcceptPrompt& prompt = {});
+bool ProbeRQ410(SerialLink& link, int n, const AcceptPrompt& prompt = {});
+bool ProbeZelle(SerialLink& link, int n, const AcceptPrompt& prompt = {});
+bool ProbeFast(SerialLink& link, int n, const AcceptPrompt& prompt = {});
+bool ProbePeltrix(SerialLink& link, int n, const AcceptPrompt& prompt = {});
+bool ProbeOrbide(SerialLink& link, int n, const AcceptPrompt& prompt = {});
 
 // All probes over COM1 to COM16, then the USB adapter. The DeviceKind
 // found, 0 when nothing answered or the search was cancelled (it ends
 // before the next probe).
-int SearchHardware(const AcceptPrompt& prompt = {});
+int SearchHardware(SerialLink& link, const AcceptPrompt& prompt = {});
 // The number of the USB adapter's device path (0..254), or -1.
-int SearchUsb(const AcceptPrompt& prompt = {});
+int SearchUsb(SerialLink& link, const AcceptPrompt& prompt = {});
 // Puts a found USB adapter into its start state.
-void InitUsbAdapter();
+void InitUsbAdapter(SerialLink& link);
 
 }  // namespace kelvarn

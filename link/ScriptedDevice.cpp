@@ -2,13 +2,13 @@
 
 #include "link/CellModel.h"
 #include "link/PortNames.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
 namespace {
 
-// What comphard owns while the port is open: the scripted port itself
+// What the link owns while the port is open: the scripted port itself
 // stays with the test.
 class DeviceHandle : public ByteDevice {
 public:
@@ -84,6 +84,11 @@ bool ScriptedDevice::Configure(const LineSettings& s) {
 
 bool ScriptedDevice::Write(uint8_t value, int) {
     if (!isOpen) return false;
+    if (writesLeft == 0) {
+        Log(QStringLiteral("w %1 failed").arg(value));
+        return false;
+    }
+    if (writesLeft > 0) --writesLeft;
     written.push_back(value);
     Log(QStringLiteral("w %1").arg(value));
     if (auto it = answers_.find(value); it != answers_.end()) Feed(it->second);
@@ -144,7 +149,15 @@ bool ScriptedDevice::Close() {
 }
 
 ScriptedLink::ScriptedLink() {
-    SetDeviceFactory([this](const QString& portName) -> std::unique_ptr<ByteDevice> {
+    Attach(serial);
+}
+
+ScriptedLink::~ScriptedLink() {
+    serial.ClosePort();
+}
+
+void ScriptedLink::Attach(SerialLink& link) {
+    link.SetDeviceFactory([this](const QString& portName) -> std::unique_ptr<ByteDevice> {
         ScriptedDevice* d = Port(PortNumberOf(portName));
         if (!d) {
             log << QStringLiteral("open %1 failed").arg(portName);
@@ -152,14 +165,7 @@ ScriptedLink::ScriptedLink() {
         }
         return std::make_unique<DeviceHandle>(*d);
     });
-    SetLinkClock(&clock);
-    ResetLinkState();
-}
-
-ScriptedLink::~ScriptedLink() {
-    ResetLinkState();
-    SetDeviceFactory({});
-    SetLinkClock(nullptr);
+    link.SetClock(&clock);
 }
 
 ScriptedDevice& ScriptedLink::AddPort(int n) {

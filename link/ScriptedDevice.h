@@ -1,15 +1,15 @@
 #pragma once
 
 // Scripted stand-ins for the serial channel's seams, for tests of anything
-// that talks through comphard: a port that records what is written and
+// that talks through a SerialLink: a port that records what is written and
 // answers from a script, a clock that records pauses instead of sleeping,
-// and ScriptedLink, which installs both for the length of a test.
+// and ScriptedLink, which holds both and a link built on them.
 //
 //   ScriptedLink link;                    // COMn open only where added
 //   ScriptedDevice& cell = link.AddPort(3);
 //   CellModel model;                      // or cell.Answer(12, {240}) ...
 //   cell.AttachModel(&model);
-//   ConnectCell(3);                       // real comphard code runs
+//   ConnectCell(link.serial, 3);          // real link code runs
 //   link.log                              // "open COM3", "line 9600,N,8,2",
 //                                         // "rts 0", "dtr 1", "w 12", "r 240",
 //                                         // "rts 1", "delay 2", "purge rx" ...
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "link/ByteDevice.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -51,6 +52,7 @@ public:
     bool exists = true;                           // false: Open fails
     OpenFailure failure = OpenFailure::kMissing;  // why, then
     bool configureFails = false;                  // Configure fails
+    int writesLeft = -1;  // writes that still go out, then every write fails; -1: all
     // Bytes waiting in the receive buffer now (discarded by a purge or a
     // new open, as with a real port).
     void Feed(const std::vector<uint8_t>& bytes);
@@ -98,9 +100,9 @@ private:
     CellModel* model_ = nullptr;
 };
 
-// Installs scripted ports and the scripted clock into comphard for its
-// lifetime and puts comphard back to its start state on both ends. Ports
-// not added do not exist.
+// Scripted ports and a scripted clock, and a link built on them. Other
+// links (the window's) can be attached to the same ports. Ports not added
+// do not exist.
 class ScriptedLink {
 public:
     ScriptedLink();
@@ -112,11 +114,16 @@ public:
     ScriptedDevice& AddPort(int n);
     ScriptedDevice* Port(int n);
 
+    // Puts the scripted ports and clock behind link.
+    void Attach(SerialLink& link);
+
     // The log as one line, entries separated by "; ".
     QString Transcript() const { return log.join(QStringLiteral("; ")); }
 
     QStringList log;
     ScriptedClock clock{&log};
+    // A link on the scripted ports, for code that is handed one.
+    SerialLink serial;
 
 private:
     std::map<int, std::unique_ptr<ScriptedDevice>> ports_;

@@ -12,7 +12,7 @@
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "link/SerialDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -41,7 +41,7 @@ TEST_F(CancelTest, ReadOutKeepsExactlyWhatArrivedAndClosesTheRead) {
     CancelAfter progress(250);
     MeasurementRecord rec;
     rec.bytes.fill(0x77);
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
 
     EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
     EXPECT_TRUE(r.cancelled);
@@ -61,7 +61,7 @@ TEST_F(CancelTest, TwelveMeasurementsCancelledInTheFirstPassReadNoSecond) {
     Attach({.program = 7});
     CancelAfter progress(100);
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
     EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.received, 100);
@@ -74,7 +74,7 @@ TEST_F(CancelTest, ReadOutCancelledBeforeItBeganTouchesNothing) {
     CancelAfter progress(0);
     MeasurementRecord rec;
     rec.bytes.fill(0x77);
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
     EXPECT_EQ(r.outcome, ReadOutResult::kCancelled);
     EXPECT_TRUE(port.written.empty());
     EXPECT_EQ(rec.bytes[0], 0x77);
@@ -84,8 +84,8 @@ TEST_F(CancelTest, UploadStopsBeforeTheNextPrompt) {
     Attach();
     CancelAfter progress(5);
     const std::vector<uint8_t> program = KeyProgramBytes(Programs().Row(4).KeyProgram);
-    OpenUpload();
-    EXPECT_FALSE(SendUploadPayload(program.data(), program.size(), &progress));
+    ASSERT_EQ(OpenUpload(link.serial), LinkStatus::kOk);
+    EXPECT_FALSE(SendUploadPayload(link.serial, program.data(), program.size(), &progress));
     std::vector<uint8_t> expected = Cat({Reset(), {5}});
     for (size_t i = 0; i < 5; ++i) expected.insert(expected.end(), {1, program[i]});
     EXPECT_EQ(port.written, expected) << "nothing after the fifth byte";
@@ -100,7 +100,7 @@ TEST(SearchCancel, EndsBeforeTheNextProbe) {
     prompt.cancelled = [&] { return ++asked > 2; };
     std::vector<int> probed;
     prompt.probing = [&](int n) { probed.push_back(n); };
-    EXPECT_EQ(SearchHardware(prompt), kNoDevice);
+    EXPECT_EQ(SearchHardware(link.serial, prompt), kNoDevice);
     EXPECT_EQ(probed, std::vector<int>{1});
     EXPECT_EQ(link.log.filter("open COM").size(), 2) << link.Transcript().toStdString();
 }
@@ -108,7 +108,7 @@ TEST(SearchCancel, EndsBeforeTheNextProbe) {
 TEST(LiveSessionTest, WaitsOneIntervalPlusTheReadTimeOutForEachLevel) {
     ScriptedLink link;
     ScriptedDevice& port = link.AddPort(3);
-    ASSERT_TRUE(OpenPort("COM3:9600,N,8,2"));
+    ASSERT_TRUE(link.serial.OpenPort("COM3:9600,N,8,2"));
     const struct { int row, waitMs; } rows[] = {{1, 10 + 210}, {3, 360 + 210}, {6, 14400 + 210}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
@@ -116,12 +116,12 @@ TEST(LiveSessionTest, WaitsOneIntervalPlusTheReadTimeOutForEachLevel) {
         live.SetEndRule(1000, false);
         live.Begin(r.row);
         link.clock.elapsedMs = 0;
-        const LiveStep silent = live.Tick();
+        const LiveStep silent = live.Tick(link.serial);
         EXPECT_EQ(silent.kind, LiveStep::kFailed);
         EXPECT_EQ(link.clock.elapsedMs, r.waitMs);
 
         port.Feed({170});
-        const LiveStep level = live.Tick();
+        const LiveStep level = live.Tick(link.serial);
         EXPECT_EQ(level.kind, LiveStep::kSample);
         EXPECT_EQ(level.raw, 170);
         EXPECT_EQ(live.Taken(), 1);
@@ -131,36 +131,36 @@ TEST(LiveSessionTest, WaitsOneIntervalPlusTheReadTimeOutForEachLevel) {
 TEST(LiveSessionTest, EndRuleRestartStopAndNoProgram) {
     ScriptedLink link;
     ScriptedDevice& port = link.AddPort(3);
-    ASSERT_TRUE(OpenPort("COM3:9600,N,8,2"));
+    ASSERT_TRUE(link.serial.OpenPort("COM3:9600,N,8,2"));
     LiveSession live;
     live.SetEndRule(3, false);
     live.Begin(1);
     port.Feed({60, 61, 62, 63});
-    EXPECT_FALSE(live.Tick().endReached);
-    EXPECT_FALSE(live.Tick().endReached);
-    const LiveStep last = live.Tick();
+    EXPECT_FALSE(live.Tick(link.serial).endReached);
+    EXPECT_FALSE(live.Tick(link.serial).endReached);
+    const LiveStep last = live.Tick(link.serial);
     EXPECT_TRUE(last.endReached) << "the third of three samples ends it";
     EXPECT_EQ(last.kind, LiveStep::kSample);
     EXPECT_EQ(last.raw, 62);
 
     live.Begin(1);
     live.SetEndRule(1, true);
-    const LiveStep restart = live.Tick();
+    const LiveStep restart = live.Tick(link.serial);
     EXPECT_EQ(restart.kind, LiveStep::kRestart);
     EXPECT_EQ(port.rx.size(), 1u) << "nothing read before a restart";
 
     live.SetEndRule(1000, false);
     port.Feed({0});
-    EXPECT_EQ(live.Tick().kind, LiveStep::kSample);  // the 63 still waiting
-    EXPECT_EQ(live.Tick().kind, LiveStep::kFailed) << "the 0 is no level";
+    EXPECT_EQ(live.Tick(link.serial).kind, LiveStep::kSample);  // the 63 still waiting
+    EXPECT_EQ(live.Tick(link.serial).kind, LiveStep::kFailed) << "the 0 is no level";
 
     live.Stop();
     port.Feed({70});
-    EXPECT_EQ(live.Tick().kind, LiveStep::kStopped);
+    EXPECT_EQ(live.Tick(link.serial).kind, LiveStep::kStopped);
     EXPECT_EQ(port.rx.size(), 1u);
 
     live.Begin(-1);
-    EXPECT_EQ(live.Tick().kind, LiveStep::kNoProgram);
+    EXPECT_EQ(live.Tick(link.serial).kind, LiveStep::kNoProgram);
 }
 
 TEST(OpenFailureTest, CausesFromThePortsError) {
@@ -191,11 +191,11 @@ TEST(OpenFailureTest, TheLinkKeepsTheCauseOfTheLastOpen) {
     ScriptedDevice& port = link.AddPort(3);
     port.exists = false;
     port.failure = OpenFailure::kDenied;
-    EXPECT_FALSE(OpenPort("COM3:9600,N,8,2"));
-    EXPECT_EQ(LastOpenFailure(), OpenFailure::kDenied);
-    EXPECT_FALSE(OpenPort("COM4:9600,N,8,2"));  // no such port
-    EXPECT_EQ(LastOpenFailure(), OpenFailure::kMissing);
+    EXPECT_FALSE(link.serial.OpenPort("COM3:9600,N,8,2"));
+    EXPECT_EQ(link.serial.LastOpenFailure(), OpenFailure::kDenied);
+    EXPECT_FALSE(link.serial.OpenPort("COM4:9600,N,8,2"));  // no such port
+    EXPECT_EQ(link.serial.LastOpenFailure(), OpenFailure::kMissing);
     port.exists = true;
-    EXPECT_TRUE(OpenPort("COM3:9600,N,8,2"));
-    EXPECT_EQ(LastOpenFailure(), OpenFailure::kNone);
+    EXPECT_TRUE(link.serial.OpenPort("COM3:9600,N,8,2"));
+    EXPECT_EQ(link.serial.LastOpenFailure(), OpenFailure::kNone);
 }

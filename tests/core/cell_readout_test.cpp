@@ -72,7 +72,7 @@ TEST_F(ReadOutTest, OneMinuteProgramIsOnePassOfAThousandAndOneRequests) {
     RecordedProgress progress;
     MeasurementRecord rec;
     rec.bytes.fill(0x77);
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
 
     EXPECT_EQ(r.outcome, ReadOutResult::kOk);
     EXPECT_EQ(r.received, 1000);
@@ -95,7 +95,7 @@ TEST_F(ReadOutTest, TwelveMeasurementsAreReadAgainWholeInASecondPass) {
     Attach({.program = 7});
     RecordedProgress progress;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
 
     EXPECT_EQ(r.outcome, ReadOutResult::kOk);
     EXPECT_EQ(r.received, 6000);
@@ -114,7 +114,7 @@ TEST_F(ReadOutTest, DefectiveHeaderClearsItAndStillRequestsOneByte) {
     RecordedProgress progress;
     MeasurementRecord rec;
     rec.bytes.fill(0x77);
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
 
     EXPECT_EQ(r.outcome, ReadOutResult::kDefective);
     EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, ReadPassFrame(0)}));
@@ -131,7 +131,7 @@ TEST_F(ReadOutTest, UnreadyCellLeavesTheRecordUntouched) {
     MeasurementRecord rec;
     rec.bytes.fill(0x77);
     const MeasurementRecord before = rec;
-    EXPECT_EQ(ReadOutCell(rec, progress).outcome, ReadOutResult::kNotReady);
+    EXPECT_EQ(ReadOutCell(link.serial, rec, progress).outcome, ReadOutResult::kNotReady);
     EXPECT_EQ(rec, before);
     // The connection check found no cell, so the readiness question has no
     // device to go to.
@@ -143,7 +143,7 @@ TEST_F(ReadOutTest, DataStoppingPartWayIsIncompleteAndKeepsWhatArrived) {
     Attach({.program = 2, .stopReadAfter = 8 + 500});
     RecordedProgress progress;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
 
     EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
     EXPECT_EQ(r.received, 500);
@@ -158,11 +158,27 @@ TEST_F(ReadOutTest, DataStoppingPartWayIsIncompleteAndKeepsWhatArrived) {
               "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen.");
 }
 
+TEST_F(ReadOutTest, ALineThatFailsMidWayEndsThePassAtOnceKeepingWhatArrived) {
+    Attach({.program = 2});
+    // The adapter is pulled after the readiness question, the header and
+    // 300 data requests.
+    port.writesLeft = 10 + 2 + 10 + 1 + 8 + 300;
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
+    EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+    EXPECT_EQ(r.received, 300);
+    EXPECT_EQ(progress.texts.back(), " Fehler.");
+    for (int k = 0; k < 300; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
+    // No read waits for an answer to a request that never left.
+    EXPECT_EQ(link.log.filter("r -1"), QStringList{});
+}
+
 TEST_F(ReadOutTest, TwelveMeasurementsStoppingInTheSecondPassKeepThatPass) {
     Attach({.program = 8, .stopReadAfter = 8 + 3000});
     RecordedProgress progress;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
     EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
     EXPECT_EQ(r.received, 3000);
     EXPECT_EQ(r.expected, 6000);
@@ -183,7 +199,7 @@ TEST_F(ReadOutTest, SecondPassWithoutHeaderLeavesTheFirstPasssData) {
     } progress;
     progress.port = &port;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
     EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
     EXPECT_EQ(r.received, 500);
     EXPECT_EQ(r.expected, 6000);
@@ -203,7 +219,7 @@ TEST_F(ReadOutTest, FullRecordDropsTheByteBehindIt) {
     } g;
     g.guard.fill(0xAB);
     RecordedProgress progress;
-    const ReadPass pass = ReadCellMemory(g.rec, 1, progress);
+    const ReadPass pass = ReadCellMemory(link.serial, g.rec, 1, progress);
     EXPECT_TRUE(pass.Complete());
     EXPECT_EQ(pass.expected, 6136);
     EXPECT_EQ(port.written, ReadPassFrame(6136)) << "6137 data requests";
@@ -215,7 +231,7 @@ TEST_F(ReadOutTest, QueryNamesEveryProgramWithoutClosingTheRead) {
     for (int row = 1; row <= 9; ++row) {
         SCOPED_TRACE(row);
         Attach({.program = row});
-        EXPECT_EQ(QueryCellProgram(), row);
+        EXPECT_EQ(QueryCellProgram(link.serial), row);
         EXPECT_EQ(port.written, Cat({Reset(), {2}, Ones(8)}));
         EXPECT_EQ(ProgramQueryText(row),
                   QStringLiteral(" Gefundener Messtyp: ") + QChar('A' + row - 1));
@@ -225,12 +241,12 @@ TEST_F(ReadOutTest, QueryNamesEveryProgramWithoutClosingTheRead) {
 TEST_F(ReadOutTest, QueryOfASilentCellOrAnUnknownPairIsUnknown) {
     Attach({.silent = true});
     const long long before = link.clock.elapsedMs;
-    EXPECT_EQ(QueryCellProgram(), -1);
+    EXPECT_EQ(QueryCellProgram(link.serial), -1);
     EXPECT_GE(link.clock.elapsedMs - before, 8 * 210) << "eight silent header bytes";
 
     // Interval 10 ms (program A) with 6000 points: no program has that pair.
     Attach({.memoryFile = Memory({0x17, 0x70, 1, 0, 0, 0, 0x00, 0x09})});
-    EXPECT_EQ(QueryCellProgram(), -1);
+    EXPECT_EQ(QueryCellProgram(link.serial), -1);
     EXPECT_EQ(ProgramQueryText(-1),
               " Gefundener Messtyp: Unbekannt. Möglicherweise sollte die Hardware aus- und "
               "eingeschaltet werden.");
@@ -240,7 +256,7 @@ TEST_F(ReadOutTest, QueryOnPortConnectsPurgesAndWaitsFirst) {
     Attach({.program = 5});
     RecordedProgress progress;
     link.clock.sleeps.clear();
-    EXPECT_EQ(QueryProgramOnPort(3, progress), 5);
+    EXPECT_EQ(QueryProgramOnPort(link.serial, 3, progress), 5);
     EXPECT_EQ(progress.texts,
               QStringList({" Hardware suchen ...", " Moment noch ...", " Daten auslesen ..."}));
     EXPECT_NE(std::find(link.clock.sleeps.begin(), link.clock.sleeps.end(), 500),

@@ -39,9 +39,9 @@ protected:
         cell = std::make_unique<CellModel>(std::move(options));
         port.AttachModel(cell.get());
         if (silent) {
-            ASSERT_FALSE(ConnectCell(3));
+            ASSERT_FALSE(ConnectCell(link.serial, 3));
         } else {
-            ASSERT_TRUE(ConnectCell(3));
+            ASSERT_TRUE(ConnectCell(link.serial, 3));
         }
         port.written.clear();
         cell->TakeEvents();

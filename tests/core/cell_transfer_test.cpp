@@ -81,7 +81,7 @@ TEST_F(TransferTest, KeyProgramGoesOutRawOnePromptPerByte) {
         SCOPED_TRACE(row);
         Attach();
         RecordedProgress progress;
-        ASSERT_TRUE(ProFile(row, false, progress));
+        ASSERT_TRUE(UploadKeyProgram(link.serial, row, false, progress));
         const std::vector<uint8_t> payload = KeyProgramBytes(Programs().Row(row).KeyProgram);
         EXPECT_EQ(payload.size(), Programs().Row(row).KeyProgram.size() / 2);
         EXPECT_EQ(port.written, UploadFrame(payload));
@@ -101,13 +101,13 @@ TEST_F(TransferTest, ProgramFileIsSentWholeWhateverItHolds) {
     Attach();
     RecordedProgress progress;
 
-    ASSERT_TRUE(ProFile(3, true, progress));
+    ASSERT_TRUE(UploadKeyProgram(link.serial, 3, true, progress));
     EXPECT_EQ(port.written, UploadFrame(Bytes(file)));
     EXPECT_EQ(cell->LastPayload(), Bytes(file));
 
     // An empty file: only the closing read and the 0.
     port.written.clear();
-    ASSERT_TRUE(ProFile(4, true, progress));
+    ASSERT_TRUE(UploadKeyProgram(link.serial, 4, true, progress));
     EXPECT_EQ(port.written, UploadFrame({}));
     EXPECT_TRUE(progress.texts.isEmpty());
 }
@@ -116,7 +116,7 @@ TEST_F(TransferTest, MissingProgramFileStopsAfterTheCommandWithItsErrorCode) {
     InFolder folder;  // holds no B.BIN
     Attach();
     RecordedProgress progress;
-    EXPECT_FALSE(ProFile(2, true, progress));
+    EXPECT_FALSE(UploadKeyProgram(link.serial, 2, true, progress));
     EXPECT_EQ(progress.texts, QStringList{QStringLiteral("Dateifehler 2.")});
     EXPECT_EQ(port.written, Cat({Reset(), {5}})) << "the command went out before the file";
 }
@@ -145,18 +145,28 @@ TEST_F(TransferTest, MissingPromptStopsTheUploadAtOnce) {
         return {};
     });
     RecordedProgress progress;
-    EXPECT_FALSE(ProFile(2, false, progress));
+    EXPECT_FALSE(UploadKeyProgram(link.serial, 2, false, progress));
     const std::vector<uint8_t> key = KeyProgramBytes(Programs().Row(2).KeyProgram);
     EXPECT_EQ(port.written, Cat({Reset(), {5, 1, key[0], 1, key[1], 1, key[2]}}))
         << "no closing 0 after the missing prompt";
     EXPECT_EQ(port.silentReads, 1);
 }
 
+TEST_F(TransferTest, ALineThatFailsStopsTheUploadAndTheRunCommandSaysSo) {
+    Attach();
+    port.writesLeft = 10 + 1 + 2 * 20;  // the opening and twenty program bytes
+    RecordedProgress progress;
+    EXPECT_FALSE(UploadKeyProgram(link.serial, 2, false, progress));
+    EXPECT_EQ(port.written.size(), 10u + 1 + 2 * 20);
+    EXPECT_EQ(link.log.filter(" failed").size(), 1) << "nothing more tried after the failure";
+    EXPECT_EQ(SendRunCommand(link.serial), LinkStatus::kLineFailure);
+}
+
 TEST_F(TransferTest, TimedImageIsWordSwappedFourHundredBytesWithTheDelay) {
     for (int row = 1; row <= 9; ++row) {
         SCOPED_TRACE(row);
         Attach();
-        ASSERT_TRUE(ProTFile(row, QTime(10, 20, 30), QTime(12, 25, 0)));
+        ASSERT_TRUE(UploadTimedProgram(link.serial, row, QTime(10, 20, 30), QTime(12, 25, 0)));
         const std::vector<uint8_t>& sent = cell->LastPayload();
         ASSERT_EQ(sent.size(), 400u);
         const QString& text = Programs().Row(row).TimedProgram;
@@ -182,7 +192,7 @@ TEST_F(TransferTest, TimedImageIsWordSwappedFourHundredBytesWithTheDelay) {
 
 TEST_F(TransferTest, RunCommandFollowsAReset) {
     Attach();
-    SendRunCommand();
+    ASSERT_EQ(SendRunCommand(link.serial), LinkStatus::kOk);
     EXPECT_EQ(port.written, Cat({Reset(), {6}}));
     EXPECT_EQ(link.clock.sleeps.back(), 4);
 }

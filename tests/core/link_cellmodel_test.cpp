@@ -4,7 +4,7 @@
 #include "data/ProgramTable.h"
 #include "link/CellModel.h"
 #include "link/ScriptedDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -19,34 +19,34 @@ protected:
 
     void Attach(CellModel& model) {
         port.AttachModel(&model);
-        ASSERT_TRUE(OpenPort(QStringLiteral("COM1:9600,N,8,2")));
+        ASSERT_TRUE(link.serial.OpenPort(QStringLiteral("COM1:9600,N,8,2")));
     }
 
     // The load handshake; false when a prompt was missing.
     bool Upload(const std::vector<uint8_t>& payload) {
-        ResetLink();
-        WriteByte(5);
-        Delay(4);
+        (void)link.serial.ResetLink();
+        (void)link.serial.WriteByte(5);
+        link.serial.Delay(4);
         for (uint8_t b : payload) {
-            if (ReadByte() < 0) return false;
-            WriteByte(1);
-            WriteByte(b);
+            if (link.serial.ReadByte() < 0) return false;
+            (void)link.serial.WriteByte(1);
+            (void)link.serial.WriteByte(b);
         }
-        ReadByte();
-        WriteByte(0);
+        link.serial.ReadByte();
+        (void)link.serial.WriteByte(0);
         return true;
     }
 
     // A read pass of `count` bytes (header included), closed with 0.
     std::vector<int> ReadMemory(int count) {
-        ResetLink();
-        WriteByte(2);
+        (void)link.serial.ResetLink();
+        (void)link.serial.WriteByte(2);
         std::vector<int> got;
         for (int k = 0; k < count; ++k) {
-            WriteByte(1);
-            got.push_back(ReadByte());
+            (void)link.serial.WriteByte(1);
+            got.push_back(link.serial.ReadByte());
         }
-        WriteByte(0);
+        (void)link.serial.WriteByte(0);
         return got;
     }
 };
@@ -126,32 +126,32 @@ TEST_F(CellModelTest, LiveStreamAndItsZeroFault) {
     o.liveZeroAfter = 3;
     CellModel cell(o);
     Attach(cell);
-    ResetLink();
-    WriteByte(9);
+    (void)link.serial.ResetLink();
+    (void)link.serial.WriteByte(9);
     EXPECT_TRUE(cell.LiveRunning());
     EXPECT_EQ(cell.LiveIntervalMs(), 20);
     std::vector<int> got;
-    for (int k = 0; k < 5; ++k) got.push_back(ReadByte());
+    for (int k = 0; k < 5; ++k) got.push_back(link.serial.ReadByte());
     const MeasurementRecord& m = cell.Memory();
     EXPECT_EQ(got, (std::vector<int>{m.bytes[10], m.bytes[11], m.bytes[12], 0, m.bytes[14]}));
     EXPECT_EQ(link.clock.elapsedMs, 5 * 20 + 20) << "five intervals and the reset's pauses";
-    WriteByte(0);  // the PC speaks: the stream ends
+    (void)link.serial.WriteByte(0);  // the PC speaks: the stream ends
     EXPECT_FALSE(cell.LiveRunning());
-    EXPECT_EQ(ReadByte(), -1);
+    EXPECT_EQ(link.serial.ReadByte(), -1);
 }
 
 TEST_F(CellModelTest, AnswersOnlyAtItsLineSpeed) {
     CellModel cell;  // RQ410, 9600 baud
     port.AttachModel(&cell);
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM1:19200,N,8,2")));
-    WriteByte(12);
-    EXPECT_EQ(ReadByte(), -1);
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM1:9600,N,8,2")));
-    WriteByte(12);
-    EXPECT_EQ(ReadByte(), 240);
-    SetDeviceKind(kCell);
-    EXPECT_EQ(ReadChannel(2), 200);
-    WriteOutputs(3);
+    ASSERT_TRUE(link.serial.OpenPort(QStringLiteral("COM1:19200,N,8,2")));
+    (void)link.serial.WriteByte(12);
+    EXPECT_EQ(link.serial.ReadByte(), -1);
+    ASSERT_TRUE(link.serial.OpenPort(QStringLiteral("COM1:9600,N,8,2")));
+    (void)link.serial.WriteByte(12);
+    EXPECT_EQ(link.serial.ReadByte(), 240);
+    link.serial.SetDeviceKind(kCell);
+    EXPECT_EQ(link.serial.ReadChannel(2), 200);
+    link.serial.WriteOutputs(3);
     EXPECT_EQ(cell.Outputs(), 63);
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/ScriptedDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -18,7 +18,7 @@ protected:
 
     // Opens COM3 and forgets the log of the open.
     void OpenCom3() {
-        ASSERT_TRUE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+        ASSERT_TRUE(link.serial.OpenPort(QStringLiteral("COM3:9600,N,8,2")));
         link.log.clear();
     }
 };
@@ -26,38 +26,38 @@ protected:
 }  // namespace
 
 TEST_F(ComphardTest, OpenPortConfiguresEightNTwoThenRtsOffThenDtrOn) {
-    EXPECT_TRUE(OpenPort(QStringLiteral("COM3:19200,N,8,2")));
+    EXPECT_TRUE(link.serial.OpenPort(QStringLiteral("COM3:19200,N,8,2")));
     EXPECT_EQ(link.Transcript(), "open COM3; line 19200,N,8,2; rts 0; dtr 1");
-    EXPECT_EQ(GetPortNumber(), 3);
+    EXPECT_EQ(link.serial.GetPortNumber(), 3);
     EXPECT_FALSE(port.rts);
     EXPECT_TRUE(port.dtr);
 
     ScriptedDevice& com12 = link.AddPort(12);
-    EXPECT_TRUE(OpenPort(QStringLiteral("COM12:9600,N,8,2")));
-    EXPECT_EQ(GetPortNumber(), 12);
+    EXPECT_TRUE(link.serial.OpenPort(QStringLiteral("COM12:9600,N,8,2")));
+    EXPECT_EQ(link.serial.GetPortNumber(), 12);
     EXPECT_TRUE(com12.isOpen);
     EXPECT_FALSE(port.isOpen) << "the port open before is closed first";
 }
 
 TEST_F(ComphardTest, FailedOpenLeavesNoPortAndNumberAndKindZero) {
     OpenCom3();
-    SetDeviceKind(kCell);
-    EXPECT_FALSE(OpenPort(QStringLiteral("COM7:9600,N,8,2")));  // no such port
+    link.serial.SetDeviceKind(kCell);
+    EXPECT_FALSE(link.serial.OpenPort(QStringLiteral("COM7:9600,N,8,2")));  // no such port
     EXPECT_EQ(link.Transcript(), "close COM3; open COM7 failed");
     EXPECT_FALSE(port.isOpen);
-    EXPECT_FALSE(IsPortOpen());
-    EXPECT_EQ(GetPortNumber(), 0);
-    EXPECT_EQ(GetDeviceKind(), 0);
-    EXPECT_EQ(ReadByte(), -1);
+    EXPECT_FALSE(link.serial.IsPortOpen());
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
+    EXPECT_EQ(link.serial.ReadByte(), -1);
 }
 
 TEST_F(ComphardTest, APortThatRefusesItsLineSettingsIsNotKept) {
     port.configureFails = true;
-    EXPECT_FALSE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+    EXPECT_FALSE(link.serial.OpenPort(QStringLiteral("COM3:9600,N,8,2")));
     EXPECT_FALSE(port.isOpen);
-    EXPECT_FALSE(IsPortOpen());
-    EXPECT_EQ(GetPortNumber(), 0);
-    WriteByte(12);
+    EXPECT_FALSE(link.serial.IsPortOpen());
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
+    (void)link.serial.WriteByte(12);
     EXPECT_TRUE(port.written.empty());
 }
 
@@ -66,19 +66,19 @@ TEST_F(ComphardTest, MalformedDefinitionsOpenNothing) {
                             "LPT3:9600,N,8,2", "COM3:9600,X,8,2", "COM3:fast,N,8,2",
                             "COM3:9600,N,9,2", "COM3:9600,N,8,3", "COM3:9600,N,8", ""}) {
         SCOPED_TRACE(def);
-        EXPECT_FALSE(OpenPort(QString::fromLatin1(def)));
+        EXPECT_FALSE(link.serial.OpenPort(QString::fromLatin1(def)));
         EXPECT_FALSE(port.isOpen);
-        EXPECT_EQ(GetPortNumber(), 0);
+        EXPECT_EQ(link.serial.GetPortNumber(), 0);
     }
-    EXPECT_TRUE(OpenPort(QStringLiteral("com3:9600,n,8,2"))) << "names in any case, as ever";
+    EXPECT_TRUE(link.serial.OpenPort(QStringLiteral("com3:9600,n,8,2"))) << "names in any case, as ever";
 }
 
 TEST_F(ComphardTest, WithoutAPortReadsFailAtOnceAndWritesGoNowhere) {
-    EXPECT_EQ(ReadByte(), -1);
-    WriteByte(7);
-    EXPECT_FALSE(PurgeReceive());
-    EXPECT_FALSE(PurgeTransmit());
-    EXPECT_FALSE(SetRts(true));
+    EXPECT_EQ(link.serial.ReadByte(), -1);
+    (void)link.serial.WriteByte(7);
+    EXPECT_FALSE(link.serial.PurgeReceive());
+    EXPECT_FALSE(link.serial.PurgeTransmit());
+    EXPECT_FALSE(link.serial.SetRts(true));
     EXPECT_EQ(link.clock.elapsedMs, 0) << "no time-out without a port";
     EXPECT_TRUE(link.log.isEmpty());
 }
@@ -86,26 +86,26 @@ TEST_F(ComphardTest, WithoutAPortReadsFailAtOnceAndWritesGoNowhere) {
 TEST_F(ComphardTest, ReadByteGivesEveryByteValueAndMinusOneOnSilence) {
     OpenCom3();
     port.Feed({255, 0, 128});
-    EXPECT_EQ(ReadByte(), 255);
-    EXPECT_EQ(ReadByte(), 0);
-    EXPECT_EQ(ReadByte(), 128);
+    EXPECT_EQ(link.serial.ReadByte(), 255);
+    EXPECT_EQ(link.serial.ReadByte(), 0);
+    EXPECT_EQ(link.serial.ReadByte(), 128);
     EXPECT_EQ(link.clock.elapsedMs, 0);
-    EXPECT_EQ(ReadByte(), -1);
+    EXPECT_EQ(link.serial.ReadByte(), -1);
     EXPECT_EQ(link.clock.elapsedMs, kReadTimeoutMs);
 }
 
 TEST_F(ComphardTest, WriteByteSendsTheLowEightBits) {
     OpenCom3();
-    WriteByte(0x1FF);
-    WriteByte(-1);
-    WriteByte(256);
+    (void)link.serial.WriteByte(0x1FF);
+    (void)link.serial.WriteByte(-1);
+    (void)link.serial.WriteByte(256);
     EXPECT_EQ(port.written, (std::vector<uint8_t>{255, 255, 0}));
 }
 
 TEST_F(ComphardTest, ResetLinkSendsTenZerosTwoMillisecondsApartThenPurgesBoth) {
     OpenCom3();
     port.Answer(0, {99});  // a device that answers every zero
-    ResetLink();
+    (void)link.serial.ResetLink();
     QStringList expected;
     for (int i = 0; i < 10; ++i)
         expected << "w 0"
@@ -114,32 +114,32 @@ TEST_F(ComphardTest, ResetLinkSendsTenZerosTwoMillisecondsApartThenPurgesBoth) {
              << "purge tx";
     EXPECT_EQ(Join(link.log), Join(expected));
     EXPECT_EQ(port.written, std::vector<uint8_t>(10, 0));
-    EXPECT_EQ(ReadByte(), -1) << "answers provoked by the zeros are discarded";
+    EXPECT_EQ(link.serial.ReadByte(), -1) << "answers provoked by the zeros are discarded";
 }
 
 TEST_F(ComphardTest, SetPortNumberChangesOnlyTheNumber) {
     OpenCom3();
-    EXPECT_EQ(SetPortNumber(5), 3);
-    EXPECT_EQ(GetPortNumber(), 5);
+    EXPECT_EQ(link.serial.SetPortNumber(5), 3);
+    EXPECT_EQ(link.serial.GetPortNumber(), 5);
     EXPECT_TRUE(port.isOpen);
     port.Feed({42});
-    EXPECT_EQ(ReadByte(), 42);
-    EXPECT_EQ(SetPortNumber(3), 5);
+    EXPECT_EQ(link.serial.ReadByte(), 42);
+    EXPECT_EQ(link.serial.SetPortNumber(3), 5);
 }
 
 TEST_F(ComphardTest, ClosePortClearsNumberAndKind) {
     OpenCom3();
-    SetDeviceKind(kCell);
-    EXPECT_TRUE(ClosePort());
-    EXPECT_EQ(GetPortNumber(), 0);
-    EXPECT_EQ(GetDeviceKind(), 0);
-    EXPECT_FALSE(ClosePort());
+    link.serial.SetDeviceKind(kCell);
+    EXPECT_TRUE(link.serial.ClosePort());
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
+    EXPECT_FALSE(link.serial.ClosePort());
 }
 
 TEST_F(ComphardTest, DelayGoesThroughTheClock) {
-    Delay(500);
-    Delay(0);
-    Delay(-3);
+    link.serial.Delay(500);
+    link.serial.Delay(0);
+    link.serial.Delay(-3);
     EXPECT_EQ(link.clock.sleeps, std::vector<int>{500});
 }
 
@@ -174,16 +174,16 @@ TEST_F(ComphardTest, ReadChannelTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " channel " << c.n);
-        ResetLinkState();
+        link.serial.Reset();
         OpenCom3();
-        SetDeviceKind(c.kind);
+        link.serial.SetDeviceKind(c.kind);
         port.written.clear();
         link.clock.sleeps.clear();
         port.Feed(c.replies);
-        EXPECT_EQ(ReadChannel(c.n), c.result);
+        EXPECT_EQ(link.serial.ReadChannel(c.n), c.result);
         EXPECT_EQ(port.written, c.sent);
-        EXPECT_EQ(GetLastValue1(), c.lastValue1);
-        EXPECT_EQ(GetLastValue2(), c.lastValue2);
+        EXPECT_EQ(link.serial.GetLastValue1(), c.lastValue1);
+        EXPECT_EQ(link.serial.GetLastValue2(), c.lastValue2);
         EXPECT_EQ(link.clock.sleeps, c.delays);
     }
 }
@@ -205,26 +205,26 @@ TEST_F(ComphardTest, WriteOutputsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " value " << c.value);
-        ResetLinkState();
+        link.serial.Reset();
         OpenCom3();
-        SetDeviceKind(c.kind);
+        link.serial.SetDeviceKind(c.kind);
         port.written.clear();
-        WriteOutputs(c.value);
+        link.serial.WriteOutputs(c.value);
         EXPECT_EQ(port.written, c.sent);
-        EXPECT_EQ(GetOutputState(), c.outputState);
+        EXPECT_EQ(link.serial.GetOutputState(), c.outputState);
     }
 }
 
 TEST_F(ComphardTest, StartStateAfterReset) {
     OpenCom3();
-    SetDeviceKind(kCell);
-    WriteOutputs(3);
-    SetUsbDevicePath(QStringLiteral("\\\\.\\Vendrausb_9"));
-    ResetLinkState();
-    EXPECT_FALSE(IsPortOpen());
-    EXPECT_EQ(GetPortNumber(), 0);
-    EXPECT_EQ(GetDeviceKind(), 0);
-    EXPECT_EQ(GetOutputState(), 0);
-    EXPECT_EQ(GetUsbDevicePath(), "\\\\.\\Vendrausb_1");
-    EXPECT_EQ(GetUsbMissCount(), 0);
+    link.serial.SetDeviceKind(kCell);
+    link.serial.WriteOutputs(3);
+    link.serial.SetUsbDevicePath(QStringLiteral("\\\\.\\Vendrausb_9"));
+    link.serial.Reset();
+    EXPECT_FALSE(link.serial.IsPortOpen());
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
+    EXPECT_EQ(link.serial.GetOutputState(), 0);
+    EXPECT_EQ(link.serial.GetUsbDevicePath(), "\\\\.\\Vendrausb_1");
+    EXPECT_EQ(link.serial.GetUsbMissCount(), 0);
 }

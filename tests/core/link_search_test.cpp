@@ -5,7 +5,7 @@
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -42,10 +42,10 @@ TEST(ConnectCell, TheRq410AnswersTheFirstTry) {
     ScriptedLink link;
     CellModel cell(As(SimDevice::Rq410));
     link.AddPort(3).AttachModel(&cell);
-    EXPECT_TRUE(ConnectCell(3));
+    EXPECT_TRUE(ConnectCell(link.serial, 3));
     EXPECT_EQ(link.Transcript(), "open COM3; line 9600,N,8,2; rts 0; dtr 1; w 12; r 240; rts 1");
-    EXPECT_EQ(GetDeviceKind(), kCell);
-    EXPECT_EQ(GetPortNumber(), 3);
+    EXPECT_EQ(link.serial.GetDeviceKind(), kCell);
+    EXPECT_EQ(link.serial.GetPortNumber(), 3);
     EXPECT_TRUE(link.Port(3)->rts);
 }
 
@@ -53,35 +53,35 @@ TEST(ConnectCell, ThePlainCellAnswersTheSecondTryOnAReopenedPort) {
     ScriptedLink link;
     CellModel cell(As(SimDevice::PlainCell));
     link.AddPort(3).AttachModel(&cell);
-    EXPECT_TRUE(ConnectCell(3));
+    EXPECT_TRUE(ConnectCell(link.serial, 3));
     EXPECT_EQ(link.Transcript(),
               "open COM3; line 9600,N,8,2; rts 0; dtr 1; w 12; r -1; "
               "close COM3; open COM3; line 9600,N,8,2; rts 0; dtr 1; w 13; r 1; rts 1");
-    EXPECT_EQ(GetDeviceKind(), kCell);
+    EXPECT_EQ(link.serial.GetDeviceKind(), kCell);
     EXPECT_TRUE(link.Port(3)->rts);
 }
 
 TEST(ConnectCell, FailuresKeepTheNumberOnlyOfAPortThatOpened) {
     ScriptedLink link;
     link.AddPort(4);  // exists, answers nothing
-    EXPECT_FALSE(ConnectCell(4));
-    EXPECT_EQ(GetPortNumber(), 4);
-    EXPECT_EQ(GetDeviceKind(), 0);
+    EXPECT_FALSE(ConnectCell(link.serial, 4));
+    EXPECT_EQ(link.serial.GetPortNumber(), 4);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
     EXPECT_EQ(link.Port(4)->written, (std::vector<uint8_t>{12, 13}));
 
-    EXPECT_FALSE(ConnectCell(5));  // no such port
-    EXPECT_EQ(GetPortNumber(), 0);
-    EXPECT_FALSE(IsPortOpen());
-    EXPECT_FALSE(ConnectCell(0));
-    EXPECT_FALSE(ConnectCell(-1));
-    EXPECT_EQ(GetPortNumber(), 0);
+    EXPECT_FALSE(ConnectCell(link.serial, 5));  // no such port
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
+    EXPECT_FALSE(link.serial.IsPortOpen());
+    EXPECT_FALSE(ConnectCell(link.serial, 0));
+    EXPECT_FALSE(ConnectCell(link.serial, -1));
+    EXPECT_EQ(link.serial.GetPortNumber(), 0);
 }
 
 TEST(Probes, EachProbeOpensZerosPausesAndAsksOnce) {
     ScriptedLink link;
     CellModel cell(As(SimDevice::Rq410));
     link.AddPort(2).AttachModel(&cell);
-    ASSERT_TRUE(ProbeRQ410(2));
+    ASSERT_TRUE(ProbeRQ410(link.serial, 2));
     QStringList expected{"open COM2", "line 9600,N,8,2", "rts 0", "dtr 1"};
     for (int i = 0; i < 11; ++i) expected << "w 0";
     expected << "delay 100"
@@ -91,7 +91,7 @@ TEST(Probes, EachProbeOpensZerosPausesAndAsksOnce) {
     EXPECT_EQ(link.log, expected);
 
     link.log.clear();
-    EXPECT_FALSE(ProbeZelle(2));
+    EXPECT_FALSE(ProbeZelle(link.serial, 2));
     const int pause = int(link.log.indexOf("delay 10"));
     ASSERT_GT(pause, 11);
     EXPECT_EQ(link.log.mid(pause - 11, 11), QStringList(11, "w 0"));
@@ -102,7 +102,7 @@ TEST(Probes, EachProbeOpensZerosPausesAndAsksOnce) {
 // takes which device, with which kind, line speed and caption, and what the
 // acceptance sends.
 TEST(Probes, Table) {
-    using Probe = bool (*)(int, const AcceptPrompt&);
+    using Probe = bool (*)(SerialLink&, int, const AcceptPrompt&);
     struct Case {
         const char* probe;
         Probe fn;
@@ -135,10 +135,10 @@ TEST(Probes, Table) {
         ScriptedDevice& port = link.AddPort(6);
         port.AttachModel(&model);
         Desk desk{true};
-        EXPECT_EQ(c.fn(6, desk.Prompt()), c.kind != 0);
-        EXPECT_EQ(GetDeviceKind(), c.kind);
-        EXPECT_TRUE(IsPortOpen()) << "the port stays open either way";
-        EXPECT_EQ(GetPortNumber(), 6);
+        EXPECT_EQ(c.fn(link.serial, 6, desk.Prompt()), c.kind != 0);
+        EXPECT_EQ(link.serial.GetDeviceKind(), c.kind);
+        EXPECT_TRUE(link.serial.IsPortOpen()) << "the port stays open either way";
+        EXPECT_EQ(link.serial.GetPortNumber(), 6);
         EXPECT_EQ(desk.asked,
                   c.caption ? QStringList{QString(c.caption) + "|Übernehmen?"} : QStringList{});
         // Eleven zeros, the command byte, then the tail.
@@ -155,15 +155,15 @@ TEST(Probes, CtrlWithYesTakesWithNoDeclines) {
     CellModel cell(As(SimDevice::Rq410));
     link.AddPort(1).AttachModel(&cell);
     Desk desk{true, {false}};
-    EXPECT_FALSE(ProbeRQ410(1, desk.Prompt()));
-    EXPECT_EQ(GetDeviceKind(), 0);
-    EXPECT_TRUE(IsPortOpen()) << "a declined device keeps its port open";
+    EXPECT_FALSE(ProbeRQ410(link.serial, 1, desk.Prompt()));
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
+    EXPECT_TRUE(link.serial.IsPortOpen()) << "a declined device keeps its port open";
     EXPECT_FALSE(link.Port(1)->rts);
-    EXPECT_TRUE(ProbeRQ410(1, desk.Prompt()));
+    EXPECT_TRUE(ProbeRQ410(link.serial, 1, desk.Prompt()));
     EXPECT_EQ(desk.asked.size(), 2);
 
     Desk up;  // Ctrl up: no question at all
-    EXPECT_TRUE(ProbeRQ410(1, up.Prompt()));
+    EXPECT_TRUE(ProbeRQ410(link.serial, 1, up.Prompt()));
     EXPECT_TRUE(up.asked.isEmpty());
 }
 
@@ -173,16 +173,16 @@ TEST(Probes, ADeclinedNeraStillGetsTheSecondStep) {
     port.Answer(1, {10});
     port.Answer(211, {5});  // and something answers the second step
     Desk desk{true, {false, true}};
-    EXPECT_TRUE(ProbeFast(2, desk.Prompt()));
+    EXPECT_TRUE(ProbeFast(link.serial, 2, desk.Prompt()));
     EXPECT_EQ(desk.asked,
               (QStringList{"NERA an COM2|Übernehmen?", "TAVINBOX an COM2|Übernehmen?"}));
-    EXPECT_EQ(GetDeviceKind(), kTavinbox);
+    EXPECT_EQ(link.serial.GetDeviceKind(), kTavinbox);
 }
 
 TEST(Probes, AMissingPortIsSkippedWithoutSending) {
     ScriptedLink link;
     for (auto probe : {ProbeRQ410, ProbeZelle, ProbeFast, ProbePeltrix, ProbeOrbide})
-        EXPECT_FALSE(probe(9, {}));
+        EXPECT_FALSE(probe(link.serial, 9, {}));
     EXPECT_EQ(link.log.size(), 5);
     EXPECT_EQ(link.clock.elapsedMs, 0);
 }
@@ -196,8 +196,8 @@ TEST(SearchHardware, TakesTheFirstDeviceUnlessCtrlAndNoSkipIt) {
         link.AddPort(1).AttachModel(&nera);
         link.AddPort(2).AttachModel(&cell);
         Desk desk{skip, {false}};
-        EXPECT_EQ(SearchHardware(desk.Prompt()), skip ? kCell : kNera);
-        EXPECT_EQ(GetPortNumber(), skip ? 2 : 1);
+        EXPECT_EQ(SearchHardware(link.serial, desk.Prompt()), skip ? kCell : kNera);
+        EXPECT_EQ(link.serial.GetPortNumber(), skip ? 2 : 1);
         const QStringList asked{"NERA an COM1|Übernehmen?", "RQ410 (Zelle) an COM2|Übernehmen?"};
         EXPECT_EQ(desk.asked, skip ? asked : QStringList());
         EXPECT_EQ(link.Port(2)->opens, skip ? 1 : 0);
@@ -207,9 +207,9 @@ TEST(SearchHardware, TakesTheFirstDeviceUnlessCtrlAndNoSkipIt) {
 TEST(SearchHardware, ASilentPortCostsAboutOnePointFourSeconds) {
     ScriptedLink link;
     link.AddPort(5);
-    EXPECT_EQ(SearchHardware(), 0);
+    EXPECT_EQ(SearchHardware(link.serial), 0);
     EXPECT_EQ(link.Port(5)->opens, 5);
     // Six silent reads of 210 ms and the pauses 100 + 4 x 10 ms.
     EXPECT_EQ(link.clock.elapsedMs, 6 * 210 + 140);
-    EXPECT_EQ(GetDeviceKind(), 0);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
 }

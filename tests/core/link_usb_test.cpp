@@ -7,7 +7,7 @@
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
 #include "link/UsbAdapter.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -70,18 +70,18 @@ protected:
 
     UsbTest() {
         usb.log = &link.log;
-        SetUsbAdapter(&usb);
+        link.serial.SetUsbAdapter(&usb);
     }
-    ~UsbTest() override { SetUsbAdapter(nullptr); }
+    ~UsbTest() override { link.serial.SetUsbAdapter(nullptr); }
 };
 
 }  // namespace
 
 TEST_F(UsbTest, SearchFindsTheAdapterAndPutsItIntoItsStartState) {
     usb.present = {kPrefix + "3"};
-    EXPECT_EQ(SearchUsb(), 3);
-    EXPECT_EQ(GetDeviceKind(), kVendraUsb);
-    EXPECT_EQ(GetUsbDevicePath(), kPrefix + "3");
+    EXPECT_EQ(SearchUsb(link.serial), 3);
+    EXPECT_EQ(link.serial.GetDeviceKind(), kVendraUsb);
+    EXPECT_EQ(link.serial.GetUsbDevicePath(), kPrefix + "3");
     EXPECT_EQ(usb.openAttempts, 5) << "paths 0 to 3, then the start-state request";
     ASSERT_EQ(usb.sent.size(), 1u);
     EXPECT_EQ(usb.sent[0].code, UsbAdapter::kRequestControl);
@@ -93,14 +93,14 @@ TEST_F(UsbTest, SearchFindsTheAdapterAndPutsItIntoItsStartState) {
 }
 
 TEST_F(UsbTest, SearchWithoutAdapterTriesAllPathsAndKeepsTheLast) {
-    EXPECT_EQ(SearchUsb(), -1);
+    EXPECT_EQ(SearchUsb(link.serial), -1);
     EXPECT_EQ(usb.openAttempts, 255);
-    EXPECT_EQ(GetUsbDevicePath(), kPrefix + "254");
-    EXPECT_EQ(GetDeviceKind(), 0);
+    EXPECT_EQ(link.serial.GetUsbDevicePath(), kPrefix + "254");
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
     // The number behind the first "_" is replaced, the prefix kept.
-    SetUsbDevicePath(QStringLiteral("\\\\.\\Other_dev_7"));
+    link.serial.SetUsbDevicePath(QStringLiteral("\\\\.\\Other_dev_7"));
     usb.present = {QStringLiteral("\\\\.\\Other_0")};
-    EXPECT_EQ(SearchUsb(), 0);
+    EXPECT_EQ(SearchUsb(link.serial), 0);
 }
 
 TEST_F(UsbTest, CtrlAndNoSkipsAnAdapter) {
@@ -114,13 +114,13 @@ TEST_F(UsbTest, CtrlAndNoSkipsAnAdapter) {
                             answers.pop_front();
                             return a;
                         }};
-    EXPECT_EQ(SearchUsb(prompt), 5);
+    EXPECT_EQ(SearchUsb(link.serial, prompt), 5);
     EXPECT_EQ(asked, (QStringList{"Vendra-USB#2|Übernehmen?", "Vendra-USB#5|Übernehmen?"}));
 }
 
 TEST_F(UsbTest, SearchHardwareLooksForTheAdapterOnlyAfterAllSerialPorts) {
     usb.present = {kPrefix + "0"};
-    EXPECT_EQ(SearchHardware(), kVendraUsb);
+    EXPECT_EQ(SearchHardware(link.serial), kVendraUsb);
     const int firstUsb = int(link.log.indexOf(QRegularExpression("usb open .*")));
     ASSERT_GE(firstUsb, 0);
     EXPECT_EQ(link.log.lastIndexOf(QRegularExpression("open COM.*")), firstUsb - 1);
@@ -130,64 +130,64 @@ TEST_F(UsbTest, SearchHardwareLooksForTheAdapterOnlyAfterAllSerialPorts) {
 TEST_F(UsbTest, AnAdapterThatRefusesItsStartStateIsNotReportedAsFound) {
     usb.present = {kPrefix + "0"};
     usb.requestsFail = true;
-    EXPECT_EQ(SearchHardware(), 0);
-    EXPECT_EQ(GetDeviceKind(), 0);
+    EXPECT_EQ(SearchHardware(link.serial), 0);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0);
 }
 
 TEST_F(UsbTest, UsbControlOnAMissingPathSendsNothingAndKeepsTheKind) {
-    SetDeviceKind(kVendraUsb);
-    UsbControl(52, 128);
+    link.serial.SetDeviceKind(kVendraUsb);
+    link.serial.UsbControl(52, 128);
     EXPECT_TRUE(usb.sent.empty());
-    EXPECT_EQ(GetDeviceKind(), kVendraUsb);
+    EXPECT_EQ(link.serial.GetDeviceKind(), kVendraUsb);
     EXPECT_EQ(link.clock.sleeps, std::vector<int>{10});
 
-    usb.present = {GetUsbDevicePath()};
+    usb.present = {link.serial.GetUsbDevicePath()};
     usb.requestsFail = true;
-    UsbControl(1, 2);
-    EXPECT_EQ(GetDeviceKind(), 0) << "a failed request clears the kind";
+    link.serial.UsbControl(1, 2);
+    EXPECT_EQ(link.serial.GetDeviceKind(), 0) << "a failed request clears the kind";
 }
 
 TEST_F(UsbTest, ReadChannelComputesBothValuesFromAMarkedReply) {
-    usb.present = {GetUsbDevicePath()};
-    SetDeviceKind(kVendraUsb);
-    WriteOutputs(0x1A5);
+    usb.present = {link.serial.GetUsbDevicePath()};
+    link.serial.SetDeviceKind(kVendraUsb);
+    link.serial.WriteOutputs(0x1A5);
     ASSERT_EQ(usb.sent.size(), 1u);
     EXPECT_EQ(usb.sent[0].code, UsbAdapter::kRequestExchange);
     EXPECT_EQ(usb.sent[0].block[0], 6);
     EXPECT_EQ(usb.sent[0].block[1], 0xA5);
-    EXPECT_EQ(GetOutputState(), 0x1A5);
+    EXPECT_EQ(link.serial.GetOutputState(), 0x1A5);
 
     // byte 4 = 0x37: low nibble 7, 0x37 / 15 = 3.
     usb.replies = {Reply(100, 50, 0x37), Reply(100, 50, 0x37)};
-    EXPECT_EQ(ReadChannel(1), (7 + 400 + 1) >> 2);
-    EXPECT_EQ(GetLastValue2(), (3 + 200 + 1) >> 2);
-    EXPECT_EQ(ReadChannel(2), (3 + 200 + 1) >> 2);
+    EXPECT_EQ(link.serial.ReadChannel(1), (7 + 400 + 1) >> 2);
+    EXPECT_EQ(link.serial.GetLastValue2(), (3 + 200 + 1) >> 2);
+    EXPECT_EQ(link.serial.ReadChannel(2), (3 + 200 + 1) >> 2);
     EXPECT_EQ(usb.sent.back().block[0], 6);
     EXPECT_EQ(usb.sent.back().block[1], 0xA5) << "the outputs ride along";
     EXPECT_FALSE(usb.open);
 }
 
 TEST_F(UsbTest, TenMissesGiveThePreviousValuesTheEleventhGivesMinusOne) {
-    usb.present = {GetUsbDevicePath()};
-    SetDeviceKind(kVendraUsb);
+    usb.present = {link.serial.GetUsbDevicePath()};
+    link.serial.SetDeviceKind(kVendraUsb);
     usb.replies = {Reply(40, 80, 0)};
-    ASSERT_EQ(ReadChannel(1), 40);
+    ASSERT_EQ(link.serial.ReadChannel(1), 40);
     for (int miss = 1; miss <= 10; ++miss) {
         SCOPED_TRACE(miss);
-        EXPECT_EQ(ReadChannel(miss % 2 ? 1 : 2), miss % 2 ? 40 : 80);
-        EXPECT_EQ(GetUsbMissCount(), miss);
+        EXPECT_EQ(link.serial.ReadChannel(miss % 2 ? 1 : 2), miss % 2 ? 40 : 80);
+        EXPECT_EQ(link.serial.GetUsbMissCount(), miss);
     }
-    EXPECT_EQ(ReadChannel(2), -1) << "both channels report the lost adapter";
-    EXPECT_EQ(GetUsbMissCount(), 0);
-    EXPECT_EQ(ReadChannel(1), 40) << "and the count starts again";
-    EXPECT_EQ(GetUsbMissCount(), 1);
+    EXPECT_EQ(link.serial.ReadChannel(2), -1) << "both channels report the lost adapter";
+    EXPECT_EQ(link.serial.GetUsbMissCount(), 0);
+    EXPECT_EQ(link.serial.ReadChannel(1), 40) << "and the count starts again";
+    EXPECT_EQ(link.serial.GetUsbMissCount(), 1);
 
     // A valid reply does not reset the count; a path that does not open
     // counts as a miss too.
     usb.replies = {Reply(44, 88, 0)};
-    EXPECT_EQ(ReadChannel(1), 44);
-    EXPECT_EQ(GetUsbMissCount(), 1);
+    EXPECT_EQ(link.serial.ReadChannel(1), 44);
+    EXPECT_EQ(link.serial.GetUsbMissCount(), 1);
     usb.present.clear();
-    EXPECT_EQ(ReadChannel(2), 88);
-    EXPECT_EQ(GetUsbMissCount(), 2);
+    EXPECT_EQ(link.serial.ReadChannel(2), 88);
+    EXPECT_EQ(link.serial.GetUsbMissCount(), 2);
 }

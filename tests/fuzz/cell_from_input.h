@@ -1,9 +1,9 @@
 #pragma once
 
 // The cell's side of the line taken from fuzz input: every byte the PC
-// reads is the next input byte, whatever it wrote before. Installed into
-// comphard on COM1 beside ScriptedLink's virtual clock, so silent reads
-// cost virtual time, not real waiting.
+// reads is the next input byte, whatever it wrote before. Put behind a
+// link on COM1 beside ScriptedLink's virtual clock, so silent reads cost
+// virtual time, not real waiting.
 
 #include <QString>
 #include <cstddef>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "link/ScriptedDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn::fuzz {
 
@@ -75,7 +75,7 @@ private:
     bool open_ = false;
 };
 
-// comphard owns a handle; the device stays with the fuzz target.
+// The link owns a handle; the device stays with the fuzz target.
 class CellHandle : public ByteDevice {
 public:
     explicit CellHandle(CellFromInput& c) : c_(c) {}
@@ -94,9 +94,10 @@ private:
     CellFromInput& c_;
 };
 
-// The cell on COM1 for as long as it lives (ScriptedLink must live longer).
-inline void InstallOnCom1(CellFromInput& cell) {
-    SetDeviceFactory([&cell](const QString& name) -> std::unique_ptr<ByteDevice> {
+// The cell on COM1 of link for as long as it lives (ScriptedLink must live
+// longer).
+inline void InstallOnCom1(SerialLink& link, CellFromInput& cell) {
+    link.SetDeviceFactory([&cell](const QString& name) -> std::unique_ptr<ByteDevice> {
         if (name != QStringLiteral("COM1")) return nullptr;
         return std::make_unique<CellHandle>(cell);
     });
@@ -104,7 +105,8 @@ inline void InstallOnCom1(CellFromInput& cell) {
 
 // Closes the port before the cell goes; declare it after the cell.
 struct PortCloser {
-    ~PortCloser() { ResetLinkState(); }
+    SerialLink& link;
+    ~PortCloser() { link.Reset(); }
 };
 
 [[noreturn]] inline void Fail(const char* what) {

@@ -31,18 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = data[1];
     ScriptedLink link;
     CellFromInput cell(data + 2, size - 2, link.clock, (flags & 2) ? 0xFE : -1, flags & 4);
-    PortCloser closer;
-    InstallOnCom1(cell);
+    PortCloser closer{link.serial};
+    InstallOnCom1(link.serial, cell);
 
-    if (!ConnectCell(1)) return 0;
+    if (!ConnectCell(link.serial, 1)) return 0;
     CellProgress quiet;
-    if ((flags & 1) && !ProFile(selected, false, quiet)) return 0;
+    if ((flags & 1) && !UploadKeyProgram(link.serial, selected, false, quiet)) return 0;
     const int silentBefore = cell.silentReads;
-    const int row = QueryCellProgram();
+    const int row = QueryCellProgram(link.serial);
     if (row <= 0) return 0;
     FUZZ_CHECK(IsProgramRow(row));
-    SendRunCommand();
-    WriteByte(9);
+    SendRunCommand(link.serial);
+    (void)link.serial.WriteByte(9);
 
     const Messtypen& program = Programs().Row(row);
     const int points = Programs().Row(selected).Points;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int count = 0;
     for (;;) {
         const bool last = LiveEndReached(points, count);
-        const int r = ReadByte();
+        const int r = link.serial.ReadByte();
         if (r <= 0) break;
         const double x = LiveTime(count, row);
         ++count;

@@ -87,19 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = data[0];
     ScriptedLink link;
     CellFromInput cell(data + 1, size - 1, link.clock, (flags & 2) ? 0xFE : -1, flags & 4);
-    PortCloser closer;
-    InstallOnCom1(cell);
-    if (!OpenPort(QStringLiteral("COM1:9600,N,8,2"))) Fail("COM1 did not open");
-    SetDeviceKind(kCell);
+    PortCloser closer{link.serial};
+    InstallOnCom1(link.serial, cell);
+    if (!link.serial.OpenPort(QStringLiteral("COM1:9600,N,8,2"))) Fail("COM1 did not open");
+    link.serial.SetDeviceKind(kCell);
 
     if (flags & 1) {
-        CheckQuery(cell, QueryCellProgram());
+        CheckQuery(cell, QueryCellProgram(link.serial));
         return 0;
     }
     auto rec = std::make_unique<MeasurementRecord>();
     rec->bytes.fill(kSentinel);
     CellProgress quiet;
-    const ReadOutResult r = ReadOutCell(*rec, quiet);
+    const ReadOutResult r = ReadOutCell(link.serial, *rec, quiet);
     CheckReadOut(cell, *rec, r);
     return 0;
 }

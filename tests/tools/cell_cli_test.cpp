@@ -1,4 +1,4 @@
-// kelvarn-cli read and query against kelvarn-cellsim.
+// kelvarn-cli read, query and live against kelvarn-cellsim.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -142,12 +142,75 @@ TEST_F(CellCliTest, QueryPrintsTheLetterOrUnknown) {
 }
 
 TEST_F(CellCliTest, WrongPortOrArgumentsAreUsageErrors) {
-    for (const QStringList& args : {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file},
-                                    QStringList{"read", "COM4"}, QStringList{"query"}}) {
+    for (const QStringList& args :
+         {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file}, QStringList{"read", "COM4"},
+          QStringList{"query"}, QStringList{"live", "COM"}, QStringList{"live", "COM4", "--program", "Z"},
+          QStringList{"live", "COM4", "--format", "xml"}, QStringList{"live", "COM4", "--fast"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const CliRun r = Cli(args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_TRUE(r.err.startsWith("kelvarn-cli: ")) << r.err.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+// The levels a cell holding program row streams after the start command,
+// as the window shows them.
+QList<double> StreamedLevels(int row, int count) {
+    CellModelOptions o;
+    o.program = row;
+    CellModel model(o);
+    model.Receive(9);
+    QList<double> levels;
+    for (int k = 0; k < count && model.LiveRunning(); ++k)
+        levels << SampleToLevel(model.NextLiveByte());
+    return levels;
+}
+
+TEST_F(CellCliTest, LiveLogsEveryLevelOfProgramAUntilItsEnd) {
+    Run({"--program", "D"});
+    const CliRun r = Cli({"live", "COM4", "--format", "tsv"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "1000 Messwerte empfangen.\n");
+    const QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 1 + 1000 + 1) << "a header, each level, the last line's end";
+    EXPECT_EQ(lines[0], "t/s\tdB(A)");
+    const QList<double> expected = StreamedLevels(1, 1000);
+    for (int k = 0; k < 1000; ++k) {
+        const QList<QByteArray> f = lines[k + 1].split('\t');
+        ASSERT_EQ(f.size(), 2) << lines[k + 1].toStdString();
+        EXPECT_DOUBLE_EQ(f[0].toDouble(), k * 0.01) << "sample " << k;
+        EXPECT_DOUBLE_EQ(f[1].toDouble(), expected[k]) << "sample " << k;
+    }
+}
+
+TEST_F(CellCliTest, LiveEndsOnCtrlCOrAFailedLevelWithWhatArrived) {
+    Run({"--live-zero-after", "7"});
+    CliRun r = Cli({"live", "COM4", "--program", "g"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kelvarn-cli: Fehler: kein Messwert von der Zelle.\n7 Messwerte empfangen.\n");
+    EXPECT_EQ(r.out.count('\n'), 1 + 7);
+    EXPECT_TRUE(r.out.startsWith("t/s,dB(A)\n0.000,")) << r.out.left(40).toStdString();
+
+    Run({});
+    QProcess p;
+    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), {"live", "COM4"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QThread::msleep(3000);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    const QByteArray out = p.readAllStandardOutput();
+    const int n = int(out.count('\n')) - 1;
+    EXPECT_GT(n, 0);
+    EXPECT_LT(n, 1000);
+    EXPECT_EQ(p.readAllStandardError(), QStringLiteral("%1 Messwerte empfangen.\n").arg(n).toUtf8());
+}
+
+TEST_F(CellCliTest, LiveWithoutACellSaysWhy) {
+    const CliRun r = Cli({"live", "COM5"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kelvarn-cli: Hardware antwortet nicht. Gerät nicht vorhanden.\n0 Messwerte empfangen.\n");
+    EXPECT_EQ(r.out, "");
 }

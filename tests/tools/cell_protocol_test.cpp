@@ -16,7 +16,7 @@
 #include "data/ProgramTable.h"
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -59,6 +59,9 @@ struct Texts : CellProgress {
 
 class CellProtocolTest : public ::testing::Test {
 protected:
+    // The link under test, on the machine's serial ports.
+    SerialLink serial;
+
     TempConfig config;
     QString link = config.Path("cell");
     QString log = config.Path("bytes.bin");
@@ -67,12 +70,12 @@ protected:
 
     CellProtocolTest() {
         EnsureCoreApplication();
-        ResetLinkState();
+        serial.Reset();
         config.Map(1, link);
     }
     ~CellProtocolTest() override {
         sim.reset();
-        ResetLinkState();
+        serial.Reset();
     }
 
     // An unpaced simulator with these options on COM1, and the connection
@@ -83,7 +86,7 @@ protected:
         sim.reset();  // the link is free again
         sim = std::make_unique<Simulator>(link, options);
         ASSERT_TRUE(sim->Ready());
-        if (connect) ASSERT_TRUE(ConnectCell(1));
+        if (connect) ASSERT_TRUE(ConnectCell(serial, 1));
     }
 
     // Everything the simulator received, once `count` bytes are there.
@@ -127,11 +130,11 @@ TEST_F(CellProtocolTest, UploadsOfKeyProgramFilesAndTimedImage) {
     Run({});
     CellProgress quiet;
 
-    ASSERT_TRUE(ProFile(2, false, quiet));
+    ASSERT_TRUE(UploadKeyProgram(serial, 2, false, quiet));
     const std::vector<uint8_t> key = KeyProgramBytes(Programs().Row(2).KeyProgram);
-    ASSERT_TRUE(ProFile(3, true, quiet));
-    ASSERT_TRUE(ProFile(4, true, quiet));
-    ASSERT_TRUE(ProTFile(8, QTime(23, 50, 0), QTime(0, 10, 0)));
+    ASSERT_TRUE(UploadKeyProgram(serial, 3, true, quiet));
+    ASSERT_TRUE(UploadKeyProgram(serial, 4, true, quiet));
+    ASSERT_TRUE(UploadTimedProgram(serial, 8, QTime(23, 50, 0), QTime(0, 10, 0)));
     std::array<uint8_t, 500> image = TimedProgramImage(Programs().Row(8).TimedProgram);
     image[kDelayHoursPos - 1] = 0;
     image[kDelayMinutesPos - 1] = 19;
@@ -140,7 +143,7 @@ TEST_F(CellProtocolTest, UploadsOfKeyProgramFilesAndTimedImage) {
     const std::vector<uint8_t> timed(image.begin(), image.begin() + 400);
     EXPECT_EQ(timed[398], 255);
     EXPECT_EQ(timed[399], 255);
-    SendRunCommand();
+    ASSERT_EQ(SendRunCommand(serial), LinkStatus::kOk);
 
     const std::vector<uint8_t> expected = Cat({{12},
                                                UploadFrame(key),
@@ -164,7 +167,7 @@ TEST_F(CellProtocolTest, UploadStopsWhereThePromptsStop) {
     CellProgress quiet;
     QElapsedTimer t;
     t.start();
-    EXPECT_FALSE(ProFile(1, false, quiet));
+    EXPECT_FALSE(UploadKeyProgram(serial, 1, false, quiet));
     EXPECT_LT(t.elapsed(), 2000);
     const std::vector<uint8_t> key = KeyProgramBytes(Programs().Row(1).KeyProgram);
     const std::vector<uint8_t> got = Logged(22);
@@ -177,7 +180,7 @@ TEST_F(CellProtocolTest, ReadOutOfProgramB) {
     Run({"--program", "B", "--seed", "5"});
     Texts progress;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(serial, rec, progress);
     ASSERT_EQ(r.outcome, ReadOutResult::kOk);
     EXPECT_EQ(r.received, 1000);
 
@@ -200,7 +203,7 @@ TEST_F(CellProtocolTest, ReadOutOfProgramGInTwoPasses) {
     Run({"--program", "G"});
     Texts progress;
     MeasurementRecord rec;
-    const ReadOutResult r = ReadOutCell(rec, progress);
+    const ReadOutResult r = ReadOutCell(serial, rec, progress);
     ASSERT_EQ(r.outcome, ReadOutResult::kOk);
     EXPECT_EQ(r.received, 6000);
     MeasurementRecord expected = CellModel::SyntheticMeasurement(7, 1);
@@ -222,7 +225,7 @@ TEST_F(CellProtocolTest, DefectiveHeaderAndIncompleteData) {
         Run({"--program", "B", "--bad-header"});
         Texts progress;
         MeasurementRecord rec;
-        EXPECT_EQ(ReadOutCell(rec, progress).outcome, ReadOutResult::kDefective);
+        EXPECT_EQ(ReadOutCell(serial, rec, progress).outcome, ReadOutResult::kDefective);
         EXPECT_EQ(GetSampleTotal(rec), 0);
     }
     {
@@ -231,7 +234,7 @@ TEST_F(CellProtocolTest, DefectiveHeaderAndIncompleteData) {
         MeasurementRecord rec;
         QElapsedTimer t;
         t.start();
-        const ReadOutResult r = ReadOutCell(rec, progress);
+        const ReadOutResult r = ReadOutCell(serial, rec, progress);
         EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
         EXPECT_EQ(r.received, 400);
         EXPECT_EQ(r.expected, 1000);
@@ -244,7 +247,7 @@ TEST_F(CellProtocolTest, QueryForEveryProgramAndForASilentCell) {
     for (int row = 1; row <= 9; ++row) {
         SCOPED_TRACE(row);
         Run({"--program", QString(ProgramLetter(row))});
-        EXPECT_EQ(QueryCellProgram(), row);
+        EXPECT_EQ(QueryCellProgram(serial), row);
         const std::vector<uint8_t> frame = Cat({{12}, Reset(), {2}, Ones(8)});
         EXPECT_EQ(Logged(frame.size()), frame) << "no closing 0";
     }
@@ -252,6 +255,6 @@ TEST_F(CellProtocolTest, QueryForEveryProgramAndForASilentCell) {
     Texts progress;
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(QueryProgramOnPort(1, progress), -1);
+    EXPECT_EQ(QueryProgramOnPort(serial, 1, progress), -1);
     EXPECT_GE(t.elapsed(), 8 * 200) << "eight silent header bytes";
 }

@@ -9,7 +9,7 @@
 #include "cellsim_harness.h"
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -18,27 +18,30 @@ namespace {
 
 class CellSimTest : public ::testing::Test {
 protected:
+    // The link under test, on the machine's serial ports.
+    SerialLink serial;
+
     TempConfig config;
     QString link = config.Path("cell");
 
     CellSimTest() {
         EnsureCoreApplication();
-        ResetLinkState();
+        serial.Reset();
         config.Map(1, link);
     }
-    ~CellSimTest() override { ResetLinkState(); }
+    ~CellSimTest() override { serial.Reset(); }
 
     // The memory read as the cell protocol does it: `count` requests.
     std::vector<int> ReadMemory(int count) {
-        ResetLink();
-        WriteByte(2);
-        Delay(4);
+        (void)serial.ResetLink();
+        (void)serial.WriteByte(2);
+        serial.Delay(4);
         std::vector<int> got;
         for (int k = 0; k < count; ++k) {
-            WriteByte(1);
-            got.push_back(ReadByte());
+            (void)serial.WriteByte(1);
+            got.push_back(serial.ReadByte());
         }
-        WriteByte(0);
+        (void)serial.WriteByte(0);
         return got;
     }
 };
@@ -114,10 +117,10 @@ TEST_F(CellSimTest, LogsEveryByteAndEveryCommand) {
     const QString events = config.Path("events.txt");
     Simulator sim(link, {"--unpaced", "--log", bytes, "--events", events});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(ConnectCell(1));
+    ASSERT_TRUE(ConnectCell(serial, 1));
     ReadMemory(9);
-    ResetLink();
-    WriteByte(6);
+    (void)serial.ResetLink();
+    (void)serial.WriteByte(6);
     QThread::msleep(50);
     QByteArray expected("\x0c", 1);
     expected += QByteArray(10, 0) + "\x02" + QByteArray(9, 1) + QByteArray(11, 0) + "\x06";
@@ -132,7 +135,7 @@ TEST_F(CellSimTest, LogsEveryByteAndEveryCommand) {
 TEST_F(CellSimTest, PacedBytesTakeElevenBitTimes) {
     Simulator sim(link, {"--seed", "5"});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(OpenPort("COM1:9600,N,8,2"));
+    ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
     QElapsedTimer t;
     t.start();
     const auto got = ReadMemory(108);
@@ -145,13 +148,13 @@ TEST_F(CellSimTest, PacedBytesTakeElevenBitTimes) {
 TEST_F(CellSimTest, TheLiveStreamRunsOnTheCellsClock) {
     Simulator sim(link, {"--program", "A", "--unpaced", "--live-zero-after", "25"});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(ConnectCell(1));
-    ResetLink();
-    WriteByte(9);
+    ASSERT_TRUE(ConnectCell(serial, 1));
+    (void)serial.ResetLink();
+    (void)serial.WriteByte(9);
     QElapsedTimer t;
     t.start();
     std::vector<int> got;
-    for (int k = 0; k < 27; ++k) got.push_back(ReadByte());
+    for (int k = 0; k < 27; ++k) got.push_back(serial.ReadByte());
     const qint64 ms = t.elapsed();
     std::printf("27 live samples of program A: %lld ms\n", static_cast<long long>(ms));
     EXPECT_GE(ms, 260) << "one byte per 10 ms";
@@ -164,7 +167,7 @@ TEST_F(CellSimTest, ReadFaults) {
     {
         Simulator sim(link, {"--unpaced", "--stop-read-after", "8"});
         ASSERT_TRUE(sim.Ready());
-        ASSERT_TRUE(OpenPort("COM1:9600,N,8,2"));
+        ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
         const auto got = ReadMemory(9);
         EXPECT_EQ(got[7], Expected(CellModel::SyntheticMeasurement(2, 1), 7, 1)[0]);
         EXPECT_EQ(got[8], -1);
@@ -172,7 +175,7 @@ TEST_F(CellSimTest, ReadFaults) {
     {
         Simulator sim(link, {"--unpaced", "--bad-header"});
         ASSERT_TRUE(sim.Ready());
-        ASSERT_TRUE(OpenPort("COM1:9600,N,8,2"));
+        ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
         const auto got = ReadMemory(3);
         EXPECT_EQ(got, (std::vector<int>{0, 0, 1}));
     }
@@ -187,32 +190,32 @@ TEST_F(CellSimTest, HoldsAGivenMeasurementFile) {
     f.close();
     Simulator sim(link, {"--unpaced", "--memory", file});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(OpenPort("COM1:9600,N,8,2"));
+    ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
     EXPECT_EQ(ReadMemory(20), Expected(rec, 0, 20));
 }
 
 TEST_F(CellSimTest, HangingUpEndsTheSimulatorAndEveryRead) {
     Simulator sim(link, {"--unpaced", "--hang-up-after", "3"});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(ConnectCell(1));  // one byte
-    WriteByte(7);
-    WriteByte(2);  // the third: the line drops before an answer
-    EXPECT_EQ(ReadByte(), -1);
+    ASSERT_TRUE(ConnectCell(serial, 1));  // one byte
+    (void)serial.WriteByte(7);
+    (void)serial.WriteByte(2);  // the third: the line drops before an answer
+    EXPECT_EQ(serial.ReadByte(), -1);
     QElapsedTimer t;
     t.start();
     while (sim.Running() && t.elapsed() < 5000) QThread::msleep(10);
     EXPECT_FALSE(sim.Running());
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(ReadByte(), -1);
-    EXPECT_FALSE(ConnectCell(1));
+    EXPECT_EQ(serial.ReadByte(), -1);
+    EXPECT_FALSE(ConnectCell(serial, 1));
 }
 
 // The maker's other devices answer their own probe at their line speed.
 TEST_F(CellSimTest, OtherDevicesAnswerTheirProbes) {
     struct Case {
         const char* device;
-        bool (*probe)(int, const AcceptPrompt&);
+        bool (*probe)(SerialLink&, int, const AcceptPrompt&);
         int kind;
     };
     const Case cases[] = {
@@ -225,9 +228,9 @@ TEST_F(CellSimTest, OtherDevicesAnswerTheirProbes) {
         SCOPED_TRACE(c.device);
         Simulator sim(link, {"--unpaced", "--device", c.device});
         ASSERT_TRUE(sim.Ready());
-        EXPECT_TRUE(c.probe(1, {}));
-        EXPECT_EQ(GetDeviceKind(), c.kind);
-        EXPECT_NE(ReadChannel(1), -1);
-        ClosePort();
+        EXPECT_TRUE(c.probe(serial, 1, {}));
+        EXPECT_EQ(serial.GetDeviceKind(), c.kind);
+        EXPECT_NE(serial.ReadChannel(1), -1);
+        serial.ClosePort();
     }
 }

@@ -12,7 +12,7 @@
 #include "cell/ReadOut.h"
 #include "cellsim_harness.h"
 #include "link/CellModel.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -53,22 +53,25 @@ QByteArray GarbageMemory() {
 
 class LineFaultTest : public ::testing::Test {
 protected:
+    // The link under test, on the machine's serial ports.
+    SerialLink serial;
+
     TempConfig config;
     QString link = config.Path("cell");
     std::unique_ptr<Simulator> sim;
 
     LineFaultTest() {
         EnsureCoreApplication();
-        ResetLinkState();
+        serial.Reset();
         config.Map(1, link);
     }
     ~LineFaultTest() override {
         sim.reset();
-        ResetLinkState();
+        serial.Reset();
     }
     void Run(QStringList options) {
         sim.reset();
-        ResetLinkState();
+        serial.Reset();
         options << "--unpaced";
         sim = std::make_unique<Simulator>(link, options);
         ASSERT_TRUE(sim->Ready());
@@ -127,7 +130,7 @@ TEST_F(LineFaultTest, ReadOutEndsWithItsOutcomeAndKeepsWhatArrived) {
         Quiet progress;
         QElapsedTimer t;
         t.start();
-        const ReadOutResult r = ReadOutOnPort(1, rec, progress);
+        const ReadOutResult r = ReadOutOnPort(serial, 1, rec, progress);
         const qint64 took = t.elapsed();
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(r.received, c.received);
@@ -161,6 +164,6 @@ TEST_F(LineFaultTest, ProgramQueryOfACellThatAnswersTooLate) {
     Quiet progress;
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(QueryProgramOnPort(1, progress), -1);
+    EXPECT_EQ(QueryProgramOnPort(serial, 1, progress), -1);
     EXPECT_LE(t.elapsed(), BlockingBoundMs(2 + 8, 20));
 }

@@ -1,4 +1,4 @@
-// The serial channel on a real terminal line: comphard through QSerialPort
+// The serial channel on a real terminal line: SerialLink through QSerialPort
 // to kelvarn-cellsim on a pseudo-terminal, ports mapped in [Ports].
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include "data/ProgramTable.h"
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -24,13 +24,16 @@ std::vector<uint8_t> Bytes(const QByteArray& a) {
 
 class SerialLinkTest : public ::testing::Test {
 protected:
+    // The link under test, on the machine's serial ports.
+    SerialLink serial;
+
     TempConfig config;
 
     SerialLinkTest() {
         EnsureCoreApplication();
-        ResetLinkState();
+        serial.Reset();
     }
-    ~SerialLinkTest() override { ResetLinkState(); }
+    ~SerialLinkTest() override { serial.Reset(); }
 
     // A simulator on COMn.
     std::unique_ptr<Simulator> Start(int n, QStringList args, const QString& log = {}) {
@@ -50,28 +53,28 @@ TEST_F(SerialLinkTest, ConnectCellFindsBothKindsOfCell) {
         SCOPED_TRACE(device);
         const QString log = config.Path(QStringLiteral("%1.bin").arg(device));
         auto sim = Start(3, {"--device", device, "--unpaced"}, log);
-        ASSERT_TRUE(ConnectCell(3));
-        EXPECT_EQ(GetDeviceKind(), kCell);
-        EXPECT_EQ(GetPortNumber(), 3);
+        ASSERT_TRUE(ConnectCell(serial, 3));
+        EXPECT_EQ(serial.GetDeviceKind(), kCell);
+        EXPECT_EQ(serial.GetPortNumber(), 3);
         const bool plain = QByteArray(device) == "cell";
         const std::vector<uint8_t> tries =
             plain ? std::vector<uint8_t>{12, 13} : std::vector<uint8_t>{12};
         EXPECT_EQ(Bytes(ReadAll(log)), tries);
         // The connection stays usable: the readiness question of a read-out.
-        ResetLink();
-        EXPECT_EQ(ReadChannel(2), 200);
-        ClosePort();
+        (void)serial.ResetLink();
+        EXPECT_EQ(serial.ReadChannel(2), 200);
+        serial.ClosePort();
     }
 }
 
 TEST_F(SerialLinkTest, ASilentPortCostsAboutTwoHundredTenMillisecondsPerByte) {
     auto sim = Start(2, {"--silent"});
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM2:9600,N,8,2")));
+    ASSERT_TRUE(serial.OpenPort(QStringLiteral("COM2:9600,N,8,2")));
     QElapsedTimer t;
     for (int i = 0; i < 3; ++i) {
-        WriteByte(12);
+        (void)serial.WriteByte(12);
         t.start();
-        EXPECT_EQ(ReadByte(), -1);
+        EXPECT_EQ(serial.ReadByte(), -1);
         const qint64 ms = t.elapsed();
         std::printf("silent ReadByte: %lld ms\n", static_cast<long long>(ms));
         EXPECT_GE(ms, 150);
@@ -82,23 +85,23 @@ TEST_F(SerialLinkTest, ASilentPortCostsAboutTwoHundredTenMillisecondsPerByte) {
 TEST_F(SerialLinkTest, OpeningAMissingDeviceClosesTheOpenPortAndClearsNumberAndKind) {
     auto sim = Start(3, {"--unpaced"});
     config.Map(4, config.Path("nothing-here"));
-    ASSERT_TRUE(ConnectCell(3));
-    EXPECT_FALSE(OpenPort(QStringLiteral("COM4:9600,N,8,2")));
-    EXPECT_EQ(GetPortNumber(), 0);
-    EXPECT_EQ(GetDeviceKind(), 0);
-    EXPECT_FALSE(IsPortOpen());
-    EXPECT_EQ(ReadByte(), -1);
+    ASSERT_TRUE(ConnectCell(serial, 3));
+    EXPECT_FALSE(serial.OpenPort(QStringLiteral("COM4:9600,N,8,2")));
+    EXPECT_EQ(serial.GetPortNumber(), 0);
+    EXPECT_EQ(serial.GetDeviceKind(), 0);
+    EXPECT_FALSE(serial.IsPortOpen());
+    EXPECT_EQ(serial.ReadByte(), -1);
     // The first port was really given back: it opens again at once.
-    EXPECT_TRUE(ConnectCell(3));
+    EXPECT_TRUE(ConnectCell(serial, 3));
 }
 
 TEST_F(SerialLinkTest, AReopenedPortDoesNotHandOverOldBytes) {
     auto sim = Start(3, {"--unpaced"});
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
-    WriteByte(12);  // the answer 240 is left unread
+    ASSERT_TRUE(serial.OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+    (void)serial.WriteByte(12);  // the answer 240 is left unread
     QThread::msleep(50);
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
-    EXPECT_EQ(ReadByte(), -1);
+    ASSERT_TRUE(serial.OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+    EXPECT_EQ(serial.ReadByte(), -1);
 }
 
 TEST_F(SerialLinkTest, PurgingTheTransmitBufferLosesNothingAlreadyWritten) {
@@ -106,10 +109,10 @@ TEST_F(SerialLinkTest, PurgingTheTransmitBufferLosesNothingAlreadyWritten) {
     // a pseudo-terminal the other end may not have read it yet.
     const QString log = config.Path("bytes.bin");
     auto sim = Start(3, {"--unpaced"}, log);
-    ASSERT_TRUE(OpenPort(QStringLiteral("COM3:9600,N,8,2")));
-    for (int i = 0; i < 300; ++i) WriteByte(i);
-    PurgeTransmit();
-    WriteByte(6);
+    ASSERT_TRUE(serial.OpenPort(QStringLiteral("COM3:9600,N,8,2")));
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(serial.WriteByte(i), LinkStatus::kOk);
+    serial.PurgeTransmit();
+    (void)serial.WriteByte(6);
     QThread::msleep(100);
     std::vector<uint8_t> expected;
     for (int i = 0; i < 300; ++i) expected.push_back(uint8_t(i));
@@ -120,40 +123,40 @@ TEST_F(SerialLinkTest, PurgingTheTransmitBufferLosesNothingAlreadyWritten) {
 TEST_F(SerialLinkTest, UploadAndReadOutByteForByte) {
     const QString log = config.Path("bytes.bin");
     auto sim = Start(5, {"--unpaced", "--seed", "42"}, log);
-    ASSERT_TRUE(ConnectCell(5));
+    ASSERT_TRUE(ConnectCell(serial, 5));
 
     // Program A into the cell with the load handshake.
     const auto program = KeyProgramBytes(Programs().Row(1).KeyProgram);
     std::vector<uint8_t> sent{12};
-    ResetLink();
-    WriteByte(5);
-    Delay(4);
+    (void)serial.ResetLink();
+    (void)serial.WriteByte(5);
+    serial.Delay(4);
     sent.insert(sent.end(), 10, 0);
     sent.push_back(5);
     for (uint8_t b : program) {
-        ASSERT_GE(ReadByte(), 0) << "prompt";
-        WriteByte(1);
-        WriteByte(b);
+        ASSERT_GE(serial.ReadByte(), 0) << "prompt";
+        (void)serial.WriteByte(1);
+        (void)serial.WriteByte(b);
         sent.push_back(1);
         sent.push_back(b);
     }
-    ReadByte();
-    WriteByte(0);
+    serial.ReadByte();
+    (void)serial.WriteByte(0);
     sent.push_back(0);
 
     // Its memory: header and 1001 samples of the synthetic measurement.
-    ResetLink();
-    WriteByte(2);
-    Delay(4);
+    (void)serial.ResetLink();
+    (void)serial.WriteByte(2);
+    serial.Delay(4);
     sent.insert(sent.end(), 10, 0);
     sent.push_back(2);
     const MeasurementRecord expected = CellModel::SyntheticMeasurement(1, 42);
     for (int k = 0; k < 8 + 1001; ++k) {
-        WriteByte(1);
+        (void)serial.WriteByte(1);
         sent.push_back(1);
-        ASSERT_EQ(ReadByte(), expected.bytes[size_t(k < 8 ? k : k + 2)]) << "byte " << k;
+        ASSERT_EQ(serial.ReadByte(), expected.bytes[size_t(k < 8 ? k : k + 2)]) << "byte " << k;
     }
-    WriteByte(0);
+    (void)serial.WriteByte(0);
     sent.push_back(0);
     QThread::msleep(50);
     EXPECT_EQ(Bytes(ReadAll(log)), sent);
@@ -164,8 +167,8 @@ TEST_F(SerialLinkTest, SearchTakesTheDeviceOnComOneUnlessCtrlAndNoSkipIt) {
     auto cell = Start(2, {"--device", "rq410", "--unpaced"});
     config.MapOthersAway({1, 2});
 
-    EXPECT_EQ(SearchHardware(), kNera);
-    EXPECT_EQ(GetPortNumber(), 1);
+    EXPECT_EQ(SearchHardware(serial), kNera);
+    EXPECT_EQ(serial.GetPortNumber(), 1);
 
     QStringList asked;
     int answer = 0;
@@ -176,8 +179,8 @@ TEST_F(SerialLinkTest, SearchTakesTheDeviceOnComOneUnlessCtrlAndNoSkipIt) {
                         }};
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(SearchHardware(prompt), kCell);
+    EXPECT_EQ(SearchHardware(serial, prompt), kCell);
     std::printf("search with one skipped device: %lld ms\n", static_cast<long long>(t.elapsed()));
-    EXPECT_EQ(GetPortNumber(), 2);
+    EXPECT_EQ(serial.GetPortNumber(), 2);
     EXPECT_EQ(asked, (QStringList{"NERA an COM1", "RQ410 (Zelle) an COM2"}));
 }

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "app/Seams.h"
+#include "link/ScriptedDevice.h"
 
 namespace kelvarn {
 
@@ -24,9 +25,17 @@ public:
     int previews = 0;    // print dialogs with a preview shown
     QString previewPdf;  // the printer chosen there writes this PDF file; empty: cancelled
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
+    ScriptedLink* line = nullptr;  // the scripted ports behind the window's link; none: the machine's
+    QTime timeOfDay;               // invalid: the clock's
 
     bool CtrlHeld() const override { return ctrl; }
     bool CellCommandsOnOwnThread() const override { return cellThread; }
+    void SetUpLink(SerialLink& link) override {
+        if (line) line->Attach(link);
+    }
+    QTime TimeOfDay() const override {
+        return timeOfDay.isValid() ? timeOfDay : QTime::currentTime();
+    }
     bool Ask(QWidget*, const QString& caption, const QString& text) override {
         asked << caption + QLatin1Char('|') + text;
         if (answers.empty()) return true;

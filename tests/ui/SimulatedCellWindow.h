@@ -19,7 +19,7 @@
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -40,14 +40,12 @@ public:
 
     SimulatedCellWindow() {
         qputenv("KELVARN_CONFIG_DIR", dir.path().toLocal8Bit());
-        ResetLinkState();
         WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM2"), link);
     }
     ~SimulatedCellWindow() {
         form.reset();
         sim.terminate();
         sim.waitForFinished(5000);
-        ResetLinkState();
         qunsetenv("KELVARN_CONFIG_DIR");
     }
 
@@ -60,7 +58,7 @@ public:
         form = std::make_unique<TForm1>(&seams);
         form->show();
         ASSERT_TRUE(Idle());
-        ASSERT_EQ(GetPortNumber(), 2) << form->StatusText().toStdString();
+        ASSERT_EQ(form->Link().GetPortNumber(), 2) << form->StatusText().toStdString();
     }
 
     // Only the simulator, on the link (again, after Unplug).

@@ -20,7 +20,7 @@
 #include "data/ProgramTable.h"
 #include "link/CellModel.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;

@@ -16,7 +16,7 @@
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -39,9 +39,10 @@ protected:
     void Start(CellModelOptions options = {}) {
         cell = std::make_unique<CellModel>(std::move(options));
         port.AttachModel(cell.get());
+        seams.line = &link;
         form = std::make_unique<TForm1>(&seams);
-        ConnectCell(3);
-        SetPortNumber(3);
+        ConnectCell(form->Link(), 3);
+        form->Link().SetPortNumber(3);
         port.written.clear();
         cell->TakeEvents();
     }

@@ -205,9 +205,8 @@ TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
 
 TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
     Start({"--program", "B"});
-    EXPECT_TRUE(IsPortOpen());
+    EXPECT_TRUE(form->Link().IsPortOpen());
     form.reset();
-    EXPECT_FALSE(IsPortOpen());
     QSerialPort other(link);
     EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free for the next program";
 }
@@ -255,9 +254,9 @@ TEST_F(ThreadWindowTest, FirstLevelOneIntervalAfterTheStart) {
     Start({"--program", "B"});
     form->ProgBox->setCurrentIndex(2);
     form->Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->LiveCount >= 3; }, 10000))
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 3; }, 10000))
         << form->StatusText().toStdString();
-    EXPECT_EQ(form->Chart4->PointCount(0), form->LiveCount);
+    EXPECT_EQ(form->Chart4->PointCount(0), form->live.Count());
     form->StoppButton->click();
 }
 
@@ -265,14 +264,14 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     Start({"--program", "B"});
     form->ProgBox->setCurrentIndex(0);
     form->Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->LiveCount >= 50; }, 20000))
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 50; }, 20000))
         << form->StatusText().toStdString();
     QTest::mouseClick(form->StoppButton, Qt::LeftButton);
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
     EXPECT_FALSE(form->runner->Running());
-    const int taken = form->LiveCount;
+    const int taken = form->live.Count();
     SpinUntil([] { return false; }, 300);
-    EXPECT_EQ(form->LiveCount, taken) << "no tick after the stop";
+    EXPECT_EQ(form->live.Count(), taken) << "no tick after the stop";
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
 
     form->Button3->click();

@@ -16,6 +16,18 @@ namespace {
 
 using Answer = Seams::SaveAnswer;
 
+// Forty levels of program A, as a live measurement started from the PC
+// takes them.
+void FeedLiveCurve(TForm1& w) {
+    w.live.Begin(1);
+    for (int i = 0; i < 40; ++i) {
+        LiveStep step;
+        step.kind = LiveStep::kSample;
+        step.raw = LevelToSample(50 + i % 5);
+        ASSERT_TRUE(w.live.Accept(step));
+    }
+}
+
 class CloseGuardTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -25,8 +37,7 @@ protected:
     // A live curve of program A taken over into the evaluation, as
     // "Zur &Auswertung" does after a start from the PC.
     void TakeOverLiveCurve() {
-        form.LiveProgram = 1;
-        for (int i = 0; i < 40; ++i) form.Chart4->AddPoint(0, i * 0.01, 50 + i % 5);
+        FeedLiveCurve(form);
         form.ZurAuswertung1Click();
     }
 };
@@ -56,8 +67,7 @@ TEST_F(CloseGuardTest, EachAnswerToTheQuestion) {
         SCOPED_TRACE(c.what);
         FakeSeams caseSeams;
         TForm1 window{&caseSeams};
-        window.LiveProgram = 1;
-        for (int i = 0; i < 40; ++i) window.Chart4->AddPoint(0, i * 0.01, 50 + i % 5);
+        FeedLiveCurve(window);
         window.ZurAuswertung1Click();
         const QString path =
             dir.filePath(QStringLiteral("%1-%2").arg(int(c.answer)).arg(c.saveName));

@@ -27,7 +27,7 @@
 #include "cell/Runner.h"
 #include "link/CellModel.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 

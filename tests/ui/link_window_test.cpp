@@ -13,7 +13,7 @@
 #include "link/CellModel.h"
 #include "link/ScriptedDevice.h"
 #include "link/SettingsFile.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 using namespace kelvarn;
 
@@ -58,6 +58,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     void Start() {
+        seams.line = &link;
         form = std::make_unique<TForm1>(&seams);
         seams.form = form.get();
     }
@@ -83,8 +84,8 @@ TEST_F(LinkWindowTest, StartUpReconnectsToTheStoredPort) {
     Start();
     EXPECT_EQ(form->ComBox->currentIndex(), 3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
-    EXPECT_EQ(GetPortNumber(), 3);
-    EXPECT_EQ(GetDeviceKind(), kCell);
+    EXPECT_EQ(form->Link().GetPortNumber(), 3);
+    EXPECT_EQ(form->Link().GetDeviceKind(), kCell);
     EXPECT_TRUE(link.Port(3)->rts);
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_TRUE(seams.notices.isEmpty());
@@ -131,13 +132,13 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     Pick(3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
-    EXPECT_EQ(GetPortNumber(), 3);
-    EXPECT_TRUE(IsPortOpen());
+    EXPECT_EQ(form->Link().GetPortNumber(), 3);
+    EXPECT_TRUE(form->Link().IsPortOpen());
 
     Pick(4);  // no such port: the stored choice stays
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM4! Gerät nicht vorhanden");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
-    EXPECT_EQ(GetPortNumber(), 0);
+    EXPECT_EQ(form->Link().GetPortNumber(), 0);
 
     Pick(0);  // reads "COM 1" but stands for port 0
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM0!");
@@ -163,7 +164,7 @@ TEST_F(LinkWindowTest, AutomaticSearchTakesTheFirstDeviceAndStoresItsPort) {
     EXPECT_EQ(form->StatusText(), "Hardware an COM 1 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=1\n");
     EXPECT_EQ(form->ComBox->currentIndex(), 1);
-    EXPECT_EQ(GetDeviceKind(), kNera);
+    EXPECT_EQ(form->Link().GetDeviceKind(), kNera);
     // Ends with a reset of the line, and the selection set by the program
     // does not connect again.
     EXPECT_EQ(link.log.mid(link.log.size() - 2), (QStringList{"purge rx", "purge tx"}));

@@ -1,5 +1,7 @@
 #include "CellCli.h"
 
+#include "LiveCli.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,7 +16,7 @@
 #include "files/FileResult.h"
 #include "files/MeasurementFile.h"
 #include "link/PortNames.h"
-#include "link/comphard.h"
+#include "link/SerialLink.h"
 
 namespace kelvarn {
 
@@ -33,8 +35,8 @@ int Port(const QString& name, CliOutcome& o) {
 }
 
 // The message behind a command's own when the port could not be opened.
-QString WithOpenCause(const QString& message) {
-    const QString cause = IsPortOpen() ? QString() : OpenFailureText(LastOpenFailure());
+QString WithOpenCause(const SerialLink& link, const QString& message) {
+    const QString cause = OpenCause(link);
     return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
 }
 
@@ -94,14 +96,14 @@ CliOutcome Read(const QString& portName, const QString& path) {
     MeasurementRecord rec;
     ReadOutResult r;
     {
+        SerialLink link;
         ReadProgress progress;
-        PrepareCellRead(port, progress);
-        const QString notReady = WithOpenCause(QStringLiteral("Hardware nicht bereit!"));
-        r = ReadOutCell(rec, progress);
+        PrepareCellRead(link, port, progress);
+        const QString notReady = WithOpenCause(link, QStringLiteral("Hardware nicht bereit!"));
+        r = ReadOutCell(link, rec, progress);
         if (r.outcome == ReadOutResult::kNotReady) return Fail(1, notReady);
+        // The port is let go as soon as the cell has answered.
     }
-    // The port is let go as soon as the cell has answered.
-    ClosePort();
     switch (r.outcome) {
         case ReadOutResult::kNotReady:
             return Fail(1, QStringLiteral("Hardware nicht bereit!"));
@@ -129,11 +131,12 @@ CliOutcome Query(const QString& portName) {
     CliOutcome o;
     const int port = Port(portName, o);
     if (port <= 0) return o;
+    SerialLink link;
     CellProgress quiet;
-    PrepareCellRead(port, quiet);
-    const QString cause = WithOpenCause(QString()).trimmed();
-    const int row = QueryCellProgram();
-    ClosePort();
+    PrepareCellRead(link, port, quiet);
+    const QString cause = WithOpenCause(link, QString()).trimmed();
+    const int row = QueryCellProgram(link);
+    link.ClosePort();
     if (!cause.isEmpty()) o.err = "kelvarn-cli: " + cause.toUtf8() + '\n';
     if (row > 0) {
         o.out = QString(ProgramLetter(row)).toUtf8() + '\n';
@@ -148,11 +151,13 @@ CliOutcome Query(const QString& portName) {
 }  // namespace
 
 bool IsCellCommand(const QString& command) {
-    return command == QLatin1String("read") || command == QLatin1String("query");
+    return command == QLatin1String("read") || command == QLatin1String("query") ||
+           command == QLatin1String("live");
 }
 
 CliOutcome RunCellCommand(const QStringList& args) {
     const QString command = args.value(0);
+    if (command == QLatin1String("live")) return RunLive(args.mid(1));
     if (command == QLatin1String("read") && args.size() == 3) return Read(args[1], args[2]);
     if (command == QLatin1String("query") && args.size() == 2) return Query(args[1]);
     CliOutcome o = Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(command));

@@ -11,6 +11,7 @@ namespace kelvarn {
 //   read PORT FILE   reads the cell out as "&Auslesen der Zelle" does and
 //                    writes the record as a measurement file
 //   query PORT       prints the letter of the program the cell holds
+//   live PORT ...    starts a program from the PC and logs its levels
 bool IsCellCommand(const QString& command);
 CliOutcome RunCellCommand(const QStringList& args);
 
@@ -18,6 +19,9 @@ CliOutcome RunCellCommand(const QStringList& args);
 #define KELVARN_CELL_USAGE                                                               \
     "  kelvarn-cli read PORT DATEI    Zelle an PORT (COM1, COM2 ...) auslesen und als\n" \
     "                                 Messdatei speichern\n"                             \
-    "  kelvarn-cli query PORT         Messprogramm in der Zelle an PORT erfragen\n"
+    "  kelvarn-cli query PORT         Messprogramm in der Zelle an PORT erfragen\n"       \
+    "  kelvarn-cli live PORT [--program X] [--format csv|tsv] [--restart]\n"            \
+    "                                 Messprogramm X (A) starten und jeden Messwert\n"  \
+    "                                 (Zeit, Pegel) ausgeben, bis Messende oder Strg+C\n"
 
 }  // namespace kelvarn

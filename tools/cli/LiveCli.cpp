@@ -1,0 +1,180 @@
+#include "LiveCli.h"
+
+#include <signal.h>
+
+#include <QString>
+#include <atomic>
+#include <cstdio>
+
+#include "cell/CellTasks.h"
+#include "cell/LiveLevel.h"
+#include "cell/LiveSession.h"
+#include "data/ProgramTable.h"
+#include "link/PortNames.h"
+#include "link/SerialLink.h"
+
+namespace kelvarn {
+
+namespace {
+
+// The session Ctrl+C stops; its stop is a lock-free atomic store, safe in
+// a signal handler.
+std::atomic<LiveSession*> g_session{nullptr};
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) {
+    g_interrupted = true;
+    if (LiveSession* s = g_session.load()) s->Stop();
+}
+
+// Holds Ctrl+C for the session's lifetime.
+class InterruptStops {
+public:
+    explicit InterruptStops(LiveSession& session) {
+        g_interrupted = false;
+        g_session = &session;
+        struct sigaction sa {};
+        sa.sa_handler = OnInterrupt;
+        sigaction(SIGINT, &sa, &old_);
+    }
+    ~InterruptStops() {
+        sigaction(SIGINT, &old_, nullptr);
+        g_session = nullptr;
+    }
+
+private:
+    struct sigaction old_ {};
+};
+
+// Status texts of the start go to stderr when something goes wrong only.
+class StartProgress : public CellProgress {
+public:
+    void Status(const QString& text) override { last = text.trimmed(); }
+    bool Cancelled() const override { return g_interrupted; }
+    QString last;
+};
+
+struct LiveOptions {
+    int row = 1;
+    QChar separator = QLatin1Char(',');
+    bool restart = false;
+};
+
+// The options after PORT; false with message for anything unknown.
+bool ParseOptions(const QStringList& args, LiveOptions& o, QString& message) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString value = args.value(i + 1);
+        if (a == QLatin1String("--restart")) {
+            o.restart = true;
+        } else if (a == QLatin1String("--program") && i + 1 < args.size()) {
+            o.row = 0;
+            for (int r = 1; r <= ProgramTable::kRows; ++r)
+                if (value.compare(QString(ProgramLetter(r)), Qt::CaseInsensitive) == 0) o.row = r;
+            if (o.row == 0) {
+                message = QStringLiteral("kein Messprogramm: \"%1\" (A bis I)").arg(value);
+                return false;
+            }
+            ++i;
+        } else if (a == QLatin1String("--format") && i + 1 < args.size()) {
+            if (value == QLatin1String("csv")) {
+                o.separator = QLatin1Char(',');
+            } else if (value == QLatin1String("tsv")) {
+                o.separator = QLatin1Char('\t');
+            } else {
+                message = QStringLiteral("kein Format: \"%1\" (csv, tsv)").arg(value);
+                return false;
+            }
+            ++i;
+        } else {
+            message = QStringLiteral("unbekannte Angabe: \"%1\"").arg(a);
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line to stdout at once, so a pipe or a file sees each level as it
+// comes. false when stdout no longer takes it.
+bool WriteLine(const QByteArray& line) {
+    return std::fwrite(line.constData(), 1, size_t(line.size()), stdout) == size_t(line.size()) &&
+           std::fflush(stdout) == 0;
+}
+
+QByteArray Number(double v, int decimals) {
+    return QByteArray::number(v, 'f', decimals);
+}
+
+}  // namespace
+
+CliOutcome RunLive(const QStringList& args) {
+    const int port = PortNumberOf(args.value(0));
+    if (port <= 0)
+        return CliFailure(2, QStringLiteral("keine Schnittstelle: \"%1\" (COM1, COM2 ...)")
+                                 .arg(args.value(0)));
+    LiveOptions options;
+    QString message;
+    if (!ParseOptions(args.mid(1), options, message)) return CliFailure(2, message);
+
+    SerialLink link;
+    LiveSession session;
+    session.SetEndRule(Programs().Row(options.row).Points, options.restart);
+    const InterruptStops interrupts(session);
+    const char sep = options.separator.toLatin1();
+    int total = 0;
+    auto summary = [&total](CliOutcome o) {
+        o.err += QStringLiteral("%1 Messwerte empfangen.\n").arg(total).toUtf8();
+        return o;
+    };
+
+    bool headerWritten = false;
+    for (;;) {
+        StartProgress progress;
+        const LiveStart start = StartLive(link, port, options.row, false, progress);
+        if (!start.connected) {
+            QString text = QStringLiteral("Hardware antwortet nicht.");
+            if (!start.cause.isEmpty()) text += QLatin1Char(' ') + start.cause;
+            return summary(CliFailure(1, text));
+        }
+        if (g_interrupted) return summary({});
+        if (!start.uploaded) return summary(CliFailure(1, progress.last));
+        if (start.row <= 0)
+            return summary(CliFailure(1, QStringLiteral("Messprogramm nicht korrekt.")));
+        session.Begin(start.row);
+        if (g_interrupted) session.Stop();
+        const Messtypen& program = Programs().Row(start.row);
+        if (!headerWritten &&
+            !WriteLine("t/" + program.DurationUnit.toUtf8() + sep + "dB(A)\n"))
+            return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
+        headerWritten = true;
+
+        // The cell paces its stream: each tick waits for the next level as
+        // it comes, so the log keeps step with the cell however long it
+        // runs.
+        bool again = false;
+        while (!again) {
+            const LiveStep step = session.Tick(link);
+            switch (step.kind) {
+                case LiveStep::kStopped:
+                    return summary({});
+                case LiveStep::kRestart:
+                    again = true;
+                    continue;
+                case LiveStep::kNoProgram:
+                case LiveStep::kFailed:
+                    if (session.Stopped()) return summary({});
+                    return summary(CliFailure(1, QStringLiteral("Fehler: kein Messwert von der Zelle")));
+                case LiveStep::kSample:
+                    break;
+            }
+            LiveSample s;
+            if (!session.Accept(step, &s)) return summary({});
+            ++total;
+            if (!WriteLine(Number(s.time, 3) + sep + Number(s.level, 1) + '\n'))
+                return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
+            if (step.endReached) return summary({});
+        }
+    }
+}
+
+}  // namespace kelvarn
