@@ -15,7 +15,8 @@ RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-
 PACKAGE_PACKAGES=(dpkg-dev file)
 TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
-  cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info xdotool)
+  cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info xdotool
+  clang-format clang-tidy git)
 
 # setup PACKAGE...: installs those not installed yet.
 setup() {
@@ -76,7 +77,11 @@ case "$cmd" in
     ;;
   test)
     setup "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build -DBUILD_TESTING=ON
+    echo "== Format"
+    bash "$ROOT/tests/style/check-format.sh"
+    build -DBUILD_TESTING=ON -DKELVARN_WERROR=ON
+    echo "== clang-tidy"
+    bash "$ROOT/tests/style/run-clang-tidy.sh" "$BUILD"
     # A private print queue for the print test; without it that test skips.
     eval "$(bash "$ROOT/tests/cups/start-cups.sh")"
     trap 'bash "$ROOT/tests/cups/start-cups.sh" stop' EXIT

@@ -342,7 +342,7 @@ void TForm1::Button1Click() {
                 SetStatus(QStringLiteral(" Messprogramm nicht korrekt."));
                 return;
             }
-            const Messtypen& program = Programs().Row(out->row);
+            const ProgramRow& program = Programs().Row(out->row);
             ShowLiveSession();
             Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
             SetStatus(QStringLiteral(" Messung läuft ..."));

@@ -45,7 +45,7 @@ void TForm1::WireEvaluation() {
 }
 
 void TForm1::ShowTime(QObject* sender) {
-    const Evaluation ev = kelvarn::ShowTime(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
+    const Evaluation ev = kelvarn::EvaluateRecord(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
 
     Chart1->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
     SetSeries(Chart1, 0, ev.chart1.data(), kBlockSeries);
@@ -84,7 +84,7 @@ void TForm1::ShowTime(QObject* sender) {
 
 void TForm1::LeQEinzeichnen(QObject*) {
     Evaluation ev;
-    kelvarn::LeQEinzeichnen(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
+    kelvarn::ComputeLeqCurves(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
     ShowLeq(*this, ev);
     for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
 }

@@ -78,7 +78,7 @@ void TForm1::Exportieren1Click() {
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".csv");
     const QByteArray csv = ExportCsv(ComputeFigures(CurrentRecord), NumberFormat::FromLocale());
-    const FileResult r = WriteExportFile(path, csv);
+    const CommandResult r = WriteExportFile(path, csv);
     if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
 }
 
@@ -96,13 +96,13 @@ void TForm1::BerichtPdf1Click() {
                                         ProposedName(ProposedSaveName, QStringLiteral(".pdf")));
     if (path.isEmpty()) return;
     path = WithExtension(path, QStringLiteral(".pdf"));
-    const OutputResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
+    const CommandResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
     if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
 }
 
 void TForm1::BerichtDrucken1Click() {
     const ReportContent content = CurrentReportContent();
-    OutputResult result;
+    CommandResult result;
     seams_->PrintPreview(
         this, [&](QPrinter& printer) { result = PrintReport(printer, CurrentRecord, content); });
     if (!result.ok) seams_->Stop(this, WithFullStop(result.message));

@@ -7,7 +7,7 @@
 #include "app/CloseGuard.h"
 #include "app/FileDrop.h"
 #include "app/TForm1.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/MeasurementWithRemarks.h"
 #include "files/RemarksFile.h"
@@ -35,7 +35,7 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
 
     // Read into a copy: a failed open leaves the record as it was.
     MeasurementRecord scratch = CurrentRecord;
-    FileResult r = ReadMeasurementFile(path, scratch);
+    CommandResult r = ReadMeasurementFile(path, scratch);
     if (!r.ok) {
         seams_->Stop(this, WithFullStop(r.message));
         return;
@@ -76,7 +76,7 @@ void TForm1::Speichern1Click() {
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".dba");
 
-    const FileResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
+    const CommandResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
                                                     FromDocument(*RichEdit1->document()));
     if (!r.ok) {
         seams_->Stop(this, WithFullStop(r.message));

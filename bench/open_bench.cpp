@@ -48,7 +48,7 @@ BENCHMARK(OpenToEvaluated)->Arg(1)->Arg(6)->Arg(7)->Unit(benchmark::kMillisecond
 void EvaluationCore(benchmark::State& state) {
     const auto rec = kelvarn::bench::NoiseRecord(int(state.range(0)));
     kelvarn::EvalOptions opt;
-    for (auto _ : state) benchmark::DoNotOptimize(kelvarn::ShowTime(rec, opt));
+    for (auto _ : state) benchmark::DoNotOptimize(kelvarn::EvaluateRecord(rec, opt));
 }
 BENCHMARK(EvaluationCore)->Arg(1)->Arg(6)->Arg(7)->Unit(benchmark::kMillisecond);
 

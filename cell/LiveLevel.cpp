@@ -8,7 +8,7 @@
 namespace kelvarn {
 
 double LiveTime(int k, int row) {
-    const Messtypen& r = Programs().Row(row);
+    const ProgramRow& r = Programs().Row(row);
     return double(k) * r.IntervalMs / TimeDivisor(r.DurationUnit);
 }
 

@@ -42,7 +42,7 @@ std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay) {
 }
 
 bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& progress) {
-    const Messtypen& program = Programs().Row(row);
+    const ProgramRow& program = Programs().Row(row);
     // The command goes out before the file is looked at, as the cell has
     // always seen it.
     const bool opened = OpenUpload(link) == LinkStatus::kOk;

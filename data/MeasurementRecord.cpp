@@ -46,7 +46,7 @@ uint16_t GetSampleTotal(const MeasurementRecord& rec) {
 }
 
 void BuildHeader(MeasurementRecord& rec, int row) {
-    const Messtypen& r = Programs().Row(row);
+    const ProgramRow& r = Programs().Row(row);
     WriteWord(rec, R::kPointCountOffset, r.Points);
     // Channel 1 on, the other slots off.
     for (int i = 0; i < R::kChannelSlots; ++i) rec.bytes[size_t(R::kChannelSlotsOffset + i)] = 0;

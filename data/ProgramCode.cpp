@@ -46,7 +46,7 @@ std::optional<ProgramIdentity> IdentifyProgram(const std::vector<uint8_t>& p) {
     if (p.size() < 8 || p[0] != kMark || (p[1] != kKeyTag && p[1] != kTimedTag))
         return std::nullopt;
     const int row = p[2] - 'A' + 1;
-    const Messtypen& r = Programs().Row(row);
+    const ProgramRow& r = Programs().Row(row);
     if (r.Points == 0 || p[3] * 256 + p[4] != r.Points || p[5] * 256 + p[6] != r.IntervalMs ||
         p[7] != r.Measurements)
         return std::nullopt;

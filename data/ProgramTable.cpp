@@ -26,7 +26,7 @@ constexpr RowValues kValues[ProgramTable::kRows] = {
 void ProgramTable::Build() {
     for (int i = 0; i < kRows; ++i) {
         const RowValues& v = kValues[i];
-        Messtypen& row = rows_[i];
+        ProgramRow& row = rows_[i];
         row.BinFileName = QString::fromLatin1(v.bin);
         row.Duration = v.duration;
         row.DurationUnit = QString::fromLatin1(v.unit);
@@ -41,7 +41,7 @@ void ProgramTable::Build() {
     built_ = true;
 }
 
-const Messtypen& ProgramTable::Row(int r) const {
+const ProgramRow& ProgramTable::Row(int r) const {
     if (r < 1 || r > kRows) return empty_;
     return rows_[r - 1];
 }
@@ -52,7 +52,7 @@ int ProgramTable::RowForInterval(int ms) const {
     return 0;
 }
 
-const Messtypen& ProgramTable::ProgramForInterval(int ms) const {
+const ProgramRow& ProgramTable::ProgramForInterval(int ms) const {
     return Row(RowForInterval(ms));
 }
 

@@ -8,7 +8,7 @@
 namespace kelvarn {
 
 // One measurement program of the cell.
-struct Messtypen {
+struct ProgramRow {
     QString BinFileName;       // external program file, also the short name
     uint16_t Duration = 0;     // length of one measurement [DurationUnit]
     QString DurationUnit;      // "s", "min" or "h"
@@ -30,15 +30,15 @@ public:
     void Build();
 
     // Row r from 1 to 9; any other r gives the empty row.
-    const Messtypen& Row(int r) const;
+    const ProgramRow& Row(int r) const;
     // The first row whose IntervalMs equals ms, or the empty row.
-    const Messtypen& ProgramForInterval(int ms) const;
+    const ProgramRow& ProgramForInterval(int ms) const;
     // Row number (1..9) of ProgramForInterval, 0 when none matches.
     int RowForInterval(int ms) const;
 
 private:
-    std::array<Messtypen, kRows> rows_{};
-    Messtypen empty_{};
+    std::array<ProgramRow, kRows> rows_{};
+    ProgramRow empty_{};
     bool built_ = false;
 };
 

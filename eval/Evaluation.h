@@ -49,10 +49,10 @@ struct Evaluation {
 
 // The evaluation pass over a record: level over time, distribution, the twelve-measurement
 // overview and the LeQ curves.
-Evaluation ShowTime(const MeasurementRecord& rec, const EvalOptions& opt);
+Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt);
 
 // Recomputes the LeQ curves and both LeQ tables of ev; the other outputs stay as they are.
-void LeQEinzeichnen(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev);
+void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev);
 
 // The distribution of one measurement of the record (double click on small chart k).
 struct SingleDistribution {

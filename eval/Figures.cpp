@@ -54,7 +54,7 @@ LevelFigures FiguresOf(const LevelCounts& counts, double intervalUnits) {
 RecordFigures ComputeFigures(const MeasurementRecord& rec) {
     RecordFigures out;
     const int interval = GetInterval(rec);
-    const Messtypen& program = Programs().ProgramForInterval(interval);
+    const ProgramRow& program = Programs().ProgramForInterval(interval);
     const double divisor = TimeDivisor(program.DurationUnit);
     const double step = interval / divisor;
     out.unit = UnitOf(program.DurationUnit);

@@ -43,12 +43,12 @@ void WriteRow(TableText& t, int row, const LevelStats& st, const NumberFormat& f
 
 }  // namespace
 
-void LeQEinzeichnen(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev) {
+void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev) {
     const int P = GetPoints(rec);
     const int C = GetChannels(rec);
     const int I = GetInterval(rec);
     const int M = GetMeasurements(rec);
-    const Messtypen& program = Programs().ProgramForInterval(I);
+    const ProgramRow& program = Programs().ProgramForInterval(I);
     const int S = program.Points;
     const int W = program.LeqSections;
     const double divisor = TimeDivisor(program.DurationUnit);

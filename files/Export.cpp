@@ -178,10 +178,10 @@ QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
     return JsonRecord(file, rec, figures, true) + '\n';
 }
 
-FileResult WriteExportFile(const QString& path, const QByteArray& data) {
+CommandResult WriteExportFile(const QString& path, const QByteArray& data) {
     const IoOutcome io = ReplaceFileContents(path, data);
-    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
-    return FileResult::Success();
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    return CommandResult::Success();
 }
 
 QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat format,

@@ -7,7 +7,7 @@
 #include "data/MeasurementRecord.h"
 #include "eval/Figures.h"
 #include "eval/ViewData.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 
 namespace kelvarn {
 
@@ -38,7 +38,7 @@ struct SummaryEntry {
 
 // Writes an export file whole; a failure part-way keeps any older file of that name. Messages
 // as for measurement files.
-FileResult WriteExportFile(const QString& path, const QByteArray& data);
+CommandResult WriteExportFile(const QString& path, const QByteArray& data);
 
 enum class SummaryFormat { Tsv, Csv, Json };
 

@@ -9,27 +9,27 @@
 
 namespace kelvarn {
 
-FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out) {
+CommandResult ReadMeasurementFile(const QString& path, MeasurementRecord& out) {
     QByteArray data;
     const IoOutcome io = ReadFileBytes(path, MeasurementRecord::kSize, data);
-    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
     return RecordFromFileBytes(data, out);
 }
 
-FileResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out) {
+CommandResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out) {
     if (data.size() < MeasurementRecord::kSize)
-        return FileResult::Failure(QString::fromUtf8(kMsgReadPastEnd));
+        return CommandResult::Failure(QString::fromUtf8(kMsgReadPastEnd));
     std::copy_n(reinterpret_cast<const uint8_t*>(data.constData()), MeasurementRecord::kSize,
                 out.bytes.begin());
-    return FileResult::Success();
+    return CommandResult::Success();
 }
 
-FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec) {
+CommandResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec) {
     const QByteArray data(reinterpret_cast<const char*>(rec.bytes.data()),
                           MeasurementRecord::kSize);
     const IoOutcome io = ReplaceFileContents(path, data);
-    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
-    return FileResult::Success();
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    return CommandResult::Success();
 }
 
 namespace {
@@ -70,7 +70,7 @@ QString InformationLine(const QString& fileNameWithoutFolder, const MeasurementR
                                                .arg(GetChannels(rec))
                                                .arg(interval);
     for (int r = 1; r <= ProgramTable::kRows; ++r) {
-        const Messtypen& row = Programs().Row(r);
+        const ProgramRow& row = Programs().Row(r);
         if (row.IntervalMs == interval) line += QLatin1String(", ") + row.BinFileName;
     }
     return line;

@@ -4,23 +4,23 @@
 #include <QStringList>
 
 #include "data/MeasurementRecord.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 
 namespace kelvarn {
 
 // Reads the first 6146 bytes of a measurement file (the file is opened for
 // reading only, so a write-protected file opens). out is replaced only when
 // all 6146 bytes were read; on any failure it keeps its previous content.
-FileResult ReadMeasurementFile(const QString& path, MeasurementRecord& out);
+CommandResult ReadMeasurementFile(const QString& path, MeasurementRecord& out);
 
 // The record a measurement file holds, from the bytes read from its start:
 // the first 6146 of them. Fewer give "Versuch hinter dem Dateiende zu lesen"
 // and leave out as it was. ReadMeasurementFile reads through this.
-FileResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out);
+CommandResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out);
 
 // Writes the record's 6146 bytes as the whole file. An existing file is
 // replaced only once the new one is complete, so a failed save keeps it.
-FileResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);
+CommandResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);
 
 // The remarks file beside a measurement file, in the same folder. A bare
 // name with at most one "." is cut after its first "." and gets "RMK"

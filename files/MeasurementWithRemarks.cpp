@@ -14,25 +14,25 @@ QString ExistingRemarksFile(const QString& measurementPath) {
     return {};
 }
 
-FileResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
+CommandResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
                                       const RichText& remarks) {
     const QString remarksPath = RemarksFileName(path);
     const QByteArray record(reinterpret_cast<const char*>(rec.bytes.data()),
                             MeasurementRecord::kSize);
     FileReplacement measurement, description;
     IoOutcome io = measurement.Prepare(path, record);
-    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
     io = description.Prepare(remarksPath, WriteRtf(remarks));
     if (!io.ok()) return RemarksSaveResult(remarksPath, io);
     io = measurement.Commit();
-    if (!io.ok()) return FileResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
     io = description.Commit();
     if (!io.ok()) {
-        return FileResult::Failure(
+        return CommandResult::Failure(
             QStringLiteral("Die Messung wurde gespeichert, die Beschreibung nicht. ") +
             RemarksSaveResult(remarksPath, io).message);
     }
-    return FileResult::Success();
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "data/MeasurementRecord.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/RichText.h"
 
 namespace kelvarn {
@@ -19,7 +19,7 @@ QString ExistingRemarksFile(const QString& measurementPath);
 // when the remarks file cannot be put in place after the measurement file was,
 // the message says so: "Die Messung wurde gespeichert, die Beschreibung nicht.
 // " and the remarks message.
-FileResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
+CommandResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
                                       const RichText& remarks);
 
 }  // namespace kelvarn

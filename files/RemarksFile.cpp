@@ -24,28 +24,28 @@ bool RemarksFileExists(const QString& path) {
     return ::stat(SystemPathBytes(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-FileResult LoadRemarks(const QString& path, RichText& out) {
+CommandResult LoadRemarks(const QString& path, RichText& out) {
     QByteArray data;
     const IoOutcome io = ReadFileBytes(path, kMaxRemarksBytes + 1, data);
     if (io.stage == IoOutcome::kOpen) {
-        return FileResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
+        return CommandResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
                                        .arg(FullPath(path), SystemErrorText(io.error)));
     }
     if (!io.ok() || data.size() > kMaxRemarksBytes)
-        return FileResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
+        return CommandResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
     out = ReadRtf(data);
-    return FileResult::Success();
+    return CommandResult::Success();
 }
 
-FileResult RemarksSaveResult(const QString& path, const IoOutcome& io) {
-    if (io.ok()) return FileResult::Success();
+CommandResult RemarksSaveResult(const QString& path, const IoOutcome& io) {
+    if (io.ok()) return CommandResult::Success();
     if (io.stage == IoOutcome::kWrite)
-        return FileResult::Failure(QStringLiteral("Das Speichern des Streams ist misslungen"));
-    return FileResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+        return CommandResult::Failure(QStringLiteral("Das Speichern des Streams ist misslungen"));
+    return CommandResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
                                    .arg(FullPath(path), SystemErrorText(io.error)));
 }
 
-FileResult SaveRemarks(const QString& path, const RichText& text) {
+CommandResult SaveRemarks(const QString& path, const RichText& text) {
     return RemarksSaveResult(path, ReplaceFileContents(path, WriteRtf(text)));
 }
 

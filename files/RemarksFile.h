@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/PosixFile.h"
 #include "files/RichText.h"
 
@@ -20,15 +20,15 @@ bool RemarksFileExists(const QString& path);
 // werden. <system text>" when it cannot be opened (also when it is a pipe or
 // another special file), "Das Laden des Streams ist misslungen" when it
 // cannot be read or is larger than kMaxRemarksBytes.
-FileResult LoadRemarks(const QString& path, RichText& out);
+CommandResult LoadRemarks(const QString& path, RichText& out);
 
 // Writes text as RTF, replacing any file of that name only once the new one
 // is complete. Messages: "Datei "<path>" kann nicht erstellt werden. <system
 // text>" when it cannot be created, "Das Speichern des Streams ist
 // misslungen" when writing it fails.
-FileResult SaveRemarks(const QString& path, const RichText& text);
+CommandResult SaveRemarks(const QString& path, const RichText& text);
 
 // The message SaveRemarks gives for io at path.
-FileResult RemarksSaveResult(const QString& path, const IoOutcome& io);
+CommandResult RemarksSaveResult(const QString& path, const IoOutcome& io);
 
 }  // namespace kelvarn

@@ -42,7 +42,7 @@ CellModel::CellModel(CellModelOptions options) : o_(std::move(options)) {
 MeasurementRecord CellModel::SyntheticMeasurement(int row, uint32_t seed) {
     MeasurementRecord rec;
     BuildHeader(rec, row);
-    const Messtypen& r = Programs().Row(row);
+    const ProgramRow& r = Programs().Row(row);
     const int total =
         std::min(int(r.Points) * int(r.Measurements), MeasurementRecord::kSampleBytes);
     // Traffic-like noise: a slow swell, a few loud events, and jitter. Only
@@ -225,7 +225,7 @@ void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
             Event(QStringLiteral("read memory, program %1").arg(Letter(program_)));
             break;
         case kCmdStartLive: {
-            const Messtypen& r = Programs().Row(program_);
+            const ProgramRow& r = Programs().Row(program_);
             liveIndex_ = 0;
             liveLeft_ = o_.silent ? 0 : int(r.Points) * int(r.Measurements);
             Event(QStringLiteral("live start, program %1, %2 samples every %3 ms")

@@ -40,16 +40,16 @@ void ScriptedClock::Sleep(int ms) {
 ScriptedDevice::ScriptedDevice(QString name, QStringList* log, ScriptedClock* clock)
     : name_(std::move(name)), log_(log), clock_(clock) {}
 
-void ScriptedDevice::Log(const QString& line) {
-    if (log_) *log_ << line;
+void ScriptedDevice::Log(const QString& entry) {
+    if (log_) *log_ << entry;
 }
 
 void ScriptedDevice::Feed(const std::vector<uint8_t>& bytes) {
     rx.insert(rx.end(), bytes.begin(), bytes.end());
 }
 
-void ScriptedDevice::Answer(uint8_t written, std::vector<uint8_t> reply) {
-    answers_[written] = std::move(reply);
+void ScriptedDevice::Answer(uint8_t sent, std::vector<uint8_t> reply) {
+    answers_[sent] = std::move(reply);
 }
 
 void ScriptedDevice::SetResponder(std::function<std::vector<uint8_t>(uint8_t)> responder) {

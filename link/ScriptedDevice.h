@@ -56,8 +56,8 @@ public:
     // Bytes waiting in the receive buffer now (discarded by a purge or a
     // new open, as with a real port).
     void Feed(const std::vector<uint8_t>& bytes);
-    // Whenever `written` is written, `reply` arrives.
-    void Answer(uint8_t written, std::vector<uint8_t> reply);
+    // Whenever `sent` is written, `reply` arrives.
+    void Answer(uint8_t sent, std::vector<uint8_t> reply);
     // Called for every written byte; what it returns arrives.
     void SetResponder(std::function<std::vector<uint8_t>(uint8_t written)> responder);
     // Answers as the model does; a read of an empty buffer takes the
@@ -90,7 +90,7 @@ public:
     const QString& Name() const { return name_; }
 
 private:
-    void Log(const QString& line);
+    void Log(const QString& entry);
 
     QString name_;
     QStringList* log_;

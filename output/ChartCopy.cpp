@@ -14,9 +14,9 @@ namespace kelvarn {
 
 namespace {
 
-OutputResult Hand(std::unique_ptr<QMimeData> data, ClipboardSink& clipboard) {
-    if (!clipboard.Put(std::move(data))) return OutputResult::Failure(kClipboardBusy);
-    return OutputResult::Success();
+CommandResult Hand(std::unique_ptr<QMimeData> data, ClipboardSink& clipboard) {
+    if (!clipboard.Put(std::move(data))) return CommandResult::Failure(kClipboardBusy);
+    return CommandResult::Success();
 }
 
 }  // namespace
@@ -57,13 +57,13 @@ QByteArray ChartPdf(QCustomPlot& chart) {
     return bytes;
 }
 
-OutputResult CopyChartBitmap(QCustomPlot& chart, ClipboardSink& clipboard) {
+CommandResult CopyChartBitmap(QCustomPlot& chart, ClipboardSink& clipboard) {
     auto data = std::make_unique<QMimeData>();
     data->setImageData(ChartBitmap(chart));
     return Hand(std::move(data), clipboard);
 }
 
-OutputResult CopyChartVector(QCustomPlot& chart, ClipboardSink& clipboard) {
+CommandResult CopyChartVector(QCustomPlot& chart, ClipboardSink& clipboard) {
     auto data = std::make_unique<QMimeData>();
     data->setData(kSvgMime, ChartSvg(chart));
     data->setData(kPdfMime, ChartPdf(chart));

@@ -46,9 +46,9 @@ Placement Place(const QCustomPlot& chart, ChartPaper paper, const QPrinter& prin
 
 }  // namespace
 
-OutputResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& printers) {
+CommandResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& printers) {
     QPrinter* printer = printers.DefaultPrinter();
-    if (!printer) return OutputResult::Failure(kNoDefaultPrinter);
+    if (!printer) return CommandResult::Failure(kNoDefaultPrinter);
 
     const QPageLayout::Orientation before = printer->pageLayout().orientation();
     const int resolutionBefore = printer->resolution();
@@ -66,11 +66,11 @@ OutputResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& pri
     printer->setResolution(chart.logicalDpiX());
 
     PrintJob job(*printer);
-    if (!job.Begin()) return OutputResult::Failure(job.Failure());
+    if (!job.Begin()) return CommandResult::Failure(job.Failure());
     const Placement place = Place(chart, paper, *printer);
     RenderChart(chart, job.Painter(), place.layout, place.target);
-    if (!job.Finish()) return OutputResult::Failure(job.Failure());
-    return OutputResult::Success();
+    if (!job.Finish()) return CommandResult::Failure(job.Failure());
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "output/OutputKind.h"
-#include "output/OutputResult.h"
+#include "files/CommandResult.h"
 
 class QCustomPlot;
 
@@ -13,7 +13,7 @@ class PrinterSource;
 // named after the chart's control name, the chart inside fixed margins
 // (stretched to them, or in its on-screen proportions). The printer's paper
 // orientation is back as it was afterwards, also when printing failed.
-OutputResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& printers);
+CommandResult PrintChart(QCustomPlot& chart, ChartPaper paper, PrinterSource& printers);
 
 // Margin around a printed chart on every side [mm].
 constexpr double kChartPageMarginMm = 15.0;

@@ -340,25 +340,25 @@ bool ClippedSvgEngine::StartRun(const DeviceClip& clip) {
     return true;
 }
 
-void ClippedSvgEngine::updateState(const QPaintEngineState& state) {
-    const DirtyFlags flags = state.state();
-    if (flags & DirtyPen) pen_ = state.pen();
-    if (flags & DirtyBrush) brush_ = state.brush();
-    if (flags & DirtyBrushOrigin) brushOrigin_ = state.brushOrigin();
-    if (flags & DirtyFont) font_ = state.font();
-    if (flags & DirtyBackground) background_ = state.backgroundBrush();
-    if (flags & DirtyBackgroundMode) backgroundMode_ = state.backgroundMode();
-    if (flags & DirtyHints) hints_ = state.renderHints();
-    if (flags & DirtyCompositionMode) composition_ = state.compositionMode();
-    if (flags & DirtyOpacity) opacity_ = state.opacity();
+void ClippedSvgEngine::updateState(const QPaintEngineState& changed) {
+    const DirtyFlags flags = changed.state();
+    if (flags & DirtyPen) pen_ = changed.pen();
+    if (flags & DirtyBrush) brush_ = changed.brush();
+    if (flags & DirtyBrushOrigin) brushOrigin_ = changed.brushOrigin();
+    if (flags & DirtyFont) font_ = changed.font();
+    if (flags & DirtyBackground) background_ = changed.backgroundBrush();
+    if (flags & DirtyBackgroundMode) backgroundMode_ = changed.backgroundMode();
+    if (flags & DirtyHints) hints_ = changed.renderHints();
+    if (flags & DirtyCompositionMode) composition_ = changed.compositionMode();
+    if (flags & DirtyOpacity) opacity_ = changed.opacity();
     // A clip is given in the coordinates of the transformation that comes
     // with it.
-    if (flags & DirtyTransform) transform_ = state.transform();
+    if (flags & DirtyTransform) transform_ = changed.transform();
     if (flags & DirtyClipPath)
-        clip_ = Combined(clip_, ClipOf(state.clipPath(), transform_), state.clipOperation());
+        clip_ = Combined(clip_, ClipOf(changed.clipPath(), transform_), changed.clipOperation());
     if (flags & DirtyClipRegion)
-        clip_ = Combined(clip_, ClipOf(state.clipRegion(), transform_), state.clipOperation());
-    if (flags & DirtyClipEnabled) clipEnabled_ = state.isClipEnabled();
+        clip_ = Combined(clip_, ClipOf(changed.clipRegion(), transform_), changed.clipOperation());
+    if (flags & DirtyClipEnabled) clipEnabled_ = changed.isClipEnabled();
     dirty_ |= flags;
     everSet_ |= flags;
 }

@@ -34,15 +34,15 @@ double LayoutDpi() {
 
 }  // namespace
 
-OutputResult PrintWindowImage(QWidget& window, PrinterSource& printers) {
+CommandResult PrintWindowImage(QWidget& window, PrinterSource& printers) {
     QPrinter* printer = printers.DefaultPrinter();
-    if (!printer) return OutputResult::Failure(kNoDefaultPrinter);
+    if (!printer) return CommandResult::Failure(kNoDefaultPrinter);
     // A name left by an earlier chart print would misname this job.
     printer->setDocName(QString());
 
     const QPixmap image = window.grab(ClientArea(window));
     PrintJob job(*printer);
-    if (!job.Begin()) return OutputResult::Failure(job.Failure());
+    if (!job.Begin()) return CommandResult::Failure(job.Failure());
     const QSizeF onScreen = image.deviceIndependentSize();
     QSizeF size(onScreen.width() * printer->logicalDpiX() / window.logicalDpiX(),
                 onScreen.height() * printer->logicalDpiY() / window.logicalDpiY());
@@ -52,17 +52,17 @@ OutputResult PrintWindowImage(QWidget& window, PrinterSource& printers) {
         size = size.scaled(page, Qt::KeepAspectRatio);
     job.Painter().setRenderHint(QPainter::SmoothPixmapTransform);
     job.Painter().drawPixmap(QRectF(QPointF(0, 0), size), image, QRectF(image.rect()));
-    if (!job.Finish()) return OutputResult::Failure(job.Failure());
-    return OutputResult::Success();
+    if (!job.Finish()) return CommandResult::Failure(job.Failure());
+    return CommandResult::Success();
 }
 
-OutputResult PrintDescription(const QTextDocument& text, PrinterSource& printers) {
+CommandResult PrintDescription(const QTextDocument& text, PrinterSource& printers) {
     QPrinter* printer = printers.DefaultPrinter();
-    if (!printer) return OutputResult::Failure(kNoDefaultPrinter);
+    if (!printer) return CommandResult::Failure(kNoDefaultPrinter);
     printer->setDocName(kDescriptionJob);
 
     PrintJob job(*printer);
-    if (!job.Begin()) return OutputResult::Failure(job.Failure());
+    if (!job.Begin()) return CommandResult::Failure(job.Failure());
 
     // A copy is paginated, so the field on screen keeps its own layout.
     const std::unique_ptr<QTextDocument> doc(text.clone());
@@ -76,7 +76,7 @@ OutputResult PrintDescription(const QTextDocument& text, PrinterSource& printers
     painter.scale(scaleX, scaleY);
     const int pages = doc->pageCount();
     for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !job.NewPage()) return OutputResult::Failure(job.Failure());
+        if (i > 0 && !job.NewPage()) return CommandResult::Failure(job.Failure());
         const QRectF view(0, i * page.height(), page.width(), page.height());
         painter.save();
         painter.translate(0, -view.top());
@@ -87,8 +87,8 @@ OutputResult PrintDescription(const QTextDocument& text, PrinterSource& printers
         doc->documentLayout()->draw(&painter, context);
         painter.restore();
     }
-    if (!job.Finish()) return OutputResult::Failure(job.Failure());
-    return OutputResult::Success();
+    if (!job.Finish()) return CommandResult::Failure(job.Failure());
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

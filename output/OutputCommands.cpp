@@ -4,12 +4,12 @@
 
 #include <QTextEdit>
 
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "output/ChartCopy.h"
 #include "output/ChartPrint.h"
 #include "output/ClipboardSink.h"
 #include "output/DocumentPrint.h"
-#include "output/OutputResult.h"
+#include "files/CommandResult.h"
 #include "output/PrinterSource.h"
 #include "output/TableCopy.h"
 #include "widgets/StringGrid.h"
@@ -37,11 +37,11 @@ void OutputCommands::UseClipboard(ClipboardSink* clipboard) {
 }
 
 void OutputCommands::Run(OutputKind kind, QWidget* target, ChartPaper paper) {
-    const OutputResult result = Dispatch(kind, target, paper);
+    const CommandResult result = Dispatch(kind, target, paper);
     if (!result.ok && stop_) stop_(WithFullStop(result.message));
 }
 
-OutputResult OutputCommands::Dispatch(OutputKind kind, QWidget* target, ChartPaper paper) {
+CommandResult OutputCommands::Dispatch(OutputKind kind, QWidget* target, ChartPaper paper) {
     auto* chart = qobject_cast<QCustomPlot*>(target);
     switch (kind) {
         case OutputKind::CopyTableText:
@@ -68,7 +68,7 @@ OutputResult OutputCommands::Dispatch(OutputKind kind, QWidget* target, ChartPap
     // The wiring names a control of the wrong type: a programming error,
     // caught by the tests of the wiring.
     Q_ASSERT_X(false, "OutputCommands::Run", "control does not fit the command");
-    return OutputResult::Success();
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

@@ -12,7 +12,7 @@ namespace kelvarn {
 
 class ClipboardSink;
 class PrinterSource;
-struct OutputResult;
+struct CommandResult;
 
 // Runs the copy and print commands of the window's context menus: one piece
 // of code per kind, given the control it works on. A failure ends the
@@ -34,7 +34,7 @@ public:
     void UseClipboard(ClipboardSink* clipboard);
 
 private:
-    OutputResult Dispatch(OutputKind kind, QWidget* target, ChartPaper paper);
+    CommandResult Dispatch(OutputKind kind, QWidget* target, ChartPaper paper);
 
     StopBox stop_;
     std::unique_ptr<PrinterSource> systemPrinters_;

@@ -221,7 +221,7 @@ int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportC
     // The report is German whatever the system's locale: decimal commas.
     EvalOptions opt;
     opt.fmt = NumberFormat(QLatin1Char(','));
-    const Evaluation ev = ShowTime(rec, opt);
+    const Evaluation ev = EvaluateRecord(rec, opt);
     const RecordFigures figures = ComputeFigures(rec);
     const std::unique_ptr<TChart> level = LevelChart(ev);
     const std::unique_ptr<TChart> leq = LeqChart(ev);
@@ -283,16 +283,16 @@ QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content)
     return pdf;
 }
 
-OutputResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
+CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
                             const ReportContent& content) {
     const QByteArray pdf = ReportPdf(rec, content);
     if (pdf.isEmpty())
-        return OutputResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
-    const FileResult r = WriteExportFile(path, pdf);
-    return r.ok ? OutputResult::Success() : OutputResult::Failure(r.message);
+        return CommandResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
+    const CommandResult r = WriteExportFile(path, pdf);
+    return r.ok ? CommandResult::Success() : CommandResult::Failure(r.message);
 }
 
-OutputResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
+CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
                          const ReportContent& content) {
     printer.setResolution(kReportDpi);
     printer.setFullPage(true);  // the report keeps its own margins, measured from the paper's edge
@@ -300,11 +300,11 @@ OutputResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     printer.setDocName(QStringLiteral("Messbericht ") + content.fileName);
     PrintJob job(printer);
-    if (!job.Begin()) return OutputResult::Failure(job.Failure());
+    if (!job.Begin()) return CommandResult::Failure(job.Failure());
     PaintReport(job.Painter(), rec, content, [&job] { return job.NewPage(); });
-    if (!job.Failure().isEmpty()) return OutputResult::Failure(job.Failure());
-    if (!job.Finish()) return OutputResult::Failure(job.Failure());
-    return OutputResult::Success();
+    if (!job.Failure().isEmpty()) return CommandResult::Failure(job.Failure());
+    if (!job.Finish()) return CommandResult::Failure(job.Failure());
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

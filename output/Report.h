@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "data/MeasurementRecord.h"
-#include "output/OutputResult.h"
+#include "files/CommandResult.h"
 
 class QCPPainter;
 class QPrinter;
@@ -38,12 +38,12 @@ QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content)
 
 // Writes the report as a PDF file, replacing a file of that name only when the new one is
 // complete. Messages as for measurement files.
-OutputResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
+CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
                             const ReportContent& content);
 
 // Prints the report on printer (A4 portrait, whatever it was set to), as one job named after the
 // report. A failure carries the print service's message.
-OutputResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
+CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
                          const ReportContent& content);
 
 }  // namespace kelvarn

@@ -8,11 +8,11 @@
 
 namespace kelvarn {
 
-OutputResult CopyTableText(const TableText& table, ClipboardSink& clipboard) {
+CommandResult CopyTableText(const TableText& table, ClipboardSink& clipboard) {
     auto data = std::make_unique<QMimeData>();
     data->setText(table.CopyText());
-    if (!clipboard.Put(std::move(data))) return OutputResult::Failure(kClipboardBusy);
-    return OutputResult::Success();
+    if (!clipboard.Put(std::move(data))) return CommandResult::Failure(kClipboardBusy);
+    return CommandResult::Success();
 }
 
 }  // namespace kelvarn

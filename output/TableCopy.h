@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/OutputResult.h"
+#include "files/CommandResult.h"
 
 namespace kelvarn {
 
@@ -10,6 +10,6 @@ class TableText;
 // "Kopieren als Text": the table's own text (TableText::CopyText) goes to
 // the clipboard as plain text. Every cell is followed by a tab and every
 // line, the last one included, ends with CR LF.
-OutputResult CopyTableText(const TableText& table, ClipboardSink& clipboard);
+CommandResult CopyTableText(const TableText& table, ClipboardSink& clipboard);
 
 }  // namespace kelvarn

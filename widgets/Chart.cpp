@@ -117,11 +117,11 @@ SeriesData TChart::Points(int i) const {
     return out;
 }
 
-void TChart::SetPoints(int i, const SeriesData& data) {
+void TChart::SetPoints(int i, const SeriesData& points) {
     auto* s = Series(i);
     if (!s) return;
-    const QVector<double> x(data.x.begin(), data.x.end());
-    const QVector<double> y(data.y.begin(), data.y.end());
+    const QVector<double> x(points.x.begin(), points.x.end());
+    const QVector<double> y(points.y.begin(), points.y.end());
     if (auto* g = qobject_cast<QCPGraph*>(s)) {
         // Points come in drawing order; equal keys (steps) must keep it.
         g->setData(x, y, true);

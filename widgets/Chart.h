@@ -32,7 +32,7 @@ public:
     int PointCount(int i) const;
     // The points in the order they were set.
     SeriesData Points(int i) const;
-    void SetPoints(int i, const SeriesData& data);
+    void SetPoints(int i, const SeriesData& points);
     // Appends one point (the live chart adds one per tick); no replot of its
     // own, so a burst of points costs one queued replot.
     void AddPoint(int i, double x, double y);

@@ -8,7 +8,7 @@
 #include "cell/LiveSession.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
-#include "cell_support.h"
+#include "scripted_cell_support.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "link/SerialDevice.h"

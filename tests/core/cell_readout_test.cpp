@@ -6,7 +6,7 @@
 
 #include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
-#include "cell_support.h"
+#include "scripted_cell_support.h"
 #include "data/ProgramTable.h"
 
 using namespace kelvarn;

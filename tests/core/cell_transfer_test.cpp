@@ -8,7 +8,7 @@
 
 #include "cell/ProgramTransfer.h"
 #include "cell/StartDelay.h"
-#include "cell_support.h"
+#include "scripted_cell_support.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 

@@ -11,7 +11,7 @@ TEST(ProgramTable, EveryRowKeepsItsInvariants) {
     const ProgramTable& t = Programs();
     const int keyLengths[9] = {298, 298, 320, 342, 344, 344, 316, 316, 362};
     for (int r = 1; r <= 9; ++r) {
-        const Messtypen& row = t.Row(r);
+        const ProgramRow& row = t.Row(r);
         SCOPED_TRACE(r);
         EXPECT_EQ(int64_t(row.Points) * row.IntervalMs,
                   int64_t(row.Duration) * TimeDivisor(row.DurationUnit));
@@ -34,7 +34,7 @@ TEST(ProgramTable, LookupsByInterval) {
     EXPECT_EQ(t.RowForInterval(10), 1);
     EXPECT_EQ(t.RowForInterval(14400), 6);
     EXPECT_EQ(t.RowForInterval(20), 7);
-    const Messtypen& none = t.ProgramForInterval(11);
+    const ProgramRow& none = t.ProgramForInterval(11);
     EXPECT_TRUE(none.BinFileName.isEmpty());
     EXPECT_TRUE(none.DurationUnit.isEmpty());
     EXPECT_EQ(none.Points, 0);

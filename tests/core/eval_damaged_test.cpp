@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -35,7 +35,7 @@ TEST(DamagedRecord, EvaluatesOnlyWhatLiesInsideTheRecord) {
         EvalOptions opt;
         opt.leqBox = opt.leq12Box = true;
         opt.fmt = GermanFormat();
-        const Evaluation ev = ShowTime(*rec, opt);
+        const Evaluation ev = EvaluateRecord(*rec, opt);
 
         EXPECT_EQ(ev.P, c.points);
         EXPECT_EQ(ev.M, c.measurements);
@@ -65,7 +65,9 @@ TEST(DamagedRecord, EvaluatesOnlyWhatLiesInsideTheRecord) {
             for (double x : s.x) ASSERT_EQ(x, 50.0);
         for (int j = 1; j <= 12; ++j) {
             const QString leq = ev.grid12Leq.Cell(1, j);
-            if (!leq.isEmpty()) EXPECT_EQ(leq, " 50,0") << j;
+            if (!leq.isEmpty()) {
+                EXPECT_EQ(leq, " 50,0") << j;
+            }
         }
     }
 }
@@ -76,7 +78,7 @@ TEST(DamagedRecord, TwelveMeasurementsOfTooManyPoints) {
     for (int i = 10; i < MeasurementRecord::kSize; ++i) rec->bytes[i] = 150;
     EvalOptions opt;
     opt.fmt = GermanFormat();
-    const Evaluation ev = ShowTime(*rec, opt);
+    const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.twelve);
     // Measurement 2 has 136 samples inside, the later ones none.
     EXPECT_EQ(ev.pegel[0].y.at(0), 6000.0);
@@ -102,7 +104,7 @@ TEST(DamagedRecord, SectionsOfAbsentMeasurementsStayInsideTheRecord) {
     for (int i = 10; i < MeasurementRecord::kSize; ++i) rec->bytes[i] = 150;
     EvalOptions opt;
     opt.fmt = GermanFormat();
-    const Evaluation ev = ShowTime(*rec, opt);
+    const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.damageNotice.isEmpty());
     EXPECT_EQ(ev.grid.Cols(), 4);
     EXPECT_EQ(ev.grid12Leq.Cell(1, 7), " 50,0");  // 136 bytes inside
@@ -117,7 +119,7 @@ TEST(DamagedRecord, NoActiveChannelCountsWithoutWrapping) {
     rec->bytes[10] = 150;
     EvalOptions opt;
     opt.fmt = GermanFormat();
-    const Evaluation ev = ShowTime(*rec, opt);
+    const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.damageNotice.isEmpty());
     ASSERT_EQ(ev.gridspek.Rows(), 2);
     EXPECT_EQ(ev.gridspek.Cell(1, 1), "72000");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -52,7 +52,7 @@ TEST(MeasurementDistribution, NoChartMeansMeasurementOne) {
 
 TEST(EvaluationLookup, ControlNamesFindTheirOutputs) {
     const auto rec = ProgramRecord(7, Constant(150));
-    const Evaluation ev = ShowTime(*rec, EvalOptions{});
+    const Evaluation ev = EvaluateRecord(*rec, EvalOptions{});
     EXPECT_EQ(TableByName(ev, "grid"), &ev.grid);
     EXPECT_EQ(TableByName(ev, "gridspek"), &ev.gridspek);
     EXPECT_EQ(TableByName(ev, "Grid12"), &ev.grid12);

@@ -2,7 +2,7 @@
 
 #include "eval/Evaluation.h"
 #include "eval/Figures.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -97,7 +97,7 @@ TEST(Figures, KnownAnswers) {
         // The window shows the same table after the evaluation pass.
         EvalOptions opt;
         opt.fmt = fmt;
-        EXPECT_EQ(ShowTime(*c.rec, opt).gridKennwerte, t);
+        EXPECT_EQ(EvaluateRecord(*c.rec, opt).gridKennwerte, t);
     }
 }
 
@@ -143,7 +143,7 @@ TEST(Figures, LevelsAndTimesFollowTheEvaluation) {
     const auto rec = ProgramRecord(7, [](int m, int p) { return uint8_t(100 + m + p % 7); });
     const RecordFigures f = ComputeFigures(*rec);
     EvalOptions opt;
-    const Evaluation ev = ShowTime(*rec, opt);
+    const Evaluation ev = EvaluateRecord(*rec, opt);
     ASSERT_EQ(f.levels.size(), 12u);
     for (int m = 0; m < 12; ++m) EXPECT_EQ(f.levels[size_t(m)], ev.chart1[size_t(m)].y) << m;
     EXPECT_EQ(f.times, ev.chart1[0].x);

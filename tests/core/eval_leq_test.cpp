@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -39,7 +39,7 @@ TEST(LeqCurves, SectionsOfTheSingleMeasurementPrograms) {
             const int s = (p - 1) / c.R;
             return uint8_t(s < c.W ? 100 + 2 * s : 255);
         });
-        const Evaluation ev = ShowTime(*rec, German(true));
+        const Evaluation ev = EvaluateRecord(*rec, German(true));
         const NumberFormat de = GermanFormat();
 
         ASSERT_EQ(ev.gridLeQ.Rows(), c.W + 1);
@@ -76,7 +76,7 @@ TEST(LeqCurves, SectionsOfTheSingleMeasurementPrograms) {
 
 TEST(LeqCurves, ConstantFiftyInTheTables) {
     const auto rec = ProgramRecord(1, Constant(150));
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.gridLeQ.Cell(0, 1), "  1");
     EXPECT_EQ(ev.gridLeQ.Cell(1, 1), " 50,0");
     EXPECT_EQ(ev.gridLeQ.Cell(2, 1), " 49,5");
@@ -91,7 +91,7 @@ TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
     const auto rec = ProgramRecord(7, [](int m, int) { return uint8_t(100 + 2 * m); });
     const NumberFormat de = GermanFormat();
 
-    Evaluation ev = ShowTime(*rec, German(false, true));
+    Evaluation ev = EvaluateRecord(*rec, German(false, true));
     ASSERT_EQ(ev.grid12Leq.Rows(), 13);
     for (int j = 1; j <= 12; ++j) {
         SCOPED_TRACE(j);
@@ -116,7 +116,7 @@ TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
     EXPECT_EQ(ev.chart3[12].x, leq.x);       // Leq12Box ticked
     EXPECT_TRUE(ev.chart1[12].Empty());
 
-    ev = ShowTime(*rec, German());
+    ev = EvaluateRecord(*rec, German());
     EXPECT_TRUE(ev.chart3[12].Empty());
     EXPECT_EQ(ev.chart12Leq[0].Count(), 24);
 }
@@ -125,7 +125,7 @@ TEST(LeqCurves, IntervalOfNoProgramHasNoSections) {
     auto rec = std::make_unique<MeasurementRecord>();
     SetHeader(*rec, 1000, 1, 11, 1);
     for (int i = 0; i < 1000; ++i) rec->bytes[10 + i] = 150;
-    const Evaluation ev = ShowTime(*rec, German(true, true));
+    const Evaluation ev = EvaluateRecord(*rec, German(true, true));
     ASSERT_EQ(ev.gridLeQ.Rows(), 1);
     EXPECT_EQ(ev.gridLeQ.Cell(1, 0), "LeQ");
     ASSERT_EQ(ev.grid12Leq.Rows(), 13);
@@ -141,7 +141,7 @@ TEST(LeqCurves, QuietSectionsWriteNoRowButDrawTheirCurve) {
         const int s = (p - 1) / 166;
         return uint8_t(s == 2 ? (p % 2 ? 50 : 40) : 150);
     });
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     for (int c = 0; c < 4; ++c) EXPECT_EQ(ev.gridLeQ.Cell(c, 3), "") << c;
     EXPECT_EQ(ev.gridLeQ.Cell(0, 4), "  4");
     EXPECT_LE(ev.chart6[1].y[4], 0.0);
@@ -153,11 +153,11 @@ TEST(LeqCurves, RefillingNeverKeepsRowsOfAnEarlierRecord) {
     const auto quiet = ProgramRecord(1, Constant(40));
     const auto single = ProgramRecord(1, Constant(150));
 
-    Evaluation ev = ShowTime(*twelve, German(true, true));
+    Evaluation ev = EvaluateRecord(*twelve, German(true, true));
     ASSERT_EQ(ev.grid12Leq.Cell(1, 12), " 50,0");
 
     // A single measurement only writes row 1 of Grid12Leq.
-    LeQEinzeichnen(*single, German(true, true), ev);
+    ComputeLeqCurves(*single, German(true, true), ev);
     EXPECT_EQ(ev.grid12Leq.Cell(1, 1), " 50,0");
     for (int j = 2; j <= 12; ++j) EXPECT_EQ(ev.grid12Leq.Cell(1, j), "") << j;
     EXPECT_EQ(ev.grid12Leq.Cell(0, 12), " 12");
@@ -165,14 +165,14 @@ TEST(LeqCurves, RefillingNeverKeepsRowsOfAnEarlierRecord) {
     for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart3[i].Empty());
 
     // A quiet section writes nothing, so its row is empty, not the earlier value.
-    LeQEinzeichnen(*quiet, German(true, true), ev);
+    ComputeLeqCurves(*quiet, German(true, true), ev);
     EXPECT_EQ(ev.gridLeQ.Cell(1, 1), "");
     EXPECT_EQ(ev.gridLeQ.Cell(0, 1), "");
     EXPECT_EQ(ev.grid12Leq.Cell(1, 1), "");
     EXPECT_EQ(ev.chart1[12].Count(), 2);
 
     // Unticked boxes leave no curves of the earlier call behind.
-    LeQEinzeichnen(*single, German(), ev);
+    ComputeLeqCurves(*single, German(), ev);
     for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart1[i].Empty());
     EXPECT_EQ(ev.chart1[12].name, "LeQ");
     // The level curves are not the LeQ pass's business.

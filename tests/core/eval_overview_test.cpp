@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -11,7 +11,7 @@ namespace {
 Evaluation Evaluate(const MeasurementRecord& rec) {
     EvalOptions opt;
     opt.fmt = GermanFormat();
-    return ShowTime(rec, opt);
+    return EvaluateRecord(rec, opt);
 }
 
 }  // namespace

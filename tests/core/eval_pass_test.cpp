@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -34,7 +34,7 @@ TEST(ShowTime, TimeColumnAndAxisOfEveryProgram) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
         const auto rec = ProgramRecord(c.row, Constant(150));
-        const Evaluation ev = ShowTime(*rec, German());
+        const Evaluation ev = EvaluateRecord(*rec, German());
         EXPECT_EQ(ev.chart1AxisTitle, c.axis);
         EXPECT_EQ(ev.chart1AxisMax, c.axisMax);
         const int P = Programs().Row(c.row).Points;
@@ -52,7 +52,7 @@ TEST(ShowTime, TimeColumnAndAxisOfEveryProgram) {
 
 TEST(ShowTime, ProgramAAllAtFifty) {
     const auto rec = ProgramRecord(1, Constant(150));
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
 
     EXPECT_EQ(ev.P, 1000);
     EXPECT_EQ(ev.I, 10);
@@ -106,7 +106,7 @@ TEST(ShowTime, ProgramAAllAtFifty) {
 
 TEST(ShowTime, ProgramGShowsTheOverview) {
     const auto rec = ProgramRecord(7, [](int m, int) { return uint8_t(140 + m); });
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_TRUE(ev.twelve);
     EXPECT_TRUE(ev.chart1BlocksVisible);
     EXPECT_EQ(ev.grid.Rows(), 501);
@@ -129,7 +129,7 @@ TEST(ShowTime, IntervalOfNoProgramKeepsMilliseconds) {
     auto rec = std::make_unique<MeasurementRecord>();
     SetHeader(*rec, 4, 1, 11, 1);
     for (int i = 0; i < 4; ++i) rec->bytes[10 + i] = 150;
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.chart1AxisTitle, "t/");
     EXPECT_EQ(ev.chart1AxisMax, 0.0);
     EXPECT_EQ(ev.grid12.Cell(0, 0), "t/");
@@ -142,7 +142,7 @@ TEST(ShowTime, IntervalOfNoProgramKeepsMilliseconds) {
 TEST(ShowTime, DistributionLeavesOutLevelsBelowZero) {
     // Samples 40 (-5 dB(A)) and 60 (5 dB(A)): both are drawn, only 60 is listed.
     const auto rec = ProgramRecord(1, [](int, int p) { return uint8_t(p % 2 ? 40 : 60); });
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.chart1[0].y[0], -5.0);
     EXPECT_EQ(ev.grid.Cell(1, 1), " -5,0");
     ASSERT_EQ(ev.gridspek.Rows(), 2);
@@ -154,7 +154,7 @@ TEST(ShowTime, DistributionLeavesOutLevelsBelowZero) {
 
 TEST(ShowTime, AllBelowZeroLeavesEveryDistributionEmpty) {
     const auto rec = ProgramRecord(7, Constant(40));
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.gridspek.Rows(), 1);
     EXPECT_EQ(ev.gridspek.Cell(1, 0), "    n");
     EXPECT_TRUE(ev.chart2.Empty());
@@ -168,7 +168,7 @@ TEST(ShowTime, AllBelowZeroLeavesEveryDistributionEmpty) {
 TEST(ShowTime, EmptyRecordsKeepTheirHeadingRow) {
     // The all-zero record after start-up: no program, no points, no measurement.
     auto zero = std::make_unique<MeasurementRecord>();
-    Evaluation ev = ShowTime(*zero, German());
+    Evaluation ev = EvaluateRecord(*zero, German());
     EXPECT_EQ(ev.grid.Rows(), 1);
     EXPECT_EQ(ev.grid.Cols(), 1);
     EXPECT_EQ(ev.gridspek.Rows(), 1);
@@ -178,7 +178,7 @@ TEST(ShowTime, EmptyRecordsKeepTheirHeadingRow) {
     // Program A's header without points: the level column keeps its heading.
     auto noPoints = std::make_unique<MeasurementRecord>();
     SetHeader(*noPoints, 0, 1, 10, 1);
-    ev = ShowTime(*noPoints, German());
+    ev = EvaluateRecord(*noPoints, German());
     EXPECT_EQ(ev.grid.Rows(), 1);
     EXPECT_EQ(ev.grid.Cols(), 2);
     EXPECT_EQ(ev.grid.Cell(1, 0), "L/dB(A)");
@@ -193,7 +193,7 @@ TEST(ShowTime, ReadsChannelOneOfEveryPoint) {
         rec->bytes[10 + 2 * p] = 150;
         rec->bytes[11 + 2 * p] = 200;
     }
-    const Evaluation ev = ShowTime(*rec, German());
+    const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.C, 2);
     ASSERT_EQ(ev.chart1[0].Count(), 1000);
     for (double y : ev.chart1[0].y) ASSERT_EQ(y, 50.0);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "eval/LevelStatistics.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;

@@ -5,7 +5,7 @@
 #include <QJsonObject>
 
 #include "files/Export.h"
-#include "tests/core/eval_records.h"
+#include "eval_records.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;

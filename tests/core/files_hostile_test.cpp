@@ -118,7 +118,7 @@ TEST(HostileFiles, ReadsStopAtTheirBound) {
     // opens, and a remarks file is refused at its size limit.
     InChildProcess(false, [] {
         MeasurementRecord rec = PatternRecord(9);
-        const FileResult r = ReadMeasurementFile("/dev/zero", rec);
+        const CommandResult r = ReadMeasurementFile("/dev/zero", rec);
         if (!r.ok) return r.message.toStdString();
         if (rec != MeasurementRecord{}) return std::string("record is not all zero");
         RichText t = RichText::FromPlainText("alt");
@@ -173,7 +173,7 @@ TEST(SystemPath, FilesWithSuchNamesOpenAndSaveUnderTheirOwnName) {
     for (const QString& path : {PathFromSystem(name), QFile::decodeName(name)}) {
         SCOPED_TRACE(path.toStdString());
         MeasurementRecord back;
-        const FileResult r = ReadMeasurementFile(path, back);
+        const CommandResult r = ReadMeasurementFile(path, back);
         ASSERT_TRUE(r.ok) << r.message.toStdString();
         EXPECT_EQ(back, rec);
     }
@@ -271,7 +271,7 @@ TEST(SharedFiles, GroupWritableFileOfAnotherUserIsWrittenInPlace) {
     ASSERT_EQ(chmod(Sys(path).constData(), 0664), 0);
     const ino_t inode = Stat(path).st_ino;
     InChildProcess(true, [&] {
-        const FileResult r = WriteMeasurementFile(path, PatternRecord(7));
+        const CommandResult r = WriteMeasurementFile(path, PatternRecord(7));
         return r.ok ? std::string() : r.message.toStdString();
     });
     EXPECT_EQ(Stat(path).st_uid, 65533u);
@@ -287,7 +287,7 @@ TEST(SharedFiles, WritableFileInAReadOnlyFolderIsSaved) {
     ASSERT_EQ(chmod(Sys(path).constData(), 0666), 0);
     ASSERT_EQ(chmod(Sys(dir.path()).constData(), 0555), 0);
     InChildProcess(true, [&] {
-        const FileResult r = WriteMeasurementFile(path, PatternRecord(2));
+        const CommandResult r = WriteMeasurementFile(path, PatternRecord(2));
         return r.ok ? std::string() : r.message.toStdString();
     });
     ASSERT_EQ(chmod(Sys(dir.path()).constData(), 0755), 0);
@@ -367,7 +367,7 @@ TEST(SavingBothFiles, NeitherFileIsReplacedUnlessBothCouldBeWritten) {
     // A remarks name that cannot be created keeps the old measurement file.
     QDir(dir.path()).mkdir("X.RMK");
     ASSERT_TRUE(WriteMeasurementFile(dir.filePath("X.DBA"), PatternRecord(1)).ok);
-    const FileResult r =
+    const CommandResult r =
         SaveMeasurementWithRemarks(dir.filePath("X.DBA"), PatternRecord(4), RichText{});
     EXPECT_EQ(r.message, QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
                              .arg(dir.filePath("X.RMK"), SystemErrorText(EISDIR)));

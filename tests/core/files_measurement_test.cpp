@@ -13,7 +13,7 @@
 #include "data/MeasurementRecord.h"
 #include "file_support.h"
 #include "files/FileErrors.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 
 using namespace kelvarn;
@@ -60,7 +60,7 @@ TEST(MeasurementFile, SavedRecordOpensIdenticallyAndTheFileIsTheRecordByteForByt
     EXPECT_EQ(ReadAll(path), Bytes(rec));
 
     MeasurementRecord back = PatternRecord(99);
-    const FileResult r = ReadMeasurementFile(path, back);
+    const CommandResult r = ReadMeasurementFile(path, back);
     ASSERT_TRUE(r.ok) << r.message.toStdString();
     EXPECT_EQ(back, rec);
 
@@ -105,7 +105,7 @@ TEST(MeasurementFile, FailedOpenLeavesTheRecordUntouched) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         MeasurementRecord rec = PatternRecord(42);
-        const FileResult r = ReadMeasurementFile(c.path, rec);
+        const CommandResult r = ReadMeasurementFile(c.path, rec);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8(c.message));
         EXPECT_EQ(rec, PatternRecord(42));
@@ -121,7 +121,7 @@ TEST(MeasurementFile, WriteProtectedFileOpens) {
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0444), 0);
     InChildProcess(true, [&] {
         MeasurementRecord back;
-        const FileResult r = ReadMeasurementFile(path, back);
+        const CommandResult r = ReadMeasurementFile(path, back);
         if (!r.ok) return ("open failed: " + r.message).toStdString();
         return back == rec ? std::string() : std::string("record differs");
     });
@@ -135,7 +135,7 @@ TEST(MeasurementFile, OpeningAnUnreadableFileIsRefusedWithAccessDenied) {
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0200), 0);
     InChildProcess(true, [&] {
         MeasurementRecord rec = PatternRecord(2);
-        const FileResult r = ReadMeasurementFile(path, rec);
+        const CommandResult r = ReadMeasurementFile(path, rec);
         if (rec != PatternRecord(2)) return std::string("record was touched");
         return Expect("message", r.message, "Dateizugriff verweigert");
     });
@@ -167,7 +167,7 @@ TEST(MeasurementFile, FailedSaveKeepsTheFileItWouldReplace) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit lim{1000, 1000};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return std::string("setrlimit failed");
-        const FileResult r = WriteMeasurementFile(path, PatternRecord(20));
+        const CommandResult r = WriteMeasurementFile(path, PatternRecord(20));
         if (r.ok) return std::string("save reported success");
         return Expect("message", r.message, QStringLiteral("E/A-Fehler %1").arg(EFBIG));
     });
@@ -191,7 +191,7 @@ TEST(MeasurementFile, SaveFailuresAndTheirMessages) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        const FileResult r = WriteMeasurementFile(c.path, PatternRecord(1));
+        const CommandResult r = WriteMeasurementFile(c.path, PatternRecord(1));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8(c.message));
     }

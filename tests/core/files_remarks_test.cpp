@@ -36,7 +36,7 @@ TEST(RemarksFile, SavedDescriptionLoadsBackAndTheFileIsItsRtf) {
     EXPECT_EQ(ReadAll(path), WriteRtf(Description()));
 
     RichText back = RichText::FromPlainText("vorher");
-    const FileResult r = LoadRemarks(path, back);
+    const CommandResult r = LoadRemarks(path, back);
     ASSERT_TRUE(r.ok) << r.message.toStdString();
     EXPECT_EQ(back, Description());
 
@@ -68,7 +68,7 @@ TEST(RemarksFile, LoadFailuresLeaveTheDescriptionAlone) {
     QTemporaryDir dir;
     const QString missing = dir.filePath("fehlt.RMK");
     RichText t = RichText::FromPlainText("Bemerkungen hier ...");
-    FileResult r = LoadRemarks(missing, t);
+    CommandResult r = LoadRemarks(missing, t);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message, QString::fromUtf8("Datei %1 kann nicht geöffnet werden. %2")
                              .arg(missing, SystemErrorText(ENOENT)));
@@ -86,7 +86,7 @@ TEST(RemarksFile, MessagesNameTheFullPath) {
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     RichText t;
-    const FileResult r = LoadRemarks("rel.RMK", t);
+    const CommandResult r = LoadRemarks("rel.RMK", t);
     QDir::setCurrent(before);
     EXPECT_TRUE(r.message.startsWith("Datei " + QDir(dir.path()).absoluteFilePath("rel.RMK") +
                                      " kann nicht"))
@@ -106,12 +106,12 @@ TEST(RemarksFile, SaveFailuresAndTheirMessages) {
         {dir.filePath("ordner.RMK"), EISDIR},
     };
     for (const auto& c : cases) {
-        const FileResult r = SaveRemarks(c.path, Description());
+        const CommandResult r = SaveRemarks(c.path, Description());
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8("Datei \"%1\" kann nicht erstellt werden. %2")
                                  .arg(c.path, SystemErrorText(c.err)));
     }
-    const FileResult full = SaveRemarks("/dev/full", Description());
+    const CommandResult full = SaveRemarks("/dev/full", Description());
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.message, QString("Das Speichern des Streams ist misslungen"));
 }
@@ -130,7 +130,7 @@ TEST(RemarksFile, FailedSaveKeepsTheOldRemarks) {
             rlimit lim;
             lim.rlim_cur = lim.rlim_max = 1000;
             if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(2);
-            const FileResult r = SaveRemarks(path, big);
+            const CommandResult r = SaveRemarks(path, big);
             std::fprintf(stderr, "%s\n", r.message.toUtf8().constData());
             _exit(!r.ok && r.message == "Das Speichern des Streams ist misslungen" ? 0 : 1);
         },

@@ -146,7 +146,9 @@ TEST(Probes, Table) {
         EXPECT_EQ(std::vector<uint8_t>(port.written.begin(), port.written.begin() + 11),
                   std::vector<uint8_t>(11, 0));
         EXPECT_EQ(std::vector<uint8_t>(port.written.begin() + 12, port.written.end()), c.tail);
-        if (c.kind == kCell && c.fn == ProbeRQ410) EXPECT_TRUE(port.rts);
+        if (c.kind == kCell && c.fn == ProbeRQ410) {
+            EXPECT_TRUE(port.rts);
+        }
     }
 }
 

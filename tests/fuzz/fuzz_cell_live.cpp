@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SendRunCommand(link.serial);
     (void)link.serial.WriteByte(9);
 
-    const Messtypen& program = Programs().Row(row);
+    const ProgramRow& program = Programs().Row(row);
     const int points = Programs().Row(selected).Points;
     const size_t readsBefore = cell.reads.size();
     std::vector<double> levels;

@@ -13,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray read(reinterpret_cast<const char*>(data),
                           qsizetype(qMin<size_t>(size, kelvarn::MeasurementRecord::kSize)));
     kelvarn::MeasurementRecord rec;
-    const kelvarn::FileResult r = kelvarn::RecordFromFileBytes(read, rec);
+    const kelvarn::CommandResult r = kelvarn::RecordFromFileBytes(read, rec);
     if (!r.ok) return 0;
     (void)kelvarn::InformationLine(QStringLiteral("F.DBA"), rec);
     kelvarn::EvalOptions opt;
     opt.leqBox = true;
     opt.leq12Box = true;
-    kelvarn::Evaluation ev = kelvarn::ShowTime(rec, opt);
-    kelvarn::LeQEinzeichnen(rec, opt, ev);
+    kelvarn::Evaluation ev = kelvarn::EvaluateRecord(rec, opt);
+    kelvarn::ComputeLeqCurves(rec, opt, ev);
     for (int k = 0; k <= 13; ++k) (void)kelvarn::MeasurementDistribution(rec, k, opt.fmt);
     return 0;
 }

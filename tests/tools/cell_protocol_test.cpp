@@ -86,7 +86,9 @@ protected:
         sim.reset();  // the link is free again
         sim = std::make_unique<Simulator>(link, options);
         ASSERT_TRUE(sim->Ready());
-        if (connect) ASSERT_TRUE(ConnectCell(serial, 1));
+        if (connect) {
+            ASSERT_TRUE(ConnectCell(serial, 1));
+        }
     }
 
     // Everything the simulator received, once `count` bytes are there.

@@ -89,7 +89,7 @@ TEST_F(CliTest, EveryTableOfSeveralProgramsIsWhatCopyingGives) {
         for (const auto& [locale, decimal] : {std::pair{"de_DE.UTF-8", ','}, std::pair{"C", '.'}}) {
             EvalOptions opt;
             opt.fmt = NumberFormat(QLatin1Char(decimal));
-            const Evaluation ev = ShowTime(rec, opt);
+            const Evaluation ev = EvaluateRecord(rec, opt);
             for (const char* name : kTables) {
                 SCOPED_TRACE(testing::Message() << "row " << row << " " << locale << " " << name);
                 const CliRun r = Cli({"table", path, name}, locale);
@@ -110,7 +110,7 @@ TEST_F(CliTest, ChartPointsAreWrittenInTheCLocale) {
 
     const MeasurementRecord g = ProgramRecord(7, 5);
     const QString gPath = Save("G.DBA", g);
-    const Evaluation ev = ShowTime(g, EvalOptions{});
+    const Evaluation ev = EvaluateRecord(g, EvalOptions{});
     for (const char* name :
          {"Chart1", "Chart2", "Chart3", "Chart6", "Chart12Leq", "Pegel1", "Pegel12"}) {
         SCOPED_TRACE(name);
@@ -198,7 +198,7 @@ TEST_F(CliTest, DamagedRecordIsEvaluatedWithANotice) {
     MeasurementRecord rec = ProgramRecord(9, 1);
     rec.bytes[0] = 6000 >> 8;
     rec.bytes[1] = 6000 & 0xFF;  // 12 x 6000 samples cannot fit
-    const Evaluation ev = ShowTime(rec, EvalOptions{});
+    const Evaluation ev = EvaluateRecord(rec, EvalOptions{});
     ASSERT_FALSE(ev.damageNotice.isEmpty());
     const CliRun r = Cli({"table", Save("KAPUTT.DBA", rec), "Grid12"});
     EXPECT_EQ(r.exitCode, 0);

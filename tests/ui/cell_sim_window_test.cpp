@@ -29,10 +29,6 @@ namespace {
 
 class SimWindowTest : public ::testing::Test, public SimulatedCellWindow {};
 
-std::vector<uint8_t> Reset() {
-    return std::vector<uint8_t>(10, 0);
-}
-
 }  // namespace
 
 TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {

@@ -287,3 +287,19 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     ASSERT_TRUE(Idle());
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
 }
+
+TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResult) {
+    Start({"--program", "B"});
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
+        << form->StatusText().toStdString();
+    form->Button2->click();  // the program query
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
+    EXPECT_FALSE(form->runner->Running());
+    const int taken = form->live.Count();
+    SpinUntil([] { return false; }, 300);
+    EXPECT_EQ(form->live.Count(), taken) << "no tick reads the query's answer as a level";
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
+}

@@ -168,8 +168,9 @@ TEST(ClippedSvgTest, EachDrawingKeepsItsClipInDeviceCoordinates) {
             if (shape.stroke != QLatin1String(c.colour)) continue;
             ++drawn;
             EXPECT_EQ(scan.clipKinds.value(shape.clip), c.outline) << c.colour;
-            if (c.outline == u"rect")
+            if (c.outline == u"rect") {
                 EXPECT_TRUE(Near(scan.clipRects.value(shape.clip), c.rect, 1e-6)) << c.colour;
+            }
         }
         EXPECT_EQ(drawn > 0, c.outline != u"none") << c.colour;
     }

@@ -33,11 +33,6 @@ using namespace kelvarn;
 
 namespace {
 
-QString SimulatorPath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("../tools/cellsim/kelvarn-cellsim"));
-}
-
 // Bytes the simulator has received when a command begins: the start-up's
 // connection check.
 constexpr int kStartUp = 1;
@@ -220,4 +215,4 @@ INSTANTIATE_TEST_SUITE_P(
               2,
               2,
               0}),
-    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Fault>& fault) { return std::string(fault.param.name); });

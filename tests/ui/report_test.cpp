@@ -76,7 +76,7 @@ TEST_F(ReportTest, EveryProgramMakesOneOrTwoA4PagesWithItsContent) {
         content.fileDate = QDateTime(QDate(2026, 3, 4), QTime(9, 15));
         content.description = &description;
         const QString pdf = dir.filePath(QStringLiteral("r%1.pdf").arg(row));
-        const OutputResult r = WriteReportPdf(pdf, rec, content);
+        const CommandResult r = WriteReportPdf(pdf, rec, content);
         ASSERT_TRUE(r.ok) << r.message.toStdString();
 
         const PdfFacts facts = ReadPdf(pdf);
@@ -91,7 +91,9 @@ TEST_F(ReportTest, EveryProgramMakesOneOrTwoA4PagesWithItsContent) {
         EXPECT_TRUE(text.contains("Messung an der Kreuzung Hauptstraße"));
         EXPECT_TRUE(text.contains("LAeq"));
         EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(facts.pages)));
-        if (GetMeasurements(rec) == 12) EXPECT_TRUE(text.contains("Gesamt"));
+        if (GetMeasurements(rec) == 12) {
+            EXPECT_TRUE(text.contains("Gesamt"));
+        }
     }
 }
 
@@ -128,7 +130,7 @@ TEST_F(ReportTest, ALongDescriptionGoesOnToTheNextPage) {
 TEST_F(ReportTest, AFolderThatIsNotThereIsReported) {
     ReportContent content;
     content.fileName = "A.DBA";
-    const OutputResult r = WriteReportPdf(dir.filePath("fehlt/a.pdf"), Record(1), content);
+    const CommandResult r = WriteReportPdf(dir.filePath("fehlt/a.pdf"), Record(1), content);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.message.isEmpty());
 }

@@ -17,7 +17,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "../core/file_support.h"
+#include "file_support.h"
 #include "FakeSeams.h"
 #include "app/FileDrop.h"
 #include "app/Program.h"

@@ -13,7 +13,7 @@
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
 #include "files/FileErrors.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
@@ -116,7 +116,7 @@ CliOutcome Read(const QString& portName, const QString& path) {
             break;
     }
     // What arrived is kept, also when the data stopped part-way.
-    const FileResult written = WriteMeasurementFile(path, rec);
+    const CommandResult written = WriteMeasurementFile(path, rec);
     if (!written.ok) return Fail(1, path + QStringLiteral(": ") + written.message);
     if (r.outcome == ReadOutResult::kIncomplete)
         return Fail(1, IncompleteReadOutText(r) + QStringLiteral(" Gespeichert in %1.").arg(path));

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "files/FileErrors.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 
 namespace kelvarn {
 

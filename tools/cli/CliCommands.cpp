@@ -7,7 +7,7 @@
 #include "ReportCli.h"
 #include "data/MeasurementRecord.h"
 #include "eval/Evaluation.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/SystemPath.h"
 
@@ -49,7 +49,7 @@ CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
 
 // Reads the file named on the command line; on failure o says why.
 bool Load(const QString& path, MeasurementRecord& rec, CliOutcome& o) {
-    const FileResult r = ReadMeasurementFile(path, rec);
+    const CommandResult r = ReadMeasurementFile(path, rec);
     if (r.ok) return true;
     o = Fail(1, DisplayPath(path) + QLatin1String(": ") + r.message);
     return false;
@@ -62,7 +62,7 @@ Evaluation Evaluate(const MeasurementRecord& rec, CliOutcome& o) {
     opt.leqBox = false;
     opt.leq12Box = false;
     opt.fmt = NumberFormat::FromLocale();
-    Evaluation ev = ShowTime(rec, opt);
+    Evaluation ev = EvaluateRecord(rec, opt);
     if (!ev.damageNotice.isEmpty())
         o.err += "kelvarn-cli: " + ev.damageNotice.trimmed().toUtf8() + '\n';
     return ev;

@@ -3,7 +3,7 @@
 #include "eval/Figures.h"
 #include "eval/RecordBounds.h"
 #include "files/Export.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 
 namespace kelvarn {
@@ -52,7 +52,7 @@ Arguments Parse(const QStringList& args, const QStringList& formats, bool withOu
 
 // Reads and evaluates one file; a damaged record adds its notice to o.err.
 bool Load(const QString& path, SummaryEntry& e, CliOutcome& o) {
-    const FileResult r = ReadMeasurementFile(path, e.record);
+    const CommandResult r = ReadMeasurementFile(path, e.record);
     if (!r.ok) {
         o.err += ErrorLine(path + QStringLiteral(": ") + r.message);
         return false;
@@ -103,7 +103,7 @@ CliOutcome ExportCommand(const QStringList& args) {
         o.out = data;
         return o;
     }
-    const FileResult w = WriteExportFile(a.output, data);
+    const CommandResult w = WriteExportFile(a.output, data);
     if (!w.ok) {
         o.err += ErrorLine(a.output + QStringLiteral(": ") + w.message);
         o.exitCode = 1;

@@ -142,7 +142,7 @@ CliOutcome RunLive(const QStringList& args) {
             return summary(CliFailure(1, QStringLiteral("Messprogramm nicht korrekt.")));
         session.Begin(start.row);
         if (g_interrupted) session.Stop();
-        const Messtypen& program = Programs().Row(start.row);
+        const ProgramRow& program = Programs().Row(start.row);
         if (!headerWritten &&
             !WriteLine("t/" + program.DurationUnit.toUtf8() + sep + "dB(A)\n"))
             return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "eval/RecordBounds.h"
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/RemarksFile.h"
 #include "output/Report.h"
@@ -33,7 +33,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     const QString& path = args[1];
     const QString& out = args[2];
     MeasurementRecord rec;
-    const FileResult read = ReadMeasurementFile(path, rec);
+    const CommandResult read = ReadMeasurementFile(path, rec);
     if (!read.ok) return Fail(1, path + QStringLiteral(": ") + read.message);
 
     // The description as "&Öffnen ..." loads it: from the remarks file beside the file.
@@ -41,7 +41,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     const QString remarks = RemarksFileName(path);
     if (RemarksFileExists(remarks)) {
         RichText text;
-        const FileResult loaded = LoadRemarks(remarks, text);
+        const CommandResult loaded = LoadRemarks(remarks, text);
         if (!loaded.ok) return Fail(1, loaded.message);
         ToDocument(text, description);
     }
@@ -55,7 +55,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     const QString notice = DamageNotice(MeasureRecord(rec));
     if (!notice.isEmpty())
         o.err += "kelvarn-cli: " + (path + QLatin1Char(':') + notice).toUtf8() + '\n';
-    const OutputResult written = WriteReportPdf(out, rec, content);
+    const CommandResult written = WriteReportPdf(out, rec, content);
     if (!written.ok) {
         CliOutcome f = Fail(1, out + QStringLiteral(": ") + written.message);
         f.err.prepend(o.err);

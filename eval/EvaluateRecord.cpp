@@ -20,12 +20,12 @@ void NameMeasurementSeries(Evaluation& ev) {
 
 }  // namespace
 
-Evaluation ShowTime(const MeasurementRecord& rec, const EvalOptions& opt) {
+Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) {
     const NumberFormat& fmt = opt.fmt;
     Evaluation ev;
     NameMeasurementSeries(ev);
 
-    const Messtypen& program = Programs().ProgramForInterval(GetInterval(rec));
+    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(rec));
     const double divisor = TimeDivisor(program.DurationUnit);
     ev.chart1AxisTitle = QStringLiteral("t/") + program.DurationUnit;
     ev.chart1AxisMax = program.Duration;
@@ -78,7 +78,7 @@ Evaluation ShowTime(const MeasurementRecord& rec, const EvalOptions& opt) {
         OverviewTable(ev, fmt);
     }
 
-    LeQEinzeichnen(rec, opt, ev);
+    ComputeLeqCurves(rec, opt, ev);
 
     const RecordFigures figures = ComputeFigures(rec);
     ev.gridKennwerte = FiguresTable(figures, fmt, ShowsTotal(figures));

@@ -1,4 +1,4 @@
-#include "files/FileResult.h"
+#include "files/CommandResult.h"
 
 namespace kelvarn {
 
