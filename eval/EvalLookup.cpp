@@ -18,6 +18,7 @@ namespace {
 template <size_t N>
 std::vector<const SeriesData*> All(const std::array<SeriesData, N>& series) {
     std::vector<const SeriesData*> out;
+    out.reserve(N);
     for (const SeriesData& s : series) out.push_back(&s);
     return out;
 }

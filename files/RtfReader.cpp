@@ -472,8 +472,7 @@ RichText PlainParagraphs(QString text) {
     return RichText::FromPlainText(text);
 }
 
-RichText ReadPlainText(const QByteArray& data) {
-    QByteArray bytes = data;
+RichText ReadPlainText(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return PlainParagraphs(QString::fromUtf8(bytes.mid(3)));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(QStringDecoder::Utf16);  // honours the byte order mark

@@ -21,7 +21,7 @@ QString PortDevicePath(int n) {
 #ifdef Q_OS_WIN
     return QStringLiteral("\\\\.\\COM%1").arg(n);
 #else
-    const QString mapped = ReadSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n));
+    QString mapped = ReadSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n));
     if (!mapped.isEmpty()) return mapped;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif

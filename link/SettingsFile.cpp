@@ -43,7 +43,7 @@ QString KeyOf(const QString& line) {
 }  // namespace
 
 QString SettingsFolder() {
-    const QString fromEnv = qEnvironmentVariable("KELVARN_CONFIG_DIR");
+    QString fromEnv = qEnvironmentVariable("KELVARN_CONFIG_DIR");
     if (!fromEnv.isEmpty()) return fromEnv;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/kelvarn");
