@@ -81,6 +81,14 @@ uint8_t CellModel::NextLiveByte() {
     return b;
 }
 
+void CellModel::Answered(const QString& request, int reply) {
+    // A silent device sends nothing, and its log must not claim otherwise.
+    if (o_.silent)
+        Event(request + QStringLiteral(": no answer (silent)"));
+    else
+        Event(request + QStringLiteral(" -> ") + QString::number(reply));
+}
+
 QStringList CellModel::TakeEvents() {
     QStringList e;
     e.swap(events_);
@@ -107,7 +115,7 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
     switch (mode_) {
         case Mode::ChannelArg:
             mode_ = Mode::Idle;
-            Event(QStringLiteral("channel %1 -> %2").arg(b).arg(o_.channelValue));
+            Answered(QStringLiteral("channel %1").arg(b), o_.channelValue);
             out.push_back(uint8_t(o_.channelValue));
             break;
         case Mode::OutputArg:
@@ -157,11 +165,11 @@ void CellModel::Command(uint8_t b, std::vector<uint8_t>& out) {
     }
     const int v = o_.channelValue;
     auto channel = [&](int n) {
-        Event(QStringLiteral("channel %1 -> %2").arg(n).arg(v));
+        Answered(QStringLiteral("channel %1").arg(n), v);
         out.push_back(uint8_t(v));
     };
     if (b == f.identify) {
-        Event(QStringLiteral("identify %1 -> %2").arg(b).arg(f.reply));
+        Answered(QStringLiteral("identify %1").arg(b), f.reply);
         out.push_back(uint8_t(f.reply));
     } else if (b == f.output) {
         mode_ = Mode::OutputArg;
@@ -190,7 +198,7 @@ void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
     switch (b) {
         case rq410.identify:
             if (o_.device == SimDevice::Rq410) {
-                Event(QStringLiteral("connect %1 -> %2").arg(b).arg(rq410.reply));
+                Answered(QStringLiteral("connect %1").arg(b), rq410.reply);
                 out.push_back(uint8_t(rq410.reply));
             } else {
                 Event(QStringLiteral("connect %1 ignored (plain cell)").arg(b));
@@ -198,7 +206,7 @@ void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
             break;
         case plain.identify:
             if (o_.device == SimDevice::PlainCell) {
-                Event(QStringLiteral("connect %1 -> %2").arg(b).arg(plain.reply));
+                Answered(QStringLiteral("connect %1").arg(b), plain.reply);
                 out.push_back(uint8_t(plain.reply));
             } else {
                 Event(QStringLiteral("connect %1 ignored (RQ410)").arg(b));

@@ -73,6 +73,8 @@ private:
     void FinishUpload(bool closed);
     int MemoryByte(int k) const;
     void Event(const QString& text) { events_ << text; }
+    // "request -> reply" for an answer the device sends.
+    void Answered(const QString& request, int reply);
 
     CellModelOptions o_;
     Mode mode_ = Mode::Idle;

@@ -163,3 +163,47 @@ TEST(CellModel, HoldsAGivenMeasurementFile) {
     EXPECT_EQ(cell.Memory(), rec);
     EXPECT_EQ(cell.Program(), 5);
 }
+
+// The events say what the device sent: a silent device sends nothing, so
+// its log names the requests it heard and no answer.
+TEST(CellModel, EventsNameOnlyAnswersThatWereSent) {
+    struct Case {
+        SimDevice device;
+        int baud;
+        std::vector<uint8_t> request;
+        const char* answered;  // the event when the device talks
+        const char* heard;     // the event when it is silent
+    };
+    const Case cases[] = {
+        {SimDevice::Rq410, 9600, {12}, "connect 12 -> 240", "connect 12: no answer (silent)"},
+        {SimDevice::PlainCell, 9600, {13}, "connect 13 -> 1", "connect 13: no answer (silent)"},
+        {SimDevice::Rq410, 9600, {7, 3}, "channel 3 -> 200", "channel 3: no answer (silent)"},
+        {SimDevice::Nera, 19200, {1}, "identify 1 -> 10", "identify 1: no answer (silent)"},
+        {SimDevice::Peltrix, 19200, {49}, "channel 2 -> 200", "channel 2: no answer (silent)"},
+        {SimDevice::VendraSerial,
+         19200,
+         {1},
+         "identify 1 -> 201",
+         "identify 1: no answer (silent)"},
+        {SimDevice::Tavinbox,
+         19200,
+         {211},
+         "identify 211 -> 77",
+         "identify 211: no answer (silent)"},
+        {SimDevice::Orbide, 19200, {13}, "identify 13 -> 33", "identify 13: no answer (silent)"},
+    };
+    for (const Case& c : cases) {
+        for (bool silent : {false, true}) {
+            SCOPED_TRACE(std::string(c.answered) + (silent ? ", silent" : ""));
+            CellModel cell({.device = c.device, .silent = silent});
+            std::vector<uint8_t> sent;
+            for (uint8_t b : c.request) {
+                const auto out = cell.Receive(b, c.baud);
+                sent.insert(sent.end(), out.begin(), out.end());
+            }
+            EXPECT_EQ(sent.empty(), silent);
+            EXPECT_EQ(cell.TakeEvents(),
+                      QStringList{QString::fromUtf8(silent ? c.heard : c.answered)});
+        }
+    }
+}

@@ -59,8 +59,8 @@ TEST(CellSimProgram, HelpNamesEveryOption) {
     EXPECT_EQ(RunToEnd(SimulatorPath(), {"--help"}, &out), 0);
     for (const char* option :
          {"--link", "--device", "--program", "--seed", "--memory", "--channel", "--silent",
-          "--stop-read-after", "--bad-header", "--live-zero-after", "--hang-up-after", "--unpaced",
-          "--log", "--events", "--exit-after", "SIGTERM"})
+          "--stop-read-after", "--bad-header", "--live-zero-after", "--hang-up-after", "--pace",
+          "--unpaced", "--log", "--events", "--exit-after", "SIGTERM"})
         EXPECT_TRUE(out.contains(option)) << option;
 }
 
@@ -82,6 +82,7 @@ TEST(CellSimProgram, WrongUsageEndsWithCodeTwo) {
         {"--link", link, "--memory", dir.path() + "/missing.dba"},
         {"--link", link, "--memory", file},  // far too short
         {"--link", link, "stray"},
+        {"--link", link, "--pace", "--unpaced"},
         {"--link", file},  // a file in the way is not replaced
     };
     for (const QStringList& args : cases) {
@@ -132,17 +133,37 @@ TEST_F(CellSimTest, LogsEveryByteAndEveryCommand) {
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.toStdString();
 }
 
-TEST_F(CellSimTest, PacedBytesTakeElevenBitTimes) {
-    Simulator sim(link, {"--seed", "5"});
+// Each exchange pays the line time of the request and of the answer, as on
+// a serial line: a request is answered only once it has wholly arrived.
+TEST_F(CellSimTest, PacedBytesTakeElevenBitTimesBothWays) {
+    const QStringList choices[] = {{"--seed", "5"}, {"--pace", "--seed", "5"}};
+    for (const QStringList& options : choices) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        Simulator sim(link, options);
+        ASSERT_TRUE(sim.Ready());
+        ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
+        QElapsedTimer t;
+        t.start();
+        const auto got = ReadMemory(108);
+        const qint64 ms = t.elapsed();
+        std::printf("108 paced request/answer pairs: %lld ms\n", static_cast<long long>(ms));
+        EXPECT_EQ(got, Expected(CellModel::SyntheticMeasurement(2, 5), 0, 108));
+        EXPECT_GE(ms, 2 * 108 * 1146 / 1000);
+        serial.ClosePort();
+    }
+}
+
+// A silent simulator hears the requests and says in its log that it sent
+// nothing back.
+TEST_F(CellSimTest, ASilentCellLogsNoAnswer) {
+    const QString events = config.Path("events.txt");
+    Simulator sim(link, {"--unpaced", "--silent", "--events", events});
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(serial.OpenPort("COM1:9600,N,8,2"));
-    QElapsedTimer t;
-    t.start();
-    const auto got = ReadMemory(108);
-    const qint64 ms = t.elapsed();
-    std::printf("108 paced request/answer pairs: %lld ms\n", static_cast<long long>(ms));
-    EXPECT_EQ(got, Expected(CellModel::SyntheticMeasurement(2, 5), 0, 108));
-    EXPECT_GE(ms, 108 * 1146 / 1000);
+    EXPECT_FALSE(ConnectCell(serial, 1));
+    QThread::msleep(50);
+    const QString text = QString::fromUtf8(ReadAll(events));
+    EXPECT_TRUE(text.contains("connect 12: no answer (silent)")) << text.toStdString();
+    EXPECT_FALSE(text.contains("connect 12 ->")) << text.toStdString();
 }
 
 TEST_F(CellSimTest, TheLiveStreamRunsOnTheCellsClock) {

@@ -80,9 +80,12 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
          QStringLiteral("Fault: every answer leaves ms milliseconds after its request arrived "
                         "(Kelvarn waits 210 ms for a byte). Live bytes keep their pace."),
          QStringLiteral("ms")},
+        {QStringLiteral("pace"),
+         QStringLiteral("Each byte takes its line time both ways, 11 bit times at the line "
+                        "speed (1.146 ms at 9600 baud, 8N2): a byte from the program is "
+                        "answered once it has wholly arrived. The default.")},
         {QStringLiteral("unpaced"),
-         QStringLiteral("Answer at once. By default each byte sent takes 11 bit times at the "
-                        "line speed (1.146 ms at 9600 baud, 8N2).")},
+         QStringLiteral("Take and answer every byte at once, without line time.")},
         {QStringLiteral("log"), QStringLiteral("Write every byte received, raw, to this file."),
          QStringLiteral("file")},
         {QStringLiteral("events"),
@@ -137,6 +140,10 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
     out.cell.liveZeroAfter = int(liveZero);
     out.cell.silent = p.isSet(QStringLiteral("silent"));
     out.cell.badHeader = p.isSet(QStringLiteral("bad-header"));
+    if (p.isSet(QStringLiteral("pace")) && p.isSet(QStringLiteral("unpaced"))) {
+        error = QStringLiteral("--pace and --unpaced exclude each other");
+        return false;
+    }
     out.paced = !p.isSet(QStringLiteral("unpaced"));
     out.byteLog = p.value(QStringLiteral("log"));
     out.eventLog = p.value(QStringLiteral("events"));

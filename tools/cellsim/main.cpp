@@ -31,9 +31,11 @@ void OnSignal(int) {
     g_stop = 1;
 }
 
-struct Outgoing {
+// A byte on the line, either way.
+struct LineByte {
     uint8_t byte;
-    Clock::time_point due;  // when its last stop bit has left
+    Clock::time_point due;  // when its last stop bit has left (arrived)
+    int baud;               // the line speed it travels at
 };
 
 class Simulator {
@@ -80,6 +82,7 @@ public:
                     wake = std::min(wake, out_.front().due);
                 }
             }
+            if (!in_.empty()) wake = std::min(wake, in_.front().due);
             if (cell_.LiveRunning()) wake = std::min(wake, nextLive_);
             const auto wait = std::max(Clock::duration::zero(), wake - now);
             const auto us = duration_cast<microseconds>(wait).count();
@@ -89,6 +92,7 @@ public:
                 ppoll(&pfd, 1, wake == Clock::time_point::max() ? nullptr : &ts, &waitMask);
             if (r < 0 && errno != EINTR) break;
             if (r > 0 && (pfd.revents & POLLIN)) Receive();
+            HandleArrived();
             SendDue();
             Live();
         }
@@ -128,6 +132,14 @@ private:
         for (const QString& e : cell_.TakeEvents()) Event(e);
     }
 
+    // 8N2: start bit, eight data bits, two stop bits.
+    static Clock::duration ByteTime(int baud) {
+        return microseconds(11 * 1000000LL / (baud > 0 ? baud : 9600));
+    }
+
+    // The program's write reaches us at once, but on a serial line each
+    // byte takes its line time to arrive: the cell can answer a byte only
+    // when its last stop bit is in.
     void Receive() {
         uint8_t buf[256];
         const ssize_t n = ::read(line_.MasterFd(), buf, sizeof buf);
@@ -139,10 +151,24 @@ private:
             Event(QStringLiteral("line speed %1").arg(baud));
             lastBaud_ = baud;
         }
+        const auto now = Clock::now();
         for (ssize_t i = 0; i < n; ++i) {
+            auto due = now;
+            if (o_.paced) {
+                due = std::max(due, inLineFree_) + ByteTime(baud);
+                inLineFree_ = due;
+            }
+            in_.push_back({buf[i], due, baud});
+        }
+    }
+
+    void HandleArrived() {
+        while (!in_.empty() && !hungUp_ && in_.front().due <= Clock::now()) {
+            const LineByte in = in_.front();
+            in_.pop_front();
             const bool wasLive = cell_.LiveRunning();
-            for (uint8_t b : cell_.Receive(buf[i], baud))
-                Queue(b, baud, milliseconds(o_.answerDelayMs));
+            for (uint8_t b : cell_.Receive(in.byte, in.baud))
+                Queue(b, in.baud, milliseconds(o_.answerDelayMs));
             TakeEvents();
             if (!wasLive && cell_.LiveRunning())
                 nextLive_ = Clock::now() + milliseconds(cell_.LiveIntervalMs());
@@ -150,7 +176,6 @@ private:
                 Event(QStringLiteral("hang up after %1 bytes").arg(received_));
                 line_.HangUp();
                 hungUp_ = true;
-                return;
             }
         }
     }
@@ -159,14 +184,11 @@ private:
     void Queue(uint8_t b, int baud, Clock::duration delay = Clock::duration::zero()) {
         auto due = Clock::now() + delay;
         if (o_.paced) {
-            // 8N2: start bit, eight data bits, two stop bits.
-            const int speed = baud > 0 ? baud : 9600;
-            const auto byteTime = microseconds(11 * 1000000LL / speed);
             if (!out_.empty()) due = std::max(due, out_.back().due);
-            due = std::max(due, lineFree_) + byteTime;
+            due = std::max(due, lineFree_) + ByteTime(baud);
             lineFree_ = due;
         }
-        out_.push_back({b, due});
+        out_.push_back({b, due, baud});
     }
 
     void SendDue() {
@@ -192,9 +214,11 @@ private:
     PtyLine line_;
     QFile events_;
     int byteLog_ = -1;
-    std::deque<Outgoing> out_;
+    std::deque<LineByte> in_;   // received, still on its way
+    std::deque<LineByte> out_;  // to send
     Clock::time_point start_;
-    Clock::time_point lineFree_;
+    Clock::time_point lineFree_;    // our line to the program
+    Clock::time_point inLineFree_;  // the program's line to us
     Clock::time_point nextLive_;
     long long received_ = 0;
     int lastBaud_ = -1;
