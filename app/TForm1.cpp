@@ -30,6 +30,7 @@
 
 #include "app/ChartSetup.h"
 #include "app/CloseGuard.h"
+#include "app/PortComboBox.h"
 #include "app/Program.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
@@ -502,7 +503,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
                         GroupBox2);
     Label1->setObjectName(QStringLiteral("Label1"));
     port->addWidget(Label1, 0, 0, 1, 2);
-    ComBox = new QComboBox(GroupBox2);
+    ComBox = new PortComboBox(GroupBox2);
     ComBox->setObjectName(QStringLiteral("ComBox"));
     ComBox->setEditable(false);
     // Seventeen entries: entry 0 also reads "COM 1" but stands for port 0.

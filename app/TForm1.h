@@ -4,12 +4,14 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/Seams.h"
 #include "cell/LiveSession.h"
 #include "link/SerialLink.h"
 #include "data/MeasurementRecord.h"
 #include "eval/ViewData.h"
+#include "link/SystemPorts.h"
 
 class QAction;
 class QCheckBox;
@@ -265,6 +267,11 @@ private:
     // open failed (an adapter plugged in again works at the next command).
     int CommandPort() const;
     int chosenPort_ = 0;
+    // The port choice: COM 1 to COM 16, then the system's serial ports.
+    void FillPortChoice();
+    void SelectPortEntry(int n);
+    std::vector<SystemPort> allPorts_;
+    std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
     // One live tick where the link is used, and its result shown here.
     LiveStep LiveTick(Runner& ticking);
     void ApplyLiveStep(const LiveStep& step);

@@ -3,12 +3,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <map>
 #include <memory>
 
+#include "app/PortComboBox.h"
 #include "app/TForm1.h"
 #include "cell/CellProgress.h"
 #include "cell/CellWorker.h"
 #include "link/DeviceSearch.h"
+#include "link/PortNames.h"
 #include "link/SettingsFile.h"
 #include "link/SerialLink.h"
 
@@ -18,17 +22,69 @@ namespace {
 
 constexpr int kComBoxEntries = 17;  // entry 0 stands for port 0
 
+// What an entry of a system port reads: where the port is, what it is,
+// and the COM number that reaches it once it has one.
+QString EntryText(const SystemPort& port) {
+    const int n = MappedComNumber(port);
+    return SystemPortText(port) + (n > 0 ? QStringLiteral(" = COM %1").arg(n) : QString());
+}
+
 }  // namespace
+
+void TForm1::FillPortChoice() {
+    // The selection survives a new list: a COM entry by its index, a
+    // system port by its device.
+    const int index = ComBox->currentIndex();
+    const QString chosenDevice =
+        index >= kComBoxEntries && size_t(index - kComBoxEntries) < offeredPorts_.size()
+            ? offeredPorts_[size_t(index - kComBoxEntries)].device
+            : QString();
+    allPorts_ = AllSystemPorts();
+    offeredPorts_ = OfferedSystemPorts(allPorts_);
+    const QSignalBlocker block(ComBox);
+    while (ComBox->count() > kComBoxEntries) ComBox->removeItem(ComBox->count() - 1);
+    int select = index < kComBoxEntries ? index : -1;
+    for (const SystemPort& p : offeredPorts_) {
+        if (p.device == chosenDevice) select = ComBox->count();
+        ComBox->addItem(EntryText(p));
+    }
+    ComBox->setCurrentIndex(select);
+}
+
+void TForm1::SelectPortEntry(int n) {
+    // A number that reaches one of the system's ports shows that port.
+    for (size_t i = 0; i < offeredPorts_.size(); ++i) {
+        if (n > 0 && MappedComNumber(offeredPorts_[i]) == n) {
+            ComBox->setCurrentIndex(kComBoxEntries + int(i));
+            return;
+        }
+    }
+    ComBox->setCurrentIndex(n >= 0 && n < kComBoxEntries ? n : -1);
+}
 
 void TForm1::WireLink() {
     // Only a choice of the user's runs the handler; the selection that the
     // search or the start-up sets must not connect again.
     connect(ComBox, &QComboBox::activated, this, [this] { ComBoxChange(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    if (auto* box = dynamic_cast<PortComboBox*>(ComBox))
+        box->beforePopup = [this] { FillPortChoice(); };
 }
 
 void TForm1::ComBoxChange() {
-    const int n = ComBox->currentIndex();
+    int n = ComBox->currentIndex();
+    if (n >= kComBoxEntries) {
+        // One of the system's ports: reached through a COM number of its
+        // own in [Ports], and that number is what is stored.
+        const SystemPort port = offeredPorts_.at(size_t(n - kComBoxEntries));
+        QString problem;
+        n = ComNumberFor(port, allPorts_, &problem);
+        if (n == 0) {
+            SetStatus(QStringLiteral(" Keine Hardware an %1! %2").arg(port.device, problem));
+            return;
+        }
+        ComBox->setItemText(ComBox->currentIndex(), EntryText(port));
+    }
     // The choice stands even when the port does not open now: the next
     // command tries it again (an adapter plugged in later then works).
     chosenPort_ = n;
@@ -74,8 +130,21 @@ void TForm1::Button4Click() {
     };
     auto out = std::make_shared<Outcome>();
     CellWorker* worker = cellWorker.get();
+    // The system's ports that no COM number reaches yet are tried under
+    // numbers that reach nothing else, for this search only; the one where
+    // a device answers keeps its number.
+    FillPortChoice();
+    std::map<int, QString> trial;
+    std::vector<int> taken;
+    for (const SystemPort& p : offeredPorts_) {
+        if (MappedComNumber(p) > 0) continue;
+        const int n = FreeComNumber(allPorts_, taken);
+        if (n == 0) break;
+        taken.push_back(n);
+        trial[n] = p.device;
+    }
     StartCellCommand(
-        [this, out, worker](CellProgress& progress) {
+        [this, out, worker, trial](CellProgress& progress) {
             // The questions go to the person on the window's thread.
             const AcceptPrompt prompt{
                 [this, worker] {
@@ -91,7 +160,9 @@ void TForm1::Button4Click() {
                 [&progress] { return progress.Cancelled(); },
                 [&progress](int n) { progress.ProgressPosition(n - 1); }};
             progress.ProgressMax(16);
+            SetTemporaryPortDevices(trial);
             out->kind = SearchHardware(link_, prompt);
+            SetTemporaryPortDevices({});
             out->cancelled = progress.Cancelled();
             out->port = link_.GetPortNumber();
             // A line that fails here fails the next command, which says so.
@@ -99,7 +170,7 @@ void TForm1::Button4Click() {
                 out->port > 0)
                 (void)link_.ResetLink();
         },
-        [this, out] {
+        [this, out, trial] {
             if (out->cancelled) {
                 // The stored choice stays as it was.
                 SetStatus(QStringLiteral(" Suche abgebrochen."));
@@ -114,10 +185,15 @@ void TForm1::Button4Click() {
                 SetStatus(QStringLiteral(" Keine Hardware gefunden."));
                 ComBox->setCurrentIndex(-1);
             } else {
+                const auto tried = trial.find(n);
+                if (tried != trial.end())
+                    WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n),
+                                 tried->second);
                 SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
                 WriteStoredPort(n);
                 chosenPort_ = n;
-                ComBox->setCurrentIndex(n < kComBoxEntries ? n : -1);
+                FillPortChoice();
+                SelectPortEntry(n);
             }
         });
 }
@@ -125,7 +201,8 @@ void TForm1::Button4Click() {
 void TForm1::RestorePort() {
     const int n = ReadStoredPort();
     if (seams().CtrlHeld()) seams().Notice(this, QString::number(n));
-    ComBox->setCurrentIndex(n >= 0 && n < kComBoxEntries ? n : -1);
+    FillPortChoice();
+    SelectPortEntry(n);
     if (n > 0) ComBoxChange();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <map>
 
 namespace kelvarn {
 
@@ -14,5 +15,11 @@ int PortNumberOf(const QString& portName);
 // COM3=/dev/ttyUSB0 for a USB-serial adapter, or a simulator's link), and
 // without one the n-th on-board port /dev/ttyS(n-1).
 QString PortDevicePath(int n);
+
+// Devices that COM numbers reach for a while without an entry in the
+// settings file (the automatic search tries the system's ports under
+// numbers no entry uses); they go before the file's entries. An empty map
+// ends them.
+void SetTemporaryPortDevices(const std::map<int, QString>& devices);
 
 }  // namespace kelvarn

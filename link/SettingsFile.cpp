@@ -69,6 +69,23 @@ QString ReadSetting(const QString& section, const QString& key) {
     return {};
 }
 
+std::vector<std::pair<QString, QString>> ReadSection(const QString& section) {
+    std::vector<std::pair<QString, QString>> entries;
+    bool inSection = false;
+    for (const QString& line : ReadLines()) {
+        const QString name = SectionName(line);
+        if (!name.isEmpty()) {
+            inSection = SameName(name, section);
+            continue;
+        }
+        const QString key = KeyOf(line);
+        if (!inSection || key.isEmpty()) continue;
+        const QString t = line.trimmed();
+        entries.emplace_back(key, t.mid(t.indexOf(QLatin1Char('=')) + 1).trimmed());
+    }
+    return entries;
+}
+
 bool WriteSetting(const QString& section, const QString& key, const QString& value) {
     QStringList lines = ReadLines();
     const QString entry = key + QLatin1Char('=') + value;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 namespace kelvarn {
 
@@ -21,6 +23,9 @@ QString ReadSetting(const QString& section, const QString& key);
 // Writes one value, keeping every other line of the file; the folder is
 // created when needed. false when the file could not be written.
 bool WriteSetting(const QString& section, const QString& key, const QString& value);
+
+// Every "key=value" of a section, in the file's order (comments left out).
+std::vector<std::pair<QString, QString>> ReadSection(const QString& section);
 
 // "COM" of section "KV": -1 when the file or key is missing or the text is
 // not an integer.

@@ -9,6 +9,7 @@
 #include "cellsim_harness.h"
 #include "cli_support.h"
 #include "link/CellModel.h"
+#include "link/SettingsFile.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -145,7 +146,8 @@ TEST_F(CellCliTest, WrongPortOrArgumentsAreUsageErrors) {
     for (const QStringList& args :
          {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file}, QStringList{"read", "COM4"},
           QStringList{"query"}, QStringList{"live", "COM"}, QStringList{"live", "COM4", "--program", "Z"},
-          QStringList{"live", "COM4", "--format", "xml"}, QStringList{"live", "COM4", "--fast"}}) {
+          QStringList{"live", "COM4", "--format", "xml"}, QStringList{"live", "COM4", "--fast"},
+          QStringList{"ports", "COM4"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const CliRun r = Cli(args);
         EXPECT_EQ(r.exitCode, 2);
@@ -213,4 +215,20 @@ TEST_F(CellCliTest, LiveWithoutACellSaysWhy) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "kelvarn-cli: Hardware antwortet nicht. Gerät nicht vorhanden.\n0 Messwerte empfangen.\n");
     EXPECT_EQ(r.out, "");
+}
+
+// The COM names come from [Ports] in the file's order, then the system's
+// own serial ports as the window offers them, with the COM name that
+// reaches each.
+TEST_F(CellCliTest, PortsListsTheComNamesAndTheSystemsPorts) {
+    const CliRun r = Cli({"ports"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString out = QString::fromUtf8(r.out);
+    const QString names = QStringLiteral("COM-Namen (%1, [Ports]):\n  COM4\t%2\n  COM5\t%3\n")
+                              .arg(SettingsFilePath(), link, config.Path("absent"));
+    EXPECT_TRUE(out.startsWith(names)) << out.toStdString();
+
+    EXPECT_TRUE(out.contains(QStringLiteral("\nSerielle Schnittstellen des Systems:\n  ")))
+        << out.toStdString();
+    EXPECT_TRUE(out.endsWith('\n'));
 }

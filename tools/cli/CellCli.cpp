@@ -1,7 +1,5 @@
 #include "CellCli.h"
 
-#include "LiveCli.h"
-
 #include <signal.h>
 #include <unistd.h>
 
@@ -10,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "LiveCli.h"
+#include "PortsCli.h"
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
 #include "files/FileErrors.h"
@@ -152,7 +152,7 @@ CliOutcome Query(const QString& portName) {
 
 bool IsCellCommand(const QString& command) {
     return command == QLatin1String("read") || command == QLatin1String("query") ||
-           command == QLatin1String("live");
+           command == QLatin1String("live") || command == QLatin1String("ports");
 }
 
 CliOutcome RunCellCommand(const QStringList& args) {
@@ -160,6 +160,7 @@ CliOutcome RunCellCommand(const QStringList& args) {
     if (command == QLatin1String("live")) return RunLive(args.mid(1));
     if (command == QLatin1String("read") && args.size() == 3) return Read(args[1], args[2]);
     if (command == QLatin1String("query") && args.size() == 2) return Query(args[1]);
+    if (command == QLatin1String("ports") && args.size() == 1) return PortsCommand();
     CliOutcome o = Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(command));
     o.err += KELVARN_CELL_USAGE;
     return o;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "CliCommands.h"
+
+namespace kelvarn {
+
+// kelvarn-cli ports: the COM names and the devices they reach (the entries
+// of [Ports] in KV.INI, and the on-board ports the system has), then the
+// system's other serial ports as the window's port choice offers them.
+CliOutcome PortsCommand();
+
+}  // namespace kelvarn
