@@ -1,8 +1,10 @@
 // The port on the "&Einstellungen" tab: choosing it by hand, the automatic
 // search, and restoring the stored choice at start-up.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <map>
 #include <memory>
@@ -47,8 +49,13 @@ void TForm1::FillPortChoice() {
     for (const SystemPort& p : offeredPorts_) {
         if (p.device == chosenDevice) select = ComBox->count();
         ComBox->addItem(EntryText(p));
+        // The field is narrow; the whole name shows on hovering.
+        ComBox->setItemData(ComBox->count() - 1, EntryText(p), Qt::ToolTipRole);
     }
     ComBox->setCurrentIndex(select);
+    // The open list is as wide as its longest entry, not only as the field.
+    ComBox->view()->setMinimumWidth(ComBox->view()->sizeHintForColumn(0) +
+                                    ComBox->view()->verticalScrollBar()->sizeHint().width());
 }
 
 void TForm1::SelectPortEntry(int n) {
