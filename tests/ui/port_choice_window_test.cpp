@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "../core/port_list_double.h"
+#include "port_list_double.h"
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
