@@ -11,13 +11,13 @@ class TChart;
 const std::array<QColor, 12>& BlockColours();
 
 // Titles, axes, fixed ranges and series of each chart as the window starts.
-void SetUpLiveChart(TChart& chart);                 // Chart4
-void SetUpLiveDistributionChart(TChart& chart);     // Chart5
-void SetUpLevelChart(TChart& chart);                // Chart1
-void SetUpLeqChart(TChart& chart);                  // Chart6
-void SetUpDistributionChart(TChart& chart);         // Chart2
-void SetUpOverviewChart(TChart& chart);             // Chart3
-void SetUpOverviewLeqChart(TChart& chart);          // Chart12Leq
+void SetUpLiveChart(TChart& chart);                      // Chart4
+void SetUpLiveDistributionChart(TChart& chart);          // Chart5
+void SetUpLevelChart(TChart& chart);                     // Chart1
+void SetUpLeqChart(TChart& chart);                       // Chart6
+void SetUpDistributionChart(TChart& chart);              // Chart2
+void SetUpOverviewChart(TChart& chart);                  // Chart3
+void SetUpOverviewLeqChart(TChart& chart);               // Chart12Leq
 void SetUpSmallDistributionChart(TChart& chart, int k);  // Pegel1 .. Pegel12
 
 }  // namespace kelvarn

@@ -44,8 +44,8 @@ namespace kelvarn {
 
 namespace {
 
-const QString kStatusKelvarn =
-    QStringLiteral(" Nach der DOS-Version 1.1 vom Oktober 2000 im Vertrieb der Tessaro Computer GmbH.");
+const QString kStatusKelvarn = QStringLiteral(
+    " Nach der DOS-Version 1.1 vom Oktober 2000 im Vertrieb der Tessaro Computer GmbH.");
 
 // "Courier New" where the desktop has it, else its fixed-pitch font.
 QFont FixedFont() {
@@ -265,9 +265,11 @@ QWidget* TForm1::BuildDirektTab() {
     analog->addWidget(Chart4);
     PageControl3->addTab(TabSheet11, QStringLiteral("Ana&log"));
     AddContextMenu(this, Chart4,
-                   {{"ZurAuswertung1", "Zur Auswertung"}, {"-", ""},
+                   {{"ZurAuswertung1", "Zur Auswertung"},
+                    {"-", ""},
                     {"KopierenalsBitmap3", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik1", "Kopieren als Grafik"}, {"-", ""},
+                    {"KopierenalsGrafik1", "Kopieren als Grafik"},
+                    {"-", ""},
                     {"Drucken2", "Drucken"}});
 
     // "&Verteilung"
@@ -278,9 +280,12 @@ QWidget* TForm1::BuildDirektTab() {
     verteilung->addWidget(Chart5);
     PageControl3->addTab(TabSheet12, QStringLiteral("&Verteilung"));
     AddContextMenu(this, Chart5,
-                   {{"ZurAuswertung2", "Zur Auswertung"}, {"-", ""},
-                    {"MenuItem3", "Kopieren als Bitmap"}, {"MenuItem4", "Kopieren als Grafik"},
-                    {"-", ""}, {"MenuItem6", "Drucken"}});
+                   {{"ZurAuswertung2", "Zur Auswertung"},
+                    {"-", ""},
+                    {"MenuItem3", "Kopieren als Bitmap"},
+                    {"MenuItem4", "Kopieren als Grafik"},
+                    {"-", ""},
+                    {"MenuItem6", "Drucken"}});
 
     layout->addWidget(PageControl3, 1);
 
@@ -346,21 +351,27 @@ QWidget* TForm1::BuildAuswertungTab() {
     LeqBox->move(6, 4);
     KeepBlackOnWhite(LeqBox);
     AddContextMenu(this, Chart1,
-                   {{"Legende1", "Legende"}, {"Werte", "Werte"}, {"-", ""},
+                   {{"Legende1", "Legende"},
+                    {"Werte", "Werte"},
+                    {"-", ""},
                     {"KopierenalsBitmap1", "Kopieren als Bitmap"},
-                    {"KopierenalsVektorgrafik1", "Kopieren als Vektorgrafik"}, {"-", ""},
+                    {"KopierenalsVektorgrafik1", "Kopieren als Vektorgrafik"},
+                    {"-", ""},
                     {"Drucken1", "Drucken"}});
-    AddContextMenu(this, grid,
-                   {{"Kopierenalstext1", "Kopieren als Text"},
-                    {"SpeichernalsText1", "Speichern als Text"}});
+    AddContextMenu(
+        this, grid,
+        {{"Kopierenalstext1", "Kopieren als Text"}, {"SpeichernalsText1", "Speichern als Text"}});
 
     Chart6 = new TChart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
     SetUpLeqChart(*Chart6);
     GridLeQ = new StringGrid(QStringLiteral("GridLeQ"));
     page(TabSheet3, "TabSheet3", QStringLiteral("LeQ"), Chart6, GridLeQ);
     AddContextMenu(this, Chart6,
-                   {{"MenuItem8", "Legende"}, {"-", ""}, {"MenuItem11", "Kopieren als Bitmap"},
-                    {"MenuItem12", "Kopieren als Vektorgrafik"}, {"-", ""},
+                   {{"MenuItem8", "Legende"},
+                    {"-", ""},
+                    {"MenuItem11", "Kopieren als Bitmap"},
+                    {"MenuItem12", "Kopieren als Vektorgrafik"},
+                    {"-", ""},
                     {"MenuItem13", "Drucken"}});
     AddContextMenu(this, GridLeQ, {{"MenuItem7", "Kopieren als Text"}});
 
@@ -370,9 +381,11 @@ QWidget* TForm1::BuildAuswertungTab() {
     page(TabSheet7, "TabSheet7", QStringLiteral("Verteilung"), Chart2, gridspek);
     AddContextMenu(this, Chart2,
                    {{"AutomatischeXSkalierung1", "Automatische X-Skalierung"},
-                    {"FarbigeBalken1", "Bunte Balken"}, {"-", ""},
+                    {"FarbigeBalken1", "Bunte Balken"},
+                    {"-", ""},
                     {"KopierenalsBitmap2", "Kopieren als Bitmap"},
-                    {"Kopierenalsvektorgrafik2", "Kopieren als Vektorgrafik"}, {"-", ""},
+                    {"Kopierenalsvektorgrafik2", "Kopieren als Vektorgrafik"},
+                    {"-", ""},
                     {"Drucken3", "Drucken"}});
     AddContextMenu(this, gridspek, {{"KopierenlasText1", "Kopieren als Text"}});
 
@@ -386,7 +399,8 @@ QWidget* TForm1::BuildAuswertungTab() {
     KeepBlackOnWhite(Leq12Box);
     AddContextMenu(this, Chart3,
                    {{"KopierenalsBitmap4", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik2", "Kopieren als Grafik"}, {"-", ""},
+                    {"KopierenalsGrafik2", "Kopieren als Grafik"},
+                    {"-", ""},
                     {"Drucken4", "Drucken"}});
     AddContextMenu(this, Grid12, {{"KopierenalsText2", "Kopieren als Text"}});
 
@@ -396,9 +410,11 @@ QWidget* TForm1::BuildAuswertungTab() {
     Grid12Leq = new StringGrid(QStringLiteral("Grid12Leq"));
     page(TabSheet15, "TabSheet15", QStringLiteral("LeQ 12"), Chart12Leq, Grid12Leq);
     AddContextMenu(this, Chart12Leq,
-                   {{"Legende2", "Legende"}, {"-", ""},
+                   {{"Legende2", "Legende"},
+                    {"-", ""},
                     {"KopierenalsBitmap5", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik3", "Kopieren als Grafik"}, {"-", ""},
+                    {"KopierenalsGrafik3", "Kopieren als Grafik"},
+                    {"-", ""},
                     {"Drucken5", "Drucken"}});
     AddContextMenu(this, Grid12Leq, {{"Kopierenalstext4", "Kopieren als Text"}});
 
@@ -446,8 +462,8 @@ QWidget* TForm1::BuildAuswertungTab() {
     AutomatischeXSkalierung1 = findChild<QAction*>(QStringLiteral("AutomatischeXSkalierung1"));
     FarbigeBalken1 = findChild<QAction*>(QStringLiteral("FarbigeBalken1"));
     SpeichernalsText1 = findChild<QAction*>(QStringLiteral("SpeichernalsText1"));
-    for (QAction* a : {Legende1, Werte, MenuItem8, Legende2, AutomatischeXSkalierung1,
-                       FarbigeBalken1})
+    for (QAction* a :
+         {Legende1, Werte, MenuItem8, Legende2, AutomatischeXSkalierung1, FarbigeBalken1})
         a->setCheckable(true);
     AutomatischeXSkalierung1->setChecked(true);
     SpeichernalsText1->setEnabled(false);
@@ -490,8 +506,8 @@ QWidget* TForm1::BuildEinstellungenTab() {
     Binfile->setToolTip(
         QStringLiteral("Die Dateien sollten sich im Arbeitsverzeichnis der Anwendung befinden."));
     prog->addWidget(Binfile, 3, 0, 1, 2);
-    Button2 = new QPushButton(QStringLiteral("Aktuelles &Messprogramm in der Zelle erfragen"),
-                              GroupBox1);
+    Button2 =
+        new QPushButton(QStringLiteral("Aktuelles &Messprogramm in der Zelle erfragen"), GroupBox1);
     Button2->setObjectName(QStringLiteral("Button2"));
     prog->addWidget(Button2, 4, 0, 1, 2);
     left->addWidget(GroupBox1);
@@ -583,15 +599,21 @@ void TForm1::PageControl1Change() {
     }
 }
 
-void TForm1::SetStatus(const QString& text) { StatusBar1->setText(text); }
+void TForm1::SetStatus(const QString& text) {
+    StatusBar1->setText(text);
+}
 
-QString TForm1::StatusText() const { return StatusBar1->text(); }
+QString TForm1::StatusText() const {
+    return StatusBar1->text();
+}
 
 StringGrid* TForm1::GridByName(const QString& name) const {
     return findChild<StringGrid*>(name);
 }
 
-TChart* TForm1::ChartByName(const QString& name) const { return findChild<TChart*>(name); }
+TChart* TForm1::ChartByName(const QString& name) const {
+    return findChild<TChart*>(name);
+}
 
 std::array<TChart*, 7> TForm1::BigCharts() const {
     return {Chart4, Chart5, Chart1, Chart6, Chart2, Chart3, Chart12Leq};

@@ -8,9 +8,9 @@
 
 #include "app/Seams.h"
 #include "cell/LiveSession.h"
-#include "link/SerialLink.h"
 #include "data/MeasurementRecord.h"
 #include "eval/ViewData.h"
+#include "link/SerialLink.h"
 #include "link/SystemPorts.h"
 
 class QAction;
@@ -167,10 +167,10 @@ public:
     QPlainTextEdit* Memo2 = nullptr;
 
     // ----- context-menu entries that carry a check mark
-    QAction* Legende1 = nullptr;       // Chart1
-    QAction* Werte = nullptr;          // Chart1
-    QAction* MenuItem8 = nullptr;      // Chart6 "Legende"
-    QAction* Legende2 = nullptr;       // Chart12Leq
+    QAction* Legende1 = nullptr;                  // Chart1
+    QAction* Werte = nullptr;                     // Chart1
+    QAction* MenuItem8 = nullptr;                 // Chart6 "Legende"
+    QAction* Legende2 = nullptr;                  // Chart12Leq
     QAction* AutomatischeXSkalierung1 = nullptr;  // Chart2
     QAction* FarbigeBalken1 = nullptr;            // Chart2
     QAction* SpeichernalsText1 = nullptr;         // grid, always disabled

@@ -235,8 +235,9 @@ void TForm1::SendProgButtonClick() {
     const QTime target = DateTimePicker1->dateTime().time();
     StartCellCommand(
         [=, this](CellProgress& progress) {
-            *out = UploadProgram(link_, port, row, keyStart, timed, binFile, target,
-                                 [this] { return seams_->TimeOfDay(); }, progress);
+            *out = UploadProgram(
+                link_, port, row, keyStart, timed, binFile, target,
+                [this] { return seams_->TimeOfDay(); }, progress);
         },
         [this, out, timed, keyStart] {
             if (!out->connected) {

@@ -77,7 +77,7 @@ void TForm1::Speichern1Click() {
         path += QStringLiteral(".dba");
 
     const CommandResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
-                                                    FromDocument(*RichEdit1->document()));
+                                                       FromDocument(*RichEdit1->document()));
     if (!r.ok) {
         seams_->Stop(this, WithFullStop(r.message));
         return;

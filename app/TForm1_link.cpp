@@ -15,8 +15,8 @@
 #include "cell/CellWorker.h"
 #include "link/DeviceSearch.h"
 #include "link/PortNames.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 namespace kelvarn {
 

@@ -22,8 +22,8 @@
 #include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 namespace {
 

@@ -26,8 +26,8 @@
 #include "app/TForm1.h"
 #include "data/MeasurementRecord.h"
 #include "data/ProgramTable.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 namespace {
 

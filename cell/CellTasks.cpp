@@ -1,9 +1,9 @@
 #include "cell/CellTasks.h"
 
-#include "data/ProgramTable.h"
-#include "link/DeviceSearch.h"
-#include "link/CellCommandBytes.h"
 #include "cell/ProgramTransfer.h"
+#include "data/ProgramTable.h"
+#include "link/CellCommandBytes.h"
+#include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
 
 namespace kelvarn {
@@ -46,7 +46,8 @@ void PrepareCellRead(SerialLink& link, int port, CellProgress& progress) {
     progress.Status(QStringLiteral(" Daten auslesen ..."));
 }
 
-ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec, CellProgress& progress) {
+ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec,
+                            CellProgress& progress) {
     PrepareCellRead(link, port, progress);
     return ReadOutCell(link, rec, progress);
 }
@@ -69,8 +70,8 @@ QString OpenCause(const SerialLink& link) {
 }
 
 UploadOutcome UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
-                            bool binFile, const QTime& target,
-                            const std::function<QTime()>& now, CellProgress& reports) {
+                            bool binFile, const QTime& target, const std::function<QTime()>& now,
+                            CellProgress& reports) {
     UploadOutcome out;
     TrackedProgress progress(reports);
     const QString transferring = QStringLiteral(" Messprogramm ") +

@@ -23,7 +23,8 @@ void PrepareCellRead(SerialLink& link, int port, CellProgress& progress);
 // "&Auslesen der Zelle": connection check (a missing cell shows itself in
 // the readiness question), both buffers purged, a pause, then ReadOutCell
 // into rec.
-ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec, CellProgress& progress);
+ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec,
+                            CellProgress& progress);
 
 // "Aktuelles &Messprogramm in der Zelle erfragen": connection check, both
 // buffers purged, a pause, then QueryCellProgram. The row 1..9, or -1.
@@ -52,8 +53,8 @@ struct UploadOutcome {
 // image is made. A failed upload leaves its reason on the status line
 // (" Übertragung abgebrochen.", " Fehler." or the file error).
 UploadOutcome UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
-                            bool binFile, const QTime& target,
-                            const std::function<QTime()>& now, CellProgress& progress);
+                            bool binFile, const QTime& target, const std::function<QTime()>& now,
+                            CellProgress& progress);
 
 // The start from the PC ("&Start"): what it found.
 struct LiveStart {
@@ -66,8 +67,7 @@ struct LiveStart {
 // Connection check on port, the START-key program of row selected (its
 // file with binFile), the program query, and when it found a program the
 // run command and the command that makes the cell stream its levels.
-LiveStart StartLive(SerialLink& link, int port, int selected, bool binFile,
-                    CellProgress& progress);
+LiveStart StartLive(SerialLink& link, int port, int selected, bool binFile, CellProgress& progress);
 
 // The text of the message box for a read-out whose data stopped part-way,
 // or that the person cancelled.

@@ -2,10 +2,10 @@
 
 #include <QByteArray>
 
-#include "link/CellCommandBytes.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "files/PosixFile.h"
+#include "link/CellCommandBytes.h"
 #include "link/SerialLink.h"
 
 namespace kelvarn {
@@ -18,7 +18,8 @@ LinkStatus OpenUpload(SerialLink& link) {
     return status;
 }
 
-bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count, CellProgress* progress) {
+bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count,
+                       CellProgress* progress) {
     if (progress) progress->ProgressMax(int(count));
     for (size_t i = 0; i < count; ++i) {
         if (progress && progress->Cancelled()) return false;
@@ -54,13 +55,14 @@ bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& 
             return false;
         }
         return opened && SendUploadPayload(link, reinterpret_cast<const uint8_t*>(file.constData()),
-                                 size_t(file.size()), &progress);
+                                           size_t(file.size()), &progress);
     }
     const std::vector<uint8_t> bytes = KeyProgramBytes(program.KeyProgram);
     return opened && SendUploadPayload(link, bytes.data(), bytes.size(), &progress);
 }
 
-bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime& target, CellProgress* progress) {
+bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime& target,
+                        CellProgress* progress) {
     const std::array<uint8_t, 500> image = TimedUploadImage(row, ComputeStartDelay(now, target));
     return OpenUpload(link) == LinkStatus::kOk &&
            SendUploadPayload(link, image.data(), kTimedUploadBytes, progress);

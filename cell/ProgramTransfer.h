@@ -23,7 +23,8 @@ LinkStatus OpenUpload(SerialLink& link);
 // fails, or
 // progress (when given) is cancelled; the next command's reset brings the
 // cell back. progress hears the bytes sent.
-bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count, CellProgress* progress = nullptr);
+bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count,
+                       CellProgress* progress = nullptr);
 
 // The 500-byte image of row's timed program with the delay written in.
 std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay);
@@ -36,7 +37,8 @@ bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& 
 
 // Uploads the timed image of row for a start at the time of day target.
 // true when all 400 bytes and the closing 0 were sent.
-bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime& target, CellProgress* progress = nullptr);
+bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime& target,
+                        CellProgress* progress = nullptr);
 
 // ResetLink, CmdRunProgram, pause: the cell runs what it holds. The first
 // failed write, or kOk.

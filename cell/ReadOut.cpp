@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/CellCommandBytes.h"
 #include "data/ProgramTable.h"
+#include "link/CellCommandBytes.h"
 #include "link/SerialLink.h"
 
 namespace kelvarn {
@@ -47,7 +47,8 @@ void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress
     if (progress) progress->Status(QStringLiteral(" Datentyp gelesen."));
 }
 
-ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements, CellProgress& progress) {
+ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements,
+                        CellProgress& progress) {
     rec.Clear();
     ReadHeader(link, rec, &progress);
     ReadPass pass;

@@ -30,7 +30,8 @@ struct ReadPass {
 // 12. n + 1 bytes are requested; the last has no place in the record when
 // n is 6136 and is read and dropped. A cancel between two requests ends the
 // pass with the closing 0, as a missing byte does.
-ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements, CellProgress& progress);
+ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements,
+                        CellProgress& progress);
 
 // ResetLink, then the readiness question on input channel 2; false also
 // when the line fails.

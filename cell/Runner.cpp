@@ -4,8 +4,8 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <algorithm>
 #include <QMutexLocker>
+#include <algorithm>
 
 #include "cell/LiveLevel.h"
 #include "data/ProgramTable.h"

@@ -9,16 +9,16 @@ namespace kelvarn {
 
 // One measurement program of the cell.
 struct ProgramRow {
-    QString BinFileName;       // external program file, also the short name
-    uint16_t Duration = 0;     // length of one measurement [DurationUnit]
-    QString DurationUnit;      // "s", "min" or "h"
-    uint16_t Points = 0;       // samples per measurement
-    uint16_t AuxCount = 0;     // carried, read by nothing
-    uint16_t Measurements = 0; // 1, or 12 for the series programs
-    uint16_t IntervalMs = 0;   // sampling interval [ms]
-    uint16_t LeqSections = 0;  // sections of one measurement for the LeQ curves
-    QString KeyProgram;        // hex code for a start by the START key
-    QString TimedProgram;      // hex words for a start at a time of day
+    QString BinFileName;        // external program file, also the short name
+    uint16_t Duration = 0;      // length of one measurement [DurationUnit]
+    QString DurationUnit;       // "s", "min" or "h"
+    uint16_t Points = 0;        // samples per measurement
+    uint16_t AuxCount = 0;      // carried, read by nothing
+    uint16_t Measurements = 0;  // 1, or 12 for the series programs
+    uint16_t IntervalMs = 0;    // sampling interval [ms]
+    uint16_t LeqSections = 0;   // sections of one measurement for the LeQ curves
+    QString KeyProgram;         // hex code for a start by the START key
+    QString TimedProgram;       // hex words for a start at a time of day
 };
 
 // The nine programs A to I, rows 1 to 9. Built once, constant afterwards.

@@ -8,8 +8,8 @@
 
 namespace kelvarn {
 
-// The twelve-measurement overview, run by the evaluation pass at its fixed places. The colours of the
-// overview series (copied from Chart1) are the window's business.
+// The twelve-measurement overview, run by the evaluation pass at its fixed places. The colours of
+// the overview series (copied from Chart1) are the window's business.
 
 // Size of Grid12 like grid, "t/" + unit in its corner, "L1".."L12" headings; GridSpek12 empty.
 void PrepareOverview(Evaluation& ev, const RecordBounds& b, const QString& durationUnit);

@@ -18,7 +18,7 @@ public:
     // Resizes, keeping the cells that stay inside; new cells are empty.
     void SetSize(int cols, int rows);
     void ClearCells();
-    const QString& Cell(int col, int row) const;  // empty outside the grid
+    const QString& Cell(int col, int row) const;          // empty outside the grid
     void SetCell(int col, int row, const QString& text);  // ignored outside
 
     // Every cell followed by a tab, every line ended by CR LF.

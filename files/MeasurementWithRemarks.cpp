@@ -15,7 +15,7 @@ QString ExistingRemarksFile(const QString& measurementPath) {
 }
 
 CommandResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
-                                      const RichText& remarks) {
+                                         const RichText& remarks) {
     const QString remarksPath = RemarksFileName(path);
     const QByteArray record(reinterpret_cast<const char*>(rec.bytes.data()),
                             MeasurementRecord::kSize);

@@ -20,6 +20,6 @@ QString ExistingRemarksFile(const QString& measurementPath);
 // the message says so: "Die Messung wurde gespeichert, die Beschreibung nicht.
 // " and the remarks message.
 CommandResult SaveMeasurementWithRemarks(const QString& path, const MeasurementRecord& rec,
-                                      const RichText& remarks);
+                                         const RichText& remarks);
 
 }  // namespace kelvarn

@@ -29,7 +29,7 @@ CommandResult LoadRemarks(const QString& path, RichText& out) {
     const IoOutcome io = ReadFileBytes(path, kMaxRemarksBytes + 1, data);
     if (io.stage == IoOutcome::kOpen) {
         return CommandResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
-                                       .arg(FullPath(path), SystemErrorText(io.error)));
+                                          .arg(FullPath(path), SystemErrorText(io.error)));
     }
     if (!io.ok() || data.size() > kMaxRemarksBytes)
         return CommandResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
@@ -42,7 +42,7 @@ CommandResult RemarksSaveResult(const QString& path, const IoOutcome& io) {
     if (io.stage == IoOutcome::kWrite)
         return CommandResult::Failure(QStringLiteral("Das Speichern des Streams ist misslungen"));
     return CommandResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
-                                   .arg(FullPath(path), SystemErrorText(io.error)));
+                                      .arg(FullPath(path), SystemErrorText(io.error)));
 }
 
 CommandResult SaveRemarks(const QString& path, const RichText& text) {

@@ -29,10 +29,10 @@ enum class DeviceFamilyId { Rq410, PlainCell, Nera, Peltrix, VendraSerial, Tavin
 
 // How a family hands out its input channels.
 enum class ChannelAccess {
-    kOneBytePerChannel,  // channel1 asks for channel 1, channel2 for any other
-    kNumberedBytes,      // channel1 + n - 1 asks for channel n
-    kCommandAndNumber,   // channel1, then the channel's number
-    kOneExchangeForBoth, // channel1 opens, each channel2 that follows gets one value
+    kOneBytePerChannel,   // channel1 asks for channel 1, channel2 for any other
+    kNumberedBytes,       // channel1 + n - 1 asks for channel n
+    kCommandAndNumber,    // channel1, then the channel's number
+    kOneExchangeForBoth,  // channel1 opens, each channel2 that follows gets one value
 };
 
 struct DeviceFamily {
@@ -46,8 +46,8 @@ struct DeviceFamily {
     int replyLow, replyHigh;  // the replies that name the family
     int reply;                // what the simulated device answers
     ChannelAccess channels;
-    int channel1, channel2;   // see ChannelAccess
-    int output;               // the byte before an output value
+    int channel1, channel2;  // see ChannelAccess
+    int output;              // the byte before an output value
 };
 
 inline constexpr DeviceFamily kDeviceFamilies[] = {

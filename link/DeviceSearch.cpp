@@ -1,7 +1,7 @@
 #include "link/DeviceSearch.h"
 
-#include "link/UsbAdapter.h"
 #include "link/SerialLink.h"
+#include "link/UsbAdapter.h"
 
 namespace kelvarn {
 

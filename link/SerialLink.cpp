@@ -122,7 +122,7 @@ LinkStatus SerialLink::WriteByte(int value) {
     // A byte that cannot leave within its time-out means the line is gone
     // (an adapter pulled) or blocked: either way the exchange has failed.
     return port_->Write(uint8_t(value & 0xFF), kWriteTimeoutMs) ? LinkStatus::kOk
-                                                                 : LinkStatus::kLineFailure;
+                                                                : LinkStatus::kLineFailure;
 }
 
 int SerialLink::ReadByte() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/OutputKind.h"
 #include "files/CommandResult.h"
+#include "output/OutputKind.h"
 
 class QCustomPlot;
 

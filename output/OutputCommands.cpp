@@ -9,7 +9,6 @@
 #include "output/ChartPrint.h"
 #include "output/ClipboardSink.h"
 #include "output/DocumentPrint.h"
-#include "files/CommandResult.h"
 #include "output/PrinterSource.h"
 #include "output/TableCopy.h"
 #include "widgets/StringGrid.h"

@@ -284,7 +284,7 @@ QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content)
 }
 
 CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
-                            const ReportContent& content) {
+                             const ReportContent& content) {
     const QByteArray pdf = ReportPdf(rec, content);
     if (pdf.isEmpty())
         return CommandResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
@@ -293,7 +293,7 @@ CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
 }
 
 CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
-                         const ReportContent& content) {
+                          const ReportContent& content) {
     printer.setResolution(kReportDpi);
     printer.setFullPage(true);  // the report keeps its own margins, measured from the paper's edge
     printer.setPageLayout(

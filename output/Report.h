@@ -39,11 +39,11 @@ QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content)
 // Writes the report as a PDF file, replacing a file of that name only when the new one is
 // complete. Messages as for measurement files.
 CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
-                            const ReportContent& content);
+                             const ReportContent& content);
 
 // Prints the report on printer (A4 portrait, whatever it was set to), as one job named after the
 // report. A failure carries the print service's message.
 CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
-                         const ReportContent& content);
+                          const ReportContent& content);
 
 }  // namespace kelvarn

@@ -6,7 +6,17 @@
 
 namespace kelvarn {
 
-enum class TURLType { lnFile, lnFtp, lnGopher, lnHttp, lnHttps, lnMailto, lnNews, lnTelnet, lnWais };
+enum class TURLType {
+    lnFile,
+    lnFtp,
+    lnGopher,
+    lnHttp,
+    lnHttps,
+    lnMailto,
+    lnNews,
+    lnTelnet,
+    lnWais
+};
 
 // The scheme prefix that a link type puts in front of Link.
 QString UrlPrefix(TURLType type);

@@ -8,11 +8,11 @@
 #include "cell/LiveSession.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
-#include "scripted_cell_support.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "link/SerialDevice.h"
 #include "link/SerialLink.h"
+#include "scripted_cell_support.h"
 
 using namespace kelvarn;
 

@@ -6,8 +6,8 @@
 
 #include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
-#include "scripted_cell_support.h"
 #include "data/ProgramTable.h"
+#include "scripted_cell_support.h"
 
 using namespace kelvarn;
 

@@ -8,9 +8,9 @@
 
 #include "cell/ProgramTransfer.h"
 #include "cell/StartDelay.h"
-#include "scripted_cell_support.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
+#include "scripted_cell_support.h"
 
 using namespace kelvarn;
 

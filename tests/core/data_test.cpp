@@ -6,7 +6,6 @@
 
 using namespace kelvarn;
 
-
 TEST(ProgramTable, EveryRowKeepsItsInvariants) {
     const ProgramTable& t = Programs();
     const int keyLengths[9] = {298, 298, 320, 342, 344, 344, 316, 316, 362};
@@ -115,8 +114,7 @@ TEST(MeasurementRecord, AccessorsOnHeaders) {
         {{0x17, 0x70, 1, 0, 0, 0, 0x00, 0x09, 1, 1}, 6000, 1, 10, 1, 6000, 1},  // no such program
         {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0, 0, 0, 0, 1},
         // 16-bit wrap: 0xFFFF + 4 channels, 60000 * 4 * 12.
-        {{0xEA, 0x60, 1, 1, 1, 1, 0xFF, 0xFF, 4, 12}, 60000, 4, 3, 12,
-         (60000 * 4 * 12) % 65536, 1},
+        {{0xEA, 0x60, 1, 1, 1, 1, 0xFF, 0xFF, 4, 12}, 60000, 4, 3, 12, (60000 * 4 * 12) % 65536, 1},
     };
     for (const HeaderCase& c : cases) {
         MeasurementRecord rec;

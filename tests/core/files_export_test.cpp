@@ -4,8 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "files/Export.h"
 #include "eval_records.h"
+#include "files/Export.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;

@@ -185,8 +185,7 @@ TEST(SystemPath, FilesWithSuchNamesOpenAndSaveUnderTheirOwnName) {
                     .ok);
     struct stat st {};
     EXPECT_EQ(::stat((folder + "bad\377\344.RMK").constData(), &st), 0);
-    EXPECT_EQ(RawEntries(folder),
-              (std::set<QByteArray>{"bad\377\344.RMK", "bad\377\344.dba"}));
+    EXPECT_EQ(RawEntries(folder), (std::set<QByteArray>{"bad\377\344.RMK", "bad\377\344.dba"}));
     MeasurementRecord back;
     ASSERT_TRUE(ReadMeasurementFile(PathFromSystem(name), back).ok);
     EXPECT_EQ(back, PatternRecord(6));

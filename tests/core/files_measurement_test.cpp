@@ -12,8 +12,8 @@
 
 #include "data/MeasurementRecord.h"
 #include "file_support.h"
-#include "files/FileErrors.h"
 #include "files/CommandResult.h"
+#include "files/FileErrors.h"
 #include "files/MeasurementFile.h"
 
 using namespace kelvarn;

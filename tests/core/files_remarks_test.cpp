@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-
-#include "file_support.h"
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -11,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "file_support.h"
 #include "files/FileErrors.h"
 #include "files/RemarksFile.h"
 #include "files/Rtf.h"

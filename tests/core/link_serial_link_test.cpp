@@ -70,7 +70,8 @@ TEST_F(ComphardTest, MalformedDefinitionsOpenNothing) {
         EXPECT_FALSE(port.isOpen);
         EXPECT_EQ(link.serial.GetPortNumber(), 0);
     }
-    EXPECT_TRUE(link.serial.OpenPort(QStringLiteral("com3:9600,n,8,2"))) << "names in any case, as ever";
+    EXPECT_TRUE(link.serial.OpenPort(QStringLiteral("com3:9600,n,8,2")))
+        << "names in any case, as ever";
 }
 
 TEST_F(ComphardTest, WithoutAPortReadsFailAtOnceAndWritesGoNowhere) {

@@ -6,8 +6,8 @@
 
 #include "link/DeviceSearch.h"
 #include "link/ScriptedDevice.h"
-#include "link/UsbAdapter.h"
 #include "link/SerialLink.h"
+#include "link/UsbAdapter.h"
 
 using namespace kelvarn;
 

@@ -22,11 +22,12 @@ public:
     QStringList asked, notices, stops;
     QStringList openFilters;
     QString saveTitle, saveFilter, saveProposed;
-    int previews = 0;    // print dialogs with a preview shown
-    QString previewPdf;  // the printer chosen there writes this PDF file; empty: cancelled
+    int previews = 0;         // print dialogs with a preview shown
+    QString previewPdf;       // the printer chosen there writes this PDF file; empty: cancelled
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
-    ScriptedLink* line = nullptr;  // the scripted ports behind the window's link; none: the machine's
-    QTime timeOfDay;               // invalid: the clock's
+    ScriptedLink* line =
+        nullptr;      // the scripted ports behind the window's link; none: the machine's
+    QTime timeOfDay;  // invalid: the clock's
 
     bool CtrlHeld() const override { return ctrl; }
     bool CellCommandsOnOwnThread() const override { return cellThread; }

@@ -18,8 +18,8 @@
 
 #include "FakeSeams.h"
 #include "app/TForm1.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 namespace kelvarn {
 

@@ -13,9 +13,8 @@ struct CliRun {
     QByteArray out, err;
 };
 
-inline CliRun RunKelvarnCli(
-    const QStringList& args,
-    const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+inline CliRun RunKelvarnCli(const QStringList& args, const QProcessEnvironment& env =
+                                                         QProcessEnvironment::systemEnvironment()) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), args);

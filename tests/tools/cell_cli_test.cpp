@@ -144,8 +144,9 @@ TEST_F(CellCliTest, QueryPrintsTheLetterOrUnknown) {
 
 TEST_F(CellCliTest, WrongPortOrArgumentsAreUsageErrors) {
     for (const QStringList& args :
-         {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file}, QStringList{"read", "COM4"},
-          QStringList{"query"}, QStringList{"live", "COM"}, QStringList{"live", "COM4", "--program", "Z"},
+         {QStringList{"query", "LPT1"}, QStringList{"read", "COM", file},
+          QStringList{"read", "COM4"}, QStringList{"query"}, QStringList{"live", "COM"},
+          QStringList{"live", "COM4", "--program", "Z"},
           QStringList{"live", "COM4", "--format", "xml"}, QStringList{"live", "COM4", "--fast"},
           QStringList{"ports", "COM4"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
@@ -207,13 +208,16 @@ TEST_F(CellCliTest, LiveEndsOnCtrlCOrAFailedLevelWithWhatArrived) {
     const int n = int(out.count('\n')) - 1;
     EXPECT_GT(n, 0);
     EXPECT_LT(n, 1000);
-    EXPECT_EQ(p.readAllStandardError(), QStringLiteral("%1 Messwerte empfangen.\n").arg(n).toUtf8());
+    EXPECT_EQ(p.readAllStandardError(),
+              QStringLiteral("%1 Messwerte empfangen.\n").arg(n).toUtf8());
 }
 
 TEST_F(CellCliTest, LiveWithoutACellSaysWhy) {
     const CliRun r = Cli({"live", "COM5"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "kelvarn-cli: Hardware antwortet nicht. Gerät nicht vorhanden.\n0 Messwerte empfangen.\n");
+    EXPECT_EQ(
+        r.err,
+        "kelvarn-cli: Hardware antwortet nicht. Gerät nicht vorhanden.\n0 Messwerte empfangen.\n");
     EXPECT_EQ(r.out, "");
 }
 

@@ -19,8 +19,8 @@
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "link/CellModel.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;

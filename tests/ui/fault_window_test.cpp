@@ -26,8 +26,8 @@
 #include "cell/CellTasks.h"
 #include "cell/Runner.h"
 #include "link/CellModel.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 using namespace kelvarn;
 
@@ -78,7 +78,9 @@ struct Fault {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const Fault& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class FaultWindowTest : public ::testing::TestWithParam<Fault>, public SimulatedCellWindow {};
 

@@ -12,8 +12,8 @@
 #include "app/TForm1.h"
 #include "link/CellModel.h"
 #include "link/ScriptedDevice.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 using namespace kelvarn;
 

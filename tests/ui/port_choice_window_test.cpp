@@ -9,14 +9,14 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "port_list_double.h"
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
 #include "link/CellModel.h"
 #include "link/ScriptedDevice.h"
-#include "link/SettingsFile.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
+#include "port_list_double.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;

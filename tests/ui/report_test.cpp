@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QLocale>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QPushButton>
 #include <QTextEdit>
 
 #include "FakeSeams.h"

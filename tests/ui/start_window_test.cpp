@@ -17,11 +17,11 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "file_support.h"
 #include "FakeSeams.h"
 #include "app/FileDrop.h"
 #include "app/Program.h"
 #include "app/TForm1.h"
+#include "file_support.h"
 #include "widgets/Chart.h"
 #include "widgets/WebLabel.h"
 

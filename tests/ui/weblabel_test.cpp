@@ -1,10 +1,10 @@
+#include "widgets/WebLabel.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
-#include <QApplication>
-
-#include "widgets/WebLabel.h"
 
 using namespace kelvarn;
 
@@ -32,10 +32,10 @@ TEST(WebLabel, DefaultsOfANewLabel) {
 
 TEST(WebLabel, PrefixesOfEveryLinkType) {
     const std::pair<TURLType, QString> cases[] = {
-        {TURLType::lnFile, "file://"},   {TURLType::lnFtp, "ftp://"},
+        {TURLType::lnFile, "file://"},     {TURLType::lnFtp, "ftp://"},
         {TURLType::lnGopher, "gopher://"}, {TURLType::lnHttp, "http://"},
-        {TURLType::lnHttps, "https://"}, {TURLType::lnMailto, "mailto:"},
-        {TURLType::lnNews, "news:"},     {TURLType::lnTelnet, "telnet:"},
+        {TURLType::lnHttps, "https://"},   {TURLType::lnMailto, "mailto:"},
+        {TURLType::lnNews, "news:"},       {TURLType::lnTelnet, "telnet:"},
         {TURLType::lnWais, "wais:"}};
     for (const auto& [type, prefix] : cases) {
         Opened opened;

@@ -22,9 +22,13 @@ using namespace kelvarn;
 
 namespace {
 
-QString TabText(QTabWidget* tabs, QWidget* page) { return tabs->tabText(tabs->indexOf(page)); }
+QString TabText(QTabWidget* tabs, QWidget* page) {
+    return tabs->tabText(tabs->indexOf(page));
+}
 
-bool TabVisible(QTabWidget* tabs, QWidget* page) { return tabs->isTabVisible(tabs->indexOf(page)); }
+bool TabVisible(QTabWidget* tabs, QWidget* page) {
+    return tabs->isTabVisible(tabs->indexOf(page));
+}
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -61,23 +65,25 @@ TEST_F(WindowTest, StartsAsTheProgramIsKnown) {
 TEST_F(WindowTest, MenuHasItsEntriesInOrder) {
     QStringList entries;
     for (QAction* a : form.Datei1->actions()) entries << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(entries, (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...",
-                                    "&Speichern als ...", "E&xportieren ...", "-",
-                                    "Bericht als &PDF ...", "Bericht d&rucken ...", "-",
-                                    "&Beenden"}));
+    EXPECT_EQ(entries, (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...", "&Speichern als ...",
+                                    "E&xportieren ...", "-", "Bericht als &PDF ...",
+                                    "Bericht d&rucken ...", "-", "&Beenden"}));
     EXPECT_EQ(form.Datei1->title(), "&Datei");
 }
 
 TEST_F(WindowTest, ControlsCarryTheirNames) {
     for (const char* name :
-         {"PageControl1", "PageControl2", "PageControl3", "TabSheet6", "TabSheet3", "TabSheet7",
-          "TabSheet9", "TabSheet15", "TabSheet8", "Chart1", "Chart2", "Chart3", "Chart4",
-          "Chart5", "Chart6", "Chart12Leq", "grid", "gridspek", "Grid12", "GridLeQ", "Grid12Leq",
-          "GridSpek12", "LeqBox", "Leq12Box", "Memo2", "RichEdit1", "ProgBox",
-          "SendProgButton", "radiotaste", "RadioZeit", "DateTimePicker1", "Binfile", "Button1",
-          "Button2", "Button3", "Button4", "ComBox", "dauerbox", "directbar", "dbabar",
-          "LabelMax", "LabelMin", "Panel1", "Panel2", "Panel6", "WebLabel1", "StatusBar1",
-          "ProgressBar1", "Pegel1", "Pegel12", "Timer1"}) {
+         {"PageControl1",    "PageControl2", "PageControl3",   "TabSheet6",  "TabSheet3",
+          "TabSheet7",       "TabSheet9",    "TabSheet15",     "TabSheet8",  "Chart1",
+          "Chart2",          "Chart3",       "Chart4",         "Chart5",     "Chart6",
+          "Chart12Leq",      "grid",         "gridspek",       "Grid12",     "GridLeQ",
+          "Grid12Leq",       "GridSpek12",   "LeqBox",         "Leq12Box",   "Memo2",
+          "RichEdit1",       "ProgBox",      "SendProgButton", "radiotaste", "RadioZeit",
+          "DateTimePicker1", "Binfile",      "Button1",        "Button2",    "Button3",
+          "Button4",         "ComBox",       "dauerbox",       "directbar",  "dbabar",
+          "LabelMax",        "LabelMin",     "Panel1",         "Panel2",     "Panel6",
+          "WebLabel1",       "StatusBar1",   "ProgressBar1",   "Pegel1",     "Pegel12",
+          "Timer1"}) {
         EXPECT_NE(form.findChild<QObject*>(name), nullptr) << name;
     }
 }
@@ -89,10 +95,12 @@ TEST_F(WindowTest, ChartsHaveTheirTitlesAxesAndSeries) {
         QStringList series;
     };
     const Case cases[] = {
-        {form.Chart1, "Schallpegeldiagramm",
+        {form.Chart1,
+         "Schallpegeldiagramm",
          {"Block 1", "Block 2", "Block 3", "Block 4", "Block 5", "Block 6", "Block 7", "Block 8",
           "Block 9", "Block 10", "Block 11", "Block 12", "LeQ", "L01", "L95"}},
-        {form.Chart3, "Pegel in der Übersicht",
+        {form.Chart3,
+         "Pegel in der Übersicht",
          {"Block1", "Block2", "Block3", "Block4", "Block5", "Block6", "Block7", "Block8", "Block9",
           "Block10", "Block11", "Block12", "LeQ", "L01", "L95"}},
         {form.Chart6, "Äquivalenzpegeldiagramm", {"L95", "Leq", "L01"}},
@@ -206,6 +214,7 @@ TEST_F(WindowTest, SettingsListsAreShownExactly) {
     EXPECT_FALSE(form.Memo2->isEnabled());
     for (QWidget* w : {static_cast<QWidget*>(form.Memo2), static_cast<QWidget*>(form.ProgBox)}) {
         const QFontMetrics m(w->font());
-        EXPECT_EQ(m.horizontalAdvance('i'), m.horizontalAdvance('W')) << QFontInfo(w->font()).family().toStdString();
+        EXPECT_EQ(m.horizontalAdvance('i'), m.horizontalAdvance('W'))
+            << QFontInfo(w->font()).family().toStdString();
     }
 }

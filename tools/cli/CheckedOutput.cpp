@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "files/FileErrors.h"
 #include "files/CommandResult.h"
+#include "files/FileErrors.h"
 
 namespace kelvarn {
 

@@ -2,8 +2,8 @@
 
 #include "eval/Figures.h"
 #include "eval/RecordBounds.h"
-#include "files/Export.h"
 #include "files/CommandResult.h"
+#include "files/Export.h"
 #include "files/MeasurementFile.h"
 
 namespace kelvarn {

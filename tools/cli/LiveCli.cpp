@@ -110,8 +110,8 @@ QByteArray Number(double v, int decimals) {
 CliOutcome RunLive(const QStringList& args) {
     const int port = PortNumberOf(args.value(0));
     if (port <= 0)
-        return CliFailure(2, QStringLiteral("keine Schnittstelle: \"%1\" (COM1, COM2 ...)")
-                                 .arg(args.value(0)));
+        return CliFailure(
+            2, QStringLiteral("keine Schnittstelle: \"%1\" (COM1, COM2 ...)").arg(args.value(0)));
     LiveOptions options;
     QString message;
     if (!ParseOptions(args.mid(1), options, message)) return CliFailure(2, message);
@@ -143,8 +143,7 @@ CliOutcome RunLive(const QStringList& args) {
         session.Begin(start.row);
         if (g_interrupted) session.Stop();
         const ProgramRow& program = Programs().Row(start.row);
-        if (!headerWritten &&
-            !WriteLine("t/" + program.DurationUnit.toUtf8() + sep + "dB(A)\n"))
+        if (!headerWritten && !WriteLine("t/" + program.DurationUnit.toUtf8() + sep + "dB(A)\n"))
             return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
         headerWritten = true;
 
@@ -163,7 +162,8 @@ CliOutcome RunLive(const QStringList& args) {
                 case LiveStep::kNoProgram:
                 case LiveStep::kFailed:
                     if (session.Stopped()) return summary({});
-                    return summary(CliFailure(1, QStringLiteral("Fehler: kein Messwert von der Zelle")));
+                    return summary(
+                        CliFailure(1, QStringLiteral("Fehler: kein Messwert von der Zelle")));
                 case LiveStep::kSample:
                     break;
             }

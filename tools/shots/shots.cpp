@@ -17,7 +17,9 @@ public:
     QString file;
     QString OpenFileName(QWidget*, const QStringList&) override { return file; }
     void Stop(QWidget*, const QString& text) override { qWarning("stop: %s", qPrintable(text)); }
-    void Notice(QWidget*, const QString& text) override { qWarning("notice: %s", qPrintable(text)); }
+    void Notice(QWidget*, const QString& text) override {
+        qWarning("notice: %s", qPrintable(text));
+    }
 };
 
 void Save(QWidget& w, const QString& path) {
