@@ -40,10 +40,11 @@ TEST(WindowPlacement, InsideTheFreeAreaShrunkOnlyWhereNeeded) {
         EXPECT_EQ(client.size(), c.expected) << c.what;
         EXPECT_TRUE(c.available.contains(client.marginsAdded(kFrame))) << c.what;
         // In the middle where it fits.
-        if (client.size() == QSize(800, 596))
+        if (client.size() == QSize(800, 596)) {
             EXPECT_LE(std::abs(client.marginsAdded(kFrame).center().x() - c.available.center().x()),
                       1)
                 << c.what;
+        }
     }
 }
 
