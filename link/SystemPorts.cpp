@@ -88,7 +88,7 @@ QString ByIdName(const QString& systemLocation, const QString& byIdFolder) {
     const QStringList links =
         dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : links) {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         if (QFileInfo(path).isSymLink() && Resolved(path) == target) return path;
     }
     return {};
