@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "file_support.h"
 #include "link/PortNames.h"
 #include "link/SettingsFile.h"
 
@@ -20,16 +21,8 @@ protected:
     SettingsTest() { qputenv("KELVARN_CONFIG_DIR", folder.toLocal8Bit()); }
     ~SettingsTest() override { qunsetenv("KELVARN_CONFIG_DIR"); }
 
-    void WriteFile(const QByteArray& text) {
-        QDir().mkpath(folder);
-        QFile f(folder + "/KV.INI");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QByteArray FileText() {
-        QFile f(folder + "/KV.INI");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void WriteFile(const QByteArray& text) { test::WriteSettingsText(folder, text); }
+    QByteArray FileText() { return test::SettingsText(folder); }
 };
 
 }  // namespace

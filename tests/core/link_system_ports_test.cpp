@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "file_support.h"
 #include "link/PortNames.h"
 #include "link/SettingsFile.h"
 #include "link/SystemPorts.h"
@@ -26,16 +27,8 @@ protected:
         qunsetenv("KELVARN_CONFIG_DIR");
     }
 
-    void WriteFile(const QByteArray& text) {
-        QDir().mkpath(folder);
-        QFile f(folder + "/KV.INI");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QByteArray FileText() {
-        QFile f(folder + "/KV.INI");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void WriteFile(const QByteArray& text) { WriteSettingsText(folder, text); }
+    QByteArray FileText() { return SettingsText(folder); }
     // A file standing in for a device node.
     QString Node(const QString& name) {
         const QString path = dir.filePath(name);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <cstdio>
@@ -23,6 +24,17 @@ inline void WriteBytes(const QString& path, const QByteArray& data) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(f.write(data), data.size());
+}
+
+// The settings file of a settings folder, empty when there is none.
+inline QByteArray SettingsText(const QString& folder) {
+    QFile f(folder + "/KV.INI");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void WriteSettingsText(const QString& folder, const QByteArray& text) {
+    QDir().mkpath(folder);
+    WriteBytes(folder + "/KV.INI", text);
 }
 
 // Runs check in a child process, as an ordinary user when dropRoot is set

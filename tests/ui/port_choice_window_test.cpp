@@ -12,6 +12,7 @@
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
+#include "file_support.h"
 #include "link/CellModel.h"
 #include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
@@ -48,15 +49,8 @@ protected:
         form.reset();
         qunsetenv("KELVARN_CONFIG_DIR");
     }
-    void StoreText(const QByteArray& text) {
-        QFile f(dir.path() + "/KV.INI");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QByteArray StoredText() {
-        QFile f(dir.path() + "/KV.INI");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void StoreText(const QByteArray& text) { WriteSettingsText(dir.path(), text); }
+    QByteArray StoredText() { return SettingsText(dir.path()); }
     void Start() {
         seams.line = &link;
         form = std::make_unique<TForm1>(&seams);
