@@ -34,10 +34,8 @@ bool TForm1::MayClose() {
             // failed save leaves the work unsaved and the window open.
             Speichern1Click();
             return !closeGuard_->HasUnsavedWork();
-        case Seams::SaveAnswer::No:
-            return true;
-        case Seams::SaveAnswer::Cancel:
-            break;
+        case Seams::SaveAnswer::No: return true;
+        case Seams::SaveAnswer::Cancel: break;
     }
     return false;
 }

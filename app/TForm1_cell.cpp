@@ -286,8 +286,7 @@ void TForm1::Au1Click() {
                     SetStatus(QStringLiteral(" Auslesen abgebrochen."));
                     return;
                 case ReadOutResult::kOk:
-                case ReadOutResult::kIncomplete:
-                    break;
+                case ReadOutResult::kIncomplete: break;
             }
             // What arrived is evaluated and can be saved, also when the data
             // stopped part-way or the read-out was cancelled; then the user
@@ -371,18 +370,14 @@ void TForm1::Timer1Timer() {
 void TForm1::ApplyLiveStep(const LiveStep& step) {
     if (step.endReached) SetStatus(QStringLiteral(" Messung beendet."));
     switch (step.kind) {
-        case LiveStep::kRestart:
-            Button1Click();
-            return;
+        case LiveStep::kRestart: Button1Click(); return;
         case LiveStep::kNoProgram:
-        case LiveStep::kStopped:
-            return;
+        case LiveStep::kStopped: return;
         case LiveStep::kFailed:
             // No byte, or the 0 that is no level: the views keep what they show.
             SetStatus(QStringLiteral(" Fehler."));
             return;
-        case LiveStep::kSample:
-            break;
+        case LiveStep::kSample: break;
     }
     // A level that was on its way when the measurement was stopped is not
     // taken.

@@ -68,16 +68,11 @@ const char16_t k850[128] = {
 
 const char16_t* BuiltInTable(int codePage) {
     switch (codePage) {
-        case 1252:
-            return k1252;
-        case 1250:
-            return k1250;
-        case 437:
-            return k437;
-        case 850:
-            return k850;
-        default:
-            return nullptr;
+        case 1252: return k1252;
+        case 1250: return k1250;
+        case 437: return k437;
+        case 850: return k850;
+        default: return nullptr;
     }
 }
 
@@ -109,40 +104,23 @@ QString DecodeCodePage(const QByteArray& bytes, int codePage) {
 
 int CodePageForCharset(int charset) {
     switch (charset) {
-        case 0:
-            return 1252;  // ANSI
-        case 128:
-            return 932;  // Shift-JIS
-        case 129:
-            return 949;  // Hangul
-        case 134:
-            return 936;  // GB 2312
-        case 136:
-            return 950;  // Big5
-        case 161:
-            return 1253;  // Greek
-        case 162:
-            return 1254;  // Turkish
-        case 163:
-            return 1258;  // Vietnamese
-        case 177:
-            return 1255;  // Hebrew
-        case 178:
-            return 1256;  // Arabic
-        case 186:
-            return 1257;  // Baltic
-        case 204:
-            return 1251;  // Cyrillic
-        case 222:
-            return 874;  // Thai
-        case 238:
-            return 1250;  // Eastern European
-        case 254:
-            return 437;  // PC 437
-        case 255:
-            return 850;  // OEM
-        default:
-            return 0;  // default, symbol and the rest: keep \ansicpg
+        case 0: return 1252;    // ANSI
+        case 128: return 932;   // Shift-JIS
+        case 129: return 949;   // Hangul
+        case 134: return 936;   // GB 2312
+        case 136: return 950;   // Big5
+        case 161: return 1253;  // Greek
+        case 162: return 1254;  // Turkish
+        case 163: return 1258;  // Vietnamese
+        case 177: return 1255;  // Hebrew
+        case 178: return 1256;  // Arabic
+        case 186: return 1257;  // Baltic
+        case 204: return 1251;  // Cyrillic
+        case 222: return 874;   // Thai
+        case 238: return 1250;  // Eastern European
+        case 254: return 437;   // PC 437
+        case 255: return 850;   // OEM
+        default: return 0;      // default, symbol and the rest: keep \ansicpg
     }
 }
 

@@ -30,22 +30,17 @@ QString OsErrorMessage(int err, const QString& path) {
         case ENOTDIR:
         case ENAMETOOLONG:
         case EINVAL:
-        case ELOOP:
-            return QString::fromUtf8(kMsgInvalidFileName);
+        case ELOOP: return QString::fromUtf8(kMsgInvalidFileName);
         case EMFILE:
-        case ENFILE:
-            return QString::fromUtf8(kMsgTooManyFiles);
+        case ENFILE: return QString::fromUtf8(kMsgTooManyFiles);
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
-        case ETXTBSY:
-            return QString::fromUtf8(kMsgAccessDenied);
+        case ETXTBSY: return QString::fromUtf8(kMsgAccessDenied);
         case ENOSPC:
-        case EDQUOT:
-            return QString::fromUtf8(kMsgDiskFull);
-        default:
-            return QStringLiteral("E/A-Fehler %1").arg(err);
+        case EDQUOT: return QString::fromUtf8(kMsgDiskFull);
+        default: return QStringLiteral("E/A-Fehler %1").arg(err);
     }
 }
 

@@ -282,8 +282,7 @@ IoOutcome FileReplacement::PrepareInPlace() {
 IoOutcome FileReplacement::Commit() {
     IoOutcome result;
     switch (mode_) {
-        case kNone:
-            return Fail(IoOutcome::kOpen, EBADF);
+        case kNone: return Fail(IoOutcome::kOpen, EBADF);
         case kDirect: {
             const int err = WriteAll(fd_, data_);
             if (err != 0) result = Fail(IoOutcome::kWrite, err);

@@ -155,15 +155,10 @@ public:
                     else
                         CloseGroup();
                     break;
-                case '\\':
-                    ControlSequence();
-                    break;
+                case '\\': ControlSequence(); break;
                 case '\r':
-                case '\n':
-                    break;
-                default:
-                    TextByte(static_cast<uint8_t>(c));
-                    break;
+                case '\n': break;
+                default: TextByte(static_cast<uint8_t>(c)); break;
             }
         }
         Flush();
@@ -211,9 +206,7 @@ private:
     void TextByte(uint8_t b) {
         if (SkipFallback()) return;
         switch (Top().dest) {
-            case kText:
-                pending_ += char(b);
-                break;
+            case kText: pending_ += char(b); break;
             case kColorTable:
                 if (b == ';') {
                     colors_.push_back(colorHasParts_ ? (red_ << 16) | (green_ << 8) | blue_ : -1);
@@ -221,8 +214,7 @@ private:
                     colorHasParts_ = false;
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 
@@ -321,18 +313,11 @@ private:
         }
         if (SkipFallback()) return;
         switch (c) {
-            case '~':
-                TextChars(QString(QChar(0x00A0)));
-                break;
-            case '_':
-                TextChars(QString(QChar(0x2011)));
-                break;
+            case '~': TextChars(QString(QChar(0x00A0))); break;
+            case '_': TextChars(QString(QChar(0x2011))); break;
             case '\r':
-            case '\n':
-                EndParagraph();
-                break;
-            default:
-                break;  // \- optional hyphen, \: and the rest show nothing
+            case '\n': EndParagraph(); break;
+            default: break;  // \- optional hyphen, \: and the rest show nothing
         }
     }
 
@@ -366,30 +351,14 @@ private:
         if (s.dest == kSkip) return;
 
         switch (w.word) {
-            case Word::kFontTable:
-                s.dest = kFontTable;
-                break;
-            case Word::kColorTable:
-                s.dest = kColorTable;
-                break;
-            case Word::kAnsiCpg:
-                docCodePage_ = param;
-                break;
-            case Word::kDeff:
-                defaultFont_ = param;
-                break;
-            case Word::kAnsi:
-                docCodePage_ = 1252;
-                break;
-            case Word::kPc:
-                docCodePage_ = 437;
-                break;
-            case Word::kPca:
-                docCodePage_ = 850;
-                break;
-            case Word::kUc:
-                s.ucSkip = qMax(0, param);
-                break;
+            case Word::kFontTable: s.dest = kFontTable; break;
+            case Word::kColorTable: s.dest = kColorTable; break;
+            case Word::kAnsiCpg: docCodePage_ = param; break;
+            case Word::kDeff: defaultFont_ = param; break;
+            case Word::kAnsi: docCodePage_ = 1252; break;
+            case Word::kPc: docCodePage_ = 437; break;
+            case Word::kPca: docCodePage_ = 850; break;
+            case Word::kUc: s.ucSkip = qMax(0, param); break;
             case Word::kU:
                 if (!hasParam) break;
                 // A signed 16-bit value; anything outside is no character,
@@ -398,47 +367,26 @@ private:
                     TextChars(QString(QChar(char16_t(param < 0 ? param + 65536 : param))));
                 skipLeft_ = s.ucSkip;
                 break;
-            case Word::kPar:
-                EndParagraph();
-                break;
-            case Word::kLine:
-                TextChars(QString(QChar(QChar::LineSeparator)));
-                break;
-            case Word::kTab:
-                TextChars(QStringLiteral("\t"));
-                break;
-            case Word::kChar:
-                TextChars(QString(QChar(w.ch)));
-                break;
-            case Word::kBold:
-                s.bold = on;
-                break;
-            case Word::kItalic:
-                s.italic = on;
-                break;
-            case Word::kUlNone:
-                s.underline = false;
-                break;
-            case Word::kUnderline:
-                s.underline = on;
-                break;
-            case Word::kFontSize:
-                s.pointSize = hasParam && param > 0 ? param / 2.0 : 0;
-                break;
+            case Word::kPar: EndParagraph(); break;
+            case Word::kLine: TextChars(QString(QChar(QChar::LineSeparator))); break;
+            case Word::kTab: TextChars(QStringLiteral("\t")); break;
+            case Word::kChar: TextChars(QString(QChar(w.ch))); break;
+            case Word::kBold: s.bold = on; break;
+            case Word::kItalic: s.italic = on; break;
+            case Word::kUlNone: s.underline = false; break;
+            case Word::kUnderline: s.underline = on; break;
+            case Word::kFontSize: s.pointSize = hasParam && param > 0 ? param / 2.0 : 0; break;
             case Word::kColor:
                 s.color = param > 0 && param < int(colors_.size()) ? colors_[size_t(param)] : -1;
                 break;
-            case Word::kFont:
-                s.font = param;
-                break;
+            case Word::kFont: s.font = param; break;
             case Word::kPlain:
                 s.bold = s.italic = s.underline = false;
                 s.pointSize = 0;
                 s.color = -1;
                 s.font = -1;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 

@@ -147,9 +147,7 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
                 if (b != kCmdEnd) Command(b, out);
             }
             break;
-        case Mode::Idle:
-            Command(b, out);
-            break;
+        case Mode::Idle: Command(b, out); break;
     }
     if (o_.silent) out.clear();
     return out;
@@ -185,8 +183,7 @@ void CellModel::Command(uint8_t b, std::vector<uint8_t>& out) {
                 // After the opening byte: one value per request.
                 if (b == f.channel2) out.push_back(uint8_t(v));
                 break;
-            case ChannelAccess::kCommandAndNumber:
-                break;
+            case ChannelAccess::kCommandAndNumber: break;
         }
     }
 }
@@ -212,12 +209,8 @@ void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
                 Event(QStringLiteral("connect %1 ignored (RQ410)").arg(b));
             }
             break;
-        case rq410.channel1:
-            mode_ = Mode::ChannelArg;
-            break;
-        case rq410.output:
-            mode_ = Mode::OutputArg;
-            break;
+        case rq410.channel1: mode_ = Mode::ChannelArg; break;
+        case rq410.output: mode_ = Mode::OutputArg; break;
         case kCmdLoadProgram:
             payload_.clear();
             mode_ = Mode::LoadMarker;
@@ -242,9 +235,7 @@ void CellModel::CellCommand(uint8_t b, std::vector<uint8_t>& out) {
                       .arg(r.IntervalMs));
             break;
         }
-        default:
-            Event(QStringLiteral("unknown command %1").arg(b));
-            break;
+        default: Event(QStringLiteral("unknown command %1").arg(b)); break;
     }
 }
 

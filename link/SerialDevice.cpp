@@ -45,14 +45,12 @@ bool Accessible([[maybe_unused]] const QString& path) {
 
 OpenFailure OpenFailureOf(QSerialPort::SerialPortError error, bool accessible) {
     switch (error) {
-        case QSerialPort::DeviceNotFoundError:
-            return OpenFailure::kMissing;
+        case QSerialPort::DeviceNotFoundError: return OpenFailure::kMissing;
         case QSerialPort::PermissionError:
             return accessible ? OpenFailure::kBusy : OpenFailure::kDenied;
         case QSerialPort::OpenError:
             return OpenFailure::kBusy;  // already open through this very object
-        default:
-            return OpenFailure::kOther;
+        default: return OpenFailure::kOther;
     }
 }
 
@@ -89,23 +87,12 @@ bool SerialDevice::Open() {
 bool SerialDevice::Configure(const LineSettings& s) {
     QSerialPort::Parity parity = QSerialPort::NoParity;
     switch (s.parity) {
-        case 'N':
-            parity = QSerialPort::NoParity;
-            break;
-        case 'E':
-            parity = QSerialPort::EvenParity;
-            break;
-        case 'O':
-            parity = QSerialPort::OddParity;
-            break;
-        case 'M':
-            parity = QSerialPort::MarkParity;
-            break;
-        case 'S':
-            parity = QSerialPort::SpaceParity;
-            break;
-        default:
-            return false;
+        case 'N': parity = QSerialPort::NoParity; break;
+        case 'E': parity = QSerialPort::EvenParity; break;
+        case 'O': parity = QSerialPort::OddParity; break;
+        case 'M': parity = QSerialPort::MarkParity; break;
+        case 'S': parity = QSerialPort::SpaceParity; break;
+        default: return false;
     }
     const auto stop = s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
     const bool ok = port_.setBaudRate(s.baud) &&

@@ -101,13 +101,11 @@ QString OpenFailureText(OpenFailure failure) {
     switch (failure) {
         case OpenFailure::kDenied:
             return QStringLiteral("Zugriff verweigert (Benutzer zur Gruppe dialout hinzufügen)");
-        case OpenFailure::kMissing:
-            return QStringLiteral("Gerät nicht vorhanden");
+        case OpenFailure::kMissing: return QStringLiteral("Gerät nicht vorhanden");
         case OpenFailure::kBusy:
             return QStringLiteral("Port belegt (von einem anderen Programm geöffnet)");
         case OpenFailure::kNone:
-        case OpenFailure::kOther:
-            break;
+        case OpenFailure::kOther: break;
     }
     return {};
 }
@@ -210,9 +208,7 @@ int SerialLink::ReadChannel(int n) {
         case ChannelAccess::kOneBytePerChannel:
             send(n == 1 ? f->channel1 : f->channel2);
             return ReadByte();
-        case ChannelAccess::kNumberedBytes:
-            send(f->channel1 + n - 1);
-            return ReadByte();
+        case ChannelAccess::kNumberedBytes: send(f->channel1 + n - 1); return ReadByte();
         case ChannelAccess::kCommandAndNumber:
             send(f->channel1);
             send(n);

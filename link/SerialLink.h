@@ -24,11 +24,14 @@ constexpr int kWriteTimeoutMs = 30;  // one byte: 20 ms + 10 ms per byte
 
 // How one exchange on the line went. A failed write or a missing byte is
 // never silently dropped: the caller decides what it means for its sequence.
-enum class [[nodiscard]] LinkStatus{
+// clang-format 14 glues the brace to the name after an attribute.
+// clang-format off
+enum class [[nodiscard]] LinkStatus {
     kOk,
     kTimeout,      // the byte did not come (or could not leave) in time
     kLineFailure,  // no port is open, or the device reported an error
 };
+// clang-format on
 
 class SerialLink {
 public:

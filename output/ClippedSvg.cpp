@@ -185,8 +185,7 @@ bool CopyBody(const QByteArray& svg, const QString& prefix, QXmlStreamWriter& w)
             case QXmlStreamReader::Characters:
                 if (depth >= 1) w.writeCharacters(r.text().toString());
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     return !r.hasError();
@@ -240,18 +239,10 @@ public:
         QPainter* p = Target();
         if (!p) return;
         switch (mode) {
-            case OddEvenMode:
-                p->drawPolygon(points, count, Qt::OddEvenFill);
-                break;
-            case WindingMode:
-                p->drawPolygon(points, count, Qt::WindingFill);
-                break;
-            case ConvexMode:
-                p->drawConvexPolygon(points, count);
-                break;
-            case PolylineMode:
-                p->drawPolyline(points, count);
-                break;
+            case OddEvenMode: p->drawPolygon(points, count, Qt::OddEvenFill); break;
+            case WindingMode: p->drawPolygon(points, count, Qt::WindingFill); break;
+            case ConvexMode: p->drawConvexPolygon(points, count); break;
+            case PolylineMode: p->drawPolyline(points, count); break;
         }
     }
     void drawPixmap(const QRectF& rect, const QPixmap& pixmap, const QRectF& source) override {
@@ -473,29 +464,19 @@ QByteArray ClippedSvg::Document() const {
 int ClippedSvg::metric(PaintDeviceMetric metric) const {
     // As Qt's SVG generator answers, so text is laid out as it would be there.
     switch (metric) {
-        case PdmWidth:
-            return size_.width();
-        case PdmHeight:
-            return size_.height();
-        case PdmWidthMM:
-            return qRound(size_.width() * 25.4 / dpi_);
-        case PdmHeightMM:
-            return qRound(size_.height() * 25.4 / dpi_);
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmWidthMM: return qRound(size_.width() * 25.4 / dpi_);
+        case PdmHeightMM: return qRound(size_.height() * 25.4 / dpi_);
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return dpi_;
-        case PdmDepth:
-            return 32;
-        case PdmNumColors:
-            return INT_MAX;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return qRound(devicePixelRatioFScale());
-        default:
-            return QPaintDevice::metric(metric);
+        case PdmPhysicalDpiY: return dpi_;
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return qRound(devicePixelRatioFScale());
+        default: return QPaintDevice::metric(metric);
     }
 }
 

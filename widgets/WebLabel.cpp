@@ -11,24 +11,15 @@ const QString TWebLabel::kDefaultLink = QStringLiteral("www.kelvarn.example");
 
 QString UrlPrefix(TURLType type) {
     switch (type) {
-        case TURLType::lnFile:
-            return QStringLiteral("file://");
-        case TURLType::lnFtp:
-            return QStringLiteral("ftp://");
-        case TURLType::lnGopher:
-            return QStringLiteral("gopher://");
-        case TURLType::lnHttp:
-            return QStringLiteral("http://");
-        case TURLType::lnHttps:
-            return QStringLiteral("https://");
-        case TURLType::lnMailto:
-            return QStringLiteral("mailto:");
-        case TURLType::lnNews:
-            return QStringLiteral("news:");
-        case TURLType::lnTelnet:
-            return QStringLiteral("telnet:");
-        case TURLType::lnWais:
-            return QStringLiteral("wais:");
+        case TURLType::lnFile: return QStringLiteral("file://");
+        case TURLType::lnFtp: return QStringLiteral("ftp://");
+        case TURLType::lnGopher: return QStringLiteral("gopher://");
+        case TURLType::lnHttp: return QStringLiteral("http://");
+        case TURLType::lnHttps: return QStringLiteral("https://");
+        case TURLType::lnMailto: return QStringLiteral("mailto:");
+        case TURLType::lnNews: return QStringLiteral("news:");
+        case TURLType::lnTelnet: return QStringLiteral("telnet:");
+        case TURLType::lnWais: return QStringLiteral("wais:");
     }
     return QString();
 }

@@ -25,8 +25,8 @@ public:
     int previews = 0;         // print dialogs with a preview shown
     QString previewPdf;       // the printer chosen there writes this PDF file; empty: cancelled
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
-    ScriptedLink* line =
-        nullptr;      // the scripted ports behind the window's link; none: the machine's
+    // The scripted ports behind the window's link; none: the machine's.
+    ScriptedLink* line = nullptr;
     QTime timeOfDay;  // invalid: the clock's
 
     bool CtrlHeld() const override { return ctrl; }

@@ -148,14 +148,9 @@ TEST_F(LineFaultTest, ReadOutEndsWithItsOutcomeAndKeepsWhatArrived) {
             case ReadOutResult::kDefective:
                 EXPECT_EQ(GetSampleTotal(rec), 0) << "a refused header describes no data";
                 break;
-            case ReadOutResult::kCancelled:
-                ADD_FAILURE() << "nothing cancels here";
-                break;
-            case ReadOutResult::kNotReady:
-                EXPECT_EQ(rec, before);
-                break;
-            case ReadOutResult::kOk:
-                break;
+            case ReadOutResult::kCancelled: ADD_FAILURE() << "nothing cancels here"; break;
+            case ReadOutResult::kNotReady: EXPECT_EQ(rec, before); break;
+            case ReadOutResult::kOk: break;
         }
     }
 }

@@ -103,12 +103,8 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     QElapsedTimer t;
     t.start();
     switch (f.command) {
-        case Command::ReadOut:
-            form->Au1->trigger();
-            break;
-        case Command::Upload:
-            form->SendProgButtonClick();
-            break;
+        case Command::ReadOut: form->Au1->trigger(); break;
+        case Command::Upload: form->SendProgButtonClick(); break;
         case Command::LiveStart:
             form->Button1Click();
             // The ticks run on their own; the first one meets the fault.

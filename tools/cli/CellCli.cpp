@@ -105,15 +105,12 @@ CliOutcome Read(const QString& portName, const QString& path) {
         // The port is let go as soon as the cell has answered.
     }
     switch (r.outcome) {
-        case ReadOutResult::kNotReady:
-            return Fail(1, QStringLiteral("Hardware nicht bereit!"));
+        case ReadOutResult::kNotReady: return Fail(1, QStringLiteral("Hardware nicht bereit!"));
         case ReadOutResult::kDefective:
             return Fail(1, QStringLiteral("Datensatz ist defekt!  Bitte Batterieen überprüfen."));
-        case ReadOutResult::kCancelled:
-            return Fail(1, QStringLiteral("Auslesen abgebrochen."));
+        case ReadOutResult::kCancelled: return Fail(1, QStringLiteral("Auslesen abgebrochen."));
         case ReadOutResult::kOk:
-        case ReadOutResult::kIncomplete:
-            break;
+        case ReadOutResult::kIncomplete: break;
     }
     // What arrived is kept, also when the data stopped part-way.
     const CommandResult written = WriteMeasurementFile(path, rec);

@@ -154,18 +154,14 @@ CliOutcome RunLive(const QStringList& args) {
         while (!again) {
             const LiveStep step = session.Tick(link);
             switch (step.kind) {
-                case LiveStep::kStopped:
-                    return summary({});
-                case LiveStep::kRestart:
-                    again = true;
-                    continue;
+                case LiveStep::kStopped: return summary({});
+                case LiveStep::kRestart: again = true; continue;
                 case LiveStep::kNoProgram:
                 case LiveStep::kFailed:
                     if (session.Stopped()) return summary({});
                     return summary(
                         CliFailure(1, QStringLiteral("Fehler: kein Messwert von der Zelle")));
-                case LiveStep::kSample:
-                    break;
+                case LiveStep::kSample: break;
             }
             LiveSample s;
             if (!session.Accept(step, &s)) return summary({});
