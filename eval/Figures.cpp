@@ -67,20 +67,30 @@ RecordFigures ComputeFigures(const MeasurementRecord& rec) {
     LevelCounts all{};
     for (int m = 1; m <= b.measurements; ++m) {
         const int64_t start = MeasurementOffset(b.P, b.C, m);
+        const int points = b.points[size_t(m - 1)];
+        const int measured = MeasuredCount(rec.bytes.data() + start, points, b.C);
         LevelCounts counts{};
         std::vector<double> levels;
-        levels.reserve(size_t(b.points[size_t(m - 1)]));
-        for (int p = 1; p <= b.points[size_t(m - 1)]; ++p) {
+        levels.reserve(size_t(points));
+        for (int p = 1; p <= points; ++p) {
             const int v = rec.bytes[size_t(start + int64_t(p - 1) * b.C)];
-            ++counts[size_t(v)];
-            ++all[size_t(v)];
+            if (p <= measured) {
+                ++counts[size_t(v)];
+                ++all[size_t(v)];
+            }
             levels.push_back(SampleToLevel(v));
         }
         out.measurements.push_back(FiguresOf(counts, step));
         out.levels.push_back(std::move(levels));
+        out.measured.push_back(measured);
     }
     out.total = FiguresOf(all, step);
     return out;
+}
+
+int MeasuredCount(const uint8_t* samples, int n, int stride) {
+    while (n > 0 && samples[int64_t(n - 1) * stride] == 0) --n;
+    return n;
 }
 
 bool ShowsTotal(const RecordFigures& f) {

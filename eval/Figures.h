@@ -33,16 +33,25 @@ LevelFigures FiguresOf(const LevelCounts& counts, double intervalUnits);
 
 // The figures of every measurement of a record, and of all of them together, over the samples
 // the evaluation reads (channel 1 of every point, clipped to the record for a damaged file).
+// A measurement's trailing run of zero bytes is no measured time: a take-over after an early stop
+// and a series that stopped early leave the rest of the record at zero, and counting those as
+// levels of -25 dB(A) would pull LAeq, Lmin and the percentiles down and stretch the duration.
+// Zeros inside a measurement stay levels.
 struct RecordFigures {
     QString unit;  // duration unit: "s", "min", "h", or "ms" for an unknown interval
     std::vector<LevelFigures> measurements;  // one per evaluated measurement
     LevelFigures total;
-    // The levels the figures are made of, per measurement [dB(A)].
+    // Every level of each measurement as the charts show it, trailing zero run included [dB(A)];
+    // the figures are made of the first measured[m] of them.
     std::vector<std::vector<double>> levels;
+    std::vector<int> measured;  // samples up to the last non-zero byte, per measurement
     std::vector<double> times;  // of point 1, 2, ... [unit]
 };
 
 RecordFigures ComputeFigures(const MeasurementRecord& rec);
+
+// Samples of a run of sample bytes up to and including its last non-zero byte.
+int MeasuredCount(const uint8_t* samples, int n, int stride);
 
 // The figures as a table: heading row "Messung", "n", "Dauer/<unit>", "LAeq", "Lmax", "Lmin",
 // "L1" ... "L99", then one row per measurement ("1", "2", ...) and, when withTotal, a row

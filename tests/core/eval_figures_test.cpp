@@ -78,6 +78,30 @@ TEST(Figures, KnownAnswers) {
                      13,
                      {"6000", "120,000", " 49,6", " 50,0", " 25,0", " 50,0", " 50,0", " 50,0",
                       " 50,0", " 50,0", " 25,0", " 25,0"}});
+    // The trailing zero run of an early stop is no measured time; zeros inside stay levels.
+    cases.push_back({"F stopped after 12 h at 58 dB(A)",
+                     ProgramRecord(6, [](int, int p) { return Byte(p <= 3000 ? 58.0 : -25.0); }),
+                     1,
+                     {"3000", "12,000", " 58,0", " 58,0", " 58,0", " 58,0", " 58,0", " 58,0",
+                      " 58,0", " 58,0", " 58,0", " 58,0"}});
+    cases.push_back({"zeros inside, one level at the end",
+                     OneRun(10, [](int p) { return p == 10 ? 50.0 : -25.0; }),
+                     1,
+                     {"  10", "0,100", " 40,0", " 50,0", "-25,0", " 50,0", " 50,0", " 50,0",
+                      "-25,0", "-25,0", "-25,0", "-25,0"}});
+    cases.push_back({"only zeros",
+                     ProgramRecord(1, Constant(0)),
+                     1,
+                     {"   0", "0,000", "", "", "", "", "", "", "", "", "", ""}});
+    // G stopped in measurement 3 after 100 samples: measurements 4 to 12 have no measured time.
+    const auto stoppedG = [](int m, int p) {
+        return Byte(m < 3 || (m == 3 && p <= 100) ? 50.0 : -25.0);
+    };
+    cases.push_back({"G stopped early, Gesamt",
+                     ProgramRecord(7, stoppedG),
+                     13,
+                     {"1100", "22,000", " 50,0", " 50,0", " 50,0", " 50,0", " 50,0", " 50,0",
+                      " 50,0", " 50,0", " 50,0", " 50,0"}});
     // 6000 points announced 12 times: measurement 1 whole, 136 samples of measurement 2.
     auto damaged = std::make_unique<MeasurementRecord>();
     SetHeader(*damaged, 6000, 1, 20, 12);
@@ -148,4 +172,13 @@ TEST(Figures, LevelsAndTimesFollowTheEvaluation) {
     for (int m = 0; m < 12; ++m) EXPECT_EQ(f.levels[size_t(m)], ev.chart1[size_t(m)].y) << m;
     EXPECT_EQ(f.times, ev.chart1[0].x);
     EXPECT_EQ(f.unit, "s");
+}
+
+TEST(Figures, MeasuredCountStopsAtTheLastNonZeroByte) {
+    const uint8_t b[] = {0, 7, 0, 9, 0, 0, 0, 0};
+    EXPECT_EQ(MeasuredCount(b, 8, 1), 4);
+    EXPECT_EQ(MeasuredCount(b, 4, 2), 0);  // every second byte: 0 0 0 0
+    EXPECT_EQ(MeasuredCount(b + 1, 4, 2), 2);
+    EXPECT_EQ(MeasuredCount(b, 1, 1), 0);
+    EXPECT_EQ(MeasuredCount(b, 0, 1), 0);
 }
