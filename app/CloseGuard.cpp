@@ -27,7 +27,12 @@ bool CloseGuard::HasUnsavedWork() const {
 }
 
 bool TForm1::MayClose() {
-    if (closeGuard_->Ending() || !closeGuard_->HasUnsavedWork()) return true;
+    if (closeGuard_->Ending()) return true;
+    return MayReplaceWork();
+}
+
+bool TForm1::MayReplaceWork() {
+    if (!closeGuard_->HasUnsavedWork()) return true;
     switch (seams_->AskSaveChanges(this, QStringLiteral("Änderungen speichern?"))) {
         case Seams::SaveAnswer::Yes:
             // The save command marks what it wrote; a cancelled dialog or a

@@ -522,14 +522,18 @@ QWidget* TForm1::BuildEinstellungenTab() {
     ComBox = new PortComboBox(GroupBox2);
     ComBox->setObjectName(QStringLiteral("ComBox"));
     ComBox->setEditable(false);
-    // Seventeen entries: entry 0 also reads "COM 1" but stands for port 0.
-    ComBox->addItem(QStringLiteral("COM 1"));
+    // Seventeen entries: entry 0 stands for no port.
+    ComBox->addItem(QStringLiteral("kein Port"));
     for (int n = 1; n <= 16; ++n) ComBox->addItem(QStringLiteral("COM %1").arg(n));
     ComBox->setCurrentIndex(-1);
     port->addWidget(ComBox, 1, 0);
     Button4 = new QPushButton(QStringLiteral("Automatische S&uche"), GroupBox2);
     Button4->setObjectName(QStringLiteral("Button4"));
     port->addWidget(Button4, 1, 1);
+    PortDevice = new QLabel(GroupBox2);
+    PortDevice->setObjectName(QStringLiteral("PortDevice"));
+    PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    port->addWidget(PortDevice, 2, 0, 1, 2);
     left->addWidget(GroupBox2);
     left->addStretch(1);
     layout->addLayout(left, 3);

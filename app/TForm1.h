@@ -163,6 +163,7 @@ public:
     QGroupBox* GroupBox2 = nullptr;  // "Schnittstelle"
     QLabel* Label1 = nullptr;
     QComboBox* ComBox = nullptr;
+    QLabel* PortDevice = nullptr;  // the device the chosen COM number reaches
     QPushButton* Button4 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
 
@@ -190,6 +191,13 @@ public:
     // Asks "Änderungen speichern?" when ending would lose a record or a
     // description that is in no file; true when the window may close.
     bool MayClose();
+    // The same question before a command replaces the record and its description (an open,
+    // a drop, a read-out, a take-over); true when it may go ahead.
+    bool MayReplaceWork();
+    // Whether a live measurement started from the PC is running, and the question before a
+    // command ends it; true when it may end (it is held then).
+    bool LiveRunning() const;
+    bool MayEndLive();
     // Whether a command to the cell is under way (input for other commands
     // is not acted on meanwhile).
     bool CellCommandRunning() const;
@@ -263,6 +271,7 @@ private:
     // live measurement; the job runs on the link's thread, done on this one.
     bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done);
     void CellBusyChanged(bool busy);
+    void CellIdle();
     // The port the commands connect to: the one chosen, also after its
     // open failed (an adapter plugged in again works at the next command).
     int CommandPort() const;
@@ -270,6 +279,7 @@ private:
     // The port choice: COM 1 to COM 16, then the system's serial ports.
     void FillPortChoice();
     void SelectPortEntry(int n);
+    void ShowPortDevice(int n);
     std::vector<SystemPort> allPorts_;
     std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
     // One live tick where the link is used, and its result shown here.

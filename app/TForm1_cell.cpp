@@ -99,6 +99,7 @@ void TForm1::WireCell() {
     StoppButton->setObjectName(QStringLiteral("StoppButton"));
     StoppButton->setToolTip(QStringLiteral("Beendet die laufende Direktmessung"));
     InsertBeside(Button1, StoppButton);
+    StoppButton->setEnabled(false);  // only while a live measurement runs
     connect(StoppButton, &QPushButton::clicked, this, [this] { StoppClick(); });
 
     // "Abbrechen" beside the progress bar; both show while a command runs.
@@ -121,6 +122,7 @@ void TForm1::WireCell() {
     connect(cellWorker.get(), &CellWorker::ProgressPosition, ProgressBar1, &QProgressBar::setValue);
     connect(cellWorker.get(), &CellWorker::BusyChanged, this,
             [this](bool busy) { CellBusyChanged(busy); });
+    connect(cellWorker.get(), &CellWorker::Idle, this, [this] { CellIdle(); });
 
     connect(ProgBox, &QComboBox::currentIndexChanged, this, [this] { UpdateLiveEndRule(); });
     connect(dauerbox, &QCheckBox::toggled, this, [this] { UpdateLiveEndRule(); });
@@ -178,11 +180,30 @@ int TForm1::CommandPort() const {
     return chosenPort_ > 0 ? chosenPort_ : link_.GetPortNumber();
 }
 
+bool TForm1::LiveRunning() const {
+    return runner && runner->Running();
+}
+
+bool TForm1::MayEndLive() {
+    if (!LiveRunning()) return true;
+    // On the long programs a running measurement is hours of work: it ends only when the user
+    // says so.
+    if (!seams_->Ask(this, ApplicationTitle(),
+                     QStringLiteral("Die laufende Messung wird beendet. Fortfahren?")))
+        return false;
+    runner->Hold();
+    live.Stop();
+    StoppButton->setEnabled(false);
+    return true;
+}
+
 bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done) {
     if (!cellWorker || cellWorker->Busy()) return false;
+    if (!MayEndLive()) return false;
     // A live measurement ends before any other exchange with the cell.
     if (runner) runner->Hold();
     live.Stop();
+    StoppButton->setEnabled(false);
     return cellWorker->Run(std::move(job), std::move(done));
 }
 
@@ -198,7 +219,10 @@ void TForm1::CellBusyChanged(bool busy) {
     }
     ProgressBar1->setVisible(busy);
     AbbrechenButton->setVisible(busy);
-    if (busy) return;
+}
+
+void TForm1::CellIdle() {
+    // After the command's own outcome, so that a close asks about what it kept.
     if (quitAfterCommand_) {
         quitAfterCommand_ = false;
         Beenden1Click();
@@ -258,6 +282,8 @@ void TForm1::SendProgButtonClick() {
 // ----- read-out and program query
 
 void TForm1::Au1Click() {
+    // Asked before anything goes to the cell, so that Abbrechen changes nothing anywhere.
+    if (CellCommandRunning() || !MayReplaceWork()) return;
     // Read into a copy: a read-out that yields no data leaves the record
     // that the evaluation shows, so nothing unsaved is lost.
     auto read = std::make_shared<MeasurementRecord>(CurrentRecord);
@@ -324,6 +350,7 @@ void TForm1::Button1Click() {
     const int port = CommandPort();
     const int selected = ProgBox->currentIndex() + 1;
     const bool binFile = Binfile->isChecked();
+    if (CellCommandRunning() || !MayEndLive()) return;
     directbar->setValue(0);
     StartCellCommand(
         [=, this](CellProgress& progress) {
@@ -348,6 +375,7 @@ void TForm1::Button1Click() {
             SetStatus(QStringLiteral(" Messung läuft ..."));
             directbar->setMaximum(program.Points);
             runner->Resume();
+            StoppButton->setEnabled(true);
         });
 }
 
@@ -368,6 +396,8 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::ApplyLiveStep(const LiveStep& step) {
+    // The tick that ended the measurement held the loop before this was queued.
+    StoppButton->setEnabled(LiveRunning());
     if (step.endReached) SetStatus(QStringLiteral(" Messung beendet."));
     switch (step.kind) {
         case LiveStep::kRestart: Button1Click(); return;
@@ -424,6 +454,7 @@ void TForm1::StoppClick() {
     if (!runner || !runner->Running()) return;
     runner->Hold();
     live.Stop();
+    StoppButton->setEnabled(false);
     SetStatus(QStringLiteral(" Messung gestoppt."));
 }
 
@@ -436,6 +467,7 @@ void TForm1::ZurAuswertung1Click() {
                                             "Messprogramm nicht korrekt."));
         return;
     }
+    if (!MayReplaceWork()) return;
     live.TakeOver(CurrentRecord);
     ShowTime(Button3);
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")

@@ -23,6 +23,7 @@ const QString kProductName = QStringLiteral("KELVARN");
 }  // namespace
 
 void TForm1::N1Click() {
+    if (!MayReplaceWork()) return;
     const QString chosen = seams_->OpenFileName(
         this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
     if (chosen.isEmpty()) return;
@@ -66,7 +67,9 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
 }
 
 void TForm1::WireFiles() {
-    new FileDropFilter(this, [this](const QString& path) { OpenMeasurementFile(path); });
+    new FileDropFilter(this, [this](const QString& path) {
+        if (MayReplaceWork()) OpenMeasurementFile(path);
+    });
 }
 
 void TForm1::Speichern1Click() {

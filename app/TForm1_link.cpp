@@ -31,7 +31,28 @@ QString EntryText(const SystemPort& port) {
     return SystemPortText(port) + (n > 0 ? QStringLiteral(" = COM %1").arg(n) : QString());
 }
 
+// Appended to a status when the choice could not be stored: the next start would otherwise
+// reach another port than the one the user was told about.
+QString NotStored() {
+    return QStringLiteral(" Die Wahl konnte nicht gespeichert werden (%1).")
+        .arg(SettingsFilePath());
+}
+
 }  // namespace
+
+void TForm1::ShowPortDevice(int n) {
+    const QString device = n > 0 ? PortDevicePath(n) : QString();
+    if (device.isEmpty()) {
+        PortDevice->clear();
+        return;
+    }
+    // Without an entry in [Ports] the number reaches the on-board port.
+    const bool mapped =
+        !ReadSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n)).isEmpty();
+    PortDevice->setText(QStringLiteral("COM %1 = %2%3")
+                            .arg(n)
+                            .arg(device, mapped ? QString() : QStringLiteral(" (eingebaut)")));
+}
 
 void TForm1::FillPortChoice() {
     // The selection survives a new list: a COM entry by its index, a
@@ -63,10 +84,12 @@ void TForm1::SelectPortEntry(int n) {
     for (size_t i = 0; i < offeredPorts_.size(); ++i) {
         if (n > 0 && MappedComNumber(offeredPorts_[i]) == n) {
             ComBox->setCurrentIndex(kComBoxEntries + int(i));
+            ShowPortDevice(n);
             return;
         }
     }
     ComBox->setCurrentIndex(n >= 0 && n < kComBoxEntries ? n : -1);
+    ShowPortDevice(n);
 }
 
 void TForm1::WireLink() {
@@ -79,6 +102,10 @@ void TForm1::WireLink() {
 }
 
 void TForm1::ComBoxChange() {
+    if (!MayEndLive()) {
+        SelectPortEntry(chosenPort_);  // the choice shown goes back to the one in use
+        return;
+    }
     int n = ComBox->currentIndex();
     if (n >= kComBoxEntries) {
         // One of the system's ports: reached through a COM number of its
@@ -92,6 +119,7 @@ void TForm1::ComBoxChange() {
         }
         ComBox->setItemText(ComBox->currentIndex(), EntryText(port));
     }
+    ShowPortDevice(n);
     // The choice stands even when the port does not open now: the next
     // command tries it again (an adapter plugged in later then works).
     chosenPort_ = n;
@@ -115,20 +143,20 @@ void TForm1::ComBoxChange() {
             QString text;
             if (out->connected) {
                 text = QStringLiteral("Hardware an COM %1 gefunden.").arg(n);
-                WriteStoredPort(n);
+                if (!WriteStoredPort(n)) text += NotStored();
             } else {
                 text = QStringLiteral(" Keine Hardware an COM%1!").arg(n);
                 if (!out->cause.isEmpty()) text += QLatin1Char(' ') + out->cause;
                 // A port that could not be opened (busy, forbidden, unplugged)
                 // says nothing about the cell: the stored choice stays.
-                if (!out->openFailed) WriteStoredPort(-1);
+                if (!out->openFailed && !WriteStoredPort(-1)) text += NotStored();
             }
             SetStatus(text);
         });
 }
 
 void TForm1::Button4Click() {
-    if (CellCommandRunning()) return;
+    if (CellCommandRunning() || !MayEndLive()) return;
     SetStatus(QStringLiteral(" Hardware wird gesucht ..."));
     struct Outcome {
         int kind = kNoDevice;
@@ -188,16 +216,24 @@ void TForm1::Button4Click() {
             // commands cannot use it: what GetPortNumber holds then is merely
             // the last serial port the search opened.
             if (out->kind == kNoDevice || out->kind == kVendraUsb || n <= 0) {
-                WriteStoredPort(-1);
+                // Nothing answered: the user's choice stays, stored and shown, for the
+                // cell that is merely switched off or plugged in later.
                 SetStatus(QStringLiteral(" Keine Hardware gefunden."));
-                ComBox->setCurrentIndex(-1);
             } else {
+                // The mapping first: a COM number stored without the device it stands for
+                // would reach the on-board port at the next start.
                 const auto tried = trial.find(n);
-                if (tried != trial.end())
-                    WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n),
-                                 tried->second);
-                SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
-                WriteStoredPort(n);
+                const bool mapped = tried == trial.end() ||
+                                    WriteSetting(QStringLiteral("Ports"),
+                                                 QStringLiteral("COM%1").arg(n), tried->second);
+                if (!mapped || !WriteStoredPort(n)) {
+                    const QString where =
+                        tried != trial.end() ? tried->second : QStringLiteral("COM %1").arg(n);
+                    SetStatus(QStringLiteral("Hardware an %1 gefunden.").arg(where) + NotStored());
+                    if (!mapped) return;  // COM n reaches nothing without its entry
+                } else {
+                    SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
+                }
                 chosenPort_ = n;
                 FillPortChoice();
                 SelectPortEntry(n);

@@ -77,9 +77,10 @@ bool CellWorker::Run(Job job, std::function<void()> done) {
 void CellWorker::Finish(const std::function<void()>& done) {
     if (dying_) return;
     busy_ = false;
+    emit BusyChanged(false);
     if (done) done();
     // done may have started the next command.
-    if (!busy_) emit BusyChanged(false);
+    if (!busy_) emit Idle();
 }
 
 void CellWorker::RunAndWait(const std::function<void()>& f) {

@@ -62,8 +62,11 @@ signals:
     void Status(const QString& text);
     void ProgressMax(int max);
     void ProgressPosition(int position);
-    // Busy() changed; false only after the job's done has run.
+    // Busy() changed; false just before the job's done runs, so that whatever done shows
+    // (a message about the outcome) shows beside idle controls.
     void BusyChanged(bool busy);
+    // A job's done has run and no other job was started from it.
+    void Idle();
 
 private:
     class Reporter;

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int row = QueryCellProgram(link.serial);
     if (row <= 0) return 0;
     FUZZ_CHECK(IsProgramRow(row));
-    SendRunCommand(link.serial);
+    if (SendRunCommand(link.serial) != LinkStatus::kOk) return 0;
     (void)link.serial.WriteByte(9);
 
     const ProgramRow& program = Programs().Row(row);

@@ -16,8 +16,12 @@ if [ "${2:-}" = "--long" ]; then
 fi
 BUILD=${KELVARN_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 OUT=${KELVARN_FUZZ_OUT:-$BUILD/findings}
+# Warnings are errors here as in every other build: a fuzz target that ignores a result hides
+# the case it should reach.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$ROOT" -B "$BUILD" -DKELVARN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DKELVARN_WERROR=ON "${launcher[@]}" >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 mkdir -p "$OUT"
 status=0

@@ -3,6 +3,7 @@
 #include <QPrinter>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "app/Seams.h"
 #include "link/ScriptedDevice.h"
@@ -27,7 +28,8 @@ public:
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
     // The scripted ports behind the window's link; none: the machine's.
     ScriptedLink* line = nullptr;
-    QTime timeOfDay;  // invalid: the clock's
+    QTime timeOfDay;                 // invalid: the clock's
+    std::function<void()> onNotice;  // called as a notice shows, to look at the window then
 
     bool CtrlHeld() const override { return ctrl; }
     bool CellCommandsOnOwnThread() const override { return cellThread; }
@@ -51,7 +53,10 @@ public:
         saveAnswers.pop_front();
         return a;
     }
-    void Notice(QWidget*, const QString& text) override { notices << text; }
+    void Notice(QWidget*, const QString& text) override {
+        notices << text;
+        if (onNotice) onNotice();
+    }
     void Stop(QWidget*, const QString& text) override { stops << text; }
     QString OpenFileName(QWidget*, const QStringList& filters) override {
         openFilters = filters;

@@ -83,6 +83,13 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
     EXPECT_TRUE(form->ProgressBar1->isVisible());
     EXPECT_TRUE(form->AbbrechenButton->isVisible());
     EXPECT_GT(form->ProgressBar1->value(), 100) << "the bar follows the bytes";
+    // The message about the outcome shows beside idle controls, not beside a bar and an
+    // "Abbrechen" that no longer do anything.
+    bool idleAtNotice = false;
+    seams.onNotice = [&] {
+        idleAtNotice = !form->ProgressBar1->isVisible() && !form->AbbrechenButton->isVisible() &&
+                       form->Button2->isEnabled();
+    };
     QTest::mouseClick(form->AbbrechenButton, Qt::LeftButton);
     ASSERT_TRUE(Idle(5000));
     std::printf(
@@ -92,6 +99,8 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
     EXPECT_GT(heart.beats, 20) << "the window handled events while the bytes came";
 
     ASSERT_EQ(seams.notices.size(), 1) << seams.notices.join('\n').toStdString();
+    EXPECT_TRUE(idleAtNotice);
+    seams.onNotice = nullptr;
     const int k = Received(seams.notices[0], 1000);
     ASSERT_GT(k, 190) << seams.notices[0].toStdString();
     ASSERT_LT(k, 1000);
@@ -294,12 +303,49 @@ TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResu
     form->Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
         << form->StatusText().toStdString();
-    form->Button2->click();  // the program query
+    form->Button2->click();  // the program query, answered Ja when it asks
     ASSERT_TRUE(Idle());
+    EXPECT_EQ(seams.asked.size(), 1);
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
     EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->StoppButton->isEnabled());
     const int taken = form->live.Count();
     SpinUntil([] { return false; }, 300);
     EXPECT_EQ(form->live.Count(), taken) << "no tick reads the query's answer as a level";
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
+}
+
+// A running live measurement is hours of work on the long programs: every command that would
+// end it asks first, and Nein leaves it running with nothing sent to the cell.
+TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
+    Start({"--program", "B"});
+    EXPECT_FALSE(form->StoppButton->isEnabled());
+    form->ProgBox->setCurrentIndex(0);
+    form->Button1->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
+        << form->StatusText().toStdString();
+    EXPECT_TRUE(form->StoppButton->isEnabled());
+
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"&Start", [&] { form->Button1->click(); }},
+        {"Ü&bertragen", [&] { form->SendProgButton->click(); }},
+        {"Messprogramm erfragen", [&] { form->Button2->click(); }},
+        {"Automatische S&uche", [&] { form->Button4->click(); }},
+        {"&Auslesen der Zelle", [&] { form->Au1->trigger(); }},
+    };
+    for (const auto& [what, command] : commands) {
+        SCOPED_TRACE(what);
+        seams.asked.clear();
+        seams.answers = {false};
+        const int before = form->live.Count();
+        command();
+        EXPECT_EQ(seams.asked, QStringList{ApplicationTitle() +
+                                           "|Die laufende Messung wird beendet. Fortfahren?"});
+        EXPECT_FALSE(form->CellCommandRunning());
+        EXPECT_TRUE(form->runner->Running());
+        EXPECT_TRUE(SpinUntil([&] { return form->live.Count() > before + 2; }, 10000))
+            << "the measurement goes on";
+    }
+    form->StoppButton->click();
+    EXPECT_FALSE(form->StoppButton->isEnabled());
 }

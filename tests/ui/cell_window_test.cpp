@@ -170,6 +170,7 @@ TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArriv
 TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
     Start({.program = 2, .badHeader = true});
     form->CurrentRecord = Filled(0x55);
+    seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form->Au1->trigger();
     EXPECT_EQ(seams.notices, QStringList{" Datensatz ist defekt!  Bitte Batterieen überprüfen."});
     EXPECT_EQ(form->StatusText(), " Fehler.");
@@ -308,6 +309,7 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     ASSERT_EQ(Curve(), std::vector<double>(100, 45.5));
 
     form->CurrentRecord = Filled(0x33);
+    seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // each record shown is in no file
     form->Button3->click();
     // Samples that never arrived are no levels, not the rest of whatever
     // record was shown before.

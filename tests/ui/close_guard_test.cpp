@@ -8,6 +8,7 @@
 
 #include "FakeSeams.h"
 #include "app/TForm1.h"
+#include "link/ScriptedDevice.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;
@@ -18,12 +19,12 @@ using Answer = Seams::SaveAnswer;
 
 // Forty levels of program A, as a live measurement started from the PC
 // takes them.
-void FeedLiveCurve(TForm1& w) {
+void FeedLiveCurve(TForm1& w, double base = 50) {
     w.live.Begin(1);
     for (int i = 0; i < 40; ++i) {
         LiveStep step;
         step.kind = LiveStep::kSample;
-        step.raw = LevelToSample(50 + i % 5);
+        step.raw = LevelToSample(base + i % 5);
         ASSERT_TRUE(w.live.Accept(step));
     }
 }
@@ -128,4 +129,53 @@ TEST_F(CloseGuardTest, AFailedSaveKeepsTheWindowOpen) {
     seams.saveName = dir.filePath("no such folder/m1.dba");
     EXPECT_FALSE(form.close());
     EXPECT_EQ(seams.stops.size(), 1);
+}
+
+// Open, read-out and take-over replace the record and its description: with unsaved work they
+// ask first; Abbrechen leaves record, description and cell alone, Nein goes ahead.
+TEST_F(CloseGuardTest, CommandsThatReplaceTheRecordAskFirst) {
+    TakeOverLiveCurve();
+    const QString saved = dir.filePath("saved.dba");
+    seams.saveName = saved;
+    form.Speichern1Click();
+    ASSERT_TRUE(QFile::exists(saved));
+
+    struct Case {
+        const char* what;
+        std::function<void(TForm1&, FakeSeams&)> command;
+    };
+    const Case cases[] = {
+        {"open",
+         [&](TForm1& w, FakeSeams& s) {
+             s.openName = saved;
+             w.N1Click();
+         }},
+        {"read-out", [](TForm1& w, FakeSeams&) { w.Au1Click(); }},
+        {"take-over",
+         [](TForm1& w, FakeSeams&) {
+             FeedLiveCurve(w, 70);
+             w.ZurAuswertung1Click();
+         }},
+    };
+    // A read-out without a cell says so: that notice shows it was tried.
+    for (const Case& c : cases) {
+        for (const Answer answer : {Answer::Cancel, Answer::No}) {
+            SCOPED_TRACE(std::string(c.what) + (answer == Answer::No ? ", Nein" : ", Abbrechen"));
+            ScriptedLink link;
+            FakeSeams caseSeams;
+            caseSeams.line = &link;
+            TForm1 window{&caseSeams};
+            FeedLiveCurve(window, 60);
+            window.ZurAuswertung1Click();
+            window.RichEdit1->setPlainText("Notiz");
+            const MeasurementRecord before = window.CurrentRecord;
+            const qsizetype sent = link.log.size();
+            caseSeams.saveAnswers = {answer};
+            c.command(window, caseSeams);
+            EXPECT_EQ(caseSeams.saveQuestions, QStringList{"Änderungen speichern?"});
+            const bool kept = window.CurrentRecord == before &&
+                              window.RichEdit1->toPlainText() == "Notiz" && link.log.size() == sent;
+            EXPECT_EQ(kept, answer == Answer::Cancel);
+        }
+    }
 }

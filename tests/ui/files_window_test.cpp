@@ -87,6 +87,7 @@ TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
     const MeasurementRecord before = form.CurrentRecord;
     WriteFile(Path("kurz.dba"), QByteArray(100, '\x33'));
     seams.openName = Path("kurz.dba");
+    seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
     EXPECT_EQ(seams.stops, QStringList{"Versuch hinter dem Dateiende zu lesen."});
     EXPECT_EQ(form.CurrentRecord, before);
@@ -167,6 +168,7 @@ TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
     WriteFile(Path("M.RMK"), QByteArray(17 * 1024 * 1024, 'a'));
     form.RichEdit1->setPlainText("vorher");
     seams.openName = Path("M.DBA");
+    seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
     EXPECT_EQ(seams.stops, QStringList{"Das Laden des Streams ist misslungen."});
     EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");

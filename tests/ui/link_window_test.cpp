@@ -134,9 +134,35 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_EQ(form->Link().GetPortNumber(), 0);
 
-    Pick(0);  // reads "COM 1" but stands for port 0
+    EXPECT_EQ(form->ComBox->itemText(0), "kein Port");
+    Pick(0);  // stands for no port
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM0!");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=-1\n");
+    EXPECT_EQ(form->PortDevice->text(), "");
+}
+
+// What the chosen number reaches is shown: the [Ports] entry, else the on-board port.
+TEST_F(LinkWindowTest, TheChosenNumberShowsItsDevice) {
+    StoreText("[KV]\nCOM=4\n\n[Ports]\nCOM4=/dev/ttyUSB7\n");
+    Start();
+    EXPECT_EQ(form->PortDevice->text(), "COM 4 = /dev/ttyUSB7");
+    Pick(3);
+    EXPECT_EQ(form->PortDevice->text(), "COM 3 = /dev/ttyS2 (eingebaut)");
+}
+
+// A choice that cannot be written to KV.INI is not reported as stored: the next start would
+// reach another port than the one named.
+TEST_F(LinkWindowTest, AChoiceThatCannotBeStoredSaysSo) {
+    CellModel cell;
+    link.AddPort(2).AttachModel(&cell);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("KV.INI"));  // a folder where the file should be
+    Start();
+    const QString notStored =
+        " Die Wahl konnte nicht gespeichert werden (" + dir.path() + "/KV.INI).";
+    Pick(2);
+    EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden." + notStored);
+    form->Button4->click();
+    EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden." + notStored);
 }
 
 TEST_F(LinkWindowTest, ASelectionSetByTheProgramDoesNotConnect) {
@@ -184,12 +210,13 @@ TEST_F(LinkWindowTest, AutomaticSearchWithCtrlAndNoSkipsADevice) {
     EXPECT_TRUE(link.Port(2)->rts);
 }
 
-TEST_F(LinkWindowTest, AutomaticSearchWithoutHardware) {
+// The cell may merely be switched off: the user's choice stays, stored and shown.
+TEST_F(LinkWindowTest, AutomaticSearchWithoutHardwareKeepsTheChoice) {
     StoreText("[KV]\nCOM=7\n");
     Start();  // COM7 is not there
-    form->ComBox->setCurrentIndex(7);
     form->Button4->click();
     EXPECT_EQ(form->StatusText(), " Keine Hardware gefunden.");
-    EXPECT_EQ(StoredText(), "[KV]\nCOM=-1\n");
-    EXPECT_EQ(form->ComBox->currentIndex(), -1);
+    EXPECT_EQ(StoredText(), "[KV]\nCOM=7\n");
+    EXPECT_EQ(form->ComBox->currentIndex(), 7);
+    EXPECT_EQ(form->PortDevice->text(), "COM 7 = /dev/ttyS6 (eingebaut)");
 }

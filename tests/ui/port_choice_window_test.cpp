@@ -66,7 +66,7 @@ protected:
 TEST_F(PortChoiceTest, TheChoiceListsTheComNamesThenTheSystemsPorts) {
     StoreText("[Ports]\nCOM4=/dev/ttyACM0\n");
     Start();
-    QStringList expected{"COM 1"};
+    QStringList expected{"kein Port"};
     for (int n = 1; n <= 16; ++n) expected << QStringLiteral("COM %1").arg(n);
     // On-board ports are COM names already; the others in the order of
     // their names, a mapped one with its number.

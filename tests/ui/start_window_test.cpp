@@ -145,6 +145,12 @@ TEST_F(StartWindowTest, MeasurementFileDroppedOnTheDescriptionOpens) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(Path("lauf.dba"))});
     data.setText(QUrl::fromLocalFile(Path("lauf.dba")).toString());  // as file managers do
+    // The changed description is unsaved work: Abbrechen keeps it, Nein lets the file in.
+    seams.saveAnswers = {Seams::SaveAnswer::Cancel, Seams::SaveAnswer::No};
+    Drop(form.RichEdit1->viewport(), data);
+    EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
+    EXPECT_EQ(form.RichEdit1->toPlainText(), "Bemerkungen hier ...");
+    EXPECT_EQ(form.windowTitle(), "Kelvarn");
     EXPECT_TRUE(Drop(form.RichEdit1->viewport(), data));
     ExpectOpened("lauf.dba");
     // Its description, not its address pasted into the one shown before.

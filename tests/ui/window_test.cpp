@@ -54,7 +54,7 @@ TEST_F(WindowTest, StartsAsTheProgramIsKnown) {
     EXPECT_EQ(form.ProgBox->currentIndex(), 1);
     EXPECT_EQ(form.ProgBox->currentText(), "B -  1 Minute ");
     EXPECT_EQ(form.ComBox->count(), 17);
-    EXPECT_EQ(form.ComBox->itemText(0), "COM 1");
+    EXPECT_EQ(form.ComBox->itemText(0), "kein Port");
     EXPECT_EQ(form.ComBox->itemText(16), "COM 16");
     EXPECT_TRUE(form.radiotaste->isChecked());
     EXPECT_EQ(form.Panel1->text(), "0");
