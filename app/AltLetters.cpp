@@ -24,9 +24,9 @@ void Claim(Claims& claims, const QString& caption) {
     if (!letter.isNull()) claims.emplace(letter, caption);
 }
 
-void ClaimTabs(Claims& claims, const QTabWidget& tabs) {
+void ClaimTabs(Claims& claims, const QTabWidget& tabs, bool hiddenToo = false) {
     for (int i = 0; i < tabs.count(); ++i)
-        if (tabs.isTabVisible(i)) Claim(claims, tabs.tabText(i));
+        if (hiddenToo || tabs.isTabVisible(i)) Claim(claims, tabs.tabText(i));
 }
 
 // Every control under page that takes an Alt letter.
@@ -38,7 +38,9 @@ void ClaimControls(Claims& claims, const QWidget& page) {
     for (const QGroupBox* g : page.findChildren<QGroupBox*>()) Claim(claims, g->title());
     for (const QLabel* l : page.findChildren<QLabel*>())
         if (l->buddy()) Claim(claims, l->text());
-    for (const QTabWidget* t : page.findChildren<QTabWidget*>()) ClaimTabs(claims, *t);
+    // A hidden sub-tab shows with another record ("Verteilung" also beside "Verteilung 12"), so
+    // it keeps its letter.
+    for (const QTabWidget* t : page.findChildren<QTabWidget*>()) ClaimTabs(claims, *t, true);
 }
 
 void ClaimMenu(Claims& claims, const QMenu& menu) {

@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -229,18 +230,32 @@ QWidget* TForm1::BuildDirektTab() {
     unitFont.setBold(true);
     dba->setFont(unitFont);
     labels->addWidget(dba);
-    LabelMax = new QLabel(QStringLiteral("0"), Panel2);
+    // Empty until the first level arrives; each beside its name, so that the two numbers are
+    // not taken for something else.
+    LabelMax = new QLabel(Panel2);
     LabelMax->setObjectName(QStringLiteral("LabelMax"));
     LabelMax->setToolTip(QStringLiteral("Maximalpegel"));
-    LabelMin = new QLabel(QStringLiteral("120"), Panel2);
+    LabelMin = new QLabel(Panel2);
     LabelMin->setObjectName(QStringLiteral("LabelMin"));
     LabelMin->setToolTip(QStringLiteral("Minimalpegel"));
-    QFont extremes = LabelMax->font();
-    extremes.setPointSize(16);
-    LabelMax->setFont(extremes);
-    LabelMin->setFont(extremes);
-    labels->addWidget(LabelMax);
-    labels->addWidget(LabelMin);
+    auto* extremesGrid = new QGridLayout;
+    int line = 0;
+    for (QLabel* value : {LabelMax, LabelMin}) {
+        auto* name =
+            new QLabel(value == LabelMax ? QStringLiteral("Max:") : QStringLiteral("Min:"), Panel2);
+        name->setObjectName(value->objectName() + QStringLiteral("Caption"));
+        name->setToolTip(value->toolTip());
+        QFont extremes = value->font();
+        extremes.setPointSize(16);
+        name->setFont(extremes);
+        value->setFont(extremes);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        extremesGrid->addWidget(name, line, 0);
+        extremesGrid->addWidget(value, line, 1);
+        ++line;
+    }
+    extremesGrid->setColumnStretch(1, 1);
+    labels->addLayout(extremesGrid);
     labels->addStretch(1);
     unit->addLayout(labels, 1);
     dbabar = new QProgressBar(Panel2);
@@ -345,7 +360,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     Chart1 = new TChart(QStringLiteral("Chart1"), QStringLiteral("Schallpegeldiagramm"));
     SetUpLevelChart(*Chart1);
     grid = new StringGrid(QStringLiteral("grid"));
-    page(TabSheet6, "TabSheet6", QStringLiteral("Pegel"), Chart1, grid);
+    page(TabSheet6, "TabSheet6", QStringLiteral("&Pegel"), Chart1, grid);
     LeqBox = new QCheckBox(QStringLiteral("LeQ"), Chart1);
     LeqBox->setObjectName(QStringLiteral("LeqBox"));
     LeqBox->move(6, 4);
@@ -365,7 +380,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     Chart6 = new TChart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
     SetUpLeqChart(*Chart6);
     GridLeQ = new StringGrid(QStringLiteral("GridLeQ"));
-    page(TabSheet3, "TabSheet3", QStringLiteral("LeQ"), Chart6, GridLeQ);
+    page(TabSheet3, "TabSheet3", QStringLiteral("&LeQ"), Chart6, GridLeQ);
     AddContextMenu(this, Chart6,
                    {{"MenuItem8", "Legende"},
                     {"-", ""},
@@ -378,7 +393,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     Chart2 = new TChart(QStringLiteral("Chart2"), QStringLiteral("Verteilung"));
     SetUpDistributionChart(*Chart2);
     gridspek = new StringGrid(QStringLiteral("gridspek"));
-    page(TabSheet7, "TabSheet7", QStringLiteral("Verteilung"), Chart2, gridspek);
+    page(TabSheet7, "TabSheet7", QStringLiteral("&Verteilung"), Chart2, gridspek);
     AddContextMenu(this, Chart2,
                    {{"AutomatischeXSkalierung1", "Automatische X-Skalierung"},
                     {"FarbigeBalken1", "Bunte Balken"},
@@ -392,7 +407,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     Chart3 = new TChart(QStringLiteral("Chart3"), QStringLiteral("Pegel in der Übersicht"));
     SetUpOverviewChart(*Chart3);
     Grid12 = new StringGrid(QStringLiteral("Grid12"));
-    page(TabSheet9, "TabSheet9", QStringLiteral("Pegel 12"), Chart3, Grid12);
+    page(TabSheet9, "TabSheet9", QStringLiteral("Pe&gel 12"), Chart3, Grid12);
     Leq12Box = new QCheckBox(QStringLiteral("LeQ"), Chart3);
     Leq12Box->setObjectName(QStringLiteral("Leq12Box"));
     Leq12Box->move(6, 4);
@@ -408,7 +423,7 @@ QWidget* TForm1::BuildAuswertungTab() {
         new TChart(QStringLiteral("Chart12Leq"), QStringLiteral("Äquivalenzen in der Übersicht"));
     SetUpOverviewLeqChart(*Chart12Leq);
     Grid12Leq = new StringGrid(QStringLiteral("Grid12Leq"));
-    page(TabSheet15, "TabSheet15", QStringLiteral("LeQ 12"), Chart12Leq, Grid12Leq);
+    page(TabSheet15, "TabSheet15", QStringLiteral("Le&Q 12"), Chart12Leq, Grid12Leq);
     AddContextMenu(this, Chart12Leq,
                    {{"Legende2", "Legende"},
                     {"-", ""},
@@ -437,11 +452,11 @@ QWidget* TForm1::BuildAuswertungTab() {
     scroll->setWidgetResizable(true);
     scroll->setWidget(Panel6);
     GridSpek12 = new StringGrid(QStringLiteral("GridSpek12"));
-    page(TabSheet8, "TabSheet8", QStringLiteral("Verteilung 12"), scroll, GridSpek12);
+    page(TabSheet8, "TabSheet8", QStringLiteral("Ve&rteilung 12"), scroll, GridSpek12);
     AddContextMenu(this, Panel6, {{"Kopieren1", "Drucken (Druck)"}});
     AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
 
-    PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kennwerte"));
+    PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -621,6 +636,10 @@ TChart* TForm1::ChartByName(const QString& name) const {
 
 std::array<TChart*, 7> TForm1::BigCharts() const {
     return {Chart4, Chart5, Chart1, Chart6, Chart2, Chart3, Chart12Leq};
+}
+
+std::array<TChart*, 4> TForm1::ZoomCharts() const {
+    return {Chart1, Chart6, Chart3, Chart12Leq};
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

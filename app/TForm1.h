@@ -185,6 +185,8 @@ public:
     TChart* ChartByName(const QString& name) const;
     // The seven big charts that switch the depth view.
     std::array<TChart*, 7> BigCharts() const;
+    // The level charts whose time axis zooms: Chart1, Chart6, Chart3, Chart12Leq.
+    std::array<TChart*, 4> ZoomCharts() const;
 
     Seams& seams() { return *seams_; }
 

@@ -438,9 +438,11 @@ void TForm1::ShowLiveSession() {
 }
 
 void TForm1::ShowLiveFigures() {
+    // Before the first level there is no maximum or minimum to show.
     const QLocale locale;
-    LabelMax->setText(locale.toString(live.Maximum()));
-    LabelMin->setText(locale.toString(live.Minimum()));
+    const bool any = live.Count() > 0;
+    LabelMax->setText(any ? locale.toString(live.Maximum()) : QString());
+    LabelMin->setText(any ? locale.toString(live.Minimum()) : QString());
     QVector<double> keys, counts;
     for (const auto& [level, count] : live.Distribution()) {
         keys << level;

@@ -7,6 +7,8 @@
 
 #include "app/TForm1.h"
 #include "eval/Evaluation.h"
+#include "eval/Figures.h"
+#include "eval/LevelStatistics.h"
 #include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
 
@@ -31,6 +33,7 @@ void ShowLeq(TForm1& form, const Evaluation& ev) {
     SetSeries(form.Chart1, kLeqSeries, ev.chart1.data() + kLeqSeries, kLeqCurves);
     SetSeries(form.Chart3, kLeqSeries, ev.chart3.data() + kLeqSeries, kLeqCurves);
     SetSeries(form.Chart6, 0, ev.chart6.data(), kLeqCurves);
+    form.Chart6->xAxis->setLabel(ev.chart6AxisTitle);
     form.Chart6->Rescale();
     SetSeries(form.Chart12Leq, 0, ev.chart12Leq.data(), kLeqCurves);
     form.GridLeQ->SetTable(ev.gridLeQ);
@@ -40,6 +43,11 @@ void ShowLeq(TForm1& form, const Evaluation& ev) {
 }  // namespace
 
 void TForm1::WireEvaluation() {
+    // The LeQ tables and the figures find L01 and L95 by different rules, which may part by one
+    // class on the same samples: each table says how it finds its own.
+    GridLeQ->setToolTip(ClassRuleText());
+    Grid12Leq->setToolTip(ClassRuleText());
+    GridKennwerte->setToolTip(RankRuleText());
     connect(LeqBox, &QCheckBox::clicked, this, [this] { LeqBoxClick(); });
     connect(Leq12Box, &QCheckBox::clicked, this, [this] { Leq12BoxClick(); });
 }
@@ -72,6 +80,8 @@ void TForm1::ShowTime(QObject* sender) {
     // The LeQ curves come from the same pass.
     ShowLeq(*this, ev);
 
+    // A new record is shown whole.
+    for (TChart* chart : ZoomCharts()) chart->ResetView();
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
     {
         // Brought to the front by the program, not by the user: no help text.

@@ -11,6 +11,7 @@
 #include "eval/Figures.h"
 #include "files/Export.h"
 #include "output/Report.h"
+#include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
 
 namespace kelvarn {
@@ -87,6 +88,14 @@ ReportContent TForm1::CurrentReportContent() const {
     c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
     if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
     c.description = RichEdit1->document();
+    // The report's charts show what the window's show, also when zoomed in.
+    const bool twelve = GetMeasurements(CurrentRecord) == 12;
+    const auto view = [](const TChart* chart) -> std::optional<std::pair<double, double>> {
+        if (chart->ViewIsDefault()) return std::nullopt;
+        return std::pair{chart->xAxis->range().lower, chart->xAxis->range().upper};
+    };
+    c.levelView = view(twelve ? Chart3 : Chart1);
+    c.leqView = view(twelve ? Chart12Leq : Chart6);
     return c;
 }
 

@@ -2,8 +2,12 @@
 // of the distribution and its colouring. They change only how the charts
 // look, never the record.
 #include <QAction>
+#include <cmath>
 
 #include "app/TForm1.h"
+#include "data/ProgramTable.h"
+#include "eval/Evaluation.h"
+#include "eval/Readout.h"
 #include "widgets/Chart.h"
 
 namespace kelvarn {
@@ -14,6 +18,41 @@ namespace {
 constexpr double kLevelAxisMin = 0;
 constexpr double kLevelAxisMax = 110;
 
+// The clock of the record's chart times. The time of day of a measurement's
+// start is not known, so times count from its start.
+ReadoutClock ClockOf(const MeasurementRecord& rec) {
+    return {Programs().ProgramForInterval(GetInterval(rec)).DurationUnit, std::nullopt};
+}
+
+// "Ansicht zurücksetzen" in a chart's menu, after its own view entries
+// (before the first separator), or first when it has none.
+void AddResetEntry(TChart* chart, QObject* owner) {
+    auto* reset = new QAction(QStringLiteral("Ansicht zurücksetzen"), owner);
+    reset->setObjectName(chart->objectName() + QStringLiteral("Ansicht"));
+    QObject::connect(reset, &QAction::triggered, chart, [chart] {
+        chart->ResetView();
+        chart->replot();
+    });
+    const QList<QAction*> entries = chart->actions();
+    if (entries.isEmpty() || entries.first()->text().startsWith(QStringLiteral("Kopieren"))) {
+        // No view entries: first, apart from the copy entries.
+        QAction* front = entries.value(0);
+        chart->insertAction(front, reset);
+        auto* gap = new QAction(owner);
+        gap->setSeparator(true);
+        chart->insertAction(front, gap);
+        return;
+    }
+    QAction* before = nullptr;
+    for (QAction* a : entries) {
+        if (a->isSeparator()) {
+            before = a;
+            break;
+        }
+    }
+    chart->insertAction(before, reset);
+}
+
 void ToggleLegend(TChart* chart, QAction* entry) {
     chart->SetLegendVisible(!chart->LegendVisible());
     entry->setChecked(chart->LegendVisible());
@@ -23,6 +62,47 @@ void ToggleLegend(TChart* chart, QAction* entry) {
 }  // namespace
 
 void TForm1::WireView() {
+    // The level charts can be looked at closely: zoom and pan on the time
+    // axis, and a read-out of the curve under the pointer.
+    auto level = [this](const TChart* chart) {
+        return [this, chart](const TChart::NearPoint& p) {
+            return ReadoutText(chart->SeriesName(p.series), 0, p.key, ClockOf(CurrentRecord),
+                               p.value, NumberFormat::FromLocale());
+        };
+    };
+    // On the overview, x is the measurement and its time; a LeQ curve holds
+    // one value per measurement, from x = measurement - 0.5 on.
+    auto overview = [this](const TChart* chart, int blocks) {
+        return [this, chart, blocks](const TChart::NearPoint& p) {
+            const NumberFormat fmt = NumberFormat::FromLocale();
+            if (p.series < blocks) {
+                const OverviewPoint o = FromOverviewX(p.series + 1, p.key);
+                return ReadoutText(QString(), o.measurement, o.t, ClockOf(CurrentRecord), p.value,
+                                   fmt);
+            }
+            const double start = chart->PointKey(p.series, p.point - p.point % 2);
+            const int measurement = int(std::lround(start + 0.5));
+            return ReadoutText(chart->SeriesName(p.series), measurement, std::nullopt,
+                               ClockOf(CurrentRecord), p.value, fmt);
+        };
+    };
+    Chart1->SetReadout(level(Chart1));
+    Chart6->SetReadout(level(Chart6));
+    Chart3->SetReadout(overview(Chart3, kBlockSeries));
+    Chart12Leq->SetReadout(overview(Chart12Leq, 0));
+    for (int i = kLeqSeries; i < kLevelSeries; ++i) {
+        Chart1->SetSeriesSteps(i, true);
+        Chart3->SetSeriesSteps(i, true);
+    }
+    for (int i = 0; i < kLeqCurves; ++i) {
+        Chart6->SetSeriesSteps(i, true);
+        Chart12Leq->SetSeriesSteps(i, true);
+    }
+    for (TChart* chart : ZoomCharts()) {
+        chart->SetTimeZoom(true);
+        AddResetEntry(chart, this);
+    }
+
     // A checkable action flips its own mark before it reports; the handlers
     // set the mark from the chart, so both ways of calling them agree.
     connect(Legende1, &QAction::triggered, this, [this] { Legende1Click(); });

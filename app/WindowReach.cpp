@@ -64,7 +64,9 @@ void MakeReachable(TForm1& form) {
     // A table is named after the tab it stands on.
     for (QWidget* page : {form.TabSheet6, form.TabSheet3, form.TabSheet7, form.TabSheet9,
                           form.TabSheet15, form.TabSheet8}) {
-        const QString caption = form.PageControl2->tabText(form.PageControl2->indexOf(page));
+        // The caption as it reads, without the mark of its Alt letter.
+        const QString caption =
+            form.PageControl2->tabText(form.PageControl2->indexOf(page)).remove(QLatin1Char('&'));
         for (StringGrid* table : page->findChildren<StringGrid*>())
             table->setAccessibleName(QStringLiteral("Tabelle ") + caption);
     }

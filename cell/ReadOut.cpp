@@ -20,6 +20,36 @@ int TwelveTotal(const MeasurementRecord& rec) {
     return std::min<int>(GetSampleTotal(twelve), MeasurementRecord::kSampleBytes);
 }
 
+// The progress of a read-out as one bar: for the programs of twelve measurements the second
+// pass goes on where the first ended, and the bar's end covers both from the start. Texts and
+// the cancel question pass through unchanged.
+class ReadOutProgress : public CellProgress {
+public:
+    ReadOutProgress(CellProgress& outer, const MeasurementRecord& first)
+        : outer_(outer), first_(first) {}
+
+    void Status(const QString& text) override { outer_.Status(text); }
+    bool Cancelled() const override { return outer_.Cancelled(); }
+    void ProgressMax(int max) override {
+        int whole = offset_ + max;
+        // The first pass knows its program once its header is in: a second pass will follow.
+        if (offset_ == 0 && Programs().Row(FindProgramRow(first_)).Measurements == 12)
+            whole = max + TwelveTotal(first_);
+        if (whole == shownMax_) return;
+        shownMax_ = whole;
+        outer_.ProgressMax(whole);
+    }
+    void ProgressPosition(int position) override { outer_.ProgressPosition(offset_ + position); }
+    // The next pass starts at the end of one that read n data bytes.
+    void NextPass(int n) { offset_ += n; }
+
+private:
+    CellProgress& outer_;
+    const MeasurementRecord& first_;
+    int offset_ = 0;
+    int shownMax_ = -1;
+};
+
 }  // namespace
 
 bool CheckHeader(const MeasurementRecord& rec) {
@@ -104,7 +134,8 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
         out.outcome = ReadOutResult::kNotReady;
         return out;
     }
-    const ReadPass first = ReadCellMemory(link, rec, 1, progress);
+    ReadOutProgress bar(progress, rec);
+    const ReadPass first = ReadCellMemory(link, rec, 1, bar);
     if (!first.headerValid) {
         out.outcome = ReadOutResult::kDefective;
         return out;
@@ -125,7 +156,8 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
     const int total = TwelveTotal(rec);
     if (first.cancelled) return finish(first.received, total);
     MeasurementRecord second;
-    const ReadPass again = ReadCellMemory(link, second, 12, progress);
+    bar.NextPass(first.expected);
+    const ReadPass again = ReadCellMemory(link, second, 12, bar);
     out.cancelled = again.cancelled;
     if (!again.headerValid || again.received < first.received) return finish(first.received, total);
     rec = second;

@@ -40,6 +40,7 @@ struct Evaluation {
     std::array<SeriesData, kBlockSeries> pegel;  // Pegel1..Pegel12 bars
     TableText gridSpek12;
     std::array<SeriesData, kLeqCurves> chart6;  // "L95","Leq","L01"
+    QString chart6AxisTitle;                    // "t/" + DurationUnit, as Chart1's
     TableText gridLeQ;
     std::array<SeriesData, kLeqCurves> chart12Leq;  // "LeQ","L01","L95"
     TableText grid12Leq;

@@ -126,4 +126,23 @@ TableText FiguresTable(const RecordFigures& f, const NumberFormat& fmt, bool wit
     return t;
 }
 
+QString RankRuleText() {
+    return QStringLiteral(
+        "LN ist der Pegel, der in N % der Messzeit überschritten wird. Die Kennwerte bestimmen "
+        "ihn nach Rang: von n Messwerten, vom lautesten an gezählt, der Messwert an Stelle "
+        "⌈N · n / 100⌉ (mindestens der erste). L01 und L95 auf „LeQ“ zählen nach "
+        "0,5-dB-Klassen und können davon um eine Klasse (0,5 dB) abweichen.");
+}
+
+QString PercentileNotesText() {
+    return QStringLiteral(
+        "LAeq ist der energetische Mittelwert des Pegels. LN ist der Pegel, der in N % der "
+        "Messzeit überschritten wird. Die Kennwerte bestimmen ihn nach Rang: von n Messwerten, "
+        "vom lautesten an gezählt, der Messwert an Stelle ⌈N · n / 100⌉ (mindestens der erste). "
+        "Die Kurven L01 und L95 des Äquivalenzpegeldiagramms zählen nach 0,5-dB-Klassen: die "
+        "Klasse, in der die vom lautesten (L01) bzw. vom leisesten Pegel an (L95) gezählten "
+        "Messwerte 1 % bzw. 5 % erreichen. Beide können um eine Klasse (0,5 dB) voneinander "
+        "abweichen.");
+}
+
 }  // namespace kelvarn

@@ -12,8 +12,9 @@ namespace kelvarn {
 
 // The standard noise figures of one run of levels. Percentile level LN is the level reached or
 // exceeded by N % of the samples: with the levels sorted from highest to lowest, L(1) >= ... >=
-// L(n), LN = L(k) with k = ceil(N * n / 100), at least 1. These are not the L01 and L95 of the
-// LeQ curves, which keep the cell software's own class-step rule.
+// L(n), LN = L(k) with k = ceil(N * n / 100), at least 1. The L01 and L95 of the LeQ curves go
+// by 0.5 dB classes instead (LevelStatistics), so the two may differ by one class on the same
+// samples.
 struct LevelFigures {
     static constexpr std::array<int, 7> kPercents = {1, 5, 10, 50, 90, 95, 99};
 
@@ -61,5 +62,11 @@ TableText FiguresTable(const RecordFigures& f, const NumberFormat& fmt, bool wit
 // Whether the window, the export and the report show the "Gesamt" row: for more than one
 // measurement.
 bool ShowsTotal(const RecordFigures& f);
+
+// How the figures find LN, in German, for the user: the tooltip of "Kennwerte" and the notes of
+// the report.
+QString RankRuleText();
+// Both rules together, for the notes under the report's figures.
+QString PercentileNotesText();
 
 }  // namespace kelvarn

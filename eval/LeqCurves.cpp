@@ -55,6 +55,8 @@ void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Eval
 
     ResetLeqOutputs(ev);
     ResetLeqTables(ev, W);
+    // The curves are drawn over the program's time, as the level chart is.
+    ev.chart6AxisTitle = QStringLiteral("t/") + program.DurationUnit;
     // No program has this interval: there are no sections to cut the record into.
     if (W == 0) return;
 

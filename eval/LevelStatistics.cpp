@@ -26,9 +26,10 @@ Run Inside(int n, int first) {
     return {int(lo), int(hi)};
 }
 
-// n x percent / 100, rounded to the nearest integer with halves away from zero.
+// n x percent / 100, rounded to the nearest integer with halves away from zero, and at least 1:
+// a short run has its percentile in its own samples, not beyond the scale.
 int Threshold(int n, int percent) {
-    return int(std::round(n * double(percent) / 100.0));
+    return std::max(1, int(std::round(n * double(percent) / 100.0)));
 }
 
 }  // namespace
@@ -52,25 +53,34 @@ LevelStats LevelStatistics(const MeasurementRecord& rec, int n, int first) {
     LevelStats st;
     st.LeQ = 10.0 * std::log(e / count) / kLn10;
 
-    // Add, then move: the walk ends one class beyond the class that reaches the threshold.
+    // Each walk stops in the class in which its running count first reaches the threshold, so a
+    // constant level gives itself back and L95 never lies above L01.
     const int t95 = Threshold(count, 5);
     int sum = 0;
     int k = 0;
-    do {
-        sum += h[k];
-        ++k;
-    } while (sum < t95 && k < 256);
+    for (; k < 255; ++k) {
+        sum += h[size_t(k)];
+        if (sum >= t95) break;
+    }
     st.L95 = SampleToLevel(k);
 
     const int t01 = Threshold(count, 1);
     sum = 0;
     k = 255;
-    do {
-        sum += h[k];
-        --k;
-    } while (sum < t01 && k >= 0);
+    for (; k > 0; --k) {
+        sum += h[size_t(k)];
+        if (sum >= t01) break;
+    }
     st.L01 = SampleToLevel(k);
     return st;
+}
+
+QString ClassRuleText() {
+    return QStringLiteral(
+        "LN ist der Pegel, der in N % der Messzeit überschritten wird. Auf „LeQ“ wird er "
+        "nach 0,5-dB-Klassen bestimmt: L01 ist die Klasse, in der die vom lautesten Pegel an "
+        "gezählten Messwerte 1 % erreichen, L95 die Klasse, in der die vom leisesten an "
+        "gezählten 5 % erreichen (jeweils mindestens ein Messwert).");
 }
 
 }  // namespace kelvarn

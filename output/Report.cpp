@@ -129,6 +129,7 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
                                      QStringLiteral("Äquivalenzpegeldiagramm"));
         SetUpLeqChart(*c);
         for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart6[size_t(i)]);
+        c->xAxis->setLabel(ev.chart6AxisTitle);
         c->Rescale();
     }
     // On paper the three curves are told apart by the legend alone.
@@ -226,6 +227,10 @@ int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportC
     const std::unique_ptr<TChart> level = LevelChart(ev);
     const std::unique_ptr<TChart> leq = LeqChart(ev);
     const std::unique_ptr<TChart> distribution = DistributionChart(ev);
+    // The charts show the times the window shows.
+    if (content.levelView)
+        level->xAxis->setRange(content.levelView->first, content.levelView->second);
+    if (content.leqView) leq->xAxis->setRange(content.leqView->first, content.leqView->second);
 
     QPaintDevice* device = painter.device();
     const double width = ContentArea().width();
@@ -252,6 +257,7 @@ int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportC
     blocks.push_back(ChartBlock(distribution.get(), 85));
     blocks.push_back(TextBlock(device, QStringLiteral("Kennwerte"), Font(11, true), width));
     blocks.push_back(TableBlock(FiguresTable(figures, opt.fmt, ShowsTotal(figures))));
+    blocks.push_back(TextBlock(device, PercentileNotesText(), Font(8), width));
 
     const std::vector<Placement> placed = Layout(blocks);
     const int pages = placed.empty() ? 1 : placed.back().page + 1;

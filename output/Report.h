@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <utility>
 
 #include "data/MeasurementRecord.h"
 #include "files/CommandResult.h"
@@ -19,6 +21,9 @@ struct ReportContent {
     QString fileName;                            // without folder
     QDateTime fileDate;                          // invalid when the record is not from a file
     const QTextDocument* description = nullptr;  // with its formatting; none: no description
+    // The time axes of the level chart and of the LeQ chart as the window shows them, zoomed in;
+    // none: the whole measurement.
+    std::optional<std::pair<double, double>> levelView, leqView;
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the

@@ -1,5 +1,6 @@
 #include "widgets/Chart.h"
 
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +17,13 @@ namespace {
 constexpr double kDepthShare = 0.07;
 constexpr int kDepthMin = 6;   // [px]
 constexpr int kDepthMax = 36;  // [px]
+
+// The narrowest view as a share of the default: 1/5000 shows about one
+// sample interval per pixel of a 6000-point curve.
+constexpr double kNarrowestView = 1.0 / 5000;
+// How far from a curve the pointer still reads it out [px].
+constexpr double kReadoutReach = 24;
+constexpr double kKeyZoom = 0.5;  // + halves the view, - doubles it
 
 }  // namespace
 
@@ -58,6 +66,7 @@ QCPGraph* TChart::AddLine(const QString& name, const QColor& color, int penWidth
     g->setScatterStyle(QCPScatterStyle::ssNone);
     series_.push_back(g);
     marks_.push_back(false);
+    steps_.push_back(false);
     return g;
 }
 
@@ -69,6 +78,7 @@ QCPBars* TChart::AddBars(const QString& name, const QColor& color, double width)
     bars->setBrush(color);
     series_.push_back(bars);
     marks_.push_back(false);
+    steps_.push_back(false);
     return bars;
 }
 
@@ -310,7 +320,7 @@ void TChart::SyncLegend() {
 void TChart::SetBottomAxis(const QString& caption, double min, double max, bool fixed) {
     xAxis->setLabel(caption);
     bottomAuto_ = !fixed;
-    xAxis->setRange(min, max);
+    SetDefaultView(QCPRange(min, max));
 }
 
 void TChart::SetLeftAxis(const QString& caption, double min, double max, bool fixed) {
@@ -349,7 +359,7 @@ void TChart::Rescale() {
     }
     if (!found) return;
     if (bottomAuto_)
-        xAxis->setRange(keys.lower == keys.upper ? QCPRange(keys.lower - 1, keys.upper + 1) : keys);
+        SetDefaultView(keys.lower == keys.upper ? QCPRange(keys.lower - 1, keys.upper + 1) : keys);
     if (leftAuto_) {
         values.upper +=
             (values.upper - values.lower) * 0.05 + (values.upper == values.lower ? 1 : 0);
@@ -363,6 +373,164 @@ void TChart::SetLegendVisible(bool on) {
 
 bool TChart::LegendVisible() const {
     return legend->visible();
+}
+
+// ----- the view of the time axis
+
+void TChart::SetDefaultView(const QCPRange& range) {
+    homeX_ = range;
+    xAxis->setRange(range);
+}
+
+void TChart::SetTimeZoom(bool on) {
+    timeZoom_ = on;
+    setInteraction(QCP::iRangeZoom, on);
+    setInteraction(QCP::iRangeDrag, on);
+    axisRect()->setRangeZoom(Qt::Horizontal);
+    axisRect()->setRangeDrag(Qt::Horizontal);
+    axisRect()->setRangeZoomAxes(xAxis, nullptr);
+    axisRect()->setRangeDragAxes(xAxis, nullptr);
+    if (on) {
+        connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+                &TChart::KeepViewInside, Qt::UniqueConnection);
+    }
+}
+
+bool TChart::ViewIsDefault() const {
+    return xAxis->range() == homeX_;
+}
+
+void TChart::ResetView() {
+    xAxis->setRange(homeX_);
+}
+
+void TChart::ZoomView(double factor, double center) {
+    xAxis->scaleRange(factor, center);
+}
+
+void TChart::KeepViewInside() {
+    // The view never leaves the default range, and never narrows below a
+    // sliver of it, however far the wheel is turned or the curve dragged.
+    if (!timeZoom_ || !(homeX_.size() > 0)) return;
+    const QCPRange r = xAxis->range();
+    const double width = std::clamp(r.size(), homeX_.size() * kNarrowestView, homeX_.size());
+    double lower = width == r.size() ? r.lower : r.center() - width / 2;
+    lower = std::clamp(lower, homeX_.lower, homeX_.upper - width);
+    if (lower != r.lower || width != r.size()) xAxis->setRange(lower, lower + width);
+}
+
+void TChart::keyPressEvent(QKeyEvent* event) {
+    if (timeZoom_) {
+        const double middle = xAxis->range().center();
+        switch (event->key()) {
+            case Qt::Key_Plus: ZoomView(kKeyZoom, middle); break;
+            case Qt::Key_Minus: ZoomView(1 / kKeyZoom, middle); break;
+            case Qt::Key_0: ResetView(); break;
+            default: QCustomPlot::keyPressEvent(event); return;
+        }
+        replot();
+        event->accept();
+        return;
+    }
+    QCustomPlot::keyPressEvent(event);
+}
+
+void TChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    QCustomPlot::mouseDoubleClickEvent(event);
+    if (!timeZoom_) return;
+    ResetView();
+    replot();
+}
+
+void TChart::mouseMoveEvent(QMouseEvent* event) {
+    QCustomPlot::mouseMoveEvent(event);
+    if (!readout_ || event->buttons() != Qt::NoButton) return;
+    const QString text = ReadoutAt(event->position());
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(event->globalPosition().toPoint(), text, this);
+    }
+}
+
+void TChart::leaveEvent(QEvent* event) {
+    QCustomPlot::leaveEvent(event);
+    if (readout_) QToolTip::hideText();
+}
+
+void TChart::SetSeriesSteps(int i, bool on) {
+    if (Series(i)) steps_[size_t(i)] = on;
+}
+
+void TChart::SetReadout(ReadoutFormat text) {
+    readout_ = std::move(text);
+    setMouseTracking(bool(readout_));
+}
+
+QString TChart::ReadoutAt(const QPointF& pixel) const {
+    if (!readout_) return {};
+    const NearPoint p = NearestPoint(pixel);
+    return p.Found() ? readout_(p) : QString();
+}
+
+double TChart::PointKey(int series, int point) const {
+    auto* s = Series(series);
+    if (!s || point < 0 || point >= s->interface1D()->dataCount()) return 0;
+    return s->interface1D()->dataMainKey(point);
+}
+
+TChart::NearPoint TChart::NearestPoint(const QPointF& pixel) const {
+    NearPoint best;
+    if (!axisRect()->rect().contains(pixel.toPoint())) return best;
+    double bestDistance = kReadoutReach;
+    const double keyLo = xAxis->pixelToCoord(pixel.x() - kReadoutReach);
+    const double keyHi = xAxis->pixelToCoord(pixel.x() + kReadoutReach);
+    auto at = [this](double key, double value) {
+        return QPointF(xAxis->coordToPixel(key), yAxis->coordToPixel(value));
+    };
+    for (int i = 0; i < SeriesCount(); ++i) {
+        auto* g = qobject_cast<QCPGraph*>(series_[size_t(i)]);
+        if (!g || !g->visible() || g->data()->isEmpty()) continue;
+        const auto points = g->data();
+        // The points around the pointer's time, and one on each side: a long
+        // step passes the pointer without a point near it.
+        const auto begin = points->constBegin();
+        const int first = int(points->findBegin(std::min(keyLo, keyHi), true) - begin);
+        const int end = int(points->findEnd(std::max(keyLo, keyHi), true) - begin);
+        if (end - first == 1) {
+            const auto& a = *(begin + first);
+            const double d = QLineF(at(a.key, a.value), pixel).length();
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = {i, first, a.key, a.value};
+            }
+            continue;
+        }
+        for (int k = first; k + 1 < end; ++k) {
+            const auto& a = *(begin + k);
+            const auto& b = *(begin + k + 1);
+            const QPointF pa = at(a.key, a.value);
+            const QPointF ab = at(b.key, b.value) - pa;
+            // Distance from the pointer to the line from a to b.
+            const double len2 = QPointF::dotProduct(ab, ab);
+            const double u =
+                len2 > 0 ? std::clamp(QPointF::dotProduct(pixel - pa, ab) / len2, 0.0, 1.0) : 0.0;
+            const double d = QLineF(pa + u * ab, pixel).length();
+            if (d >= bestDistance) continue;
+            bestDistance = d;
+            if (steps_[size_t(i)] && a.value == b.value && a.key != b.key) {
+                // A step: its value at the pointer's time.
+                const double key = std::clamp(xAxis->pixelToCoord(pixel.x()),
+                                              std::min(a.key, b.key), std::max(a.key, b.key));
+                best = {i, k, key, a.value};
+            } else if (u <= 0.5) {
+                best = {i, k, a.key, a.value};
+            } else {
+                best = {i, k + 1, b.key, b.value};
+            }
+        }
+    }
+    return best;
 }
 
 }  // namespace kelvarn

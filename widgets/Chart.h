@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QMargins>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "eval/ViewData.h"
@@ -80,6 +81,39 @@ public:
     void SetLegendVisible(bool on);
     bool LegendVisible() const;
 
+    // The view of the time axis. With time zoom on, the wheel zooms the bottom
+    // axis around the pointer, a drag pans it, + and - zoom around the middle,
+    // and 0 or a double click return to the default view: the range the
+    // evaluation last gave the axis (SetBottomAxis, Rescale). The view stays
+    // inside the default; the left axis is never zoomed.
+    void SetTimeZoom(bool on);
+    bool TimeZoom() const { return timeZoom_; }
+    QCPRange DefaultView() const { return homeX_; }
+    bool ViewIsDefault() const;
+    void ResetView();
+    // factor < 1 zooms in, > 1 out, around center (an x value).
+    void ZoomView(double factor, double center);
+
+    // The read-out of the point nearest the pointer, shown as a tooltip: a
+    // level curve gives its nearest sample, a step (two points of one value)
+    // the value at the pointer's time. series and point are 0-based; point is
+    // the step's first point for a step.
+    struct NearPoint {
+        int series = -1;
+        int point = -1;
+        double key = 0;
+        double value = 0;
+        bool Found() const { return series >= 0; }
+    };
+    NearPoint NearestPoint(const QPointF& pixel) const;
+    // Series i is a step curve: two points of one value per section.
+    void SetSeriesSteps(int i, bool on);
+    using ReadoutFormat = std::function<QString(const NearPoint&)>;
+    void SetReadout(ReadoutFormat text);
+    // The read-out at a pixel of the chart; empty where no curve is near.
+    QString ReadoutAt(const QPointF& pixel) const;
+    double PointKey(int series, int point) const;
+
     // Redraw on the next event loop pass; many updates make one replot.
     void QueueReplot() { replot(QCustomPlot::rpQueuedReplot); }
 
@@ -96,13 +130,20 @@ protected:
     // Runs before every replot and every export: sizes the depth margins and
     // lists the shown series in the legend.
     void updateLayout() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void UpdateDepthMargins();
+    void SetDefaultView(const QCPRange& range);
+    void KeepViewInside();
     void SyncLegend();
 
     std::vector<QCPAbstractPlottable*> series_;
     std::vector<bool> marks_;
+    std::vector<bool> steps_;
     QCPTextElement* title_ = nullptr;
     TChartMarks* marksLayer_ = nullptr;
     TChartWalls* walls_ = nullptr;
@@ -114,6 +155,9 @@ private:
     bool flatYGrid_ = true;
     bool bottomAuto_ = true;
     bool leftAuto_ = true;
+    bool timeZoom_ = false;
+    QCPRange homeX_;  // the default view of the bottom axis
+    ReadoutFormat readout_;
 };
 
 }  // namespace kelvarn

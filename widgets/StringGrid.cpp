@@ -42,6 +42,9 @@ StringGrid::StringGrid(const QString& objectName, QWidget* parent) : QTableView(
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab leaves the table for the next control (a table of 6000 rows would
+    // otherwise take the keyboard cell by cell); the arrow keys move inside.
+    setTabKeyNavigation(false);
     SetTable(TableText(2, 2));
 }
 

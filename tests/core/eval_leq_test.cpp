@@ -52,8 +52,8 @@ TEST(LeqCurves, SectionsOfTheSingleMeasurementPrograms) {
             SCOPED_TRACE(s);
             EXPECT_EQ(ev.gridLeQ.Cell(0, s + 1), QString::asprintf("%3d", s + 1));
             EXPECT_EQ(ev.gridLeQ.Cell(1, s + 1), de.Level(25 + s));
-            EXPECT_EQ(ev.gridLeQ.Cell(2, s + 1), de.Level(24.5 + s));
-            EXPECT_EQ(ev.gridLeQ.Cell(3, s + 1), de.Level(25.5 + s));
+            EXPECT_EQ(ev.gridLeQ.Cell(2, s + 1), de.Level(25 + s));
+            EXPECT_EQ(ev.gridLeQ.Cell(3, s + 1), de.Level(25 + s));
         }
         // Row 1 of the overview table ends with the last section.
         EXPECT_EQ(ev.grid12Leq.Cell(1, 1), de.Level(25 + c.W - 1));
@@ -66,8 +66,8 @@ TEST(LeqCurves, SectionsOfTheSingleMeasurementPrograms) {
         EXPECT_NEAR(leq.x[1], c.edge, 1e-9);
         EXPECT_NEAR(leq.x.back(), c.W * c.edge, 1e-9);
         EXPECT_NEAR(leq.y.back(), 25 + c.W - 1, 1e-9);
-        EXPECT_EQ(ev.chart6[0].y.back(), 25.5 + c.W - 1);  // L95
-        EXPECT_EQ(ev.chart6[2].y.back(), 24.5 + c.W - 1);  // L01
+        EXPECT_EQ(ev.chart6[0].y.back(), 25.0 + c.W - 1);  // L95
+        EXPECT_EQ(ev.chart6[2].y.back(), 25.0 + c.W - 1);  // L01
         EXPECT_EQ(ev.chart1[12].x, leq.x);
         EXPECT_EQ(ev.chart1[12].y, leq.y);
         for (const SeriesData& s : ev.chart12Leq) EXPECT_TRUE(s.Empty());
@@ -79,8 +79,8 @@ TEST(LeqCurves, ConstantFiftyInTheTables) {
     const Evaluation ev = EvaluateRecord(*rec, German());
     EXPECT_EQ(ev.gridLeQ.Cell(0, 1), "  1");
     EXPECT_EQ(ev.gridLeQ.Cell(1, 1), " 50,0");
-    EXPECT_EQ(ev.gridLeQ.Cell(2, 1), " 49,5");
-    EXPECT_EQ(ev.gridLeQ.Cell(3, 1), " 50,5");
+    EXPECT_EQ(ev.gridLeQ.Cell(2, 1), " 50,0");
+    EXPECT_EQ(ev.gridLeQ.Cell(3, 1), " 50,0");
     // LeqBox unticked: Chart1 has no LeQ curves, Chart6 has them all the same.
     for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart1[i].Empty());
     EXPECT_EQ(ev.chart6[1].Count(), 2);
@@ -97,8 +97,8 @@ TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
         SCOPED_TRACE(j);
         EXPECT_EQ(ev.grid12Leq.Cell(0, j), QString::asprintf("%3d", j));
         EXPECT_EQ(ev.grid12Leq.Cell(1, j), de.Level(25 + j));
-        EXPECT_EQ(ev.grid12Leq.Cell(2, j), de.Level(24.5 + j));
-        EXPECT_EQ(ev.grid12Leq.Cell(3, j), de.Level(25.5 + j));
+        EXPECT_EQ(ev.grid12Leq.Cell(2, j), de.Level(25 + j));
+        EXPECT_EQ(ev.grid12Leq.Cell(3, j), de.Level(25 + j));
     }
     // GridLeQ holds measurement 1 only.
     ASSERT_EQ(ev.gridLeQ.Rows(), 2);
@@ -111,14 +111,33 @@ TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
     EXPECT_EQ(leq.x[8], 4.5);  // measurement 5
     EXPECT_EQ(leq.x[9], 5.5);
     EXPECT_NEAR(leq.y[8], 30.0, 1e-9);
-    EXPECT_EQ(ev.chart12Leq[1].y[8], 29.5);  // L01
-    EXPECT_EQ(ev.chart12Leq[2].y[8], 30.5);  // L95
+    EXPECT_EQ(ev.chart12Leq[1].y[8], 30.0);  // L01
+    EXPECT_EQ(ev.chart12Leq[2].y[8], 30.0);  // L95
     EXPECT_EQ(ev.chart3[12].x, leq.x);       // Leq12Box ticked
     EXPECT_TRUE(ev.chart1[12].Empty());
 
     ev = EvaluateRecord(*rec, German());
     EXPECT_TRUE(ev.chart3[12].Empty());
     EXPECT_EQ(ev.chart12Leq[0].Count(), 24);
+}
+
+// The LeQ chart's time axis is in the program's unit, as the level chart's is: its curves end
+// at 9.99 for program A (seconds) and at 24 for F (hours).
+TEST(LeqCurves, TimeAxisCaptionIsInTheProgramsUnit) {
+    const std::pair<int, const char*> cases[] = {
+        {1, "t/s"}, {2, "t/s"}, {3, "t/min"}, {4, "t/min"}, {5, "t/h"},
+        {6, "t/h"}, {7, "t/s"}, {8, "t/s"},   {9, "t/min"},
+    };
+    for (const auto& [row, caption] : cases) {
+        SCOPED_TRACE(row);
+        const auto rec = ProgramRecord(row, Constant(150));
+        const Evaluation ev = EvaluateRecord(*rec, German());
+        EXPECT_EQ(ev.chart6AxisTitle, caption);
+        EXPECT_EQ(ev.chart6AxisTitle, ev.chart1AxisTitle);
+    }
+    auto rec = std::make_unique<MeasurementRecord>();
+    SetHeader(*rec, 1000, 1, 11, 1);
+    EXPECT_EQ(EvaluateRecord(*rec, German()).chart6AxisTitle, "t/");
 }
 
 TEST(LeqCurves, IntervalOfNoProgramHasNoSections) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "eval/Evaluation.h"
+#include "eval/Overview.h"
+#include "eval/Readout.h"
 #include "eval_records.h"
 
 using namespace kelvarn;
@@ -77,5 +79,40 @@ TEST(Overview, CurvesSitSideBySideOnTheMeasurementAxis) {
         EXPECT_DOUBLE_EQ(s.x.front(), c.first);
         EXPECT_DOUBLE_EQ(s.x.back(), c.last);
         EXPECT_EQ(s.y.back(), 50.0);
+    }
+}
+
+// The read-out of a chart point: measurement, curve, time and level in the user's numbers.
+TEST(ChartReadout, NamesCurveMeasurementTimeAndLevel) {
+    const NumberFormat de = GermanFormat();
+    const ReadoutClock seconds{"s", std::nullopt};
+    struct Case {
+        QString curve;
+        int measurement;
+        std::optional<double> t;
+        ReadoutClock clock;
+        double level;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Block 1", 0, 2.17, seconds, 33.5, "Block 1: t = 2,170 s, L = 33,5 dB(A)"},
+        {"Leq", 0, 12.25, {"h", std::nullopt}, 60, "Leq: t = 12,250 h, L = 60,0 dB(A)"},
+        {"", 3, 4.56, seconds, 28, "Messung 3: t = 4,560 s, L = 28,0 dB(A)"},
+        {"LeQ", 5, std::nullopt, seconds, 30, "Messung 5, LeQ: L = 30,0 dB(A)"},
+        {"Block 1", 0, 11.0, {"", std::nullopt}, -2.5, "Block 1: t = 11,000, L = -2,5 dB(A)"},
+        // With the start known, the time of day: 14:00:00 + 1.5 h; and round the clock.
+        {"Leq", 0, 1.5, {"h", QTime(14, 0)}, 50, "Leq: 15:30:00, L = 50,0 dB(A)"},
+        {"Block 1", 0, 90, {"min", QTime(23, 0)}, 50, "Block 1: 00:30:00, L = 50,0 dB(A)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadoutText(c.curve, c.measurement, c.t, c.clock, c.level, de), c.text);
+}
+
+TEST(ChartReadout, OverviewXGivesBackTheTimeInTheMeasurement) {
+    // Program G: measurement 3 at t = 4.56 s lies at x = 2.5 + 0.456; H's run past the next.
+    for (const auto& [m, t] : {std::pair{3, 4.56}, std::pair{1, 0.0}, std::pair{12, 59.88}}) {
+        const OverviewPoint p = FromOverviewX(m, OverviewX(m, t));
+        EXPECT_EQ(p.measurement, m);
+        EXPECT_NEAR(p.t, t, 1e-9);
     }
 }

@@ -219,7 +219,9 @@ TEST_F(CellProtocolTest, ReadOutOfProgramGInTwoPasses) {
     EXPECT_TRUE(progress.texts.contains(" Daten lesen: 500/500"));
     EXPECT_TRUE(progress.texts.contains(" Daten lesen: 6000/6000"));
     EXPECT_EQ(progress.positions, 501 + 6001);
-    EXPECT_EQ(progress.lastMax, 6000);
+    // One bar over both passes.
+    EXPECT_EQ(progress.lastMax, 500 + 6000);
+    EXPECT_EQ(progress.lastPosition, 500 + 6000);
 }
 
 TEST_F(CellProtocolTest, DefectiveHeaderAndIncompleteData) {

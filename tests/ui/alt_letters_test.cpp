@@ -77,3 +77,36 @@ TEST_F(AltLettersTest, ACheckBoxLetterTicksIt) {
     QTest::qWait(300);
     EXPECT_TRUE(form.dauerbox->isChecked());
 }
+
+TEST_F(AltLettersTest, EverySubTabHasALetter) {
+    for (QTabWidget* tabs : {form.PageControl2, form.PageControl3}) {
+        for (int i = 0; i < tabs->count(); ++i)
+            EXPECT_FALSE(AltLetter(tabs->tabText(i)).isNull()) << tabs->tabText(i).toStdString();
+    }
+}
+
+TEST_F(AltLettersTest, ASubTabClashIsFoundAlsoWhileItIsHidden) {
+    // "Pegel 12" is hidden until a record of twelve measurements is shown.
+    ASSERT_FALSE(form.PageControl2->isTabVisible(form.PageControl2->indexOf(form.TabSheet9)));
+    form.PageControl2->setTabText(form.PageControl2->indexOf(form.TabSheet9),
+                                  QStringLiteral("&Pegel 12"));
+    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+              "&Auswertung: p: &Pegel, &Pegel 12");
+
+    form.PageControl2->setTabText(form.PageControl2->indexOf(form.TabSheet9),
+                                  QStringLiteral("Pe&gel 12"));
+    form.PageControl2->addTab(new QWidget, QStringLiteral("&Datenblatt"));
+    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+              "&Auswertung: d: &Datei, &Datenblatt");
+}
+
+TEST_F(AltLettersTest, ASubTabLetterBringsItToTheFront) {
+    ShowPage(form.TabSheet4);
+    const std::pair<Qt::Key, QWidget*> cases[] = {
+        {Qt::Key_L, form.TabSheet3}, {Qt::Key_W, form.TabSheet16}, {Qt::Key_P, form.TabSheet6}};
+    for (const auto& [key, page] : cases) {
+        QTest::keyClick(&form, key, Qt::AltModifier);
+        QApplication::processEvents();
+        EXPECT_EQ(form.PageControl2->currentWidget(), page) << page->objectName().toStdString();
+    }
+}

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <algorithm>
 #include <map>
 
 #include "cell/LiveLevel.h"
@@ -139,9 +140,16 @@ TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
 
 TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
     Start({.program = 7});
+    // The bar runs once over both passes (500 and 6000 samples), never back to its start.
+    std::vector<int> shown;
+    QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged,
+                     [&shown](int v) { shown.push_back(v); });
     form->Au1->trigger();
     EXPECT_EQ(form->CurrentRecord.bytes[9], 12);
-    EXPECT_EQ(form->ProgressBar1->maximum(), 6000);
+    EXPECT_EQ(form->ProgressBar1->maximum(), 500 + 6000);
+    EXPECT_EQ(form->ProgressBar1->value(), 500 + 6000);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_TRUE(form->PageControl2->isTabVisible(form->PageControl2->indexOf(form->TabSheet9)));
     EXPECT_EQ(form->StatusText(), " OK.");
 }
@@ -204,8 +212,18 @@ TEST_F(CellCommandTest, QueryShowsTheLetterOrUnknown) {
 
 TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     Start();
+    // Maximum and minimum are named, and empty until the first level.
+    for (QLabel* value : {form->LabelMax, form->LabelMin}) {
+        auto* name = form->findChild<QLabel*>(value->objectName() + "Caption");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), value == form->LabelMax ? "Max:" : "Min:");
+        EXPECT_EQ(name->parentWidget(), value->parentWidget());
+        EXPECT_EQ(value->text(), "");
+    }
     form->ProgBox->setCurrentIndex(0);
     form->Button1->click();
+    EXPECT_EQ(form->LabelMax->text(), "");
+    EXPECT_EQ(form->LabelMin->text(), "");
     const QStringList events = Events(*cell);
     EXPECT_TRUE(HasEvent(events, "program A, START key"));
     EXPECT_TRUE(HasEvent(events, "run program A"));

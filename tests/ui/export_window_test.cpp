@@ -49,7 +49,7 @@ protected:
 TEST_F(ExportWindowTest, FiguresTabIsEmptyBeforeTheFirstEvaluationAndRefilledByEach) {
     const int index = form.PageControl2->indexOf(form.TabSheet16);
     ASSERT_GE(index, 0);
-    EXPECT_EQ(form.PageControl2->tabText(index), "Kennwerte");
+    EXPECT_EQ(form.PageControl2->tabText(index), "Kenn&werte");
     // Empty cells, as every grid of the window has them at start.
     EXPECT_EQ(form.GridKennwerte->Table().CopyText(), "\t\t\r\n\t\t\r\n");
 

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -17,6 +18,7 @@
 #include "app/TForm1.h"
 #include "files/MeasurementFile.h"
 #include "output_support.h"
+#include "widgets/Chart.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -127,6 +129,24 @@ TEST_F(ReportTest, ALongDescriptionGoesOnToTheNextPage) {
         EXPECT_TRUE(text.contains(line)) << line;
 }
 
+TEST_F(ReportTest, TheLeqChartRunsOnTheProgramsTimeAndTheNotesNameBothRules) {
+    // Both time axes, the level chart's and the LeQ chart's, in the program's unit.
+    const std::pair<int, const char*> cases[] = {{1, "t/s"}, {6, "t/h"}};
+    for (const auto& [row, caption] : cases) {
+        SCOPED_TRACE(row);
+        ReportContent content;
+        content.fileName = "M.DBA";
+        const QString pdf = dir.filePath(QStringLiteral("axis%1.pdf").arg(row));
+        ASSERT_TRUE(WriteReportPdf(pdf, Record(row), content).ok);
+        const QString text = PdfText(pdf).simplified();
+        EXPECT_EQ(text.count(caption), 2) << text.toStdString();
+        EXPECT_TRUE(text.contains(
+            QStringLiteral("LN ist der Pegel, der in N % der Messzeit überschritten wird.")));
+        EXPECT_TRUE(text.contains("nach Rang"));
+        EXPECT_TRUE(text.contains("nach 0,5-dB-Klassen"));
+    }
+}
+
 TEST_F(ReportTest, AFolderThatIsNotThereIsReported) {
     ReportContent content;
     content.fileName = "A.DBA";
@@ -173,6 +193,33 @@ TEST_F(ReportWindowTest, ReportOfAnOpenedFileShowsItsNameDateAndDescription) {
     form.ShowTime(form.Button3);
     form.BerichtPdf1->trigger();
     EXPECT_TRUE(PdfText(pdf).contains("Dateidatum: nicht gespeichert"));
+}
+
+// Tick labels of the form 2.x: a time axis zoomed in to 2 .. 3 s shows several, the whole 10 s
+// axis (ticks 0, 2, 4, ...) none.
+static int ZoomedTicks(const QString& pdfText) {
+    const QRegularExpression tick(QStringLiteral("^2\\.[0-9]$"));
+    int n = 0;
+    for (const QString& token : pdfText.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts))
+        if (tick.match(token).hasMatch()) ++n;
+    return n;
+}
+
+TEST_F(ReportWindowTest, TheReportsChartsShowTheTimesTheWindowShows) {
+    form.CurrentRecord = Record(1);
+    form.ShowTime();
+    seams.saveName = dir.filePath("ganz.pdf");
+    form.BerichtPdf1->trigger();
+    const int whole = ZoomedTicks(PdfText(dir.filePath("ganz.pdf")));
+
+    form.Chart1->xAxis->setRange(2, 3);
+    form.Chart6->xAxis->setRange(2, 3);
+    seams.saveName = dir.filePath("nah.pdf");
+    form.BerichtPdf1->trigger();
+    EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+    // Both charts' axes carry the zoomed ticks.
+    const QString text = PdfText(dir.filePath("nah.pdf"));
+    EXPECT_GE(ZoomedTicks(text), whole + 2 * 4) << text.toStdString();
 }
 
 TEST_F(ReportWindowTest, PrintGoesThroughThePreviewToTheChosenPrinter) {

@@ -92,7 +92,8 @@ TEST_F(ReachTest, TabReachesAChartWhoseMenuKeyOpensItsMenu) {
     }
     ASSERT_EQ(QApplication::focusWidget(), form.Chart1);
     EXPECT_EQ(MenuOf(form.Chart1, QContextMenuEvent::Keyboard).join('|').toStdString(),
-              "Legende|Werte|Kopieren als Bitmap|Kopieren als Vektorgrafik|Drucken");
+              "Legende|Werte|Ansicht zurücksetzen|Kopieren als Bitmap|Kopieren als Vektorgrafik|"
+              "Drucken");
 }
 
 TEST_F(ReachTest, TabLeavesTheDescription) {
@@ -104,6 +105,42 @@ TEST_F(ReachTest, TabLeavesTheDescription) {
     QTest::keyClick(form.RichEdit1, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), form.RichEdit1);
     EXPECT_EQ(form.RichEdit1->toPlainText(), "Beschreibung\n");
+}
+
+TEST_F(ReachTest, TabLeavesATableWhoseArrowsMoveInsideIt) {
+    form.show();
+    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::setActiveWindow(&form);
+    form.grid->SetTable(TableText(2, 6001));
+    form.grid->setFocus();
+    form.grid->setCurrentIndex(form.grid->model()->index(0, 0));
+    ASSERT_EQ(QApplication::focusWidget(), form.grid);
+
+    // The arrows move from cell to cell.
+    QTest::keyClick(form.grid, Qt::Key_Down);
+    QTest::keyClick(form.grid, Qt::Key_Right);
+    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+
+    // Ctrl+Tab does not walk the cells.
+    QTest::keyClick(form.grid, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+
+    // Tab leaves the table, and goes on to the description; Shift+Tab comes back.
+    form.PageControl2->setCurrentWidget(form.TabSheet6);
+    form.grid->setFocus();
+    QTest::keyClick(form.grid, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), form.grid);
+    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+    int presses = 1;
+    while (QApplication::focusWidget() != form.RichEdit1 && presses < 10) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ++presses;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), form.RichEdit1) << presses << " presses";
+    for (int k = 0; k < presses; ++k)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form.grid);
 }
 
 TEST_F(ReachTest, MenuEntriesHaveTheirShortcuts) {

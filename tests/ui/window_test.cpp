@@ -188,8 +188,14 @@ TEST_F(WindowTest, ContextMenusHaveTheirEntries) {
         for (QAction* a : w->actions()) out << (a->isSeparator() ? "-" : a->text());
         return out;
     };
-    EXPECT_EQ(entries(form.Chart1), (QStringList{"Legende", "Werte", "-", "Kopieren als Bitmap",
-                                                 "Kopieren als Vektorgrafik", "-", "Drucken"}));
+    EXPECT_EQ(entries(form.Chart1),
+              (QStringList{"Legende", "Werte", "Ansicht zurücksetzen", "-", "Kopieren als Bitmap",
+                           "Kopieren als Vektorgrafik", "-", "Drucken"}));
+    EXPECT_EQ(entries(form.Chart6),
+              (QStringList{"Legende", "Ansicht zurücksetzen", "-", "Kopieren als Bitmap",
+                           "Kopieren als Vektorgrafik", "-", "Drucken"}));
+    EXPECT_EQ(entries(form.Chart3), (QStringList{"Ansicht zurücksetzen", "-", "Kopieren als Bitmap",
+                                                 "Kopieren als Grafik", "-", "Drucken"}));
     EXPECT_EQ(entries(form.grid), (QStringList{"Kopieren als Text", "Speichern als Text"}));
     EXPECT_FALSE(form.SpeichernalsText1->isEnabled());
     EXPECT_EQ(entries(form.Chart2),
