@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cmath>
 #include <functional>
 
 #include "eval/Assessment.h"
+#include "eval/AssessmentText.h"
 #include "eval/Figures.h"
 #include "eval_records.h"
 
@@ -422,4 +426,70 @@ TEST(Assessment, RoundsHalfAwayFromZero) {
         {84.95, 1, 85},   {2.5, 0, 3},
     };
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(RoundHalfAway(c.v, c.decimals), c.expected) << c.v;
+}
+
+// The JSON form: null for every figure that cannot be computed, numbers that read back as the
+// same doubles, times with their offset.
+TEST(AssessmentText, Json) {
+    const Assessment none = Assess(One(Measured(1, QDateTime(), 1, 10, [](int) { return 50.0; })));
+    const QJsonObject n = QJsonDocument::fromJson(AssessmentJson("a.dba", none)).object();
+    ASSERT_FALSE(n.isEmpty());
+    for (const char* key : {"hours", "periods", "lden", "loudest_night_hour", "lex8h", "lr"})
+        EXPECT_TRUE(n[key].isNull()) << key;
+    const QJsonObject m0 = n["measurements"].toArray()[0].toObject();
+    EXPECT_TRUE(m0["start"].isNull());
+    EXPECT_EQ(m0["covered_s"].toDouble(), 10);
+
+    AssessedMeasurement m =
+        Measured(1, At(2026, 6, 10, 12), 10, 3, [](int k) { return 60.0 + 10 * k; });
+    m.leftOut = {{15, 25}};
+    AssessmentInput in = One(m);
+    in.tasks = {{{1, std::nullopt, std::nullopt}, 8}};
+    TaLaermInput t;
+    t.parts = {{{1, std::nullopt, std::nullopt}, 16, 0, 0, false}};
+    in.taLaerm = t;
+    const Assessment a = Assess(in);
+    const QJsonObject j = QJsonDocument::fromJson(AssessmentJson("a.dba", a)).object();
+    ASSERT_FALSE(j.isEmpty());
+    EXPECT_EQ(j["file"].toString(), "a.dba");
+    const QJsonObject h0 = j["hours"].toArray()[0].toObject();
+    EXPECT_EQ(h0["start"].toString(), "2026-06-10T12:00:00+02:00");
+    EXPECT_EQ(h0["covered_s"].toDouble(), 20);
+    EXPECT_EQ(h0["laeq"].toDouble(), *(*a.hours)[0].level.laeq);  // every bit kept
+    EXPECT_TRUE(j["periods"].toObject()["nacht"].toObject()["laeq"].isNull());
+    EXPECT_TRUE(j["lden"].isNull());
+    EXPECT_TRUE(j["loudest_night_hour"].isNull());
+    EXPECT_NEAR(j["lex8h"].toObject()["value"].toDouble(), 74.4715803134222, kTol);
+    EXPECT_FALSE(j["lex8h"].toObject()["lower_action"].toBool(true));
+    const QJsonObject lr = j["lr"].toObject();
+    EXPECT_EQ(lr["rounded"].toInt(), 74);
+    EXPECT_EQ(lr["limit"].toInt(), 55);
+    EXPECT_TRUE(lr["exceeded"].toBool());
+    EXPECT_EQ(j["measurements"].toArray()[0].toObject()["end"].toString(),
+              "2026-06-10T12:00:30+02:00");
+}
+
+TEST(AssessmentText, Lines) {
+    const NumberFormat de(QLatin1Char(','));
+    RatingResult r;
+    r.lr = 62.085036402168285;
+    r.compared = 59.085036402168285;
+    EXPECT_EQ(RatingValueText(r, true, de),
+              "Lr = 62,1 dB(A); Vergleichswert nach Nr. 6.9 = 59,1 dB(A)");
+    EXPECT_EQ(RatingValueText(r, false, de), "Lr = 62,1 dB(A)");
+    // The repeated hour of 25 October 2026, 01:00 UTC.
+    const QDateTime second = QDateTime::fromSecsSinceEpoch(1792890000, Berlin());
+    EXPECT_EQ(LocalTimeText(second), "25.10.2026 02:00:00 +01:00");
+
+    // Each result that cannot be computed says why, never a level of 0 or -25.
+    const Assessment none = Assess(One(Measured(1, QDateTime(), 1, 10, [](int) { return 50.0; })));
+    const QString text =
+        AssessmentLines(none, One(Measured(1, QDateTime(), 1, 10, [](int) { return 50.0; })), de)
+            .join('\n');
+    EXPECT_TRUE(
+        text.contains("Lden des Messzeitraums (orientierend): nicht berechnet: keine Startzeit"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("Lauteste Nachtstunde: nicht bestimmt: keine Startzeit"));
+    EXPECT_FALSE(text.contains("-25"));
+    EXPECT_TRUE(text.contains(IndicativeNote()));
 }
