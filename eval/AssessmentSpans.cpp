@@ -1,6 +1,7 @@
 #include "eval/AssessmentSpans.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kelvarn {
@@ -57,6 +58,20 @@ std::vector<OffsetSpan> OffsetsOf(const QTimeZone& zone, Micros from, Micros to)
     return out;
 }
 
+// 10^(L/10), from a table for the cell's levels (v / 2 - 25 dB(A), v = 0 .. 255): a record's
+// levels are those, and pow would be most of the time of an assessment.
+double Linear(double level) {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (size_t v = 0; v < t.size(); ++v)
+            t[v] = std::pow(10.0, (double(v) / 2.0 - 25.0) / 10.0);
+        return t;
+    }();
+    const double v = (level + 25.0) * 2.0;
+    if (v >= 0 && v <= 255 && v == std::floor(v)) return table[size_t(v)];
+    return std::pow(10.0, level / 10.0);
+}
+
 }  // namespace
 
 Micros ToMicros(double seconds) {
@@ -92,7 +107,7 @@ Track MakeTrack(const AssessedMeasurement& m) {
     for (size_t k = 0; k < m.levels.size(); ++k) {
         const Micros s = Micros(k) * t.interval;
         const Micros e = s + t.interval;
-        const double lin = std::pow(10.0, m.levels[k] / 10.0);
+        const double lin = Linear(m.levels[k]);
         while (j < markers.size() && markers[j].second <= s) ++j;
         Micros cur = s;
         size_t i = j;
