@@ -65,6 +65,13 @@ std::vector<AssessedMeasurement> AssessedMeasurements(const RecordFigures& f, do
     return out;
 }
 
+std::optional<double> EnergeticMean(const std::vector<double>& levels) {
+    if (levels.empty()) return std::nullopt;
+    double sum = 0;
+    for (double l : levels) sum += std::pow(10.0, l / 10.0);
+    return 10.0 * std::log10(sum / double(levels.size()));
+}
+
 double RoundHalfAway(double v, int decimals) {
     const double scale = std::pow(10.0, decimals);
     // Twelve significant decimals are far below any level's resolution, and far above the

@@ -171,6 +171,10 @@ struct Assessment {
 
 Assessment Assess(const AssessmentInput& in);
 
+// The energetic mean 10 lg(1/n sum 10^(L_i/10)) of levels, as repeated measurements are
+// averaged; none for no level.
+std::optional<double> EnergeticMean(const std::vector<double>& levels);
+
 // Rounding half away from zero to the given decimals (DIN 1333); the value is first freed of
 // the last bits of floating-point noise, so that 55.5 computed as 55.49999999999999 rounds up.
 double RoundHalfAway(double v, int decimals);
