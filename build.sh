@@ -79,6 +79,7 @@ case "$cmd" in
     setup "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     echo "== Format"
     bash "$ROOT/tests/style/check-format.sh"
+    bash "$ROOT/tests/style/check-conflicts.sh"
     build -DBUILD_TESTING=ON -DKELVARN_WERROR=ON
     echo "== clang-tidy"
     bash "$ROOT/tests/style/run-clang-tidy.sh" "$BUILD"

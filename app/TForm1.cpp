@@ -28,7 +28,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ChartSetup.h"
 #include "app/CloseGuard.h"
 #include "app/PortComboBox.h"
 #include "app/Program.h"
@@ -36,6 +35,7 @@
 #include "app/WindowReach.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
+#include "widgets/ChartSetup.h"
 #include "widgets/Readable.h"
 #include "widgets/StringGrid.h"
 #include "widgets/WebLabel.h"

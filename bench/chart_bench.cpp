@@ -6,9 +6,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/ChartSetup.h"
 #include "widgets/Chart.h"
 #include "widgets/ChartMarks.h"
+#include "widgets/ChartSetup.h"
 
 namespace {
 

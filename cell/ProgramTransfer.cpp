@@ -10,12 +10,23 @@
 
 namespace kelvarn {
 
-LinkStatus OpenUpload(SerialLink& link) {
+namespace {
+
+// Reset, one command byte, then the pause the cell needs before it listens again. The command
+// goes out even after a failed reset, as the cell has always seen it; the first failure is
+// the one reported.
+LinkStatus SendCommand(SerialLink& link, uint8_t command) {
     LinkStatus status = link.ResetLink();
-    const LinkStatus command = link.WriteByte(kCmdLoadProgram);
-    if (status == LinkStatus::kOk) status = command;
+    const LinkStatus written = link.WriteByte(command);
+    if (status == LinkStatus::kOk) status = written;
     link.Delay(kCommandPauseMs);
     return status;
+}
+
+}  // namespace
+
+LinkStatus OpenUpload(SerialLink& link) {
+    return SendCommand(link, kCmdLoadProgram);
 }
 
 bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count,
@@ -69,11 +80,7 @@ bool UploadTimedProgram(SerialLink& link, int row, const QTime& now, const QTime
 }
 
 LinkStatus SendRunCommand(SerialLink& link) {
-    LinkStatus status = link.ResetLink();
-    const LinkStatus command = link.WriteByte(kCmdRunProgram);
-    if (status == LinkStatus::kOk) status = command;
-    link.Delay(kCommandPauseMs);
-    return status;
+    return SendCommand(link, kCmdRunProgram);
 }
 
 }  // namespace kelvarn

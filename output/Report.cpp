@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/ChartSetup.h"
 #include "eval/Evaluation.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
@@ -18,6 +17,7 @@
 #include "output/ChartRender.h"
 #include "output/PrintJob.h"
 #include "widgets/Chart.h"
+#include "widgets/ChartSetup.h"
 
 namespace kelvarn {
 

@@ -1,4 +1,4 @@
-#include "app/ChartSetup.h"
+#include "widgets/ChartSetup.h"
 
 #include "eval/Evaluation.h"
 #include "widgets/Chart.h"
