@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "eval/Assessment.h"
+#include "eval/AssessmentInputs.h"
 #include "eval/AssessmentText.h"
 #include "eval/Figures.h"
 #include "eval_records.h"
@@ -492,4 +493,63 @@ TEST(AssessmentText, Lines) {
     EXPECT_TRUE(text.contains("Lauteste Nachtstunde: nicht bestimmt: keine Startzeit"));
     EXPECT_FALSE(text.contains("-25"));
     EXPECT_TRUE(text.contains(IndicativeNote()));
+}
+
+// The inputs as the protocol file holds them: the example objects, the defaults of missing
+// values, bad content named, and a round trip.
+TEST(AssessmentInputs, ReadAndWrite) {
+    const auto obj = [](const char* json) { return QJsonDocument::fromJson(json).object(); };
+    const Parsed<std::vector<ExposureTask>> w =
+        ParseWorkplace(obj(R"({"tasks": [{"measurement": 1, "from_s": 0, "to_s": 7200, "te_h": 6.5},
+                          {"measurement": 2, "te_h": 1}]})"));
+    ASSERT_TRUE(w.error.isEmpty()) << w.error.toStdString();
+    ASSERT_EQ(w.value.size(), 2u);
+    EXPECT_EQ(w.value[0].range.measurement, 1);
+    EXPECT_EQ(*w.value[0].range.toS, 7200);
+    EXPECT_EQ(w.value[0].teH, 6.5);
+    EXPECT_FALSE(w.value[1].range.fromS);
+    EXPECT_FALSE(w.value[1].range.toS);
+
+    const Parsed<TaLaermInput> t = ParseTaLaerm(obj(
+        R"({"area": "wr", "period": "nacht", "c_met_db": 1.5, "messabschlag": true,
+            "parts": [{"measurement": 1, "from_s": null, "to_s": null, "t_h": 4, "kt_db": 3,
+                       "ki_db": 0, "kr": true}, {"measurement": 1, "t_h": 1}]})"));
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    EXPECT_EQ(t.value.area, AreaType::Wr);
+    EXPECT_EQ(t.value.period, RatingPeriod::Nacht);
+    EXPECT_EQ(t.value.cMetDb, 1.5);
+    EXPECT_TRUE(t.value.messabschlag);
+    EXPECT_FALSE(t.value.holiday);
+    ASSERT_EQ(t.value.parts.size(), 2u);
+    EXPECT_EQ(t.value.parts[0].ktDb, 3);
+    EXPECT_TRUE(t.value.parts[0].kr);
+    EXPECT_EQ(t.value.parts[1].ktDb, 0);  // missing dB values are 0, missing flags false
+    EXPECT_FALSE(t.value.parts[1].kr);
+
+    const TaLaermInput back = ParseTaLaerm(TaLaermJson(t.value)).value;
+    EXPECT_EQ(back.area, AreaType::Wr);
+    EXPECT_EQ(back.parts.size(), 2u);
+    EXPECT_EQ(back.parts[0].tH, 4);
+    EXPECT_EQ(ParseWorkplace(WorkplaceJson(w.value)).value.size(), 2u);
+    for (const AreaInfo& a : Areas()) EXPECT_EQ(AreaForKey(a.key), a.type);
+
+    struct Bad {
+        const char* json;
+        const char* says;
+    };
+    const Bad bad[] = {
+        {R"({"area": "dorf"})", "unbekanntes Gebiet"},
+        {R"({"period": "abend"})", "unbekannter Zeitraum"},
+        {R"({"c_met_db": "zwei"})", "c_met_db"},
+        {R"({"parts": [{"measurement": 0, "t_h": 1}]})", "Teilzeit 1"},
+        {R"({"parts": [{"measurement": 1, "t_h": 1, "kr": "ja"}]})", "kr"},
+        {R"({"parts": 3})", "keine Liste"},
+    };
+    for (const Bad& b : bad) {
+        const Parsed<TaLaermInput> p = ParseTaLaerm(obj(b.json));
+        EXPECT_TRUE(p.error.contains(b.says)) << b.json << " -> " << p.error.toStdString();
+        EXPECT_TRUE(p.value.parts.empty());
+    }
+    EXPECT_TRUE(ParseWorkplace(obj(R"({"tasks": [{"measurement": 13, "te_h": 1}]})"))
+                    .error.contains("Tätigkeit 1"));
 }
