@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "data/ProgramTable.h"
+#include "eval/Assessment.h"
 #include "files/FileErrors.h"
 #include "files/PosixFile.h"
 
@@ -175,7 +176,13 @@ CommandResult WriteExportFile(const QString& path, const QByteArray& data) {
 }
 
 QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat format,
-                   const NumberFormat& fmt) {
+                   const NumberFormat& fmt, bool energeticMean) {
+    // Repeated measurements are averaged as energies, never as decibels.
+    std::vector<double> totals;
+    for (const SummaryEntry& e : entries)
+        if (e.figures.total.laeq) totals.push_back(*e.figures.total.laeq);
+    const std::optional<double> mean = EnergeticMean(totals);
+
     QByteArray out;
     if (format == SummaryFormat::Json) {
         out = "[";
@@ -183,6 +190,10 @@ QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat forma
             out += i > 0 ? ",\n " : "";
             out += JsonRecord(entries[i].file, entries[i].record, entries[i].figures, false);
         }
+        if (energeticMean)
+            out += QByteArray(entries.empty() ? "" : ",\n ") + "{\"energetic_mean\": {\"files\": " +
+                   QByteArray::number(qsizetype(totals.size())) + ", \"laeq\": " + JsonLevel(mean) +
+                   "}}";
         return out + "]\n";
     }
     const QChar sep = format == SummaryFormat::Tsv ? QLatin1Char('\t') : CsvSeparator(fmt);
@@ -200,6 +211,13 @@ QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat forma
         for (size_t m = 0; m < e.figures.measurements.size(); ++m)
             row(QString::number(m + 1), e.figures.measurements[m]);
         row(QStringLiteral("Gesamt"), e.figures.total);
+    }
+    if (energeticMean) {
+        QStringList cells(5 + FigureHeadings().size());
+        cells[0] = QStringLiteral("Energetischer Mittelwert");
+        cells[1] = QStringLiteral("%1 Dateien").arg(totals.size());
+        if (mean) cells[5] = fmt.Level(*mean).trimmed();
+        AppendLine(out, cells, sep);
     }
     return out;
 }

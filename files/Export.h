@@ -46,7 +46,10 @@ enum class SummaryFormat { Tsv, Csv, Json };
 // "Einheit", "LAeq" ... "L99", then per file one row per measurement and a row "Gesamt", the
 // file name in the first column. Tsv separates by tabs, Csv by CsvSeparator; numbers in the
 // locale of fmt. Json gives an array of the export objects without their levels.
+// With energeticMean one more row, "Energetischer Mittelwert" with "<k> Dateien" and in the
+// LAeq column 10 lg(1/k sum 10^(LAeq_i/10)) over the k files' "Gesamt" LAeq that have one; in
+// JSON one more element {"energetic_mean": {"files": k, "laeq": ...}}.
 QByteArray Summary(const std::vector<SummaryEntry>& entries, SummaryFormat format,
-                   const NumberFormat& fmt);
+                   const NumberFormat& fmt, bool energeticMean = false);
 
 }  // namespace kelvarn

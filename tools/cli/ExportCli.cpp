@@ -22,13 +22,19 @@ struct Arguments {
     QStringList files;
     QString format;
     QString output;
+    bool energeticMean = false;
     QString error;  // non-empty when the command line is wrong
 };
 
-Arguments Parse(const QStringList& args, const QStringList& formats, bool withOutput) {
+Arguments Parse(const QStringList& args, const QStringList& formats, bool withOutput,
+                bool withMean = false) {
     Arguments a;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
+        if (withMean && arg == QLatin1String("--energetic-mean")) {
+            a.energeticMean = true;
+            continue;
+        }
         const bool isFormat = arg == QLatin1String("--format");
         const bool isOutput = withOutput && arg == QLatin1String("--output");
         if (isFormat || isOutput) {
@@ -65,7 +71,7 @@ bool Load(const QString& path, SummaryEntry& e, CliOutcome& o) {
 }
 
 CliOutcome SummaryCommand(const QStringList& args) {
-    const Arguments a = Parse(args, {"tsv", "csv", "json"}, false);
+    const Arguments a = Parse(args, {"tsv", "csv", "json"}, false, true);
     if (!a.error.isEmpty()) return Fail(2, a.error);
     if (a.files.isEmpty()) return Fail(2, QStringLiteral("keine Datei angegeben"));
     CliOutcome o;
@@ -81,7 +87,7 @@ CliOutcome SummaryCommand(const QStringList& args) {
     const SummaryFormat format = a.format == QLatin1String("json")  ? SummaryFormat::Json
                                  : a.format == QLatin1String("csv") ? SummaryFormat::Csv
                                                                     : SummaryFormat::Tsv;
-    o.out = Summary(entries, format, NumberFormat::FromLocale());
+    o.out = Summary(entries, format, NumberFormat::FromLocale(), a.energeticMean);
     return o;
 }
 
