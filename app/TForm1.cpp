@@ -32,6 +32,7 @@
 #include "app/CloseGuard.h"
 #include "app/PortComboBox.h"
 #include "app/Program.h"
+#include "app/ReportHeadBox.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
 #include "data/ProgramTable.h"
@@ -531,6 +532,9 @@ QWidget* TForm1::BuildEinstellungenTab() {
     Button4->setObjectName(QStringLiteral("Button4"));
     port->addWidget(Button4, 1, 1);
     left->addWidget(GroupBox2);
+    GroupBox3 = new ReportHeadBox(*seams_, tab);
+    connect(GroupBox3, &ReportHeadBox::StoreFailed, this, &TForm1::SetStatus);
+    left->addWidget(GroupBox3);
     left->addStretch(1);
     layout->addLayout(left, 3);
 

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
@@ -87,6 +88,7 @@ ReportContent TForm1::CurrentReportContent() const {
     c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
     if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
     c.description = RichEdit1->document();
+    c.head = GroupBox3->Head();
     return c;
 }
 
