@@ -12,7 +12,7 @@ BUILD=${KELVARN_BUILD_DIR:-$ROOT/build}
 # What building and running needs; the tests and the package need more.
 RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
   libqcustomplot-dev libgl-dev fonts-dejavu-core qt6-translations-l10n)
-PACKAGE_PACKAGES=(dpkg-dev file)
+PACKAGE_PACKAGES=(dpkg-dev file binutils)
 TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
   cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info xdotool
@@ -43,7 +43,20 @@ package() {
   local release=${KELVARN_RELEASE_BUILD_DIR:-$ROOT/build-release} launcher=()
   # A second full build: a compiler cache, where there is one, shortens it.
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Debian's hardening: fortified functions, stack protector, read-only relocations bound at
+  # start (relro, bindnow). Debug info is left out: the package ships stripped programs.
+  local flags=(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get)
+  local cxxflags ldflags
+  cxxflags="$(env "${flags[@]}" CPPFLAGS) $(env "${flags[@]}" CXXFLAGS | sed 's/\(^\| \)-g\( \|$\)/ /')"
+  ldflags=$(env "${flags[@]}" LDFLAGS)
+  # Who hands the package out: KELVARN_MAINTAINER ("Name <address>", else DEBFULLNAME and
+  # DEBEMAIL) and KELVARN_HOMEPAGE (none when unset).
+  if [ -z "${KELVARN_MAINTAINER:-}" ] && [ -z "${DEBEMAIL:-}" ]; then
+    echo "Note: no maintainer set (KELVARN_MAINTAINER or DEBEMAIL); the package names a placeholder." >&2
+  fi
   cmake -S "$ROOT" -B "$release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    -DKELVARN_MAINTAINER="${KELVARN_MAINTAINER:-}" -DKELVARN_HOMEPAGE="${KELVARN_HOMEPAGE:-}" \
     "${launcher[@]}" >/dev/null
   cmake --build "$release" -j"$(nproc)"
   rm -f "$release"/kelvarn_*.deb "$ROOT"/kelvarn_*.deb

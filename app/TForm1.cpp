@@ -32,6 +32,7 @@
 #include "app/CloseGuard.h"
 #include "app/PortComboBox.h"
 #include "app/Program.h"
+#include "app/ReportHeadBox.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
 #include "data/ProgramTable.h"
@@ -550,6 +551,9 @@ QWidget* TForm1::BuildEinstellungenTab() {
     PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
     port->addWidget(PortDevice, 2, 0, 1, 2);
     left->addWidget(GroupBox2);
+    GroupBox3 = new ReportHeadBox(*seams_, tab);
+    connect(GroupBox3, &ReportHeadBox::StoreFailed, this, &TForm1::SetStatus);
+    left->addWidget(GroupBox3);
     left->addStretch(1);
     layout->addLayout(left, 3);
 

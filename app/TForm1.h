@@ -41,6 +41,7 @@ struct ReportContent;
 class CloseGuard;
 class CellWorker;
 class CellProgress;
+class ReportHeadBox;
 
 // The main window. Its handlers read the controls, call the core and put
 // the results back; the work itself lives in the core library.
@@ -166,6 +167,7 @@ public:
     QLabel* PortDevice = nullptr;  // the device the chosen COM number reaches
     QPushButton* Button4 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
+    ReportHeadBox* GroupBox3 = nullptr;  // "Bericht": the report's head, kept in KV.INI
 
     // ----- context-menu entries that carry a check mark
     QAction* Legende1 = nullptr;                  // Chart1

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
@@ -96,6 +97,7 @@ ReportContent TForm1::CurrentReportContent() const {
     };
     c.levelView = view(twelve ? Chart3 : Chart1);
     c.leqView = view(twelve ? Chart12Leq : Chart6);
+    c.head = GroupBox3->Head();
     return c;
 }
 

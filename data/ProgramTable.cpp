@@ -77,6 +77,22 @@ QChar ProgramLetter(int row) {
     return QChar(64 + row);
 }
 
+QString ProgramName(int row) {
+    if (row < 1 || row > ProgramTable::kRows) return {};
+    const ProgramRow& p = Programs().Row(row);
+    const long long seconds = (long long)p.Duration * TimeDivisor(p.DurationUnit) / 1000;
+    QString length;
+    if (seconds % 3600 == 0) {
+        length = QStringLiteral("%1 h").arg(seconds / 3600);
+    } else if (seconds % 60 == 0) {
+        length = QStringLiteral("%1 min").arg(seconds / 60);
+    } else {
+        length = QStringLiteral("%1 s").arg(seconds);
+    }
+    if (p.Measurements > 1) length = QStringLiteral("%1 × ").arg(p.Measurements) + length;
+    return QStringLiteral("Programm ") + ProgramLetter(row) + QStringLiteral(", ") + length;
+}
+
 QStringList ProgBoxItems() {
     return {QStringLiteral("A - 10 Sekunden"),      QStringLiteral("B -  1 Minute "),
             QStringLiteral("C -  6 Minuten"),       QStringLiteral("D -  1 Stunde"),

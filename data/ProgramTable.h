@@ -51,6 +51,10 @@ int TimeDivisor(const QString& durationUnit);
 // The program letter of row r ("A" for 1); "?" outside 1..9.
 QChar ProgramLetter(int row);
 
+// Program r as a person reads it: "Programm A, 10 s", "Programm D, 1 h", "Programm G, 12 × 10 s"
+// (the length of one measurement in its largest whole unit); an empty text outside 1..9.
+QString ProgramName(int row);
+
 // The items of ProgBox and the lines of Memo2, exactly as shown.
 QStringList ProgBoxItems();
 QStringList Memo2Lines();

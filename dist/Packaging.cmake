@@ -3,7 +3,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelvarn)
 set(CPACK_PACKAGE_VENDOR "The Kelvarn developers")
-set(CPACK_PACKAGE_CONTACT "The Kelvarn developers <developers@kelvarn.example>")
+set(CPACK_PACKAGE_CONTACT "${KELVARN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "noise measurement with the cell on a serial port")
 # The long description; CPack puts the summary above it and indents it.
@@ -17,14 +17,18 @@ copies and prints charts and tables. The program speaks German.
 
 Also contains kelvarn-cli, the evaluation from the command line, and
 kelvarn-cellsim, a simulated cell for trying Kelvarn without hardware.")
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${KELVARN_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.kelvarn.example/")
+if(KELVARN_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KELVARN_HOMEPAGE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's German texts are data, not a library: shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# On a Wayland desktop Qt looks for its Wayland plugin first and falls back to X with a warning.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -24,4 +24,23 @@ void RenderChart(QCustomPlot& chart, QCPPainter& painter, const QSize& layoutSiz
     chart.replot(QCustomPlot::rpQueuedReplot);
 }
 
+void PlaceLegendBelowPlot(QCustomPlot& chart) {
+    QCPLegend* legend = chart.legend;
+    QCPLayoutGrid* layout = chart.plotLayout();
+    // A row with stretchable space either side keeps the entries together in the middle.
+    auto* row = new QCPLayoutGrid;
+    layout->addElement(layout->rowCount(), 0, row);
+    layout->setRowStretchFactor(layout->rowCount() - 1, 0.001);
+    row->addElement(0, 0, new QCPLayoutElement(&chart));
+    row->addElement(0, 1, legend);  // out of the plot's inset
+    row->addElement(0, 2, new QCPLayoutElement(&chart));
+    row->setColumnStretchFactors({1, 0.001, 1});
+    row->setMargins(QMargins(0, 0, 0, 4));
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setWrap(0);
+    legend->setColumnSpacing(12);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setBrush(Qt::NoBrush);
+}
+
 }  // namespace kelvarn

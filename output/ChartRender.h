@@ -17,6 +17,10 @@ namespace kelvarn {
 void RenderChart(QCustomPlot& chart, QCPPainter& painter, const QSize& layoutSize,
                  const QRectF& target);
 
+// Moves the chart's legend out of the plot into a row of its own under it, its entries side by
+// side, so that it hides no curve. For paper, where the chart is not resized afterwards.
+void PlaceLegendBelowPlot(QCustomPlot& chart);
+
 // The size a chart has on screen now; never empty.
 QSize OnScreenSize(const QCustomPlot& chart);
 

@@ -4,12 +4,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QImageReader>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTextDocument>
 #include <memory>
 #include <vector>
 
+#include "data/ProgramTable.h"
 #include "eval/Evaluation.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
@@ -43,11 +45,13 @@ QFont Font(double points, bool bold = false) {
 }
 
 // One piece of the report. A splittable block (the description) may continue on the next
-// page; paint draws the part from offset on into area.
+// page; paint draws the part from offset on into area. A heading keeps with the next block: it
+// goes to the next page with it rather than stand alone at a page's foot.
 struct Block {
     double height = 0;
     bool splittable = false;
     std::function<void(QCPPainter&, const QRectF& area, double offset)> paint;
+    bool keepWithNext = false;
 };
 
 struct Placement {
@@ -61,10 +65,22 @@ struct Placement {
 // starts a new page; a splittable one fills the page and goes on.
 std::vector<Placement> Layout(const std::vector<Block>& blocks) {
     const QRectF content = ContentArea();
+    constexpr double kMinSplit = 20 * kPx;  // the least of a split block worth starting on a page
     std::vector<Placement> out;
     int page = 0;
     double y = content.top();
-    for (const Block& b : blocks) {
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const Block& b = blocks[i];
+        if (b.keepWithNext && i + 1 < blocks.size() && y > content.top()) {
+            const Block& next = blocks[i + 1];
+            const double needed =
+                b.height + kGap +
+                (next.splittable ? std::min(next.height, kMinSplit) : next.height);
+            if (needed > content.bottom() - y && needed <= content.height()) {
+                ++page;
+                y = content.top();
+            }
+        }
         double left = b.height;
         double offset = 0;
         while (true) {
@@ -74,7 +90,7 @@ std::vector<Placement> Layout(const std::vector<Block>& blocks) {
                 y += left + kGap;
                 break;
             }
-            if (b.splittable && room > 20 * kPx) {
+            if (b.splittable && room > kMinSplit) {
                 out.push_back({page, QRectF(content.left(), y, content.width(), room), offset, &b});
                 offset += room;
                 left -= room;
@@ -86,15 +102,32 @@ std::vector<Placement> Layout(const std::vector<Block>& blocks) {
     return out;
 }
 
-Block TextBlock(QPaintDevice* device, const QString& text, const QFont& font, double width) {
+double TextHeight(QPaintDevice* device, const QString& text, const QFont& font, double width) {
     const QFontMetricsF m(font, device);
-    const double h =
-        m.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text).height();
-    return {h, false, [text, font](QCPPainter& p, const QRectF& area, double) {
+    return m.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text)
+        .height();
+}
+
+Block TextBlock(QPaintDevice* device, const QString& text, const QFont& font, double width) {
+    return {TextHeight(device, text, font, width), false,
+            [text, font](QCPPainter& p, const QRectF& area, double) {
                 p.setFont(font);
                 p.setPen(Qt::black);
                 p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
             }};
+}
+
+Block Heading(QPaintDevice* device, const QString& text, double width) {
+    Block b = TextBlock(device, text, Font(11, true), width);
+    b.keepWithNext = true;
+    return b;
+}
+
+// The overview charts count measurements: one tick for each, none at the empty ends.
+void TickEveryMeasurement(TChart& chart) {
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    for (int k = 1; k <= kBlockSeries; ++k) ticker->addTick(k, QString::number(k));
+    chart.xAxis->setTicker(ticker);
 }
 
 // The charts of the window, filled as the evaluation fills them.
@@ -104,6 +137,7 @@ std::unique_ptr<TChart> LevelChart(const Evaluation& ev) {
                                           QStringLiteral("Pegel in der Übersicht"));
         SetUpOverviewChart(*c);
         for (int i = 0; i < kBlockSeries; ++i) c->SetPoints(i, ev.chart3[size_t(i)]);
+        TickEveryMeasurement(*c);
         return c;
     }
     auto c =
@@ -124,6 +158,7 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
                                      QStringLiteral("Äquivalenzen in der Übersicht"));
         SetUpOverviewLeqChart(*c);
         for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart12Leq[size_t(i)]);
+        TickEveryMeasurement(*c);
     } else {
         c = std::make_unique<TChart>(QStringLiteral("Chart6"),
                                      QStringLiteral("Äquivalenzpegeldiagramm"));
@@ -132,8 +167,10 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
         c->xAxis->setLabel(ev.chart6AxisTitle);
         c->Rescale();
     }
-    // On paper the three curves are told apart by the legend alone.
+    // On paper the three curves are told apart by the legend alone; under the plot it hides none
+    // of them.
     c->SetLegendVisible(true);
+    PlaceLegendBelowPlot(*c);
     return c;
 }
 
@@ -161,27 +198,41 @@ QRectF ColumnOf(const QRectF& area, int c, int cols) {
     return QRectF(x, area.top(), c < 3 ? fixed[c] : level, area.height());
 }
 
+// The figures table's headings with their units: "LAeq/dB(A)" over two lines, as the level
+// columns are narrow; "Dauer/h" has its unit already.
+QString HeadingWithUnit(const TableText& t, int c) {
+    const QString heading = t.Cell(c, 0).trimmed();
+    return c < 3 ? heading : heading + QStringLiteral("/\ndB(A)");
+}
+
 Block TableBlock(const TableText& t) {
     const QFont font = Font(8);
     const QFont bold = Font(8, true);
     const double rowHeight = 5.5 * kPx;
-    return {rowHeight * t.Rows(), false,
-            [t, font, bold, rowHeight](QCPPainter& p, const QRectF& area, double) {
+    const double headingHeight = 9 * kPx;
+    const double height = headingHeight + rowHeight * std::max(0, t.Rows() - 1);
+    return {height, false,
+            [t, font, bold, rowHeight, headingHeight](QCPPainter& p, const QRectF& area, double) {
+                auto top = [&](int r) {
+                    return area.top() + (r == 0 ? 0 : headingHeight + (r - 1) * rowHeight);
+                };
                 p.setPen(QPen(Qt::gray, 0.5));
-                for (int r = 0; r <= t.Rows(); ++r) {
-                    const double y = area.top() + r * rowHeight;
-                    p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
-                }
+                for (int r = 0; r <= t.Rows(); ++r)
+                    p.drawLine(QPointF(area.left(), top(r)), QPointF(area.right(), top(r)));
                 p.setPen(Qt::black);
                 for (int r = 0; r < t.Rows(); ++r) {
                     p.setFont(r == 0 || t.Cell(0, r) == QLatin1String("Gesamt") ? bold : font);
+                    const double h = r == 0 ? headingHeight : rowHeight;
                     for (int c = 0; c < t.Cols(); ++c) {
                         const QRectF column = ColumnOf(area, c, t.Cols());
-                        const QRectF cell(column.left() + 2, area.top() + r * rowHeight,
-                                          column.width() - 4, rowHeight);
-                        p.drawText(cell,
-                                   Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight),
-                                   t.Cell(c, r).trimmed());
+                        const QRectF cell(column.left() + 2, top(r) + (r == 0 ? 1 : 0),
+                                          column.width() - 4, h - (r == 0 ? 2 : 0));
+                        const Qt::Alignment side = c == 0 ? Qt::AlignLeft : Qt::AlignRight;
+                        if (r == 0) {
+                            p.drawText(cell, Qt::AlignBottom | side, HeadingWithUnit(t, c));
+                        } else {
+                            p.drawText(cell, Qt::AlignVCenter | side, t.Cell(c, r).trimmed());
+                        }
                     }
                 }
             }};
@@ -211,54 +262,189 @@ void PaintFooter(QCPPainter& p, const QString& fileName, int page, int pages) {
     p.setPen(Qt::darkGray);
     p.drawLine(band.topLeft(), band.topRight());
     p.drawText(band, Qt::AlignLeft | Qt::AlignBottom, fileName);
+    p.drawText(band, Qt::AlignHCenter | Qt::AlignBottom,
+               QStringLiteral("Kelvarn " KELVARN_VERSION));
     p.drawText(band, Qt::AlignRight | Qt::AlignBottom,
                QStringLiteral("Seite %1 von %2").arg(page).arg(pages));
 }
+
+QImage ReadLogo(const QString& path, QString* problem = nullptr) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (image.isNull() && problem)
+        *problem = QStringLiteral("Das Logo für den Berichtskopf kann nicht gelesen werden (") +
+                   reader.errorString() + QStringLiteral("): ") + path;
+    return image;
+}
+
+// The firm's name and address at the left, its logo at the right, a rule under both.
+Block HeadBlock(QPaintDevice* device, const ReportHead& head, const QImage& logo, double width) {
+    const QFont name = Font(12, true);
+    const QFont address = Font(9);
+    const QSizeF logoBox(60 * kPx, 22 * kPx);
+    const QSizeF logoSize =
+        logo.isNull() ? QSizeF() : QSizeF(logo.size()).scaled(logoBox, Qt::KeepAspectRatio);
+    const double textWidth = width - (logo.isNull() ? 0 : logoSize.width() + kGap);
+    const QString lines = head.address.join(QLatin1Char('\n'));
+    double textHeight = 0;
+    if (!head.company.isEmpty()) textHeight += TextHeight(device, head.company, name, textWidth);
+    if (!lines.isEmpty()) textHeight += TextHeight(device, lines, address, textWidth);
+    const double rule = 3 * kPx;
+    const double height = std::max(textHeight, logoSize.height()) + rule;
+    return {height, false,
+            [head, lines, logo, logoSize, name, address, textWidth, rule, device](
+                QCPPainter& p, const QRectF& area, double) {
+                double y = area.top();
+                p.setPen(Qt::black);
+                if (!head.company.isEmpty()) {
+                    const double h = TextHeight(device, head.company, name, textWidth);
+                    p.setFont(name);
+                    p.drawText(QRectF(area.left(), y, textWidth, h),
+                               Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, head.company);
+                    y += h;
+                }
+                if (!lines.isEmpty()) {
+                    p.setFont(address);
+                    p.drawText(QRectF(area.left(), y, textWidth, area.bottom() - y),
+                               Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, lines);
+                }
+                if (!logo.isNull())
+                    p.drawImage(
+                        QRectF(QPointF(area.right() - logoSize.width(), area.top()), logoSize),
+                        logo);
+                p.setPen(QPen(Qt::darkGray, 0.5));
+                const double ruleY = area.bottom() - rule / 2;
+                p.drawLine(QPointF(area.left(), ruleY), QPointF(area.right(), ruleY));
+            }};
+}
+
+// Room to sign by hand, a line, and under it what goes there.
+Block SignatureBlock(double width) {
+    const double room = 18 * kPx;
+    const double caption = 6 * kPx;
+    return {room + caption, false,
+            [width, room, caption](QCPPainter& p, const QRectF& area, double) {
+                const double lineWidth = std::min(width, 80 * kPx);
+                const double y = area.top() + room;
+                p.setPen(QPen(Qt::black, 0.7));
+                p.drawLine(QPointF(area.left(), y), QPointF(area.left() + lineWidth, y));
+                p.setFont(Font(8));
+                p.drawText(QRectF(area.left(), y + 1, lineWidth, caption),
+                           Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Datum, Unterschrift"));
+            }};
+}
+
+// "Programm G, 12 × 10 s, je Messung 500 Messwerte im Abstand von 20 ms".
+QString ProgramLine(const MeasurementRecord& rec) {
+    const int interval = GetInterval(rec);
+    const int row = Programs().RowForInterval(interval);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QString spacing = interval < 1000
+                                ? QStringLiteral("%1 ms").arg(interval)
+                                : german.toString(interval / 1000.0, 'g', 6) + QStringLiteral(" s");
+    const QString program = row > 0 ? ProgramName(row) : QStringLiteral("Unbekanntes Messprogramm");
+    const int measurements = GetMeasurements(rec);
+    return program + (measurements > 1 ? QStringLiteral(", je Messung ") : QStringLiteral(", ")) +
+           QString::number(GetPoints(rec)) + QStringLiteral(" Messwerte im Abstand von ") + spacing;
+}
+
+// What the report holds, section by section, in its order. A further section is one more
+// function called here.
+class ReportSections {
+public:
+    ReportSections(QPaintDevice* device, const MeasurementRecord& rec, const ReportContent& content)
+        : device_(device), rec_(rec), content_(content), width_(ContentArea().width()) {
+        // The report is German whatever the system's locale: decimal commas.
+        opt_.fmt = NumberFormat(QLatin1Char(','));
+        ev_ = EvaluateRecord(rec, opt_);
+    }
+
+    std::vector<Block> Blocks() {
+        Head();
+        Measurement();
+        Description();
+        Charts();
+        Figures();
+        Signature();
+        return std::move(blocks_);
+    }
+
+private:
+    void Add(Block b) { blocks_.push_back(std::move(b)); }
+
+    void Head() {
+        const ReportHead& head = content_.head;
+        if (!head.logoFile.isEmpty()) logo_ = ReadLogo(head.logoFile);
+        if (!head.company.isEmpty() || !head.address.isEmpty() || !logo_.isNull())
+            Add(HeadBlock(device_, head, logo_, width_));
+    }
+
+    void Measurement() {
+        const QString date =
+            content_.fileDate.isValid()
+                ? QLocale(QLocale::German, QLocale::Germany)
+                      .toString(content_.fileDate, QStringLiteral("dd.MM.yyyy, HH:mm 'Uhr'"))
+                : QStringLiteral("nicht gespeichert");
+        Add(TextBlock(device_, QStringLiteral("Messbericht"), Font(18, true), width_));
+        Add(TextBlock(device_, QStringLiteral("Datei: ") + content_.fileName, Font(10, true),
+                      width_));
+        Add(TextBlock(device_, ProgramLine(rec_), Font(9), width_));
+        Add(TextBlock(device_, QStringLiteral("Dateidatum: ") + date, Font(9), width_));
+        if (!ev_.damageNotice.isEmpty())
+            Add(TextBlock(device_, ev_.damageNotice.trimmed(), Font(9, true), width_));
+    }
+
+    void Description() {
+        if (!content_.description || content_.description->isEmpty()) return;
+        Add(Heading(device_, QStringLiteral("Beschreibung"), width_));
+        Add(DescriptionBlock(device_, *content_.description, width_));
+    }
+
+    void Charts() {
+        // The charts show the times the window shows, also when zoomed in.
+        charts_.push_back(LevelChart(ev_));
+        if (content_.levelView)
+            charts_.back()->xAxis->setRange(content_.levelView->first, content_.levelView->second);
+        Add(ChartBlock(charts_.back().get(), 88));
+        charts_.push_back(LeqChart(ev_));
+        if (content_.leqView)
+            charts_.back()->xAxis->setRange(content_.leqView->first, content_.leqView->second);
+        Add(ChartBlock(charts_.back().get(), 84));
+        charts_.push_back(DistributionChart(ev_));
+        Add(ChartBlock(charts_.back().get(), 85));
+    }
+
+    void Figures() {
+        const RecordFigures figures = ComputeFigures(rec_);
+        Add(Heading(device_, QStringLiteral("Kennwerte"), width_));
+        Add(TableBlock(FiguresTable(figures, opt_.fmt, ShowsTotal(figures))));
+        Add(TextBlock(device_, PercentileNotesText(), Font(8), width_));
+    }
+
+    void Signature() {
+        if (!content_.head.signature) return;
+        Add(SignatureBlock(width_));
+    }
+
+    QPaintDevice* device_;
+    const MeasurementRecord& rec_;
+    const ReportContent& content_;
+    const double width_;
+    EvalOptions opt_;
+    Evaluation ev_;
+    QImage logo_;
+    std::vector<Block> blocks_;
+    // The charts the blocks draw; they live as long as the sections.
+    std::vector<std::unique_ptr<TChart>> charts_;
+};
 
 }  // namespace
 
 int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportContent& content,
                 const std::function<bool()>& newPage) {
-    // The report is German whatever the system's locale: decimal commas.
-    EvalOptions opt;
-    opt.fmt = NumberFormat(QLatin1Char(','));
-    const Evaluation ev = EvaluateRecord(rec, opt);
-    const RecordFigures figures = ComputeFigures(rec);
-    const std::unique_ptr<TChart> level = LevelChart(ev);
-    const std::unique_ptr<TChart> leq = LeqChart(ev);
-    const std::unique_ptr<TChart> distribution = DistributionChart(ev);
-    // The charts show the times the window shows.
-    if (content.levelView)
-        level->xAxis->setRange(content.levelView->first, content.levelView->second);
-    if (content.leqView) leq->xAxis->setRange(content.leqView->first, content.leqView->second);
-
-    QPaintDevice* device = painter.device();
-    const double width = ContentArea().width();
-    const QString date =
-        content.fileDate.isValid()
-            ? QLocale(QLocale::German, QLocale::Germany)
-                  .toString(content.fileDate, QStringLiteral("dd.MM.yyyy, HH:mm 'Uhr'"))
-            : QStringLiteral("nicht gespeichert");
-
-    std::vector<Block> blocks;
-    blocks.push_back(TextBlock(device, QStringLiteral("Messbericht"), Font(18, true), width));
-    blocks.push_back(
-        TextBlock(device, QStringLiteral("Datei: ") + content.fileName, Font(10, true), width));
-    blocks.push_back(TextBlock(device, InformationLine(content.fileName, rec), Font(9), width));
-    blocks.push_back(TextBlock(device, QStringLiteral("Dateidatum: ") + date, Font(9), width));
-    if (!ev.damageNotice.isEmpty())
-        blocks.push_back(TextBlock(device, ev.damageNotice.trimmed(), Font(9, true), width));
-    if (content.description && !content.description->isEmpty()) {
-        blocks.push_back(TextBlock(device, QStringLiteral("Beschreibung"), Font(11, true), width));
-        blocks.push_back(DescriptionBlock(device, *content.description, width));
-    }
-    blocks.push_back(ChartBlock(level.get(), 88));
-    blocks.push_back(ChartBlock(leq.get(), 78));
-    blocks.push_back(ChartBlock(distribution.get(), 85));
-    blocks.push_back(TextBlock(device, QStringLiteral("Kennwerte"), Font(11, true), width));
-    blocks.push_back(TableBlock(FiguresTable(figures, opt.fmt, ShowsTotal(figures))));
-    blocks.push_back(TextBlock(device, PercentileNotesText(), Font(8), width));
-
+    ReportSections sections(painter.device(), rec, content);
+    const std::vector<Block> blocks = sections.Blocks();
     const std::vector<Placement> placed = Layout(blocks);
     const int pages = placed.empty() ? 1 : placed.back().page + 1;
     for (int page = 0; page < pages; ++page) {
@@ -268,6 +454,12 @@ int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportC
         PaintFooter(painter, content.fileName, page + 1, pages);
     }
     return pages;
+}
+
+QString ReportContentProblem(const ReportContent& content) {
+    QString problem;
+    if (!content.head.logoFile.isEmpty()) ReadLogo(content.head.logoFile, &problem);
+    return problem;
 }
 
 QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content) {
@@ -291,6 +483,8 @@ QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content)
 
 CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
                              const ReportContent& content) {
+    const QString problem = ReportContentProblem(content);
+    if (!problem.isEmpty()) return CommandResult::Failure(problem);
     const QByteArray pdf = ReportPdf(rec, content);
     if (pdf.isEmpty())
         return CommandResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
@@ -300,6 +494,8 @@ CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
 
 CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
                           const ReportContent& content) {
+    const QString problem = ReportContentProblem(content);
+    if (!problem.isEmpty()) return CommandResult::Failure(problem);
     printer.setResolution(kReportDpi);
     printer.setFullPage(true);  // the report keeps its own margins, measured from the paper's edge
     printer.setPageLayout(

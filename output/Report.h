@@ -9,6 +9,7 @@
 
 #include "data/MeasurementRecord.h"
 #include "files/CommandResult.h"
+#include "files/ReportHead.h"
 
 class QCPPainter;
 class QPrinter;
@@ -24,19 +25,26 @@ struct ReportContent {
     // The time axes of the level chart and of the LeQ chart as the window shows them, zoomed in;
     // none: the whole measurement.
     std::optional<std::pair<double, double>> levelView, leqView;
+    ReportHead head;  // the firm's head and the signature line
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the
 // proportions of text, lines and gaps they have in the window. Devices are set to it.
 constexpr int kReportDpi = 96;
 
-// Paints the report of rec, A4 portrait, in German: title, file name and information line,
-// the file's date, the description, the level chart (the overview for twelve measurements), the
-// LeQ chart, the distribution and the figures table, with page numbers. The painter is active
-// on a device of kReportDpi with an A4 portrait page and no margins; newPage starts the next
-// page (false: failed, the report stops). Charts are drawn as vectors. Returns the pages.
+// Paints the report of rec, A4 portrait, in German, section by section: the firm's head (when
+// set), title, file, program and the file's date, the description, the level chart (the overview
+// for twelve measurements), the LeQ chart, the distribution, the figures table, and the line for
+// date and signature (when set); every page with a footer of file name, Kelvarn's version and
+// page number. The painter is active on a device of kReportDpi with an A4 portrait page and no
+// margins; newPage starts the next page (false: failed, the report stops). Charts are drawn as
+// vectors. A logo that cannot be read is left out (ReportContentProblem tells). Returns the pages.
 int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportContent& content,
                 const std::function<bool()>& newPage);
+
+// Why content cannot be made into the report it asks for (a logo file that cannot be read, with
+// its path); empty when it can. The commands below refuse such content.
+QString ReportContentProblem(const ReportContent& content);
 
 // The report as PDF bytes (QPdfWriter); empty when it could not be drawn.
 QByteArray ReportPdf(const MeasurementRecord& rec, const ReportContent& content);

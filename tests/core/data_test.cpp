@@ -68,6 +68,17 @@ TEST(ProgramTable, ListsShownToTheUser) {
     EXPECT_TRUE(memo[8].isEmpty());
 }
 
+TEST(ProgramTable, ProgramNamesAsAPersonReadsThem) {
+    const char* const names[] = {
+        "Programm A, 10 s",      "Programm B, 1 min",      "Programm C, 6 min",
+        "Programm D, 1 h",       "Programm E, 6 h",        "Programm F, 24 h",
+        "Programm G, 12 × 10 s", "Programm H, 12 × 1 min", "Programm I, 12 × 10 min",
+    };
+    for (int r = 1; r <= 9; ++r) EXPECT_EQ(ProgramName(r), QString::fromUtf8(names[r - 1])) << r;
+    EXPECT_EQ(ProgramName(0), QString());
+    EXPECT_EQ(ProgramName(10), QString());
+}
+
 TEST(ProgramCode, OwnProgramsIdentifyThemselves) {
     for (int r = 1; r <= 9; ++r) {
         auto key = IdentifyProgram(KeyProgramBytes(Programs().Row(r).KeyProgram));

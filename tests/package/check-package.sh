@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `bash build.sh package` made: its fields,
-# its file list, that its dependencies are packages this system knows and
-# has, that its programs are stripped, and that the programs unpacked from
-# it answer --version. Prints the package's size and dependencies.
+# its file list and changelog, that its dependencies are packages this system
+# knows and has, that its programs are stripped and hardened, and that the
+# programs unpacked from it answer --version. Prints the package's size and
+# dependencies.
 #   check-package.sh kelvarn_VERSION-1_ARCH.deb
+# The Maintainer and Homepage fields are compared with KELVARN_MAINTAINER and
+# KELVARN_HOMEPAGE where those are set, as the package was made.
 set -euo pipefail
 DEB=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -17,6 +20,15 @@ field() { dpkg-deb --field "$DEB" "$1"; }
 [ "$(field Version)" = "$VERSION-1" ] || fail "Version: $(field Version), expected $VERSION-1"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture"
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "Maintainer, Description"
+if [ -n "${KELVARN_MAINTAINER:-}" ]; then
+  [ "$(field Maintainer)" = "$KELVARN_MAINTAINER" ] || fail "Maintainer: $(field Maintainer)"
+fi
+# No placeholder page: a Homepage only where one was given.
+[ "$(field Homepage)" = "${KELVARN_HOMEPAGE:-}" ] ||
+  fail "Homepage: '$(field Homepage)', expected '${KELVARN_HOMEPAGE:-}'"
+# Wayland desktops get Qt's Wayland plugin.
+grep -Eq '(^|, )qt6-wayland(,|$)' <<<"$(field Recommends)" ||
+  fail "Recommends lacks qt6-wayland: $(field Recommends)"
 
 # Files: what the install check expects, under /usr; directories aside.
 diff <(sed 's|^|usr/|' "$HERE/../install/expected-files.txt" | sort) \
@@ -38,6 +50,26 @@ for dep in $NAMES; do
 done
 
 dpkg-deb -x "$DEB" "$WORK/root"
+
+# The changelog names this version and the package's maintainer.
+CHANGELOG=$WORK/root/usr/share/doc/kelvarn/changelog.Debian.gz
+head -1 <(zcat "$CHANGELOG") | grep -q "^kelvarn ($VERSION-1) " ||
+  fail "changelog.Debian.gz does not begin with version $VERSION-1"
+zcat "$CHANGELOG" | grep -Fq -- " -- $(field Maintainer)  " ||
+  fail "changelog.Debian.gz is not signed by the maintainer $(field Maintainer)"
+
+# Hardening as dpkg-buildflags gives it: relocations read-only (GNU_RELRO)
+# and bound at start (BIND_NOW), the stack protector, fortified functions.
+# Each program calls some of the checked variants (__memcpy_chk, ...).
+for program in kelvarn kelvarn-cli kelvarn-cellsim; do
+  file=$WORK/root/usr/bin/$program
+  readelf -lW "$file" | grep -q GNU_RELRO || fail "$program: no GNU_RELRO segment"
+  readelf -dW "$file" | grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).* NOW' ||
+    fail "$program: not linked with -z now"
+  symbols=$(readelf --dyn-syms -W "$file" | awk '{print $8}')
+  grep -q '^__stack_chk_fail' <<<"$symbols" || fail "$program: no stack protector"
+  grep -Eq '^__[a-z_]+_chk(@|$)' <<<"$symbols" || fail "$program: no fortified functions"
+done
 for program in Kelvarn:kelvarn kelvarn-cli kelvarn-cellsim; do
   name=${program%%:*}
   file=$WORK/root/usr/bin/${program##*:}

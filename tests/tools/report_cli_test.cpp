@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,14 +41,27 @@ TEST(ReportCli, WritesTheReportWithTheDescriptionBesideTheFile) {
     RichText remarks = RichText::FromPlainText("Halle 3, Presse an");
     ASSERT_TRUE(SaveRemarks(RemarksFileName(file), remarks).ok);
 
+    // The report head as the window's settings keep it.
+    QDir(dir.path()).mkdir("config");
+    QFile ini(dir.filePath("config/KV.INI"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Bericht]\nFirma=Messdienst West\nAnschrift=Ufer 3\\nDuisburg\nUnterschrift=1\n");
+    ini.close();
+    QProcessEnvironment env = WithoutDisplay();
+    env.insert("KELVARN_CONFIG_DIR", dir.filePath("config"));
+
     const QString pdf = dir.filePath("bericht.pdf");
-    const CliRun r = RunKelvarnCli({"report", file, pdf}, WithoutDisplay());
+    const CliRun r = RunKelvarnCli({"report", file, pdf}, env);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
     const QString info = Tool("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains("A4")) << info.toStdString();
     const QString text = Tool("pdftotext", {"-layout", pdf, "-"});
-    EXPECT_TRUE(text.contains("HALLE.DBA, Messpunkte: 500, Messungen: 12")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Datei: HALLE.DBA")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Programm G, 12 × 10 s")));
+    EXPECT_TRUE(text.contains("Messdienst West"));
+    EXPECT_TRUE(text.contains("Duisburg"));
+    EXPECT_TRUE(text.contains("Datum, Unterschrift"));
     EXPECT_TRUE(text.contains("Halle 3, Presse an"));
     EXPECT_TRUE(text.contains("Gesamt"));
 }

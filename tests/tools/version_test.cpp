@@ -17,7 +17,7 @@ struct Program {
 const Program kPrograms[] = {
     {"/kelvarn", "Kelvarn", "[DATEI]"},
     {"/tools/cli/kelvarn-cli", "kelvarn-cli", "kelvarn-cli table DATEI NAME"},
-    {"/tools/cellsim/kelvarn-cellsim", "kelvarn-cellsim", "--link <path>"},
+    {"/tools/cellsim/kelvarn-cellsim", "kelvarn-cellsim", "--link <pfad>"},
 };
 
 struct Outcome {
@@ -56,5 +56,7 @@ TEST(VersionTest, EveryProgramNamesItsVersion) {
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.contains("-v, --version")) << help.out.toStdString();
         EXPECT_TRUE(help.out.contains(program.helpLine)) << help.out.toStdString();
+        // The parser's own headings in German too.
+        EXPECT_TRUE(help.out.contains("Optionen:")) << help.out.toStdString();
     }
 }

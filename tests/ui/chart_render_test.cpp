@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "FakeSeams.h"
+#include "app/ChartSetup.h"
 #include "app/TForm1.h"
+#include "output/ChartRender.h"
 #include "widgets/Chart.h"
 #include "widgets/ChartMarks.h"
 
@@ -161,3 +163,27 @@ TEST_F(ChartRenderTest, LabelsStayInsideAndNeverOverlapOnALongRecord) {
 }
 
 }  // namespace
+
+// On paper the legend goes under the plot: in the plot's corner it hid the loudest measurement of
+// a series and the last hours of a day's L01.
+TEST(ChartLegendOnPaper, SitsUnderThePlotAndHidesNoCurve) {
+    TChart chart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
+    SetUpLeqChart(chart);
+    for (int i = 0; i < 3; ++i) chart.SetPoints(i, Wave(24, 24, 40 + 15 * i));
+    chart.SetLegendVisible(true);
+    Render(chart);
+    ASSERT_TRUE(chart.legend->outerRect().intersects(chart.axisRect()->rect()))
+        << "the default legend lies on the plot";
+
+    PlaceLegendBelowPlot(chart);
+    Render(chart);
+    const QRect legend = chart.legend->outerRect();
+    const QRect axes = chart.axisRect()->outerRect();  // plot, tick labels and axis captions
+    EXPECT_GE(legend.top(), axes.bottom()) << "under the axis caption";
+    EXPECT_TRUE(QRect(0, 0, kWidth, kHeight).contains(legend));
+    EXPECT_LT(legend.height(), kHeight / 6) << "entries side by side";
+    EXPECT_EQ(chart.legend->itemCount(), 3);
+    // In the middle, not stretched across.
+    EXPECT_NEAR(legend.center().x(), axes.center().x(), kWidth / 10);
+    EXPECT_LT(legend.width(), kWidth / 2);
+}

@@ -3,20 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include "FakeSeams.h"
+#include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
+#include "data/ProgramTable.h"
 #include "files/MeasurementFile.h"
+#include "link/SettingsFile.h"
 #include "output_support.h"
 #include "widgets/Chart.h"
 
@@ -88,11 +96,18 @@ TEST_F(ReportTest, EveryProgramMakesOneOrTwoA4PagesWithItsContent) {
         EXPECT_NEAR(facts.pageSize.height(), 841.9, 1.0);
         const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains("Messbericht"));
-        EXPECT_TRUE(text.contains(InformationLine(content.fileName, rec))) << text.toStdString();
+        // The program as a person reads it, not the program file's name.
+        EXPECT_TRUE(text.contains(ProgramName(row))) << text.toStdString();
+        EXPECT_FALSE(text.contains(".BIN")) << text.toStdString();
         EXPECT_TRUE(text.contains("Dateidatum: 04.03.2026, 09:15 Uhr"));
         EXPECT_TRUE(text.contains("Messung an der Kreuzung Hauptstraße"));
-        EXPECT_TRUE(text.contains("LAeq"));
+        // Level headings carry their unit, over two lines.
+        for (const char* heading : {"LAeq/", "Lmax/", "L95/"})
+            EXPECT_TRUE(text.contains(heading)) << heading;
+        EXPECT_TRUE(text.contains("dB(A)"));
+        EXPECT_EQ(text.count("Kelvarn " KELVARN_VERSION), facts.pages) << "in every footer";
         EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(facts.pages)));
+        EXPECT_FALSE(text.contains("Datum, Unterschrift")) << "not asked for";
         if (GetMeasurements(rec) == 12) {
             EXPECT_TRUE(text.contains("Gesamt"));
         }
@@ -144,6 +159,58 @@ TEST_F(ReportTest, TheLeqChartRunsOnTheProgramsTimeAndTheNotesNameBothRules) {
             QStringLiteral("LN ist der Pegel, der in N % der Messzeit überschritten wird.")));
         EXPECT_TRUE(text.contains("nach Rang"));
         EXPECT_TRUE(text.contains("nach 0,5-dB-Klassen"));
+    }
+}
+
+TEST_F(ReportTest, TheHeadFromTheSettingsOpensTheReportAndTheSignatureLineEndsIt) {
+    QImage logo(120, 60, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    const QString logoFile = dir.filePath("logo.png");
+    ASSERT_TRUE(logo.save(logoFile));
+    ReportContent content;
+    content.fileName = "F.DBA";
+    content.head = {QStringLiteral("Schallmessdienst Nord GmbH"),
+                    {QStringLiteral("Hafenstraße 12"), QStringLiteral("24103 Kiel")},
+                    logoFile,
+                    true};
+    const QString pdf = dir.filePath("kopf.pdf");
+    ASSERT_TRUE(WriteReportPdf(pdf, Record(6), content).ok);
+    const QString text = PdfText(pdf);
+    const qsizetype company = text.indexOf("Schallmessdienst Nord GmbH");
+    EXPECT_GE(company, 0) << text.toStdString();
+    EXPECT_LT(company, text.indexOf("Messbericht")) << "the head comes first";
+    EXPECT_GT(text.indexOf(QStringLiteral("24103 Kiel")), text.indexOf("Hafenstraße 12"));
+    const qsizetype signature = text.lastIndexOf("Datum, Unterschrift");
+    EXPECT_GT(signature, text.lastIndexOf("L99/")) << "after the figures";
+    EXPECT_EQ(ImagesIn(pdf), 1) << "the logo";
+
+    // Without a logo, only the name: no image.
+    content.head.logoFile.clear();
+    content.head.address.clear();
+    content.head.signature = false;
+    ASSERT_TRUE(WriteReportPdf(pdf, Record(6), content).ok);
+    EXPECT_EQ(ImagesIn(pdf), 0);
+    EXPECT_FALSE(PdfText(pdf).contains("Datum, Unterschrift"));
+}
+
+TEST_F(ReportTest, ALogoThatCannotBeReadStopsTheReportAndNamesTheFile) {
+    const QString notAnImage = dir.filePath("logo.png");
+    QFile f(notAnImage);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("kein Bild");
+    f.close();
+    for (const QString& logo : {notAnImage, dir.filePath("fehlt.png")}) {
+        SCOPED_TRACE(logo.toStdString());
+        ReportContent content;
+        content.fileName = "A.DBA";
+        content.head.company = "Firma";
+        content.head.logoFile = logo;
+        const QString pdf = dir.filePath("ohne.pdf");
+        const CommandResult r = WriteReportPdf(pdf, Record(1), content);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.message.contains("Logo")) << r.message.toStdString();
+        EXPECT_TRUE(r.message.contains(logo)) << r.message.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
     }
 }
 
@@ -240,4 +307,88 @@ TEST_F(ReportWindowTest, PrintGoesThroughThePreviewToTheChosenPrinter) {
     form.BerichtDrucken1->trigger();
     EXPECT_EQ(seams.previews, 2);
     EXPECT_TRUE(seams.stops.isEmpty());
+}
+
+// The head is edited on "&Einstellungen", kept in KV.INI, and shown by the next start.
+class ReportHeadWindowTest : public ReportTest {
+protected:
+    QTemporaryDir config;
+    QByteArray oldConfig = qgetenv("KELVARN_CONFIG_DIR");
+    ReportHeadWindowTest() { qputenv("KELVARN_CONFIG_DIR", config.path().toLocal8Bit()); }
+    ~ReportHeadWindowTest() override { qputenv("KELVARN_CONFIG_DIR", oldConfig); }
+    FakeSeams seams;
+};
+
+TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
+    QImage logo(40, 40, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    const QString logoFile = dir.filePath("firma.png");
+    ASSERT_TRUE(logo.save(logoFile));
+    {
+        TForm1 form{&seams};
+        ReportHeadBox* box = form.GroupBox3;
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->BerichtFirma->text().isEmpty());
+        EXPECT_FALSE(box->BerichtUnterschrift->isChecked());
+        EXPECT_EQ(box->parentWidget(), form.TabSheet13);
+
+        box->BerichtFirma->setFocus();
+        QTest::keyClicks(box->BerichtFirma, QStringLiteral("Messdienst "));
+        box->BerichtFirma->insert(QStringLiteral("Süd"));  // typed as a desktop's input method does
+        box->BerichtAnschrift->setPlainText(QStringLiteral("Am Markt 1\n\n80331 München\n"));
+        seams.openName = logoFile;
+        box->BerichtLogoButton->click();
+        box->BerichtUnterschrift->click();
+
+        // In the file at once, not only when the window closes.
+        const ReportHead stored = ReadReportHead();
+        EXPECT_EQ(stored.company, QStringLiteral("Messdienst Süd"));
+        EXPECT_EQ(stored.address,
+                  (QStringList{QStringLiteral("Am Markt 1"), QStringLiteral("80331 München")}));
+        EXPECT_EQ(stored.logoFile, logoFile);
+        EXPECT_TRUE(stored.signature);
+
+        form.CurrentRecord = Record(7);
+        form.ProposedSaveName = "G.DBA";
+        form.ShowTime();
+        seams.saveName = dir.filePath("bericht.pdf");
+        form.BerichtPdf1->trigger();
+        EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+        const QString text = PdfText(seams.saveName);
+        EXPECT_TRUE(text.contains(QStringLiteral("Messdienst Süd"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("80331 München")));
+        EXPECT_TRUE(text.contains("Datum, Unterschrift"));
+        EXPECT_EQ(ImagesIn(seams.saveName), 1);
+    }
+    TForm1 again{&seams};
+    EXPECT_EQ(again.GroupBox3->BerichtFirma->text(), QStringLiteral("Messdienst Süd"));
+    EXPECT_EQ(again.GroupBox3->BerichtAnschrift->toPlainText(),
+              QStringLiteral("Am Markt 1\n80331 München"));
+    EXPECT_EQ(again.GroupBox3->BerichtLogo->text(), logoFile);
+    EXPECT_TRUE(again.GroupBox3->BerichtUnterschrift->isChecked());
+}
+
+TEST_F(ReportHeadWindowTest, AnUnreadableLogoStopsTheReportWithItsPath) {
+    TForm1 form{&seams};
+    form.GroupBox3->BerichtLogo->setText(dir.filePath("weg.png"));
+    form.CurrentRecord = Record(1);
+    seams.saveName = dir.filePath("bericht.pdf");
+    form.BerichtPdf1->trigger();
+    ASSERT_EQ(seams.stops.size(), 1);
+    EXPECT_TRUE(seams.stops[0].contains(dir.filePath("weg.png"))) << seams.stops[0].toStdString();
+    EXPECT_FALSE(QFile::exists(seams.saveName));
+}
+
+TEST_F(ReportHeadWindowTest, AFieldThatCannotBeStoredIsToldInTheStatusLine) {
+    TForm1 form{&seams};
+    // The settings folder is a file now: nothing can be written into it.
+    QDir(config.path()).removeRecursively();
+    QFile blocker(config.path());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    form.GroupBox3->BerichtFirma->setText("X");
+    EXPECT_TRUE(form.StatusText().contains(QStringLiteral("kann nicht gespeichert werden")))
+        << form.StatusText().toStdString();
+    EXPECT_TRUE(form.StatusText().contains(SettingsFilePath()));
+    QFile::remove(config.path());
 }

@@ -45,11 +45,12 @@ bool PtyLine::Open(const QString& linkPath, QString* error) {
     if (lstat(link.constData(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             errno = EEXIST;
-            return fail(linkPath);
+            return fail(QStringLiteral("Link kann nicht angelegt werden: ") + linkPath);
         }
         ::unlink(link.constData());
     }
-    if (::symlink(name, link.constData()) != 0) return fail(QStringLiteral("symlink ") + linkPath);
+    if (::symlink(name, link.constData()) != 0)
+        return fail(QStringLiteral("Link kann nicht angelegt werden: ") + linkPath);
     link_ = linkPath;
     return true;
 }

@@ -13,7 +13,7 @@ bool IntOption(const QCommandLineParser& p, const QString& name, long long min, 
     bool ok = false;
     const long long v = p.value(name).toLongLong(&ok);
     if (!ok || v < min || v > max) {
-        error = QStringLiteral("--%1: expected a whole number from %2 to %3")
+        error = QStringLiteral("--%1: erwartet eine ganze Zahl von %2 bis %3")
                     .arg(name)
                     .arg(min)
                     .arg(max);
@@ -28,72 +28,80 @@ bool IntOption(const QCommandLineParser& p, const QString& name, long long min, 
 bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& error) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
-        "Answers on a pseudo-terminal as the cell does (or one of the maker's other interface\n"
-        "devices), so Kelvarn and its tests can talk to it as to a serial port. Map a port to\n"
-        "the link in KV.INI, section [Ports], e.g. COM3=/tmp/cell.\n"
+        "Antwortet auf einem Pseudo-Terminal wie die Zelle (oder eines der anderen\n"
+        "Schnittstellengeräte des Herstellers), so dass Kelvarn und seine Tests mit ihr wie mit\n"
+        "einer seriellen Schnittstelle sprechen. Eine Schnittstelle wird in KV.INI, Abschnitt\n"
+        "[Ports], auf den Link gelegt, z. B. COM3=/tmp/cell.\n"
         "\n"
-        "The cell answers: 12 -> 240 (RQ410) or 13 -> 1 (plain cell); 7 n -> a channel value;\n"
-        "11 v sets the outputs; 5 loads a program (a prompt per byte, then 1 and the byte,\n"
-        "closing 0; Kelvarn's own programs are recognised, other bytes are taken as they\n"
-        "are); 6 runs it; 2 hands out the memory (one byte per 1: eight header bytes, then the\n"
-        "samples; 0 ends); 9 streams one level byte per sampling interval of the loaded\n"
-        "program until the PC sends anything. The memory holds a reproducible synthetic\n"
-        "measurement of the loaded program, or the file given with --memory.\n"
+        "Die Zelle antwortet: 12 -> 240 (RQ410) oder 13 -> 1 (einfache Zelle); 7 n -> ein\n"
+        "Kanalwert; 11 v setzt die Ausgänge; 5 lädt ein Messprogramm (je Byte eine\n"
+        "Aufforderung, dann 1 und das Byte, zum Schluss 0; Kelvarns eigene Programme werden\n"
+        "erkannt, andere Bytes so genommen, wie sie sind); 6 startet es; 2 gibt den Speicher\n"
+        "aus (ein Byte je 1: acht Kopfbytes, dann die Messwerte; 0 beendet); 9 sendet je\n"
+        "Messintervall des geladenen Programms ein Pegelbyte, bis der PC etwas sendet. Der\n"
+        "Speicher hält eine reproduzierbare künstliche Messung des geladenen Programms oder die\n"
+        "mit --memory angegebene Datei.\n"
         "\n"
-        "Stops cleanly on SIGTERM or SIGINT, removing the link."));
+        "Endet sauber bei SIGTERM oder SIGINT und entfernt dabei den Link."));
     p.addHelpOption();
     p.addVersionOption();
     p.addOptions({
-        {QStringLiteral("link"), QStringLiteral("Path of the link to the terminal end (required)."),
-         QStringLiteral("path")},
+        {QStringLiteral("link"),
+         QStringLiteral("Pfad des Links auf das Terminal-Ende (erforderlich)."),
+         QStringLiteral("pfad")},
         {QStringLiteral("device"),
-         QStringLiteral("What answers: rq410 (default), cell (plain cell), nera, peltrix, vendra, "
-                        "tavinbox, orbide. Devices answer only at their line speed (cells 9600, "
-                        "Peltrix 9600 or 19200, the others 19200)."),
+         QStringLiteral("Was antwortet: rq410 (Vorgabe), cell (einfache Zelle), nera, peltrix, "
+                        "vendra, tavinbox, orbide. Die Geräte antworten nur mit ihrer "
+                        "Übertragungsrate (Zellen 9600, Peltrix 9600 oder 19200, die anderen "
+                        "19200 Baud)."),
          QStringLiteral("name"), QStringLiteral("rq410")},
         {QStringLiteral("program"),
-         QStringLiteral("Program the cell holds at start, A to I (default B)."),
-         QStringLiteral("letter"), QStringLiteral("B")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the synthetic measurement (default 1)."),
+         QStringLiteral("Messprogramm, das die Zelle beim Start hält, A bis I (Vorgabe B)."),
+         QStringLiteral("buchstabe"), QStringLiteral("B")},
+        {QStringLiteral("seed"), QStringLiteral("Startwert der künstlichen Messung (Vorgabe 1)."),
          QStringLiteral("n"), QStringLiteral("1")},
         {QStringLiteral("memory"),
-         QStringLiteral("Measurement file (.dba, 6146 bytes) the memory holds instead; an "
-                        "upload of a known program replaces it."),
-         QStringLiteral("file")},
+         QStringLiteral("Messdatei (.dba, 6146 Bytes), die der Speicher stattdessen hält; das "
+                        "Übertragen eines bekannten Programms ersetzt sie."),
+         QStringLiteral("datei")},
         {QStringLiteral("channel"),
-         QStringLiteral("Value of every input channel read (default 200)."), QStringLiteral("v"),
+         QStringLiteral("Wert jedes gelesenen Eingangskanals (Vorgabe 200)."), QStringLiteral("v"),
          QStringLiteral("200")},
-        {QStringLiteral("silent"), QStringLiteral("Fault: answer nothing at all.")},
+        {QStringLiteral("silent"), QStringLiteral("Fehler: gar nichts antworten.")},
         {QStringLiteral("stop-read-after"),
-         QStringLiteral("Fault: answer only the first k requests of each memory read."),
+         QStringLiteral("Fehler: nur die ersten k Anforderungen jedes Speicherlesens beantworten."),
          QStringLiteral("k")},
         {QStringLiteral("bad-header"),
-         QStringLiteral("Fault: the memory header reports 0 samples.")},
+         QStringLiteral("Fehler: der Speicherkopf meldet 0 Messwerte.")},
         {QStringLiteral("live-zero-after"),
-         QStringLiteral("Fault: send the byte 0 in the live stream after k samples."),
+         QStringLiteral("Fehler: im Live-Strom nach k Messwerten das Byte 0 senden."),
          QStringLiteral("k")},
         {QStringLiteral("hang-up-after"),
-         QStringLiteral("Fault: drop the line (close the pseudo-terminal, remove the link, end) "
-                        "after n bytes received."),
+         QStringLiteral("Fehler: nach n empfangenen Bytes die Leitung fallen lassen "
+                        "(Pseudo-Terminal schließen, Link entfernen, enden)."),
          QStringLiteral("n")},
         {QStringLiteral("answer-delay"),
-         QStringLiteral("Fault: every answer leaves ms milliseconds after its request arrived "
-                        "(Kelvarn waits 210 ms for a byte). Live bytes keep their pace."),
+         QStringLiteral("Fehler: jede Antwort geht ms Millisekunden nach ihrer Anforderung "
+                        "hinaus (Kelvarn wartet 210 ms auf ein Byte). Live-Bytes behalten ihren "
+                        "Takt."),
          QStringLiteral("ms")},
         {QStringLiteral("pace"),
-         QStringLiteral("Each byte takes its line time both ways, 11 bit times at the line "
-                        "speed (1.146 ms at 9600 baud, 8N2): a byte from the program is "
-                        "answered once it has wholly arrived. The default.")},
+         QStringLiteral("Jedes Byte braucht in beide Richtungen seine Leitungszeit, 11 Bitzeiten "
+                        "bei der Übertragungsrate (1,146 ms bei 9600 Baud, 8N2): ein Byte des "
+                        "Programms wird beantwortet, sobald es ganz angekommen ist. Die "
+                        "Vorgabe.")},
         {QStringLiteral("unpaced"),
-         QStringLiteral("Take and answer every byte at once, without line time.")},
-        {QStringLiteral("log"), QStringLiteral("Write every byte received, raw, to this file."),
-         QStringLiteral("file")},
+         QStringLiteral("Jedes Byte sofort nehmen und beantworten, ohne Leitungszeit.")},
+        {QStringLiteral("log"),
+         QStringLiteral("Jedes empfangene Byte unverändert in diese Datei schreiben."),
+         QStringLiteral("datei")},
         {QStringLiteral("events"),
-         QStringLiteral("Write one readable line per command to this file."),
-         QStringLiteral("file")},
+         QStringLiteral("Je Befehl eine lesbare Zeile in diese Datei schreiben."),
+         QStringLiteral("datei")},
         {QStringLiteral("exit-after"),
-         QStringLiteral("End by itself after this many seconds (a safety net for tests)."),
-         QStringLiteral("seconds")},
+         QStringLiteral("Nach so vielen Sekunden von selbst enden (ein Sicherheitsnetz für "
+                        "Tests)."),
+         QStringLiteral("sekunden")},
     });
     if (!p.parse(arguments)) {
         error = p.errorText();
@@ -102,25 +110,25 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
     if (p.isSet(QStringLiteral("help"))) p.showHelp(0);
     if (p.isSet(QStringLiteral("version"))) p.showVersion();
     if (!p.positionalArguments().isEmpty()) {
-        error = QStringLiteral("unexpected argument: ") + p.positionalArguments().first();
+        error = QStringLiteral("unerwartetes Argument: ") + p.positionalArguments().first();
         return false;
     }
 
     out.link = p.value(QStringLiteral("link"));
     if (out.link.isEmpty()) {
-        error = QStringLiteral("--link is required");
+        error = QStringLiteral("--link fehlt");
         return false;
     }
     const auto device = SimDeviceFromName(p.value(QStringLiteral("device")));
     if (!device) {
-        error = QStringLiteral("--device: unknown device ") + p.value(QStringLiteral("device"));
+        error = QStringLiteral("--device: unbekanntes Gerät ") + p.value(QStringLiteral("device"));
         return false;
     }
     out.cell.device = *device;
 
     const QString letter = p.value(QStringLiteral("program")).toUpper();
     if (letter.size() != 1 || letter[0] < QLatin1Char('A') || letter[0] > QLatin1Char('I')) {
-        error = QStringLiteral("--program: expected a letter from A to I");
+        error = QStringLiteral("--program: erwartet einen Buchstaben von A bis I");
         return false;
     }
     out.cell.program = letter[0].unicode() - 'A' + 1;
@@ -141,7 +149,7 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
     out.cell.silent = p.isSet(QStringLiteral("silent"));
     out.cell.badHeader = p.isSet(QStringLiteral("bad-header"));
     if (p.isSet(QStringLiteral("pace")) && p.isSet(QStringLiteral("unpaced"))) {
-        error = QStringLiteral("--pace and --unpaced exclude each other");
+        error = QStringLiteral("--pace und --unpaced schließen einander aus");
         return false;
     }
     out.paced = !p.isSet(QStringLiteral("unpaced"));
@@ -158,7 +166,7 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
         const QByteArray bytes = f.readAll();
         if (bytes.size() < 10) {
             error = QStringLiteral("--memory: ") + f.fileName() +
-                    QStringLiteral(": not a measurement file (too short)");
+                    QStringLiteral(": keine Messdatei (zu kurz)");
             return false;
         }
         out.cell.memoryFile.assign(bytes.begin(), bytes.end());
@@ -168,7 +176,7 @@ bool ParseSimOptions(const QStringList& arguments, SimOptions& out, QString& err
         bool ok = false;
         out.exitAfter = p.value(QStringLiteral("exit-after")).toDouble(&ok);
         if (!ok || out.exitAfter <= 0) {
-            error = QStringLiteral("--exit-after: expected a positive number of seconds");
+            error = QStringLiteral("--exit-after: erwartet eine positive Zahl von Sekunden");
             return false;
         }
     }

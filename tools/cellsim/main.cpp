@@ -8,7 +8,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -107,14 +110,14 @@ private:
             byteLog_ = ::open(QFile::encodeName(o_.byteLog).constData(),
                               O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
             if (byteLog_ < 0) {
-                error = QStringLiteral("cannot write ") + o_.byteLog;
+                error = QStringLiteral("kann nicht schreiben: ") + o_.byteLog;
                 return false;
             }
         }
         if (!o_.eventLog.isEmpty()) {
             events_.setFileName(o_.eventLog);
             if (!events_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-                error = QStringLiteral("cannot write ") + o_.eventLog;
+                error = QStringLiteral("kann nicht schreiben: ") + o_.eventLog;
                 return false;
             }
         }
@@ -231,11 +234,16 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelvarn-cellsim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELVARN_VERSION));
+    // The help's headings and the parser's messages in German, as the other programs have them.
+    QTranslator qt;
+    if (qt.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qt"),
+                QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qt);
 
     SimOptions options;
     QString error;
     if (!ParseSimOptions(QCoreApplication::arguments(), options, error)) {
-        std::fprintf(stderr, "kelvarn-cellsim: %s\nTry --help.\n", qPrintable(error));
+        std::fprintf(stderr, "kelvarn-cellsim: %s\nHilfe mit --help.\n", qPrintable(error));
         return 2;
     }
 

@@ -51,6 +51,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     content.fileName = info.fileName();
     content.fileDate = info.lastModified();
     content.description = &description;
+    content.head = ReadReportHead();  // as the window's settings tab keeps it
     CliOutcome o;
     const QString notice = DamageNotice(MeasureRecord(rec));
     if (!notice.isEmpty())
