@@ -187,6 +187,41 @@ TEST_F(CellCliTest, LiveLogsEveryLevelOfProgramAUntilItsEnd) {
     }
 }
 
+// The log is read by the same spreadsheets as the export: ";" between decimal commas where the
+// locale writes commas, "," between decimal points elsewhere; TSV keeps the locale's mark.
+TEST_F(CellCliTest, LiveWritesSeparatorAndDecimalMarkAsTheExport) {
+    const double level = StreamedLevels(1, 1).value(0);
+    const QString point = QString::number(level, 'f', 1);
+    QString comma = point;
+    comma.replace('.', ',');
+    const struct {
+        const char* locale;
+        const char* format;
+        QString header, first;
+    } cases[] = {
+        {"de_DE.UTF-8", "csv", "t/s;dB(A)", "0,000;" + comma},
+        {"de_DE.UTF-8", "tsv", "t/s\tdB(A)", "0,000\t" + comma},
+        {"C", "csv", "t/s,dB(A)", "0.000," + point},
+        {"en_US.UTF-8", "tsv", "t/s\tdB(A)", "0.000\t" + point},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.format);
+        Run({"--program", "A"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("LANG");
+        env.remove("LC_NUMERIC");
+        env.insert("LC_ALL", c.locale);
+        const CliRun r = RunKelvarnCli({"live", "COM4", "--format", c.format}, env);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QStringList lines = QString::fromUtf8(r.out).split('\n');
+        ASSERT_EQ(lines.size(), 1 + 1000 + 1);
+        EXPECT_EQ(lines[0], c.header);
+        EXPECT_EQ(lines[1], c.first);
+        EXPECT_EQ(lines[1000].section(c.header.at(3), 0, 0), QString("9") + c.first.at(1) + "990")
+            << "the last time of program A, 9.99 s";
+    }
+}
+
 TEST_F(CellCliTest, LiveEndsOnCtrlCOrAFailedLevelWithWhatArrived) {
     Run({"--live-zero-after", "7"});
     CliRun r = Cli({"live", "COM4", "--program", "g"});
