@@ -287,9 +287,8 @@ CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
                              const ReportContent& content) {
     const QByteArray pdf = ReportPdf(rec, content);
     if (pdf.isEmpty())
-        return CommandResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
-    const CommandResult r = WriteExportFile(path, pdf);
-    return r.ok ? CommandResult::Success() : CommandResult::Failure(r.message);
+        return FileFailure(path, QStringLiteral("Der Bericht kann nicht erstellt werden"));
+    return WriteExportFile(path, pdf);
 }
 
 CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,
