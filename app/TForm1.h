@@ -311,6 +311,7 @@ private:
     bool HasMeasurement();
     QString titleName_;
     bool measurementShown_ = false;
+    QTimer* titleCheck_ = nullptr;  // the mark after typing, once the typing pauses
     // Where file dialogs start: the open measurement's folder, else the last one used.
     QString DialogFolder() const;
     void RememberFolder(const QString& chosenPath);

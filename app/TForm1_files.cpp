@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "app/CloseGuard.h"
 #include "app/FileDrop.h"
@@ -77,9 +78,15 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
 
 void TForm1::WireFiles() {
     new FileDropFilter(this, [this](const QString& path) { OpenMeasurementFile(path); });
-    // Typing in the description marks the title; typing it back clears the mark.
-    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
-            [this] { UpdateTitle(); });
+    // Typing marks the title; typing it back clears the mark. The check compares the whole
+    // description with the one kept, so it waits until the typing pauses: a long description
+    // would otherwise slow every key.
+    titleCheck_ = new QTimer(this);
+    titleCheck_->setSingleShot(true);
+    titleCheck_->setInterval(200);
+    connect(titleCheck_, &QTimer::timeout, this, [this] { UpdateTitle(); });
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, titleCheck_,
+            qOverload<>(&QTimer::start));
 }
 
 void TForm1::Speichern1Click() {
