@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
@@ -111,7 +112,7 @@ TEST_F(CellCommandTest, TransferWithMissingProgramFileStopsSilently) {
     Start();
     form->Binfile->setChecked(true);
     form->SendProgButton->click();
-    EXPECT_EQ(form->StatusText(), "Dateifehler 2.");
+    EXPECT_EQ(form->StatusText(), "Dateifehler 2. " + QDir::current().absoluteFilePath("B.BIN"));
     EXPECT_TRUE(seams.notices.isEmpty());
     EXPECT_FALSE(HasEvent(Events(*cell), "run program"));
 }
