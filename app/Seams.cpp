@@ -70,8 +70,9 @@ void Seams::Stop(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, ApplicationTitle(), text, QMessageBox::Ok);
 }
 
-QString Seams::OpenFileName(QWidget* parent, const QStringList& filters) {
+QString Seams::OpenFileName(QWidget* parent, const QStringList& filters, const QString& folder) {
     QFileDialog dialog(parent);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a missing name is reported when opening
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -86,20 +87,32 @@ QString Seams::OpenFileName(QWidget* parent, const QStringList& filters) {
 }
 
 QString Seams::SaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                            const QString& proposedName) {
+                            const QString& proposedName, const QString& folder,
+                            QString* chosenFilter) {
     QFileDialog dialog(parent, title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(nativeDialogs ? FiltersInBothCases({filter}) : QStringList{filter});
-    // The extension of the filter ("Lärmdateien (*.dba)" -> "dba") for a name typed without one.
-    const qsizetype star = filter.indexOf(QLatin1String("*."));
-    const QString suffix =
-        star < 0 ? QString()
-                 : filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[^\\w]")), 0, 0);
-    dialog.setDefaultSuffix(suffix.isEmpty() ? QStringLiteral("dba") : suffix);
+    const QStringList filters = filter.split(QStringLiteral(";;"));
+    const QStringList shown = nativeDialogs ? FiltersInBothCases(filters) : filters;
+    dialog.setNameFilters(shown);
+    // The extension of the chosen filter ("Lärmdateien (*.dba)" -> "dba") for a name typed
+    // without one.
+    const auto suffixOf = [](const QString& f) {
+        const qsizetype star = f.indexOf(QLatin1String("*."));
+        const QString suffix =
+            star < 0 ? QString()
+                     : f.mid(star + 2).section(QRegularExpression(QStringLiteral("[^\\w]")), 0, 0);
+        return suffix.isEmpty() ? QStringLiteral("dba") : suffix;
+    };
+    dialog.setDefaultSuffix(suffixOf(filters.first()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& f) { dialog.setDefaultSuffix(suffixOf(f)); });
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
     dialog.selectFile(proposedName);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !nativeDialogs);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (chosenFilter) *chosenFilter = filters.value(shown.indexOf(dialog.selectedNameFilter()));
     return dialog.selectedFiles().first();
 }
 

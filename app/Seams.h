@@ -32,10 +32,14 @@ public:
     virtual void Stop(QWidget* parent, const QString& text);
     // Open and save dialogs; an empty result means cancelled. The desktop's
     // own dialogs unless nativeDialogs is false: Qt's dialog can be driven
-    // and looked at without a desktop.
-    virtual QString OpenFileName(QWidget* parent, const QStringList& filters);
+    // and looked at without a desktop. Both start in folder (when it is not
+    // empty). A save filter may list several types separated by ";;"; the
+    // one the person chose goes to chosenFilter.
+    virtual QString OpenFileName(QWidget* parent, const QStringList& filters,
+                                 const QString& folder = {});
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                 const QString& proposedName);
+                                 const QString& proposedName, const QString& folder = {},
+                                 QString* chosenFilter = nullptr);
     // Print dialog with a preview: paint draws the pages on the printer the person chose (for
     // the preview as well); nothing is printed when the dialog is cancelled.
     virtual void PrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint);

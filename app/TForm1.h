@@ -38,6 +38,7 @@ class StringGrid;
 class TWebLabel;
 class Runner;
 struct ReportContent;
+struct CommandResult;
 class CloseGuard;
 class CellWorker;
 class CellProgress;
@@ -314,6 +315,22 @@ private:
     std::unique_ptr<Seams> ownSeams_;
     Seams* seams_ = nullptr;
     std::unique_ptr<CloseGuard> closeGuard_;
+
+    // The measurement document as the window shows it: the name in the title ("KELVARN - "
+    // name, "Kelvarn" before any), marked while work is unsaved; whether the evaluation pass
+    // has shown a measurement, which export and report need.
+    void SetTitleName(const QString& name);
+    void UpdateTitle();
+    void MeasurementShown();
+    bool HasMeasurement();
+    QString titleName_;
+    bool measurementShown_ = false;
+    QTimer* titleCheck_ = nullptr;  // the mark after typing, once the typing pauses
+    // Where file dialogs start: the open measurement's folder, else the last one used.
+    QString DialogFolder() const;
+    void RememberFolder(const QString& chosenPath);
+    // A failed file command in a stop-sign box, the file named on a second line.
+    void ShowFailure(const CommandResult& r);
 };
 
 }  // namespace kelvarn

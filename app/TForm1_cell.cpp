@@ -37,7 +37,6 @@ namespace kelvarn {
 
 namespace {
 
-const QString kProductName = QStringLiteral("KELVARN");
 const QString kNoName = QStringLiteral("OhneName.dba");
 
 // The highest level the level bar shows [dB(A)].
@@ -322,7 +321,7 @@ void TForm1::Au1Click() {
             SetStatus(complete            ? QStringLiteral(" OK.")
                       : result->cancelled ? QStringLiteral(" Auslesen abgebrochen.")
                                           : QStringLiteral(" Fehler."));
-            setWindowTitle(kProductName + QStringLiteral(" - ") + kNoName);
+            SetTitleName(kNoName);
             ProposedSaveName = kNoName;
             RichEdit1->setPlainText(QStringLiteral("Bemerkungen hier ..."));
             ShowTime(Au1);

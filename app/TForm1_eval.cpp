@@ -89,6 +89,7 @@ void TForm1::ShowTime(QObject* sender) {
         PageControl2->setCurrentWidget(ev.twelve ? TabSheet9 : TabSheet6);
         PageControl1->setCurrentWidget(TabSheet4);
     }
+    MeasurementShown();
     if (!ev.damageNotice.isEmpty()) seams_->Notice(this, ev.damageNotice);
 }
 

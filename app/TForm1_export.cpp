@@ -1,5 +1,5 @@
 // Results that leave the program: the noise figures tab, "E&xportieren ..." of the levels and
-// the figures as a CSV file, and the measurement report as PDF or on a printer.
+// the figures as a CSV or JSON file, and the measurement report as PDF or on a printer.
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
@@ -11,6 +11,7 @@
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
+#include "files/SystemPath.h"
 #include "output/Report.h"
 #include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
@@ -68,20 +69,47 @@ void TForm1::AddExportMenu() {
     Datei1->insertSeparator(BerichtPdf1);
     connect(BerichtPdf1, &QAction::triggered, this, [this] { BerichtPdf1Click(); });
     connect(BerichtDrucken1, &QAction::triggered, this, [this] { BerichtDrucken1Click(); });
+    // Until a measurement is shown there is nothing to export or report.
+    for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(false);
+}
+
+void TForm1::MeasurementShown() {
+    measurementShown_ = true;
+    for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(true);
+    UpdateTitle();
+}
+
+bool TForm1::HasMeasurement() {
+    if (!measurementShown_) seams_->Notice(this, QStringLiteral("Keine Messung geladen."));
+    return measurementShown_;
 }
 
 void TForm1::Exportieren1Click() {
+    if (!HasMeasurement()) return;
+    const QString csvType = QStringLiteral("CSV-Dateien (*.csv)");
+    const QString jsonType = QStringLiteral("JSON-Dateien (*.json)");
     // The name of the measurement with the extension of the export.
     const QString proposed =
         QFileInfo(ProposedSaveName).completeBaseName() + QStringLiteral(".csv");
+    QString chosenType;
     QString path = seams_->SaveFileName(this, QStringLiteral("Exportieren"),
-                                        QStringLiteral("CSV-Dateien (*.csv)"), proposed);
+                                        csvType + QStringLiteral(";;") + jsonType, proposed,
+                                        DialogFolder(), &chosenType);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
-        path += QStringLiteral(".csv");
-    const QByteArray csv = ExportCsv(ComputeFigures(CurrentRecord), NumberFormat::FromLocale());
-    const CommandResult r = WriteExportFile(path, csv);
-    if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+    RememberFolder(path);
+    // The extension typed decides; a name without one of the two takes the chosen type.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool json = suffix == QLatin1String("json") ||
+                      (suffix != QLatin1String("csv") && chosenType == jsonType);
+    path = WithExtension(path, json ? QStringLiteral(".json") : QStringLiteral(".csv"));
+    const RecordFigures figures = ComputeFigures(CurrentRecord);
+    const QString measurement = RecordFilePath.isEmpty()
+                                    ? ProposedSaveName
+                                    : DisplayPath(QFileInfo(RecordFilePath).absoluteFilePath());
+    const QByteArray content = json ? ExportJson(measurement, CurrentRecord, figures)
+                                    : ExportCsv(figures, NumberFormat::FromLocale());
+    const CommandResult r = WriteExportFile(path, content);
+    if (!r.ok) ShowFailure(r);
 }
 
 ReportContent TForm1::CurrentReportContent() const {
@@ -102,21 +130,24 @@ ReportContent TForm1::CurrentReportContent() const {
 }
 
 void TForm1::BerichtPdf1Click() {
-    QString path = seams_->SaveFileName(this, QStringLiteral("Bericht als PDF"),
-                                        QStringLiteral("PDF-Dateien (*.pdf)"),
-                                        ProposedName(ProposedSaveName, QStringLiteral(".pdf")));
+    if (!HasMeasurement()) return;
+    QString path = seams_->SaveFileName(
+        this, QStringLiteral("Bericht als PDF"), QStringLiteral("PDF-Dateien (*.pdf)"),
+        ProposedName(ProposedSaveName, QStringLiteral(".pdf")), DialogFolder());
     if (path.isEmpty()) return;
+    RememberFolder(path);
     path = WithExtension(path, QStringLiteral(".pdf"));
     const CommandResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
-    if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
+    if (!r.ok) ShowFailure(r);
 }
 
 void TForm1::BerichtDrucken1Click() {
+    if (!HasMeasurement()) return;
     const ReportContent content = CurrentReportContent();
     CommandResult result;
     seams_->PrintPreview(
         this, [&](QPrinter& printer) { result = PrintReport(printer, CurrentRecord, content); });
-    if (!result.ok) seams_->Stop(this, WithFullStop(result.message));
+    if (!result.ok) ShowFailure(result);
 }
 
 }  // namespace kelvarn

@@ -1,8 +1,12 @@
 // "&Öffnen ..." and "&Speichern als ...": the measurement file and the
 // remarks file beside it; files named on the command line or dropped on the
 // window open the same way.
+#include <QAction>
+#include <QDir>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "app/CloseGuard.h"
 #include "app/FileDrop.h"
@@ -12,6 +16,7 @@
 #include "files/MeasurementWithRemarks.h"
 #include "files/RemarksFile.h"
 #include "files/SystemPath.h"
+#include "link/SettingsFile.h"
 #include "widgets/RichTextDocument.h"
 
 namespace kelvarn {
@@ -20,13 +25,19 @@ namespace {
 
 const QString kProductName = QStringLiteral("KELVARN");
 
+// KV.INI: the folder of the last file chosen in a file dialog.
+const QString kFolderSection = QStringLiteral("Dateien");
+const QString kFolderKey = QStringLiteral("LetzterOrdner");
+
 }  // namespace
 
 void TForm1::N1Click() {
     if (!MayReplaceWork()) return;
     const QString chosen = seams_->OpenFileName(
-        this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")});
+        this, {QStringLiteral("Pegeldateien (*.DBA)"), QStringLiteral("Lärmdateien (*.DAT)")},
+        DialogFolder());
     if (chosen.isEmpty()) return;
+    RememberFolder(chosen);
     OpenMeasurementFile(chosen);
 }
 
@@ -38,7 +49,7 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
     MeasurementRecord scratch = CurrentRecord;
     CommandResult r = ReadMeasurementFile(path, scratch);
     if (!r.ok) {
-        seams_->Stop(this, WithFullStop(r.message));
+        ShowFailure(r);
         return;
     }
     CurrentRecord = scratch;
@@ -52,14 +63,14 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
     if (!remarks.isEmpty()) {
         r = LoadRemarks(remarks, text);
         if (!r.ok) {
-            seams_->Stop(this, WithFullStop(r.message));
+            ShowFailure(r);
             return;
         }
     }
     ToDocument(text, *RichEdit1->document());
 
     const QString info = InformationLine(name, CurrentRecord);
-    setWindowTitle(kProductName + QStringLiteral(" - ") + name);
+    SetTitleName(name);
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
     RecordFilePath = path;
     closeGuard_->MarkKept();
@@ -70,22 +81,75 @@ void TForm1::WireFiles() {
     new FileDropFilter(this, [this](const QString& path) {
         if (MayReplaceWork()) OpenMeasurementFile(path);
     });
+    // Typing marks the title; typing it back clears the mark. The check compares the whole
+    // description with the one kept, so it waits until the typing pauses: a long description
+    // would otherwise slow every key.
+    titleCheck_ = new QTimer(this);
+    titleCheck_->setSingleShot(true);
+    titleCheck_->setInterval(200);
+    connect(titleCheck_, &QTimer::timeout, this, [this] { UpdateTitle(); });
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, titleCheck_,
+            qOverload<>(&QTimer::start));
 }
 
 void TForm1::Speichern1Click() {
     QString path = seams_->SaveFileName(this, QStringLiteral("Speichern als ..."),
-                                        QStringLiteral("Lärmdateien (*.dba)"), ProposedSaveName);
+                                        QStringLiteral("Lärmdateien (*.dba)"), ProposedSaveName,
+                                        DialogFolder());
     if (path.isEmpty()) return;
+    RememberFolder(path);
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".dba");
 
-    const CommandResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
-                                                       FromDocument(*RichEdit1->document()));
+    const QString saved = SystemPath(path);
+    const CommandResult r =
+        SaveMeasurementWithRemarks(saved, CurrentRecord, FromDocument(*RichEdit1->document()));
     if (!r.ok) {
-        seams_->Stop(this, WithFullStop(r.message));
+        ShowFailure(r);
         return;
     }
+    // The measurement is now this file: its name in the title and the next dialogs, its
+    // folder and date for what follows.
+    ProposedSaveName = DisplayPath(QFileInfo(saved).fileName());
+    RecordFilePath = saved;
     closeGuard_->MarkKept();
+    SetTitleName(ProposedSaveName);
+}
+
+void TForm1::SetTitleName(const QString& name) {
+    titleName_ = name;
+    UpdateTitle();
+}
+
+void TForm1::UpdateTitle() {
+    const QString title = titleName_.isEmpty() ? QStringLiteral("Kelvarn")
+                                               : kProductName + QStringLiteral(" - ") + titleName_;
+    // The placeholder only while there is something to mark: the title as the system shows it
+    // is the same, and read back unmarked it is the plain name.
+    const bool unsaved = closeGuard_ && closeGuard_->HasUnsavedWork();
+    setWindowTitle(unsaved ? title + QStringLiteral("[*]") : title);
+    setWindowModified(unsaved);
+}
+
+QString TForm1::DialogFolder() const {
+    if (!RecordFilePath.isEmpty()) {
+        const QFileInfo file(RecordFilePath);
+        if (file.absoluteDir().exists()) return file.absolutePath();
+    }
+    const QString last = ReadSetting(kFolderSection, kFolderKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    return QDir::homePath();
+}
+
+void TForm1::RememberFolder(const QString& chosenPath) {
+    const QString folder = QFileInfo(chosenPath).absolutePath();
+    // The folder is a convenience: a settings file that cannot be written changes nothing else.
+    if (ReadSetting(kFolderSection, kFolderKey) != folder)
+        (void)WriteSetting(kFolderSection, kFolderKey, folder);
+}
+
+void TForm1::ShowFailure(const CommandResult& r) {
+    seams_->Stop(this, MessageText(r));
 }
 
 }  // namespace kelvarn

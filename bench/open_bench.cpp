@@ -18,7 +18,7 @@ class SilentSeams : public kelvarn::Seams {
 public:
     QString file;
     bool CtrlHeld() const override { return false; }
-    QString OpenFileName(QWidget*, const QStringList&) override { return file; }
+    QString OpenFileName(QWidget*, const QStringList&, const QString&) override { return file; }
     void Stop(QWidget*, const QString&) override {}
     void Notice(QWidget*, const QString&) override {}
 };

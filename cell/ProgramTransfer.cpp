@@ -1,10 +1,12 @@
 #include "cell/ProgramTransfer.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "files/PosixFile.h"
+#include "files/SystemPath.h"
 #include "link/CellCommandBytes.h"
 #include "link/SerialLink.h"
 
@@ -62,7 +64,10 @@ bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& 
         QByteArray file;
         const IoOutcome io = ReadFileBytes(program.BinFileName, -1, file);
         if (!io.ok()) {
-            progress.Status(QStringLiteral("Dateifehler %1.").arg(io.error));
+            // The file named after the code: the status line alone did not say where it was
+            // looked for (the working folder).
+            progress.Status(QStringLiteral("Dateifehler %1. ").arg(io.error) +
+                            DisplayPath(QFileInfo(program.BinFileName).absoluteFilePath()));
             return false;
         }
         return opened && SendUploadPayload(link, reinterpret_cast<const uint8_t*>(file.constData()),

@@ -32,7 +32,8 @@ std::array<uint8_t, 500> TimedUploadImage(int row, const StartDelay& delay);
 // Uploads the START-key program of row (1..9): its built-in text or, with
 // useBinFile, every byte of the row's program file, opened by its bare name
 // in the working directory. A file that cannot be read reports
-// "Dateifehler " + code + "." to progress. true when the closing 0 was sent.
+// "Dateifehler " + code + ". " and the file's full path to progress. true
+// when the closing 0 was sent.
 bool UploadKeyProgram(SerialLink& link, int row, bool useBinFile, CellProgress& progress);
 
 // Uploads the timed image of row for a start at the time of day target.

@@ -100,6 +100,7 @@ bool ShowsTotal(const RecordFigures& f) {
 TableText FiguresTable(const RecordFigures& f, const NumberFormat& fmt, bool withTotal) {
     const int rows = int(f.measurements.size()) + (withTotal ? 1 : 0);
     TableText t(13, rows + 1);
+    t.SetPlainCopy(true);  // the figures go on into reports and spreadsheets
     const QStringList headings = {
         QStringLiteral("Messung"), QStringLiteral("n"),    QStringLiteral("Dauer/") + f.unit,
         QStringLiteral("LAeq"),    QStringLiteral("Lmax"), QStringLiteral("Lmin"),

@@ -57,6 +57,7 @@ int MeasuredCount(const uint8_t* samples, int n, int stride);
 // The figures as a table: heading row "Messung", "n", "Dauer/<unit>", "LAeq", "Lmax", "Lmin",
 // "L1" ... "L99", then one row per measurement ("1", "2", ...) and, when withTotal, a row
 // "Gesamt". Levels "%5.1f", durations "%5.3f", counts "%4.0f"; empty cells where n = 0.
+// Copied plain (TableText::CopyText).
 TableText FiguresTable(const RecordFigures& f, const NumberFormat& fmt, bool withTotal);
 
 // Whether the window, the export and the report show the "Gesamt" row: for more than one

@@ -37,8 +37,13 @@ QString TableText::CopyText() const {
     QString out;
     for (int r = 0; r < rows_; ++r) {
         for (int c = 0; c < cols_; ++c) {
-            out += Cell(c, r);
-            out += QLatin1Char('\t');
+            if (!plainCopy_) {
+                out += Cell(c, r);
+                out += QLatin1Char('\t');
+                continue;
+            }
+            if (c > 0) out += QLatin1Char('\t');
+            out += Cell(c, r).trimmed();
         }
         out += QLatin1String("\r\n");
     }

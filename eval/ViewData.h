@@ -21,14 +21,18 @@ public:
     const QString& Cell(int col, int row) const;          // empty outside the grid
     void SetCell(int col, int row, const QString& text);  // ignored outside
 
-    // Every cell followed by a tab, every line ended by CR LF.
+    // Every cell followed by a tab, every line ended by CR LF. A table set to plain copy
+    // gives its cells without their padding blanks and only between them a tab, for a table
+    // whose text goes on into a spreadsheet or a letter.
     QString CopyText() const;
+    void SetPlainCopy(bool plain) { plainCopy_ = plain; }
 
     bool operator==(const TableText&) const = default;
 
 private:
     int cols_ = 0;
     int rows_ = 0;
+    bool plainCopy_ = false;
     std::vector<QString> cells_;  // row-major
 };
 

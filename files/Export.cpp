@@ -171,7 +171,7 @@ QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
 
 CommandResult WriteExportFile(const QString& path, const QByteArray& data) {
     const IoOutcome io = ReplaceFileContents(path, data);
-    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return FileFailure(path, OsErrorMessage(io.error, path));
     return CommandResult::Success();
 }
 

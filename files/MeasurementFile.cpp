@@ -12,8 +12,9 @@ namespace kelvarn {
 CommandResult ReadMeasurementFile(const QString& path, MeasurementRecord& out) {
     QByteArray data;
     const IoOutcome io = ReadFileBytes(path, MeasurementRecord::kSize, data);
-    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
-    return RecordFromFileBytes(data, out);
+    if (!io.ok()) return FileFailure(path, OsErrorMessage(io.error, path));
+    const CommandResult r = RecordFromFileBytes(data, out);
+    return r.ok ? r : FileFailure(path, r.message);
 }
 
 CommandResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out) {
@@ -28,7 +29,7 @@ CommandResult WriteMeasurementFile(const QString& path, const MeasurementRecord&
     const QByteArray data(reinterpret_cast<const char*>(rec.bytes.data()),
                           MeasurementRecord::kSize);
     const IoOutcome io = ReplaceFileContents(path, data);
-    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return FileFailure(path, OsErrorMessage(io.error, path));
     return CommandResult::Success();
 }
 

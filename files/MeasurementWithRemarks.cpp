@@ -21,16 +21,16 @@ CommandResult SaveMeasurementWithRemarks(const QString& path, const MeasurementR
                             MeasurementRecord::kSize);
     FileReplacement measurement, description;
     IoOutcome io = measurement.Prepare(path, record);
-    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return FileFailure(path, OsErrorMessage(io.error, path));
     io = description.Prepare(remarksPath, WriteRtf(remarks));
     if (!io.ok()) return RemarksSaveResult(remarksPath, io);
     io = measurement.Commit();
-    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    if (!io.ok()) return FileFailure(path, OsErrorMessage(io.error, path));
     io = description.Commit();
     if (!io.ok()) {
-        return CommandResult::Failure(
-            QStringLiteral("Die Messung wurde gespeichert, die Beschreibung nicht. ") +
-            RemarksSaveResult(remarksPath, io).message);
+        return FileFailure(
+            remarksPath, QStringLiteral("Die Messung wurde gespeichert, die Beschreibung nicht. ") +
+                             RemarksSaveResult(remarksPath, io).message);
     }
     return CommandResult::Success();
 }

@@ -28,11 +28,13 @@ CommandResult LoadRemarks(const QString& path, RichText& out) {
     QByteArray data;
     const IoOutcome io = ReadFileBytes(path, kMaxRemarksBytes + 1, data);
     if (io.stage == IoOutcome::kOpen) {
-        return CommandResult::Failure(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
-                                          .arg(FullPath(path), SystemErrorText(io.error)));
+        return FileFailure(path, QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
+                                     .arg(FullPath(path), SystemErrorText(io.error)));
     }
-    if (!io.ok() || data.size() > kMaxRemarksBytes)
-        return CommandResult::Failure(QStringLiteral("Das Laden des Streams ist misslungen"));
+    const QString failed = QStringLiteral("Das Laden des Streams ist misslungen");
+    if (!io.ok()) return FileFailure(path, failed, SystemErrorText(io.error));
+    if (data.size() > kMaxRemarksBytes)
+        return FileFailure(path, failed, QStringLiteral("Die Datei ist größer als 16 MB"));
     out = ReadRtf(data);
     return CommandResult::Success();
 }
@@ -40,9 +42,10 @@ CommandResult LoadRemarks(const QString& path, RichText& out) {
 CommandResult RemarksSaveResult(const QString& path, const IoOutcome& io) {
     if (io.ok()) return CommandResult::Success();
     if (io.stage == IoOutcome::kWrite)
-        return CommandResult::Failure(QStringLiteral("Das Speichern des Streams ist misslungen"));
-    return CommandResult::Failure(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
-                                      .arg(FullPath(path), SystemErrorText(io.error)));
+        return FileFailure(path, QStringLiteral("Das Speichern des Streams ist misslungen"),
+                           SystemErrorText(io.error));
+    return FileFailure(path, QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+                                 .arg(FullPath(path), SystemErrorText(io.error)));
 }
 
 CommandResult SaveRemarks(const QString& path, const RichText& text) {

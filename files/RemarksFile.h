@@ -19,7 +19,8 @@ bool RemarksFileExists(const QString& path);
 // replaced only on success. Messages: "Datei <path> kann nicht geöffnet
 // werden. <system text>" when it cannot be opened (also when it is a pipe or
 // another special file), "Das Laden des Streams ist misslungen" when it
-// cannot be read or is larger than kMaxRemarksBytes.
+// cannot be read or is larger than kMaxRemarksBytes, with the reason. Every
+// failure names the file (CommandResult::file).
 CommandResult LoadRemarks(const QString& path, RichText& out);
 
 // Writes text as RTF, replacing any file of that name only once the new one

@@ -37,7 +37,7 @@ void OutputCommands::UseClipboard(ClipboardSink* clipboard) {
 
 void OutputCommands::Run(OutputKind kind, QWidget* target, ChartPaper paper) {
     const CommandResult result = Dispatch(kind, target, paper);
-    if (!result.ok && stop_) stop_(WithFullStop(result.message));
+    if (!result.ok && stop_) stop_(MessageText(result));
 }
 
 CommandResult OutputCommands::Dispatch(OutputKind kind, QWidget* target, ChartPaper paper) {

@@ -487,9 +487,8 @@ CommandResult WriteReportPdf(const QString& path, const MeasurementRecord& rec,
     if (!problem.isEmpty()) return CommandResult::Failure(problem);
     const QByteArray pdf = ReportPdf(rec, content);
     if (pdf.isEmpty())
-        return CommandResult::Failure(QStringLiteral("Der Bericht kann nicht erstellt werden"));
-    const CommandResult r = WriteExportFile(path, pdf);
-    return r.ok ? CommandResult::Success() : CommandResult::Failure(r.message);
+        return FileFailure(path, QStringLiteral("Der Bericht kann nicht erstellt werden"));
+    return WriteExportFile(path, pdf);
 }
 
 CommandResult PrintReport(QPrinter& printer, const MeasurementRecord& rec,

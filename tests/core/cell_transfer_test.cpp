@@ -117,7 +117,8 @@ TEST_F(TransferTest, MissingProgramFileStopsAfterTheCommandWithItsErrorCode) {
     Attach();
     RecordedProgress progress;
     EXPECT_FALSE(UploadKeyProgram(link.serial, 2, true, progress));
-    EXPECT_EQ(progress.texts, QStringList{QStringLiteral("Dateifehler 2.")});
+    EXPECT_EQ(progress.texts,
+              QStringList{"Dateifehler 2. " + QDir::current().absoluteFilePath("B.BIN")});
     EXPECT_EQ(port.written, Cat({Reset(), {5}})) << "the command went out before the file";
 }
 

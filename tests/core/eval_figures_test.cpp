@@ -182,3 +182,20 @@ TEST(Figures, MeasuredCountStopsAtTheLastNonZeroByte) {
     EXPECT_EQ(MeasuredCount(b, 1, 1), 0);
     EXPECT_EQ(MeasuredCount(b, 0, 1), 0);
 }
+
+// The figures go on into spreadsheets and letters: their copy has no padding blanks and no tab
+// at a line's end; the grids of the evaluation keep their classic copy.
+TEST(Figures, TableCopiesWithoutPaddingOrTrailingTabs) {
+    TableText t(2, 2);
+    t.SetCell(0, 0, " 1.0");
+    t.SetCell(1, 0, "a");
+    t.SetCell(1, 1, " x ");
+    EXPECT_EQ(t.CopyText(), " 1.0\ta\t\r\n\t x \t\r\n");
+    t.SetPlainCopy(true);
+    EXPECT_EQ(t.CopyText(), "1.0\ta\r\n\tx\r\n");
+
+    const RecordFigures f = ComputeFigures(*ProgramRecord(1, Constant(150)));
+    EXPECT_EQ(FiguresTable(f, GermanFormat(), false).CopyText(),
+              "Messung\tn\tDauer/s\tLAeq\tLmax\tLmin\tL1\tL5\tL10\tL50\tL90\tL95\tL99\r\n"
+              "1\t1000\t10,000\t50,0\t50,0\t50,0\t50,0\t50,0\t50,0\t50,0\t50,0\t50,0\t50,0\r\n");
+}

@@ -138,8 +138,12 @@ TEST(HostileFiles, RemarksFileAboveTheLimitIsRefusedAndOneAtItLoads) {
     EXPECT_EQ(t.PlainText().size(), kMaxRemarksBytes);
     WriteBytes(path, QByteArray(kMaxRemarksBytes + 1, 'a'));
     t = RichText::FromPlainText("alt");
-    EXPECT_EQ(LoadRemarks(path, t).message, "Das Laden des Streams ist misslungen");
+    const CommandResult r = LoadRemarks(path, t);
+    EXPECT_EQ(r.message, "Das Laden des Streams ist misslungen");
     EXPECT_EQ(t, RichText::FromPlainText("alt"));
+    // The message alone does not say which file or why: the second line does.
+    EXPECT_EQ(MessageText(r), "Das Laden des Streams ist misslungen.\n" + path +
+                                  ": Die Datei ist größer als 16 MB");
 }
 
 TEST(SystemPath, NamesThatAreNotUtf8KeepTheirBytes) {

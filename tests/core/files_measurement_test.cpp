@@ -52,6 +52,25 @@ TEST(WithFullStop, AddsAStopOnlyAfterCharactersThatSortAfterIt) {
         EXPECT_EQ(WithFullStop(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
+TEST(MessageText, NamesTheFileOnASecondLine) {
+    const QString cwd = QDir::currentPath();
+    const struct {
+        CommandResult result;
+        QString text;
+    } cases[] = {
+        {CommandResult::Failure("Zwischenablage kann nicht geöffnet werden"),
+         "Zwischenablage kann nicht geöffnet werden."},
+        {FileFailure("/tmp/a/M1.DBA", "Datei nicht gefunden"),
+         "Datei nicht gefunden.\n/tmp/a/M1.DBA"},
+        {FileFailure("rel/M1.DBA", "Dateizugriff verweigert"),
+         "Dateizugriff verweigert.\n" + cwd + "/rel/M1.DBA"},
+        {FileFailure("/tmp/M.RMK", "Das Laden des Streams ist misslungen", "Grund"),
+         "Das Laden des Streams ist misslungen.\n/tmp/M.RMK: Grund"},
+        {FileFailure("", "Ungültiger Dateiname"), "Ungültiger Dateiname."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MessageText(c.result), c.text);
+}
+
 TEST(MeasurementFile, SavedRecordOpensIdenticallyAndTheFileIsTheRecordByteForByte) {
     QTemporaryDir dir;
     const QString path = dir.filePath("MESS1.DBA");
@@ -108,6 +127,7 @@ TEST(MeasurementFile, FailedOpenLeavesTheRecordUntouched) {
         const CommandResult r = ReadMeasurementFile(c.path, rec);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8(c.message));
+        EXPECT_EQ(r.file, c.path);
         EXPECT_EQ(rec, PatternRecord(42));
     }
 }
@@ -194,6 +214,7 @@ TEST(MeasurementFile, SaveFailuresAndTheirMessages) {
         const CommandResult r = WriteMeasurementFile(c.path, PatternRecord(1));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8(c.message));
+        EXPECT_EQ(r.file, c.path);
     }
     EXPECT_TRUE(QFileInfo(dir.filePath("folder.dba")).isDir());
 }

@@ -77,6 +77,8 @@ TEST(RemarksFile, LoadFailuresLeaveTheDescriptionAlone) {
     r = LoadRemarks(dir.filePath("ordner.RMK"), t);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message, QString("Das Laden des Streams ist misslungen"));
+    EXPECT_EQ(MessageText(r), "Das Laden des Streams ist misslungen.\n" +
+                                  dir.filePath("ordner.RMK") + ": " + SystemErrorText(EISDIR));
     EXPECT_EQ(t, RichText::FromPlainText("Bemerkungen hier ..."));
 }
 
@@ -109,10 +111,13 @@ TEST(RemarksFile, SaveFailuresAndTheirMessages) {
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.message, QString::fromUtf8("Datei \"%1\" kann nicht erstellt werden. %2")
                                  .arg(c.path, SystemErrorText(c.err)));
+        EXPECT_EQ(r.file, c.path);
     }
     const CommandResult full = SaveRemarks("/dev/full", Description());
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.message, QString("Das Speichern des Streams ist misslungen"));
+    EXPECT_EQ(MessageText(full),
+              "Das Speichern des Streams ist misslungen.\n/dev/full: " + SystemErrorText(ENOSPC));
 }
 
 TEST(RemarksFile, FailedSaveKeepsTheOldRemarks) {

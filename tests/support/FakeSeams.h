@@ -23,7 +23,9 @@ public:
     QStringList asked, notices, stops;
     QStringList openFilters;
     QString saveTitle, saveFilter, saveProposed;
-    int previews = 0;         // print dialogs with a preview shown
+    QString openFolder, saveFolder;  // where the dialogs were asked to start
+    QString chosenFilter;            // the save filter the person picks; empty: the first
+    int previews = 0;                // print dialogs with a preview shown
     QString previewPdf;       // the printer chosen there writes this PDF file; empty: cancelled
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
     // The scripted ports behind the window's link; none: the machine's.
@@ -58,15 +60,20 @@ public:
         if (onNotice) onNotice();
     }
     void Stop(QWidget*, const QString& text) override { stops << text; }
-    QString OpenFileName(QWidget*, const QStringList& filters) override {
+    QString OpenFileName(QWidget*, const QStringList& filters, const QString& folder) override {
         openFilters = filters;
+        openFolder = folder;
         return openName;
     }
     QString SaveFileName(QWidget*, const QString& title, const QString& filter,
-                         const QString& proposed) override {
+                         const QString& proposed, const QString& folder, QString* chosen) override {
         saveTitle = title;
         saveFilter = filter;
         saveProposed = proposed;
+        saveFolder = folder;
+        if (chosen)
+            *chosen =
+                chosenFilter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : chosenFilter;
         return saveName;
     }
     void PrintPreview(QWidget*, const std::function<void(QPrinter&)>& paint) override {

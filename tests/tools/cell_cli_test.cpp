@@ -187,6 +187,43 @@ TEST_F(CellCliTest, LiveLogsEveryLevelOfProgramAUntilItsEnd) {
     }
 }
 
+// The log is read by the same spreadsheets as the export: ";" between decimal commas where the
+// locale writes commas, "," between decimal points elsewhere; TSV keeps the locale's mark.
+TEST_F(CellCliTest, LiveWritesSeparatorAndDecimalMarkAsTheExport) {
+    const double level = StreamedLevels(1, 1).value(0);
+    const QString point = QString::number(level, 'f', 1);
+    QString comma = point;
+    comma.replace('.', ',');
+    const struct {
+        const char* locale;
+        const char* format;
+        QString header, first;
+    } cases[] = {
+        {"de_DE.UTF-8", "csv", "t/s;dB(A)", "0,000;" + comma},
+        {"de_DE.UTF-8", "tsv", "t/s\tdB(A)", "0,000\t" + comma},
+        {"C", "csv", "t/s,dB(A)", "0.000," + point},
+        {"en_US.UTF-8", "tsv", "t/s\tdB(A)", "0.000\t" + point},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.format);
+        // Five levels, then the cell falls silent: enough to see the numbers.
+        Run({"--program", "A", "--live-zero-after", "5"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("LANG");
+        env.remove("LC_NUMERIC");
+        env.insert("LC_ALL", c.locale);
+        const CliRun r = RunKelvarnCli({"live", "COM4", "--format", c.format}, env);
+        EXPECT_EQ(r.err,
+                  "kelvarn-cli: Fehler: kein Messwert von der Zelle.\n5 Messwerte empfangen.\n");
+        const QStringList lines = QString::fromUtf8(r.out).split('\n');
+        ASSERT_EQ(lines.size(), 1 + 5 + 1);
+        EXPECT_EQ(lines[0], c.header);
+        EXPECT_EQ(lines[1], c.first);
+        EXPECT_EQ(lines[5].section(c.header.at(3), 0, 0), QString("0") + c.first.at(1) + "040")
+            << "the fifth time of program A, 0.04 s";
+    }
+}
+
 TEST_F(CellCliTest, LiveEndsOnCtrlCOrAFailedLevelWithWhatArrived) {
     Run({"--live-zero-after", "7"});
     CliRun r = Cli({"live", "COM4", "--program", "g"});

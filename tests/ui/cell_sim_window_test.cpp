@@ -72,7 +72,7 @@ TEST_F(SimWindowTest, ReadOutThroughTheMenu) {
     Start({"--program", "G", "--unpaced"});
     form->Au1->trigger();
     EXPECT_EQ(form->StatusText(), " OK.");
-    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");  // in no file yet
     MeasurementRecord expected = CellModel::SyntheticMeasurement(7, 1);
     expected.bytes[8] = 1;
     expected.bytes[9] = 12;

@@ -116,7 +116,7 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
         const uint8_t want = i < k ? cell.bytes[size_t(10 + i)] : 0;
         ASSERT_EQ(form->CurrentRecord.bytes[size_t(10 + i)], want) << i;
     }
-    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");  // in no file yet
     EXPECT_EQ(Logged().back(), 0) << "the read is closed with a 0";
 
     // The next command finds the cell as before.

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
@@ -112,7 +113,7 @@ TEST_F(CellCommandTest, TransferWithMissingProgramFileStopsSilently) {
     Start();
     form->Binfile->setChecked(true);
     form->SendProgButton->click();
-    EXPECT_EQ(form->StatusText(), "Dateifehler 2.");
+    EXPECT_EQ(form->StatusText(), "Dateifehler 2. " + QDir::current().absoluteFilePath("B.BIN"));
     EXPECT_TRUE(seams.notices.isEmpty());
     EXPECT_FALSE(HasEvent(Events(*cell), "run program"));
 }
@@ -127,7 +128,7 @@ TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
     expected.bytes[9] = 1;
     EXPECT_EQ(form->CurrentRecord, expected);
     EXPECT_EQ(form->StatusText(), " OK.");
-    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     EXPECT_EQ(form->ProposedSaveName, "OhneName.dba");
     EXPECT_EQ(form->RichEdit1->toPlainText(), "Bemerkungen hier ...");
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
@@ -162,7 +163,7 @@ TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArriv
               QStringList{"Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen."});
     EXPECT_EQ(form->CurrentRecord.bytes[10 + 499], cell->Memory().bytes[10 + 499]);
     EXPECT_EQ(form->CurrentRecord.bytes[10 + 500], 0);
-    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+    EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
 
     // And it can be saved as it is.

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "FakeSeams.h"
-#include "app/ChartSetup.h"
+#include "widgets/ChartSetup.h"
 #include "app/TForm1.h"
 #include "output/ChartRender.h"
 #include "widgets/Chart.h"

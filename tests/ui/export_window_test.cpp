@@ -75,8 +75,16 @@ TEST_F(ExportWindowTest, FiguresTableCopiesAsText) {
     form.CurrentRecord = Record(2, 160);
     form.ShowTime();
     entries[0]->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), form.GridKennwerte->Table().CopyText());
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("Messung\tn\tDauer/s\tLAeq\t"));
+    // Cells as they read, without the blanks that align them in the grid, a tab only between
+    // two cells: what a spreadsheet or a letter takes as it is.
+    const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
+    ASSERT_EQ(lines.size(), 3) << "two lines, each ended by CR LF";
+    EXPECT_EQ(lines[0], "Messung\tn\tDauer/s\tLAeq\tLmax\tLmin\tL1\tL5\tL10\tL50\tL90\tL95\tL99");
+    const QStringList cells = lines[1].split('\t');
+    ASSERT_EQ(cells.size(), 13) << lines[1].toStdString();
+    for (int c = 0; c < 13; ++c) EXPECT_EQ(cells[c], form.GridKennwerte->Cell(c, 1).trimmed());
+    EXPECT_EQ(cells[1], "1000");
+    EXPECT_EQ(lines[2], "");
 }
 
 TEST_F(ExportWindowTest, ExportEntryFollowsSaveAs) {
@@ -93,7 +101,7 @@ TEST_F(ExportWindowTest, ExportWritesTheCsvOfTheCurrentRecord) {
     form.ShowTime();
     seams.saveName = dir.filePath("mess1");  // typed without an extension
     form.Exportieren1->trigger();
-    EXPECT_EQ(seams.saveFilter, "CSV-Dateien (*.csv)");
+    EXPECT_EQ(seams.saveFilter, "CSV-Dateien (*.csv);;JSON-Dateien (*.json)");
     EXPECT_EQ(seams.saveProposed, "MESS1.csv");
     EXPECT_TRUE(seams.stops.isEmpty());
     const QByteArray csv = FileBytes(dir.filePath("mess1.csv"));
@@ -103,6 +111,7 @@ TEST_F(ExportWindowTest, ExportWritesTheCsvOfTheCurrentRecord) {
 
 TEST_F(ExportWindowTest, CancelWritesNothingAndAFailureIsShown) {
     form.CurrentRecord = Record(1, 150);
+    form.ShowTime();
     seams.saveName.clear();
     form.Exportieren1->trigger();
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
@@ -111,5 +120,63 @@ TEST_F(ExportWindowTest, CancelWritesNothingAndAFailureIsShown) {
     seams.saveName = dir.filePath("fehlt/x.csv");
     form.Exportieren1->trigger();
     ASSERT_EQ(seams.stops.size(), 1);
-    EXPECT_EQ(seams.stops[0], "Ungültiger Dateiname.");
+    EXPECT_EQ(seams.stops[0], "Ungültiger Dateiname.\n" + dir.filePath("fehlt/x.csv"));
+}
+
+// The type chosen in the dialog decides for a name without an extension; a typed ".json" or
+// ".csv" decides over the type.
+TEST_F(ExportWindowTest, ExportWritesJsonForTheJsonTypeOrExtension) {
+    const QString csvType = "CSV-Dateien (*.csv)";
+    const QString jsonType = "JSON-Dateien (*.json)";
+    form.CurrentRecord = Record(7, 150);
+    form.ProposedSaveName = "MESS1.DBA";
+    form.ShowTime();
+    const RecordFigures figures = ComputeFigures(form.CurrentRecord);
+    const QByteArray csv = ExportCsv(figures, NumberFormat::FromLocale());
+    const QByteArray json = ExportJson("MESS1.DBA", form.CurrentRecord, figures);
+    const struct {
+        const char* typed;
+        QString type;
+        const char* written;
+        const QByteArray& content;
+    } cases[] = {
+        {"m1", csvType, "m1.csv", csv},        {"m2", jsonType, "m2.json", json},
+        {"m3.json", csvType, "m3.json", json}, {"m4.JSON", csvType, "m4.JSON", json},
+        {"m5.csv", jsonType, "m5.csv", csv},   {"m6.txt", jsonType, "m6.txt", json},
+        {"m7.txt", csvType, "m7.txt", csv},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        seams.saveName = dir.filePath(c.typed);
+        seams.chosenFilter = c.type;
+        form.Exportieren1->trigger();
+        EXPECT_EQ(seams.saveFilter, csvType + ";;" + jsonType);
+        EXPECT_EQ(FileBytes(dir.filePath(c.written)), c.content);
+    }
+    EXPECT_TRUE(json.startsWith("{\"file\": \"MESS1.DBA\", \"program\": \"G\""));
+    EXPECT_EQ(QDir(dir.path()).count(), 2u + 7u);
+    EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+}
+
+// Before anything was read out, opened or taken over there is no measurement: export and
+// report are offered only once there is one, and say so when they are asked all the same.
+TEST_F(ExportWindowTest, NoMeasurementNoExportAndNoReport) {
+    QAction* const commands[] = {form.Exportieren1, form.BerichtPdf1, form.BerichtDrucken1};
+    for (QAction* a : commands) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_TRUE(form.Speichern1->isEnabled()) << "the start-up record can still be saved";
+    seams.saveName = dir.filePath("leer.csv");
+    seams.previewPdf = dir.filePath("leer.pdf");
+    form.Exportieren1Click();
+    form.BerichtPdf1Click();
+    form.BerichtDrucken1Click();
+    EXPECT_EQ(seams.notices, QStringList(3, "Keine Messung geladen."));
+    EXPECT_TRUE(seams.saveTitle.isEmpty()) << "no dialog";
+    EXPECT_EQ(seams.previews, 0);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    form.CurrentRecord = Record(1, 150);
+    form.ShowTime();
+    for (QAction* a : commands) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    form.Exportieren1->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath("leer.csv")));
 }

@@ -126,7 +126,7 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
         EXPECT_TRUE(std::equal(cell.bytes.begin(), cell.bytes.begin() + 8, got.begin()));
         EXPECT_TRUE(std::equal(cell.bytes.begin() + 10, cell.bytes.begin() + 10 + f.keptSamples,
                                got.begin() + 10));
-        EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba");
+        EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     } else {
         EXPECT_EQ(form->CurrentRecord, before) << "a failed command leaves the record as it was";
         EXPECT_EQ(form->windowTitle(), titleBefore);

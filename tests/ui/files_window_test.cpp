@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QWindow>
 #include <cstdio>
 
 #include "FakeSeams.h"
@@ -57,7 +60,7 @@ TEST_F(FilesWindowTest, SaveAndOpenRoundTripWithTheDescription) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), Bytes(form.CurrentRecord));
     EXPECT_TRUE(QFile::exists(Path("x.RMK")));
-    EXPECT_EQ(form.windowTitle(), "Kelvarn");  // saving changes no title
+    EXPECT_EQ(form.windowTitle(), "KELVARN - x.dba");  // the measurement is now that file
 
     TForm1 other{&seams};
     seams.openName = Path("x.dba");
@@ -89,10 +92,11 @@ TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
     seams.openName = Path("kurz.dba");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
-    EXPECT_EQ(seams.stops, QStringList{"Versuch hinter dem Dateiende zu lesen."});
+    EXPECT_EQ(seams.stops,
+              QStringList{"Versuch hinter dem Dateiende zu lesen.\n" + Path("kurz.dba")});
     EXPECT_EQ(form.CurrentRecord, before);
     EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
-    EXPECT_EQ(form.windowTitle(), "Kelvarn");
+    EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");
     EXPECT_EQ(form.ProposedSaveName, "ohnename.dba");
     EXPECT_EQ(form.grid->Cell(1, 1), " 20.0");  // 90 / 2 - 25 in the C locale
 }
@@ -100,7 +104,7 @@ TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
 TEST_F(FilesWindowTest, MissingFileAndCancelledDialogs) {
     seams.openName = Path("gibtsnicht.dba");
     form.N1Click();
-    EXPECT_EQ(seams.stops, QStringList{"Datei nicht gefunden."});
+    EXPECT_EQ(seams.stops, QStringList{"Datei nicht gefunden.\n" + Path("gibtsnicht.dba")});
     seams.openName.clear();
     seams.saveName.clear();
     const MeasurementRecord before = form.CurrentRecord;
@@ -170,9 +174,11 @@ TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
     seams.openName = Path("M.DBA");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
-    EXPECT_EQ(seams.stops, QStringList{"Das Laden des Streams ist misslungen."});
+    // Which file and why on a second line: the first alone left the user guessing.
+    EXPECT_EQ(seams.stops, QStringList{"Das Laden des Streams ist misslungen.\n" + Path("M.RMK") +
+                                       ": Die Datei ist größer als 16 MB"});
     EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
-    EXPECT_EQ(form.windowTitle(), "Kelvarn");
+    EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");
     EXPECT_EQ(form.grid->Cell(1, 1), " 20.0") << "no evaluation of the new record";
 }
 
@@ -206,6 +212,107 @@ TEST_F(FilesWindowTest, SaveIntoAFolderThatDoesNotExistKeepsGoing) {
     seams.saveName = Path("fehlt/x.dba");
     form.Speichern1Click();
     ASSERT_EQ(seams.stops.size(), 1);
-    EXPECT_TRUE(seams.stops[0].endsWith('.'));
+    EXPECT_EQ(seams.stops[0], "Ungültiger Dateiname.\n" + Path("fehlt/x.dba"));
     EXPECT_FALSE(QFile::exists(Path("fehlt/x.dba")));
+}
+
+// The title names the file the measurement is in, also after "&Speichern als ...", and marks
+// work that ending would lose; the system shows the mark as "*".
+TEST_F(FilesWindowTest, TitleNamesTheSavedFileAndMarksUnsavedWork) {
+    form.show();
+    // The mark follows typing once the typing pauses.
+    const auto shown = [this] {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return form.windowHandle()->title();
+    };
+    EXPECT_EQ(form.windowTitle(), "Kelvarn");
+    EXPECT_FALSE(form.isWindowModified());
+
+    form.CurrentRecord = ProgramB(120);
+    form.ShowTime();  // as after a take-over: a measurement in no file
+    EXPECT_TRUE(form.isWindowModified());
+    EXPECT_EQ(shown(), "Kelvarn*");
+
+    seams.saveName = Path("erste.dba");
+    form.Speichern1Click();
+    EXPECT_EQ(form.windowTitle(), "KELVARN - erste.dba");
+    EXPECT_FALSE(form.isWindowModified());
+    EXPECT_EQ(shown(), "KELVARN - erste.dba");
+    EXPECT_EQ(form.ProposedSaveName, "erste.dba");
+
+    // Typing marks it, typing it back clears the mark.
+    const QString text = form.RichEdit1->toPlainText();
+    form.RichEdit1->setPlainText(text + "x");
+    EXPECT_EQ(shown(), "KELVARN - erste.dba*");
+    EXPECT_TRUE(form.isWindowModified());
+    form.RichEdit1->setPlainText(text);
+    EXPECT_EQ(shown(), "KELVARN - erste.dba");
+    EXPECT_FALSE(form.isWindowModified());
+
+    // A failed save changes neither name nor mark.
+    form.RichEdit1->setPlainText("geändert");
+    seams.saveName = Path("fehlt/zweite.dba");
+    form.Speichern1Click();
+    EXPECT_EQ(seams.stops.size(), 1);
+    EXPECT_EQ(shown(), "KELVARN - erste.dba*");
+
+    seams.saveName = Path("zweite");
+    form.Speichern1Click();
+    EXPECT_EQ(shown(), "KELVARN - zweite.dba");
+    EXPECT_EQ(seams.saveProposed, "erste.dba") << "the dialog proposed the name saved before";
+}
+
+// File dialogs start in the folder of the open measurement, else in the folder last used
+// (kept in KV.INI for the next start), else in the home folder, never the working directory.
+TEST_F(FilesWindowTest, DialogsStartInTheMeasurementsFolderElseTheLastUsed) {
+    QTemporaryDir config;
+    const QByteArray oldConfig = qgetenv("KELVARN_CONFIG_DIR");
+    qputenv("KELVARN_CONFIG_DIR", config.path().toLocal8Bit());
+    QDir(dir.path()).mkdir("a");
+    QDir(dir.path()).mkdir("b");
+    QDir(dir.path()).mkdir("c");
+    WriteFile(Path("a/M1.DBA"), Bytes(ProgramB(100)));
+
+    {
+        FakeSeams s;
+        TForm1 w{&s};
+        w.N1Click();  // cancelled
+        EXPECT_EQ(s.openFolder, QDir::homePath());
+        s.openName = Path("a/M1.DBA");
+        w.N1Click();
+        w.N1Click();
+        EXPECT_EQ(s.openFolder, Path("a"));
+        s.saveName = Path("b/M2.dba");
+        w.Speichern1Click();
+        EXPECT_EQ(s.saveFolder, Path("a"));
+        s.saveName.clear();
+        w.Speichern1Click();
+        EXPECT_EQ(s.saveFolder, Path("b")) << "the measurement is now in b";
+        s.saveName = Path("c/M2.csv");
+        w.Exportieren1Click();
+        EXPECT_EQ(s.saveFolder, Path("b"));
+        w.BerichtPdf1Click();
+        EXPECT_EQ(s.saveFolder, Path("b"));
+        EXPECT_TRUE(s.stops.isEmpty()) << s.stops.join('|').toStdString();
+    }
+    {
+        // The next start has no measurement: the folder used last, by the export.
+        FakeSeams s;
+        TForm1 w{&s};
+        w.N1Click();
+        EXPECT_EQ(s.openFolder, Path("c"));
+        w.Speichern1Click();
+        EXPECT_EQ(s.saveFolder, Path("c"));
+    }
+    {
+        // A folder that is gone is not offered.
+        QDir(Path("c")).removeRecursively();
+        FakeSeams s;
+        TForm1 w{&s};
+        w.N1Click();
+        EXPECT_EQ(s.openFolder, QDir::homePath());
+    }
+    qputenv("KELVARN_CONFIG_DIR", oldConfig);
 }

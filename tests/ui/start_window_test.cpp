@@ -132,7 +132,7 @@ TEST_F(StartWindowTest, MissingOrShortFileGivesTheOpenCommandsMessage) {
         StartCommandLine line;
         line.Parse({"kelvarn", Path(c.name)});
         window.OpenMeasurementFile(line.File());
-        EXPECT_EQ(s.stops, QStringList{c.message});
+        EXPECT_EQ(s.stops, QStringList{c.message + ("\n" + Path(c.name))});
         EXPECT_EQ(window.windowTitle(), "Kelvarn");
         EXPECT_EQ(window.Chart1->PointCount(0), 0);
     }

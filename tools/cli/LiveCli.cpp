@@ -10,6 +10,7 @@
 #include "cell/LiveLevel.h"
 #include "cell/LiveSession.h"
 #include "data/ProgramTable.h"
+#include "files/Export.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
 
@@ -56,7 +57,7 @@ public:
 
 struct LiveOptions {
     int row = 1;
-    QChar separator = QLatin1Char(',');
+    bool tsv = false;  // else CSV as the export writes it
     bool restart = false;
 };
 
@@ -78,9 +79,9 @@ bool ParseOptions(const QStringList& args, LiveOptions& o, QString& message) {
             ++i;
         } else if (a == QLatin1String("--format") && i + 1 < args.size()) {
             if (value == QLatin1String("csv")) {
-                o.separator = QLatin1Char(',');
+                o.tsv = false;
             } else if (value == QLatin1String("tsv")) {
-                o.separator = QLatin1Char('\t');
+                o.tsv = true;
             } else {
                 message = QStringLiteral("kein Format: \"%1\" (csv, tsv)").arg(value);
                 return false;
@@ -101,10 +102,6 @@ bool WriteLine(const QByteArray& line) {
            std::fflush(stdout) == 0;
 }
 
-QByteArray Number(double v, int decimals) {
-    return QByteArray::number(v, 'f', decimals);
-}
-
 }  // namespace
 
 CliOutcome RunLive(const QStringList& args) {
@@ -120,7 +117,10 @@ CliOutcome RunLive(const QStringList& args) {
     LiveSession session;
     session.SetEndRule(Programs().Row(options.row).Points, options.restart);
     const InterruptStops interrupts(session);
-    const char sep = options.separator.toLatin1();
+    // Numbers and separator as the export writes them, so that a spreadsheet of the user's
+    // locale reads both alike: "0,000;48,5" in German, "0.000,48.5" in English.
+    const NumberFormat fmt = NumberFormat::FromLocale();
+    const QByteArray sep = options.tsv ? QByteArray("\t") : QString(CsvSeparator(fmt)).toUtf8();
     int total = 0;
     auto summary = [&total](CliOutcome o) {
         o.err += QStringLiteral("%1 Messwerte empfangen.\n").arg(total).toUtf8();
@@ -166,7 +166,8 @@ CliOutcome RunLive(const QStringList& args) {
             LiveSample s;
             if (!session.Accept(step, &s)) return summary({});
             ++total;
-            if (!WriteLine(Number(s.time, 3) + sep + Number(s.level, 1) + '\n'))
+            if (!WriteLine(fmt.Time(s.time).trimmed().toUtf8() + sep +
+                           fmt.Level(s.level).trimmed().toUtf8() + '\n'))
                 return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
             if (step.endReached) return summary({});
         }

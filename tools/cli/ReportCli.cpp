@@ -42,7 +42,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     if (RemarksFileExists(remarks)) {
         RichText text;
         const CommandResult loaded = LoadRemarks(remarks, text);
-        if (!loaded.ok) return Fail(1, loaded.message);
+        if (!loaded.ok) return Fail(1, MessageText(loaded));
         ToDocument(text, description);
     }
 

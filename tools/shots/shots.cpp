@@ -15,7 +15,7 @@ namespace {
 class ScriptedSeams : public kelvarn::Seams {
 public:
     QString file;
-    QString OpenFileName(QWidget*, const QStringList&) override { return file; }
+    QString OpenFileName(QWidget*, const QStringList&, const QString&) override { return file; }
     void Stop(QWidget*, const QString& text) override { qWarning("stop: %s", qPrintable(text)); }
     void Notice(QWidget*, const QString& text) override {
         qWarning("notice: %s", qPrintable(text));
