@@ -138,7 +138,8 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
 
     FormCreate();
     MakeReachable(*this);
-    closeGuard_ = std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document());
+    closeGuard_ =
+        std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document(), CurrentProtocol);
 
     PlaceOnScreen(*this);
 }
@@ -442,6 +443,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
 
     PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kennwerte"));
+    PageControl2->addTab(BuildProtokollTab(), QStringLiteral("Protokoll"));
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

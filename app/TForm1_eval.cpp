@@ -72,6 +72,7 @@ void TForm1::ShowTime(QObject* sender) {
     // The LeQ curves come from the same pass.
     ShowLeq(*this, ev);
 
+    ShowProtocol();
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
     {
         // Brought to the front by the program, not by the user: no help text.

@@ -77,7 +77,8 @@ void TForm1::Exportieren1Click() {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".csv");
-    const QByteArray csv = ExportCsv(ComputeFigures(CurrentRecord), NumberFormat::FromLocale());
+    const QByteArray csv = ExportCsv(ComputeFigures(CurrentRecord), NumberFormat::FromLocale(),
+                                     &CurrentProtocol, GetInterval(CurrentRecord));
     const CommandResult r = WriteExportFile(path, csv);
     if (!r.ok) seams_->Stop(this, WithFullStop(r.message));
 }
@@ -87,6 +88,7 @@ ReportContent TForm1::CurrentReportContent() const {
     c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
     if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
     c.description = RichEdit1->document();
+    c.protocol = &CurrentProtocol;
     return c;
 }
 

@@ -10,6 +10,7 @@
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/MeasurementWithRemarks.h"
+#include "files/ProtocolFile.h"
 #include "files/RemarksFile.h"
 #include "files/SystemPath.h"
 #include "widgets/RichTextDocument.h"
@@ -57,12 +58,23 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
     }
     ToDocument(text, *RichEdit1->document());
 
+    // A protocol that cannot be read does not keep the measurement from opening; it stays on
+    // disk until a save is allowed to replace it.
+    const QString protocolPath = ProtocolFileName(path);
+    MeasurementProtocol protocol;
+    const ProtocolLoad load = ReadProtocolFile(protocolPath, ShapeOf(CurrentRecord), protocol);
+    CurrentProtocol = protocol;
+    unreadableProtocol_ = load.state == ProtocolLoad::kUnreadable ? protocolPath : QString();
+
     const QString info = InformationLine(name, CurrentRecord);
     setWindowTitle(kProductName + QStringLiteral(" - ") + name);
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
     RecordFilePath = path;
     closeGuard_->MarkKept();
     ShowTime(N1);
+    if (load.state == ProtocolLoad::kUnreadable)
+        seams_->Stop(this, WithFullStop(load.message) +
+                               QStringLiteral(" Die Messung wurde ohne Protokoll geöffnet."));
 }
 
 void TForm1::WireFiles() {
@@ -76,13 +88,26 @@ void TForm1::Speichern1Click() {
     if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
         path += QStringLiteral(".dba");
 
-    const CommandResult r = SaveMeasurementWithRemarks(SystemPath(path), CurrentRecord,
-                                                       FromDocument(*RichEdit1->document()));
+    path = SystemPath(path);
+
+    // The protocol file that could not be read when the measurement was opened holds what this
+    // program could not make sense of: it is replaced only when the user agrees.
+    const QString protocolPath = ProtocolFileName(path);
+    const bool replaceProtocol =
+        protocolPath != unreadableProtocol_ || !RemarksFileExists(protocolPath) ||
+        seams_->Ask(this, ApplicationTitle(),
+                    QStringLiteral("Das Protokoll \"%1\" konnte beim Öffnen nicht gelesen werden. "
+                                   "Soll es durch das Protokoll dieser Messung ersetzt werden?")
+                        .arg(DisplayPath(protocolPath)));
+    const RichText remarks = FromDocument(*RichEdit1->document());
+    const CommandResult r = SaveMeasurementFiles(
+        path, {&CurrentRecord, &remarks, replaceProtocol ? &CurrentProtocol : nullptr});
     if (!r.ok) {
         seams_->Stop(this, WithFullStop(r.message));
         return;
     }
-    closeGuard_->MarkKept();
+    if (replaceProtocol && protocolPath == unreadableProtocol_) unreadableProtocol_.clear();
+    closeGuard_->MarkKept(replaceProtocol);
 }
 
 }  // namespace kelvarn

@@ -94,12 +94,6 @@ void FillBackToBack(MeasurementProtocol& p, int from, int count, double seconds,
                    StartSource::kEingegeben);
 }
 
-QString StartText(const ProtocolStart& s) {
-    if (!s.start.isValid()) return {};
-    const QString text = s.start.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    return s.source == StartSource::kGeschaetzt ? QStringLiteral("spätestens ") + text : text;
-}
-
 QDateTime ParseStartInput(const QString& text, const QTimeZone& zone) {
     const QString t = text.trimmed();
     if (!t.contains(QLatin1Char('T'))) return {};

@@ -56,10 +56,6 @@ std::vector<QDateTime> EstimatedStarts(const QDateTime& readOut, int intervalMs,
 void FillBackToBack(MeasurementProtocol& p, int from, int count, double seconds,
                     const QTimeZone& zone);
 
-// A start as the user reads it: "10.06.2026 21:37:12" with "spätestens " in front for an
-// estimate; an empty text for an invalid start.
-QString StartText(const ProtocolStart& s);
-
 // A date and time typed by the user or given on a command line: ISO 8601, with an offset or,
 // without one, in zone. Invalid for anything else.
 QDateTime ParseStartInput(const QString& text, const QTimeZone& zone);

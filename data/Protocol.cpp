@@ -56,6 +56,12 @@ QString MarkerKindCaption(MarkerKind k) {
                                       : QStringLiteral("Fremdgeräusch");
 }
 
+QString StartText(const ProtocolStart& s) {
+    if (!s.start.isValid()) return {};
+    const QString text = s.start.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return s.source == StartSource::kGeschaetzt ? QStringLiteral("spätestens ") + text : text;
+}
+
 std::optional<double> CalibrationDrift(const ProtocolCalibration& c) {
     if (!c.beforeDb || !c.afterDb) return std::nullopt;
     return *c.afterDb - *c.beforeDb;

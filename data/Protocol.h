@@ -25,6 +25,11 @@ std::optional<StartSource> StartSourceFromKey(const QString& key);
 // empty text for kUnknown.
 QString StartSourceCaption(StartSource s);
 
+struct ProtocolStart;
+// A start as the user reads it: "10.06.2026 21:37:12" with "spätestens " in front for an
+// estimate; an empty text for an invalid start.
+QString StartText(const ProtocolStart& s);
+
 // The start of one measurement of the record.
 struct ProtocolStart {
     int measurement = 1;  // 1-based

@@ -15,6 +15,7 @@
 #include "eval/Figures.h"
 #include "files/Export.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolText.h"
 #include "output/ChartRender.h"
 #include "output/PrintJob.h"
 #include "widgets/Chart.h"
@@ -247,6 +248,15 @@ int PaintReport(QCPPainter& painter, const MeasurementRecord& rec, const ReportC
         blocks.push_back(TextBlock(device, QStringLiteral("Beschreibung"), Font(11, true), width));
         blocks.push_back(DescriptionBlock(device, *content.description, width));
     }
+    // The protocol where one was kept, and always the note that the cell's results are
+    // indicative.
+    if (content.protocol && !content.protocol->IsEmpty()) {
+        blocks.push_back(TextBlock(device, QStringLiteral("Messprotokoll"), Font(11, true), width));
+        blocks.push_back(
+            TextBlock(device, ProtocolReportLines(rec, *content.protocol).join(QLatin1Char('\n')),
+                      Font(9), width));
+    }
+    blocks.push_back(TextBlock(device, QString::fromUtf8(kIndicativeNote), Font(8, true), width));
     blocks.push_back(ChartBlock(level.get(), 88));
     blocks.push_back(ChartBlock(leq.get(), 78));
     blocks.push_back(ChartBlock(distribution.get(), 85));

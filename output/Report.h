@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "data/MeasurementRecord.h"
+#include "data/Protocol.h"
 #include "files/CommandResult.h"
 
 class QCPPainter;
@@ -16,9 +17,10 @@ namespace kelvarn {
 
 // What a measurement report shows besides the evaluation of the record.
 struct ReportContent {
-    QString fileName;                            // without folder
-    QDateTime fileDate;                          // invalid when the record is not from a file
-    const QTextDocument* description = nullptr;  // with its formatting; none: no description
+    QString fileName;                               // without folder
+    QDateTime fileDate;                             // invalid when the record is not from a file
+    const QTextDocument* description = nullptr;     // with its formatting; none: no description
+    const MeasurementProtocol* protocol = nullptr;  // none: the block says nothing is known
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the
