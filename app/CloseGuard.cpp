@@ -10,20 +10,23 @@
 
 namespace kelvarn {
 
-CloseGuard::CloseGuard(const MeasurementRecord& record, const QTextDocument& description)
-    : record_(record), description_(description) {
+CloseGuard::CloseGuard(const MeasurementRecord& record, const QTextDocument& description,
+                       const MeasurementProtocol& protocol)
+    : record_(record), description_(description), protocol_(protocol) {
     MarkKept();
 }
 
-void CloseGuard::MarkKept() {
+void CloseGuard::MarkKept(bool withProtocol) {
     keptRecord_ = record_;
     keptDescription_ = FromDocument(description_);
+    if (withProtocol) keptProtocol_ = protocol_;
 }
 
 bool CloseGuard::HasUnsavedWork() const {
     // Compared by content: a record read out again with the same bytes, or
     // a description typed back to what it was, loses nothing.
-    return !(record_ == keptRecord_) || !(FromDocument(description_) == keptDescription_);
+    return !(record_ == keptRecord_) || !(protocol_ == keptProtocol_) ||
+           !(FromDocument(description_) == keptDescription_);
 }
 
 bool TForm1::MayClose() {

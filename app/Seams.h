@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -52,6 +53,8 @@ public:
     virtual void SetUpLink(SerialLink& link) { (void)link; }
     // The time of day (a timed start counts its delay from it).
     virtual QTime TimeOfDay() const { return QTime::currentTime(); }
+    // Date and time now, in the local zone (start times of measurements count from it).
+    virtual QDateTime Now() const { return QDateTime::currentDateTime(); }
 
     bool nativeDialogs = true;
 };

@@ -140,7 +140,8 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
 
     FormCreate();
     MakeReachable(*this);
-    closeGuard_ = std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document());
+    closeGuard_ =
+        std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document(), CurrentProtocol);
 
     PlaceOnScreen(*this);
 }
@@ -458,6 +459,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
 
     PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
+    PageControl2->addTab(BuildProtokollTab(), QStringLiteral("Pro&tokoll"));
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

@@ -9,6 +9,7 @@
 #include "app/Seams.h"
 #include "cell/LiveSession.h"
 #include "data/MeasurementRecord.h"
+#include "data/Protocol.h"
 #include "eval/ViewData.h"
 #include "link/SerialLink.h"
 #include "link/SystemPorts.h"
@@ -61,6 +62,8 @@ public:
     // ----- state owned by the window
     MeasurementRecord CurrentRecord;
     QString ProposedSaveName = QStringLiteral("ohnename.dba");
+    // When, where and how the current record was measured; saved in its ".KVP" file.
+    MeasurementProtocol CurrentProtocol;
     // The window's serial link. Cell commands use it on the worker's
     // thread only; it outlives the worker and the Runner.
     SerialLink& Link() { return link_; }
@@ -145,6 +148,7 @@ public:
     QTextEdit* RichEdit1 = nullptr;
     QWidget* TabSheet16 = nullptr;  // "Kennwerte"
     StringGrid* GridKennwerte = nullptr;
+    QWidget* TabSheetProtokoll = nullptr;  // "Protokoll": the controls are found by their names
 
     // ----- results leaving the program: "&Datei" entries, and the file the current record
     // was opened from (empty after a read-out or a take-over), whose date the report shows
@@ -226,6 +230,12 @@ public slots:
     void AutomatischeXSkalierung1Click();
     void FarbigeBalken1Click();
 
+    // the protocol of the current record ("Protokoll")
+    void ShowProtocol();
+    void ProtokollBeginnSetzenClick();
+    void MarkeHinzufuegenClick();
+    void MarkeEntfernenClick();
+
     // files
     void N1Click();
     // What "&Öffnen ..." does once a file is chosen: also for a file named on
@@ -265,6 +275,18 @@ private:
     QWidget* ChartAndGrid(QWidget* chart, QWidget* grid);
     void ShowEvaluationTabs(bool twelve);
     QWidget* BuildKennwerteTab();
+    QWidget* BuildProtokollTab();
+    void ShowCalibrationDrift();
+    void ShowProtocolFigures();
+    void ProtocolCalibrationEdited();
+    void ProtocolMarkerEdited(int row);
+    void ShowMarkerShading();
+    void ShowTimeOfDay();
+    void MoveBand(double from, double to);
+    // A marker of measurement 1 from a Shift-drag over the level chart, in its axis unit.
+    void ProposeMarker(double from, double to);
+    struct ProtocolTab;
+    std::shared_ptr<ProtocolTab> protocolTab_;
     void AddExportMenu();
     ReportContent CurrentReportContent() const;
     void ColourSmallCharts();
@@ -331,6 +353,13 @@ private:
     void RememberFolder(const QString& chosenPath);
     // A failed file command in a stop-sign box, the file named on a second line.
     void ShowFailure(const CommandResult& r);
+    // The protocol of a record just read out: the remembered timed start when the user takes
+    // it, else the latest possible starts.
+    MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now);
+    // When the last start from the PC sent its run command.
+    QDateTime liveStartedAt_;
+    // The protocol file that the last open could not read; a save asks before replacing it.
+    QString unreadableProtocol_;
 };
 
 }  // namespace kelvarn

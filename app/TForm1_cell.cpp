@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTextEdit>
+#include <QTimeZone>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -28,7 +29,9 @@
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
 #include "cell/Runner.h"
+#include "cell/StartTimes.h"
 #include "data/ProgramTable.h"
+#include "eval/Figures.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
 #include "widgets/Chart.h"
@@ -256,13 +259,21 @@ void TForm1::SendProgButtonClick() {
     const bool timed = RadioZeit->isChecked();
     const bool binFile = Binfile->isChecked();
     const QTime target = DateTimePicker1->dateTime().time();
+    // The clock the delay was counted from: the start it leads to is remembered for the read-out.
+    auto countedFrom = std::make_shared<QDateTime>();
     StartCellCommand(
         [=, this](CellProgress& progress) {
             *out = UploadProgram(
                 link_, port, row, keyStart, timed, binFile, target,
-                [this] { return seams_->TimeOfDay(); }, progress);
+                [this, countedFrom] {
+                    const QTime now = seams_->TimeOfDay();
+                    *countedFrom = seams_->Now();
+                    countedFrom->setTime(now);
+                    return now;
+                },
+                progress);
         },
-        [this, out, timed, keyStart] {
+        [this, out, timed, keyStart, row, target, countedFrom] {
             if (!out->connected) {
                 seams_->Notice(this,
                                WithCause(QStringLiteral("Hardware antwortet nicht!"), out->cause));
@@ -270,15 +281,52 @@ void TForm1::SendProgButtonClick() {
                 return;
             }
             if (!out->sent) return;
+            // The cell now holds this program; a start remembered for an earlier one is void.
+            const TimedStart start = timed && countedFrom->isValid()
+                                         ? NextTimedStart(*countedFrom, target)
+                                         : TimedStart{};
+            if (start.start.isValid())
+                RememberStart({row, start.start});
+            else
+                ForgetRememberedStart();
             if (timed)
                 seams_->Notice(this,
                                QStringLiteral("Die Zelle blinkt num im Sekundentakt bis zum Start "
-                                              "der Messung."));
+                                              "der Messung.\n") +
+                                   TimedStartMessage(start));
             if (keyStart) seams_->Notice(this, QStringLiteral("Messbeginn mit der START-Taste"));
         });
 }
 
 // ----- read-out and program query
+
+MeasurementProtocol TForm1::ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now) {
+    MeasurementProtocol p;
+    const int row = MatchProgramRow(rec);
+    const RecordFigures figures = ComputeFigures(rec);
+    const RememberedStart remembered = ReadRememberedStart();
+    if (RememberedStartApplies(remembered, row, now)) {
+        const QString when = remembered.start.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm:ss"));
+        if (seams_->Ask(this, ApplicationTitle(),
+                        QStringLiteral("Programm %1 wurde für den %2 zeitgesteuert gestartet. "
+                                       "Diesen Messbeginn übernehmen?")
+                            .arg(ProgramLetter(row))
+                            .arg(when))) {
+            p.SetStart(1, remembered.start, StartSource::kZeitstart);
+            if (GetMeasurements(rec) > 1)
+                FillBackToBack(p, 1, int(figures.measurements.size()),
+                               Programs().Row(row).Points * Programs().Row(row).IntervalMs / 1000.0,
+                               now.timeZone());
+            for (ProtocolStart& s : p.starts) s.source = StartSource::kZeitstart;
+            return p;
+        }
+    }
+    const std::vector<QDateTime> starts =
+        EstimatedStarts(now, GetInterval(rec), GetPoints(rec), figures.measured);
+    for (size_t m = 0; m < starts.size(); ++m)
+        p.SetStart(int(m) + 1, starts[m], StartSource::kGeschaetzt);
+    return p;
+}
 
 void TForm1::Au1Click() {
     // Asked before anything goes to the cell, so that Abbrechen changes nothing anywhere.
@@ -318,6 +366,8 @@ void TForm1::Au1Click() {
             // is told how much is missing.
             const bool complete = result->outcome == ReadOutResult::kOk;
             CurrentRecord = *read;
+            CurrentProtocol = ReadOutProtocol(CurrentRecord, seams_->Now());
+            unreadableProtocol_.clear();
             SetStatus(complete            ? QStringLiteral(" OK.")
                       : result->cancelled ? QStringLiteral(" Auslesen abgebrochen.")
                                           : QStringLiteral(" Fehler."));
@@ -369,6 +419,8 @@ void TForm1::Button1Click() {
                 return;
             }
             const ProgramRow& program = Programs().Row(out->row);
+            // The run command has just gone out: the start a take-over records.
+            liveStartedAt_ = seams_->Now();
             ShowLiveSession();
             Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
             SetStatus(QStringLiteral(" Messung läuft ..."));
@@ -470,6 +522,13 @@ void TForm1::ZurAuswertung1Click() {
     }
     if (!MayReplaceWork()) return;
     live.TakeOver(CurrentRecord);
+    // Site, people and calibration stay, as the description does; the times and markers were
+    // those of the record replaced.
+    CurrentProtocol.starts.clear();
+    CurrentProtocol.markers.clear();
+    if (liveStartedAt_.isValid())
+        CurrentProtocol.SetStart(1, liveStartedAt_.toOffsetFromUtc(liveStartedAt_.offsetFromUtc()),
+                                 StartSource::kPcStart);
     ShowTime(Button3);
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
                   .arg(live.Count())

@@ -106,8 +106,10 @@ void TForm1::Exportieren1Click() {
     const QString measurement = RecordFilePath.isEmpty()
                                     ? ProposedSaveName
                                     : DisplayPath(QFileInfo(RecordFilePath).absoluteFilePath());
-    const QByteArray content = json ? ExportJson(measurement, CurrentRecord, figures)
-                                    : ExportCsv(figures, NumberFormat::FromLocale());
+    const QByteArray content =
+        json ? ExportJson(measurement, CurrentRecord, figures, &CurrentProtocol)
+             : ExportCsv(figures, NumberFormat::FromLocale(), &CurrentProtocol,
+                         GetInterval(CurrentRecord));
     const CommandResult r = WriteExportFile(path, content);
     if (!r.ok) ShowFailure(r);
 }
@@ -126,6 +128,7 @@ ReportContent TForm1::CurrentReportContent() const {
     c.levelView = view(twelve ? Chart3 : Chart1);
     c.leqView = view(twelve ? Chart12Leq : Chart6);
     c.head = GroupBox3->Head();
+    c.protocol = &CurrentProtocol;
     return c;
 }
 

@@ -14,6 +14,7 @@
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/MeasurementWithRemarks.h"
+#include "files/ProtocolFile.h"
 #include "files/RemarksFile.h"
 #include "files/SystemPath.h"
 #include "link/SettingsFile.h"
@@ -69,12 +70,23 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
     }
     ToDocument(text, *RichEdit1->document());
 
+    // A protocol that cannot be read does not keep the measurement from opening; it stays on
+    // disk until a save is allowed to replace it.
+    const QString protocolPath = ProtocolFileName(path);
+    MeasurementProtocol protocol;
+    const ProtocolLoad load = ReadProtocolFile(protocolPath, ShapeOf(CurrentRecord), protocol);
+    CurrentProtocol = protocol;
+    unreadableProtocol_ = load.state == ProtocolLoad::kUnreadable ? protocolPath : QString();
+
     const QString info = InformationLine(name, CurrentRecord);
     SetTitleName(name);
     if (seams_->CtrlHeld()) seams_->Notice(this, info);
     RecordFilePath = path;
     closeGuard_->MarkKept();
     ShowTime(N1);
+    if (load.state == ProtocolLoad::kUnreadable)
+        seams_->Stop(this, WithFullStop(load.message) +
+                               QStringLiteral(" Die Messung wurde ohne Protokoll geöffnet."));
 }
 
 void TForm1::WireFiles() {
@@ -102,17 +114,29 @@ void TForm1::Speichern1Click() {
         path += QStringLiteral(".dba");
 
     const QString saved = SystemPath(path);
-    const CommandResult r =
-        SaveMeasurementWithRemarks(saved, CurrentRecord, FromDocument(*RichEdit1->document()));
+
+    // The protocol file that could not be read when the measurement was opened holds what this
+    // program could not make sense of: it is replaced only when the user agrees.
+    const QString protocolPath = ProtocolFileName(saved);
+    const bool replaceProtocol =
+        protocolPath != unreadableProtocol_ || !RemarksFileExists(protocolPath) ||
+        seams_->Ask(this, ApplicationTitle(),
+                    QStringLiteral("Das Protokoll \"%1\" konnte beim Öffnen nicht gelesen werden. "
+                                   "Soll es durch das Protokoll dieser Messung ersetzt werden?")
+                        .arg(DisplayPath(protocolPath)));
+    const RichText remarks = FromDocument(*RichEdit1->document());
+    const CommandResult r = SaveMeasurementFiles(
+        saved, {&CurrentRecord, &remarks, replaceProtocol ? &CurrentProtocol : nullptr});
     if (!r.ok) {
         ShowFailure(r);
         return;
     }
     // The measurement is now this file: its name in the title and the next dialogs, its
     // folder and date for what follows.
+    if (replaceProtocol && protocolPath == unreadableProtocol_) unreadableProtocol_.clear();
     ProposedSaveName = DisplayPath(QFileInfo(saved).fileName());
     RecordFilePath = saved;
-    closeGuard_->MarkKept();
+    closeGuard_->MarkKept(replaceProtocol);
     SetTitleName(ProposedSaveName);
 }
 

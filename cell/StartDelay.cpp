@@ -5,9 +5,9 @@ namespace kelvarn {
 StartDelay ComputeStartDelay(const QTime& now, const QTime& target) {
     const int hN = now.hour(), mN = now.minute(), sN = now.second();
     int hT = target.hour(), mT = target.minute(), sT = target.second();
-    // Hours and minutes decide whether the target lies on the next day; the
-    // seconds do not.
-    if (hT < hN || (hT == hN && mT < mN)) hT += 24;
+    // A target earlier in the day, by a second or more, lies on the next day:
+    // the start time that the upload's message names is then tomorrow.
+    if (hT < hN || (hT == hN && (mT < mN || (mT == mN && sT < sN)))) hT += 24;
     if (mT < mN) {
         mT += 60;
         hT -= 1;
@@ -15,6 +15,13 @@ StartDelay ComputeStartDelay(const QTime& now, const QTime& target) {
     if (sT < sN) {
         sT += 60;
         mT -= 1;
+    }
+    // Borrowing a minute for the seconds may take the minutes below the
+    // current ones (10:20:30 to 12:20:10): then an hour lends to them, else
+    // the minute byte would wrap to 255.
+    if (mT < mN) {
+        mT += 60;
+        hT -= 1;
     }
     StartDelay d;
     d.hours = static_cast<uint8_t>(hT - hN);

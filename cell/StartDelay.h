@@ -15,7 +15,8 @@ struct StartDelay {
 };
 
 // The delay from the time of day now to the time of day target (dates play
-// no part; a target earlier in the day lies on the next day).
+// no part; a target earlier in the day, by as little as a second, lies on the
+// next day).
 StartDelay ComputeStartDelay(const QTime& now, const QTime& target);
 
 }  // namespace kelvarn

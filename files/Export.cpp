@@ -1,11 +1,15 @@
 #include "files/Export.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
 #include <cmath>
 
 #include "data/ProgramTable.h"
 #include "eval/Assessment.h"
 #include "files/FileErrors.h"
 #include "files/PosixFile.h"
+#include "files/ProtocolFile.h"
 
 namespace kelvarn {
 
@@ -96,8 +100,16 @@ QByteArray JsonFigures(const LevelFigures& f) {
     return out + '}';
 }
 
+// The start of measurement m (1-based) when the protocol knows it.
+QDateTime StartOf(const MeasurementProtocol* protocol, int m) {
+    if (!protocol) return {};
+    const ProtocolStart* s = protocol->StartOf(m);
+    return s ? s->start : QDateTime();
+}
+
 QByteArray JsonRecord(const QString& file, const MeasurementRecord& rec,
-                      const RecordFigures& figures, bool withLevels) {
+                      const RecordFigures& figures, bool withLevels,
+                      const MeasurementProtocol* protocol = nullptr) {
     const int row = Programs().RowForInterval(GetInterval(rec));
     QByteArray out = "{\"file\": " + JsonString(file);
     out += ", \"program\": " + (row > 0 ? JsonString(QString(ProgramLetter(row))) : "null");
@@ -115,11 +127,27 @@ QByteArray JsonRecord(const QString& file, const MeasurementRecord& rec,
                 out += JsonLevel(levels[i]);
             }
             out += "], ";
+            const QDateTime start = StartOf(protocol, int(m) + 1);
+            if (start.isValid()) {
+                out += "\"start\": " + JsonString(start.toString(Qt::ISODate)) + ", \"times\": [";
+                const QStringList times =
+                    IntervalBeginnings(start, GetInterval(rec), int(levels.size()));
+                for (qsizetype i = 0; i < times.size(); ++i) {
+                    if (i > 0) out += ", ";
+                    out += JsonString(times[i]);
+                }
+                out += "], ";
+            }
         }
         out += "\"figures\": " + JsonFigures(figures.measurements[m]) + '}';
     }
-    out += "], \"total\": " + JsonFigures(figures.total) + '}';
-    return out;
+    out += "], \"total\": " + JsonFigures(figures.total);
+    if (protocol) {
+        // The protocol as its file holds it, on one line.
+        out += ", \"protocol\": " +
+               QJsonDocument::fromJson(WriteProtocol(*protocol)).toJson(QJsonDocument::Compact);
+    }
+    return out + '}';
 }
 
 }  // namespace
@@ -128,13 +156,36 @@ QChar CsvSeparator(const NumberFormat& fmt) {
     return fmt.DecimalPoint() == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt) {
+QStringList IntervalBeginnings(const QDateTime& start, int intervalMs, int n) {
+    QStringList out;
+    if (!start.isValid()) return out;
+    out.reserve(n);
+    const QDateTime local = start.toTimeZone(QTimeZone::systemTimeZone());
+    for (int k = 0; k < n; ++k) {
+        const QDateTime t = local.addMSecs(int64_t(k) * intervalMs);
+        out << t.toOffsetFromUtc(t.offsetFromUtc())
+                   .toString(t.time().msec() != 0 ? Qt::ISODateWithMs : Qt::ISODate);
+    }
+    return out;
+}
+
+QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
+                     const MeasurementProtocol* protocol, int intervalMs) {
     const QChar sep = CsvSeparator(fmt);
     QByteArray out;
     const size_t M = figures.measurements.size();
 
+    // The time of day of each point, per measurement whose start is known.
+    std::vector<QStringList> beginnings(M);
+    for (size_t m = 0; m < M; ++m)
+        beginnings[m] = IntervalBeginnings(StartOf(protocol, int(m) + 1), intervalMs,
+                                           int(figures.levels[m].size()));
     QStringList heading = {QStringLiteral("t/") + figures.unit};
-    for (size_t m = 1; m <= M; ++m) heading << QStringLiteral("Messung %1").arg(m);
+    for (size_t m = 1; m <= M; ++m) {
+        heading << QStringLiteral("Messung %1").arg(m);
+        if (!beginnings[m - 1].isEmpty())
+            heading << (M == 1 ? QStringLiteral("Beginn") : QStringLiteral("Beginn %1").arg(m));
+    }
     AppendLine(out, heading, sep);
 
     // Levels have 256 values only: format each once.
@@ -149,6 +200,10 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt) {
             const std::vector<double>& levels = figures.levels[m];
             points += sep;
             if (p < levels.size()) points += levelText[size_t(LevelToSample(levels[p]))];
+            if (!beginnings[m].isEmpty()) {
+                points += sep;
+                if (p < size_t(beginnings[m].size())) points += beginnings[m][qsizetype(p)];
+            }
         }
         points += QLatin1String(kNewline);
     }
@@ -161,12 +216,24 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt) {
         for (int c = 0; c < table.Cols(); ++c) line << table.Cell(c, r).trimmed();
         AppendLine(out, line, sep);
     }
+    if (protocol && !protocol->markers.empty()) {
+        out += kNewline;
+        AppendLine(out,
+                   {QStringLiteral("Messung"), QStringLiteral("von/s"), QStringLiteral("bis/s"),
+                    QStringLiteral("Art"), QStringLiteral("Text")},
+                   sep);
+        for (const ProtocolMarker& mk : protocol->markers)
+            AppendLine(out,
+                       {QString::number(mk.measurement), fmt.Time(mk.fromS).trimmed(),
+                        fmt.Time(mk.toS).trimmed(), MarkerKindCaption(mk.kind), mk.text},
+                       sep);
+    }
     return out;
 }
 
 QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
-                      const RecordFigures& figures) {
-    return JsonRecord(file, rec, figures, true) + '\n';
+                      const RecordFigures& figures, const MeasurementProtocol* protocol) {
+    return JsonRecord(file, rec, figures, true, protocol) + '\n';
 }
 
 CommandResult WriteExportFile(const QString& path, const QByteArray& data) {

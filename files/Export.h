@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/MeasurementRecord.h"
+#include "data/Protocol.h"
 #include "eval/Figures.h"
 #include "eval/ViewData.h"
 #include "files/CommandResult.h"
@@ -20,14 +21,27 @@ QChar CsvSeparator(const NumberFormat& fmt);
 // measurement (empty where a damaged record has no sample), an empty line, then the figures
 // table ("Gesamt" for more than one measurement). Numbers as the tables show them, without
 // their padding blanks.
-QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt);
+//
+// With a protocol: behind each measurement's levels whose start is known, the column "Beginn"
+// ("Beginn m" for twelve measurements) with the time of day each interval begins, ISO 8601 with
+// the UTC offset of the local zone at that moment; and behind the figures an empty line and the
+// markers: "Messung", "von/s", "bis/s", "Art", "Text".
+QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
+                     const MeasurementProtocol* protocol = nullptr, int intervalMs = 0);
 
 // The same as JSON for scripts: {"file", "program", "interval_ms", "points", "measurements":
 // [{"levels": [...], "figures": {"n", "laeq", "lmax", "lmin", "l1" ... "l99"}}], "total": {...}}.
 // Levels in dB(A) rounded to 0.1 as JSON numbers, null where a figure is empty; "program" is
 // the program letter, null for an interval no program has.
+// With a protocol, each measurement whose start is known gains "start" and "times" (the
+// beginning of each level's interval, as in the CSV), and the object gains "protocol": the whole
+// protocol as its file holds it.
 QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
-                      const RecordFigures& figures);
+                      const RecordFigures& figures, const MeasurementProtocol* protocol = nullptr);
+
+// The beginning of each of n intervals of intervalMs from start, in the process's local zone
+// with its offset at each moment (an interval after a change of summer time has the new one).
+QStringList IntervalBeginnings(const QDateTime& start, int intervalMs, int n);
 
 // One measurement file of a summary.
 struct SummaryEntry {

@@ -16,6 +16,7 @@
 #include "eval/Figures.h"
 #include "files/Export.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolText.h"
 #include "output/ChartRender.h"
 #include "output/PrintJob.h"
 #include "widgets/Chart.h"
@@ -364,6 +365,7 @@ public:
         Head();
         Measurement();
         Description();
+        Protocol();
         Charts();
         Figures();
         Signature();
@@ -399,6 +401,18 @@ private:
         if (!content_.description || content_.description->isEmpty()) return;
         Add(Heading(device_, QStringLiteral("Beschreibung"), width_));
         Add(DescriptionBlock(device_, *content_.description, width_));
+    }
+
+    // The protocol where one was kept, and always the note that the cell's results are
+    // indicative.
+    void Protocol() {
+        if (content_.protocol && !content_.protocol->IsEmpty()) {
+            Add(Heading(device_, QStringLiteral("Messprotokoll"), width_));
+            Add(TextBlock(device_,
+                          ProtocolReportLines(rec_, *content_.protocol).join(QLatin1Char('\n')),
+                          Font(9), width_));
+        }
+        Add(TextBlock(device_, QString::fromUtf8(kIndicativeNote), Font(8, true), width_));
     }
 
     void Charts() {

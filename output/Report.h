@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "data/MeasurementRecord.h"
+#include "data/Protocol.h"
 #include "files/CommandResult.h"
 #include "files/ReportHead.h"
 
@@ -25,7 +26,8 @@ struct ReportContent {
     // The time axes of the level chart and of the LeQ chart as the window shows them, zoomed in;
     // none: the whole measurement.
     std::optional<std::pair<double, double>> levelView, leqView;
-    ReportHead head;  // the firm's head and the signature line
+    ReportHead head;                                // the firm's head and the signature line
+    const MeasurementProtocol* protocol = nullptr;  // none: the block says nothing is known
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the

@@ -66,6 +66,10 @@ TEST(StartDelayTest, TableOfNowAndTarget) {
         {QTime(10, 20, 30), QTime(10, 20, 30), {0, 0, 0}},
         // Earlier in the day, even by one minute: tomorrow.
         {QTime(10, 20, 0), QTime(10, 19, 0), {23, 59, 0}},
+        // Earlier by seconds only: tomorrow as well, not 254 minutes from now.
+        {QTime(10, 20, 30), QTime(10, 20, 14), {23, 59, 44}},
+        // The seconds borrow from the minutes, the minutes from the hours.
+        {QTime(10, 20, 30), QTime(12, 20, 10), {1, 59, 40}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE((r.now.toString() + " -> " + r.target.toString()).toStdString());

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <ctime>
 
 #include "eval_records.h"
 #include "files/Export.h"
@@ -170,4 +171,89 @@ TEST(Export, SummaryOfTwoFilesIsOneTable) {
     EXPECT_EQ(json[1].toObject()["file"].toString(), "g.dba");
     EXPECT_FALSE(json[1].toObject()["measurements"].toArray()[0].toObject().contains("levels"));
     EXPECT_EQ(json[1].toObject()["total"].toObject()["n"].toInt(), 6000);
+}
+
+namespace {
+
+// The process's zone for one test: the times of day follow it.
+class InZone {
+public:
+    explicit InZone(const char* zone) : old_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~InZone() {
+        if (had_)
+            qputenv("TZ", old_);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray old_;
+    bool had_;
+};
+
+}  // namespace
+
+TEST(Export, TimesOfDayAndMarkersFromTheProtocol) {
+    const InZone berlin("Europe/Berlin");
+    // Program F begun at 01:00 summer time on the autumn day: 250 intervals of 14,4 s later it
+    // is 02:00 summer time, 250 more 02:00 winter time.
+    const auto rec = ProgramRecord(6, Constant(150));
+    MeasurementProtocol p;
+    p.SetStart(1, QDateTime::fromString("2026-10-25T01:00:00+02:00", Qt::ISODate),
+               StartSource::kEingegeben);
+    ProtocolMarker m;
+    m.fromS = 120;
+    m.toS = 300.5;
+    m.text = "Lkw; laut";
+    p.markers.push_back(m);
+    const RecordFigures f = ComputeFigures(*rec);
+    const NumberFormat fmt = GermanFormat();
+
+    const std::vector<QStringList> rows = ParseCsv(ExportCsv(f, fmt, &p, 14400), ';');
+    EXPECT_EQ(rows[0], (QStringList{"t/h", "Messung 1", "Beginn"}));
+    EXPECT_EQ(rows[1], (QStringList{"0,000", "50,0", "2026-10-25T01:00:00+02:00"}));
+    EXPECT_EQ(rows[2], (QStringList{"0,004", "50,0", "2026-10-25T01:00:14.400+02:00"}));
+    EXPECT_EQ(rows[251][2], "2026-10-25T02:00:00+02:00");
+    EXPECT_EQ(rows[501][2], "2026-10-25T02:00:00+01:00");
+    EXPECT_EQ(rows[6000][2], "2026-10-25T23:59:45.600+01:00");
+    EXPECT_EQ(rows.end()[-2], (QStringList{"Messung", "von/s", "bis/s", "Art", "Text"}));
+    EXPECT_EQ(rows.end()[-1].join(';'), "1;120,000;300,500;Fremdgeräusch;\"Lkw; laut\"");
+
+    // Without a start: the columns as before, the markers all the same.
+    MeasurementProtocol noStart = p;
+    noStart.starts.clear();
+    const std::vector<QStringList> plain = ParseCsv(ExportCsv(f, fmt, &noStart, 14400), ';');
+    EXPECT_EQ(plain[0], (QStringList{"t/h", "Messung 1"}));
+    EXPECT_EQ(plain.end()[-2][0], "Messung");
+
+    const QJsonObject o = QJsonDocument::fromJson(ExportJson("f.dba", *rec, f, &p)).object();
+    const QJsonObject m1 = o["measurements"].toArray()[0].toObject();
+    EXPECT_EQ(m1["start"].toString(), "2026-10-25T01:00:00+02:00");
+    EXPECT_EQ(m1["times"].toArray().size(), 6000);
+    EXPECT_EQ(m1["times"].toArray()[500].toString(), "2026-10-25T02:00:00+01:00");
+    // The whole protocol, as its file holds it.
+    const QJsonObject protocol = o["protocol"].toObject();
+    EXPECT_EQ(protocol["format"].toString(), "kelvarn-protocol");
+    EXPECT_EQ(protocol["markers"].toArray()[0].toObject()["text"].toString(), "Lkw; laut");
+    // Without a protocol nothing of it appears.
+    const QJsonObject none = QJsonDocument::fromJson(ExportJson("f.dba", *rec, f)).object();
+    EXPECT_FALSE(none.contains("protocol"));
+    EXPECT_FALSE(none["measurements"].toArray()[0].toObject().contains("times"));
+}
+
+TEST(Export, SeriesGetATimeColumnPerMeasurementWithAStart) {
+    const InZone berlin("Europe/Berlin");
+    const auto rec = GRecord();
+    MeasurementProtocol p;
+    p.SetStart(2, QDateTime::fromString("2026-06-10T12:00:00+02:00", Qt::ISODate),
+               StartSource::kGeschaetzt);
+    const std::vector<QStringList> rows =
+        ParseCsv(ExportCsv(ComputeFigures(*rec), NumberFormat(QLatin1Char('.')), &p, 20), ',');
+    EXPECT_EQ(rows[0].mid(0, 5),
+              (QStringList{"t/s", "Messung 1", "Messung 2", "Beginn 2", "Messung 3"}));
+    EXPECT_EQ(rows[2][3], "2026-06-10T12:00:00.020+02:00");
 }

@@ -31,6 +31,7 @@ public:
     // The scripted ports behind the window's link; none: the machine's.
     ScriptedLink* line = nullptr;
     QTime timeOfDay;                 // invalid: the clock's
+    QDateTime now;                   // invalid: the clock's
     std::function<void()> onNotice;  // called as a notice shows, to look at the window then
 
     bool CtrlHeld() const override { return ctrl; }
@@ -39,8 +40,10 @@ public:
         if (line) line->Attach(link);
     }
     QTime TimeOfDay() const override {
-        return timeOfDay.isValid() ? timeOfDay : QTime::currentTime();
+        if (timeOfDay.isValid()) return timeOfDay;
+        return now.isValid() ? now.time() : QTime::currentTime();
     }
+    QDateTime Now() const override { return now.isValid() ? now : QDateTime::currentDateTime(); }
     bool Ask(QWidget*, const QString& caption, const QString& text) override {
         asked << caption + QLatin1Char('|') + text;
         if (answers.empty()) return true;

@@ -140,3 +140,40 @@ TEST_F(ExportCliTest, DamagedRecordGivesItsFiguresAndTheNotice) {
     EXPECT_TRUE(r.out.contains("\t2\t136\t2.720\ts\t50.0\t"));
     EXPECT_TRUE(r.out.contains("\tGesamt\t6136\t"));
 }
+
+// A 24 h record stopped after 12 h at 58,0 dB(A): the zeros behind the stop are no measured
+// time in the summary, nor in the figures of either export.
+TEST_F(ExportCliTest, TheZerosBehindAnEarlyStopAreNoMeasuredTime) {
+    MeasurementRecord rec;
+    BuildHeader(rec, 6);
+    for (int p = 0; p < 3000; ++p) rec.bytes[size_t(10 + p)] = uint8_t(LevelToSample(58.0));
+    const QString f = Save("halb.dba", rec);
+
+    const CliRun summary = Cli({"summary", f}, "de_DE.UTF-8");
+    ASSERT_EQ(summary.exitCode, 0) << summary.err.toStdString();
+    const QStringList lines = QString::fromUtf8(summary.out).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString& line : lines.mid(1))
+        EXPECT_EQ(line.section('\t', 2),
+                  "3000\t12,000\th\t58,0\t58,0\t58,0\t58,0\t58,0\t58,0\t58,0\t58,0\t58,0\t58,0");
+
+    const CliRun csv = Cli({"export", f}, "de_DE.UTF-8");
+    ASSERT_EQ(csv.exitCode, 0);
+    EXPECT_TRUE(
+        csv.out.contains("\r\n1;3000;12,000;58,0;58,0;58,0;58,0;58,0;58,0;58,0;58,0;58,0;"
+                         "58,0\r\n"))
+        << csv.out.right(400).toStdString();
+
+    const CliRun json = Cli({"export", f, "--format", "json"}, "C");
+    ASSERT_EQ(json.exitCode, 0);
+    const QJsonObject m =
+        QJsonDocument::fromJson(json.out).object()["measurements"].toArray()[0].toObject();
+    const QJsonObject figures = m["figures"].toObject();
+    EXPECT_EQ(figures["n"].toInt(), 3000);
+    EXPECT_EQ(figures["laeq"].toDouble(), 58.0);
+    EXPECT_EQ(figures["lmin"].toDouble(), 58.0);
+    EXPECT_EQ(figures["l90"].toDouble(), 58.0);
+    // The levels stay as the chart shows them, zeros included.
+    EXPECT_EQ(m["levels"].toArray().size(), 6000);
+    EXPECT_EQ(m["levels"].toArray()[5999].toDouble(), -25.0);
+}

@@ -15,14 +15,17 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimeZone>
 #include <algorithm>
 #include <map>
 
 #include "cell/LiveLevel.h"
 #include "cell/Runner.h"
 #include "cell/StartDelay.h"
+#include "cell/StartTimes.h"
 #include "cell_support.h"
 #include "data/ProgramTable.h"
+#include "eval/Figures.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;
@@ -86,7 +89,7 @@ TEST_F(CellCommandTest, TimedTransferWritesTheDelayUpToThePickersTime) {
     EXPECT_FALSE(form->Binfile->isEnabled());
     EXPECT_TRUE(form->Binfile->isChecked()) << "the check mark stays";
 
-    seams.timeOfDay = QTime(22, 58, 30);
+    seams.now = QDateTime(QDate(2026, 12, 11), QTime(22, 58, 30));
     form->DateTimePicker1->setDateTime(QDateTime(QDate::currentDate(), QTime(1, 0, 35)));
     form->SendProgButton->click();
     // Past midnight: the delay runs into the next day.
@@ -95,7 +98,13 @@ TEST_F(CellCommandTest, TimedTransferWritesTheDelayUpToThePickersTime) {
         << events.join('\n').toStdString();
     EXPECT_TRUE(HasEvent(events, "run program B"));
     EXPECT_EQ(seams.notices,
-              QStringList{"Die Zelle blinkt num im Sekundentakt bis zum Start der Messung."});
+              QStringList{"Die Zelle blinkt num im Sekundentakt bis zum Start der Messung.\n"
+                          "Messbeginn am 12.12.2026 um 01:00:35 (morgen: die Uhrzeit ist heute "
+                          "schon vorbei)"});
+    // Remembered for the read-out of program B; any other upload forgets it.
+    EXPECT_EQ(ReadRememberedStart().row, 2);
+    EXPECT_EQ(ReadRememberedStart().start,
+              QDateTime(QDate(2026, 12, 12), QTime(1, 0, 35)).toOffsetFromUtc(3600));
 
     form->radiotaste->click();
     EXPECT_TRUE(form->Binfile->isEnabled());
@@ -137,6 +146,43 @@ TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
     EXPECT_EQ(form->Chart1->PointCount(0), 1000);
     EXPECT_TRUE(seams.notices.isEmpty());
+}
+
+TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedStart) {
+    const QDateTime now(QDate(2026, 6, 10), QTime(12, 0, 0), QTimeZone("Europe/Berlin"));
+    seams.now = now;
+    Start({.program = 2});
+    ForgetRememberedStart();
+    form->Au1->trigger();
+    const int measured = MeasuredCount(form->CurrentRecord.bytes.data() + 10, 1000, 1);
+    ASSERT_GT(measured, 0);
+    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kGeschaetzt);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].start, now.addMSecs(-measured * 60));
+    EXPECT_EQ(form->CurrentProtocol.starts[0].start.offsetFromUtc(), 7200);
+    EXPECT_TRUE(seams.asked.isEmpty());
+
+    // A timed start of program B remembered from the upload: offered, and taken.
+    const QDateTime timed = QDateTime::fromString("2026-06-10T09:00:00+02:00", Qt::ISODate);
+    ASSERT_TRUE(RememberStart({2, timed}));
+    seams.answers = {true, false};
+    form->Au1->trigger();
+    ASSERT_EQ(seams.asked.size(), 1);
+    EXPECT_TRUE(
+        seams.asked[0].contains("Programm B wurde für den 10.06.2026 um 09:00:00 "
+                                "zeitgesteuert gestartet."))
+        << seams.asked.join('|').toStdString();
+    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kZeitstart);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].start, timed);
+    // Declined: the estimate.
+    form->Au1->trigger();
+    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kGeschaetzt);
+    // A start after the read-out is not offered.
+    ASSERT_TRUE(RememberStart({2, now.addSecs(60)}));
+    form->Au1->trigger();
+    EXPECT_EQ(seams.asked.size(), 2);
+    ForgetRememberedStart();
 }
 
 TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
@@ -322,6 +368,7 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     Start({.memoryFile = ProgramAMemory(141)});
     form->ProgBox->setCurrentIndex(0);
     form->Binfile->setChecked(true);
+    seams.now = QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0), QTimeZone("Europe/Berlin"));
     form->Button1->click();
     ASSERT_EQ(form->live.Row(), 1);
     Ticks(100);
@@ -329,7 +376,14 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
 
     form->CurrentRecord = Filled(0x33);
     seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // each record shown is in no file
+    const QDateTime started = seams.now;
+    form->CurrentProtocol.site = "Hof";
     form->Button3->click();
+    // The start from the PC is the take-over's start time; the site stays.
+    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kPcStart);
+    EXPECT_EQ(form->CurrentProtocol.starts[0].start, started);
+    EXPECT_EQ(form->CurrentProtocol.site, "Hof");
     // Samples that never arrived are no levels, not the rest of whatever
     // record was shown before.
     MeasurementRecord expected;

@@ -316,3 +316,97 @@ TEST_F(FilesWindowTest, DialogsStartInTheMeasurementsFolderElseTheLastUsed) {
     }
     qputenv("KELVARN_CONFIG_DIR", oldConfig);
 }
+
+TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
+    form.CurrentRecord = ProgramB(120);
+    form.CurrentProtocol.site = "Hof";
+    form.CurrentProtocol.SetStart(
+        1, QDateTime(QDate(2026, 6, 10), QTime(21, 37, 12), Qt::OffsetFromUTC, 7200),
+        StartSource::kEingegeben);
+    ProtocolMarker lorry;
+    lorry.fromS = 10;
+    lorry.toS = 20;
+    lorry.text = "Lkw";
+    form.CurrentProtocol.markers.push_back(lorry);
+    seams.saveName = Path("p.dba");
+    form.Speichern1Click();
+    ASSERT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
+    EXPECT_TRUE(QFile::exists(Path("p.KVP")));
+    // Saved: ending asks nothing.
+    EXPECT_TRUE(form.MayClose());
+    EXPECT_TRUE(seams.saveQuestions.isEmpty());
+
+    TForm1 other{&seams};
+    other.CurrentProtocol.weather = "aus dem letzten Bericht";
+    seams.openName = Path("p.dba");
+    other.N1Click();
+    EXPECT_EQ(other.CurrentProtocol, form.CurrentProtocol);
+    EXPECT_TRUE(seams.stops.isEmpty());
+
+    // A changed protocol is unsaved work, as a changed description is.
+    other.CurrentProtocol.site = "Garten";
+    EXPECT_FALSE(other.MayClose());
+    EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
+
+    // A file without a protocol beside it opens with an empty one.
+    WriteFile(Path("ohne.dba"), Bytes(ProgramB(90)));
+    seams.openName = Path("ohne.dba");
+    other.N1Click();
+    EXPECT_TRUE(other.CurrentProtocol.IsEmpty());
+}
+
+TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnlyWhenAllowed) {
+    WriteFile(Path("m.dba"), Bytes(ProgramB(100)));
+    const QByteArray bad = R"({"format": "kelvarn-protocol", "version": 1, "markers": [
+        {"measurement": 1, "from_s": 50, "to_s": 40, "kind": "ereignis"}]})";
+    WriteFile(Path("m.KVP"), bad);
+    form.CurrentProtocol.site = "vorher";
+    seams.openName = Path("m.dba");
+    form.N1Click();
+    EXPECT_EQ(form.CurrentRecord, ProgramB(100));
+    EXPECT_EQ(form.windowTitle(), "KELVARN - m.dba");
+    EXPECT_TRUE(form.CurrentProtocol.IsEmpty());
+    EXPECT_EQ(seams.stops,
+              QStringList{QStringLiteral("Das Protokoll \"%1\" kann nicht gelesen werden: Marke 1: "
+                                         "von 50 s ist nicht kleiner als bis 40 s. Die Messung "
+                                         "wurde ohne Protokoll geöffnet.")
+                              .arg(Path("m.KVP"))})
+        << seams.stops.join('|').toStdString();
+
+    // No: measurement and remarks are saved, the protocol file stays.
+    form.CurrentProtocol.site = "neu";
+    form.RichEdit1->setPlainText("neu beschrieben");
+    seams.saveName = Path("m.dba");
+    seams.answers = {false};
+    form.Speichern1Click();
+    ASSERT_EQ(seams.asked.size(), 1);
+    EXPECT_TRUE(seams.asked[0].contains(QStringLiteral("Das Protokoll \"%1\" konnte beim Öffnen "
+                                                       "nicht gelesen werden.")
+                                            .arg(Path("m.KVP"))));
+    QFile kept(Path("m.KVP"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), bad);
+    kept.close();
+    EXPECT_TRUE(QFile::exists(Path("m.RMK")));
+    // The protocol typed in was not saved: ending asks.
+    EXPECT_FALSE(form.MayClose());
+    EXPECT_EQ(seams.saveQuestions.size(), 1);
+
+    // Saving under another name asks nothing.
+    seams.saveName = Path("n.dba");
+    form.Speichern1Click();
+    EXPECT_EQ(seams.asked.size(), 1);
+    EXPECT_TRUE(QFile::exists(Path("n.KVP")));
+
+    // Yes: replaced, and the next save asks no more.
+    seams.saveName = Path("m.dba");
+    seams.answers = {true};
+    form.Speichern1Click();
+    EXPECT_EQ(seams.asked.size(), 2);
+    TForm1 other{&seams};
+    seams.openName = Path("m.dba");
+    other.N1Click();
+    EXPECT_EQ(other.CurrentProtocol.site, "neu");
+    form.Speichern1Click();
+    EXPECT_EQ(seams.asked.size(), 2);
+}

@@ -114,6 +114,65 @@ TEST_F(ReportTest, EveryProgramMakesOneOrTwoA4PagesWithItsContent) {
     }
 }
 
+TEST_F(ReportTest, FiguresLeaveOutTheZerosBehindAnEarlyStop) {
+    // 24 h stopped after 12 h at 58,0 dB(A): counted as levels of -25 dB(A), the zeros would
+    // give n 6000, Dauer 24,000 and LAeq 55,0.
+    MeasurementRecord rec;
+    BuildHeader(rec, 6);
+    for (int p = 0; p < 3000; ++p) rec.bytes[size_t(10 + p)] = uint8_t(LevelToSample(58.0));
+    ReportContent content;
+    content.fileName = QStringLiteral("HALB.DBA");
+    const QString pdf = dir.filePath("halb.pdf");
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    const QString text = PdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains("1 3000 12,000 58,0 58,0 58,0")) << text.toStdString();
+    EXPECT_FALSE(text.contains("55,0"));
+}
+
+TEST_F(ReportTest, TheProtocolBlockAndTheIndicativeNote) {
+    MeasurementRecord rec;
+    BuildHeader(rec, 6);
+    for (int p = 0; p < 3000; ++p) rec.bytes[size_t(10 + p)] = uint8_t(LevelToSample(58.0));
+    MeasurementProtocol protocol;
+    protocol.site = "Hof der Schule";
+    protocol.instrument = "Zelle 17";
+    protocol.SetStart(1, QDateTime::fromString("2026-06-10T20:00:00+02:00", Qt::ISODate),
+                      StartSource::kGeschaetzt);
+    protocol.calibration = {94.0, 94.1, 93.4, {}};
+    ProtocolMarker lorry;
+    lorry.fromS = 120;
+    lorry.toS = 300;
+    lorry.text = "Lkw";
+    protocol.markers.push_back(lorry);
+    ReportContent content;
+    content.fileName = QStringLiteral("P.DBA");
+    content.protocol = &protocol;
+    const QString pdf = dir.filePath("p.pdf");
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    const QString text = PdfText(pdf).simplified();
+    for (const char* part :
+         {"Messprotokoll", "Messort: Hof der Schule", "Messgerät: Zelle 17",
+          "Messende(r): nicht angegeben",
+          // 12 h measured: the end is the start plus the measured time.
+          "Messung 1: Beginn spätestens 10.06.2026 20:00:00, Ende spätestens 11.06.2026 08:00:00 "
+          "(geschätzt)",
+          "Kalibrierung: Kalibrator 94,0 dB, vorher 94,1 dB, nachher 93,4 dB, Abweichung -0,7 dB",
+          "Kalibrierabweichung über 0,5 dB", "Marke: Messung 1, 120,0 s bis 300,0 s, Fremdgeräusch",
+          "Orientierende Messung: Die Zelle ist kein geeichtes Schallpegelmessgerät der Klasse 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+
+    // A protocol without a start says so.
+    protocol.starts.clear();
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    EXPECT_TRUE(PdfText(pdf).simplified().contains("Beginn: nicht bekannt"));
+    // Without a protocol there is no block; the note stays.
+    content.protocol = nullptr;
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    const QString bare = PdfText(pdf).simplified();
+    EXPECT_FALSE(bare.contains("Messprotokoll"));
+    EXPECT_TRUE(bare.contains("Orientierende Messung"));
+}
+
 TEST_F(ReportTest, ChartsAreVectorsAndFontsAreEmbedded) {
     ReportContent content;
     content.fileName = "G.DBA";

@@ -5,6 +5,7 @@
 #include "AssessCli.h"
 #include "CellCli.h"
 #include "ExportCli.h"
+#include "ProtocolCli.h"
 #include "ReportCli.h"
 #include "data/MeasurementRecord.h"
 #include "eval/Evaluation.h"
@@ -23,7 +24,7 @@ const char* const kUsage =
     "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
     "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
     "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
-        KELVARN_EXPORT_USAGE KELVARN_REPORT_USAGE KELVARN_ASSESS_USAGE;
+        KELVARN_EXPORT_USAGE KELVARN_PROTOCOL_USAGE KELVARN_REPORT_USAGE KELVARN_ASSESS_USAGE;
 
 }  // namespace
 
@@ -126,6 +127,7 @@ CliOutcome RunCli(const QStringList& args) {
     if (IsExportCommand(command)) return RunExportCommand(args);
     if (IsReportCommand(command)) return RunReportCommand(args);
     if (IsAssessCommand(command)) return RunAssessCommand(args);
+    if (IsProtocolCommand(command)) return RunProtocolCommand(args);
     if (command == "table" || command == "chart" || command == "info")
         return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(command),
                     true);

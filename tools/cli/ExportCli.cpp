@@ -5,6 +5,7 @@
 #include "files/CommandResult.h"
 #include "files/Export.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolFile.h"
 
 namespace kelvarn {
 
@@ -102,9 +103,17 @@ CliOutcome ExportCommand(const QStringList& args) {
         o.exitCode = 1;
         return o;
     }
-    const QByteArray data = a.format == QLatin1String("json")
-                                ? ExportJson(e.file, e.record, e.figures)
-                                : ExportCsv(e.figures, NumberFormat::FromLocale());
+    // The protocol beside the file gives the times of day and the markers; one that cannot be
+    // read is named, and the export goes on without it.
+    MeasurementProtocol protocol;
+    const ProtocolLoad load =
+        ReadProtocolFile(ProtocolFileName(e.file), ShapeOf(e.record), protocol);
+    if (load.state == ProtocolLoad::kUnreadable) o.err += ErrorLine(load.message);
+    const MeasurementProtocol* known = load.state == ProtocolLoad::kRead ? &protocol : nullptr;
+    const QByteArray data =
+        a.format == QLatin1String("json")
+            ? ExportJson(e.file, e.record, e.figures, known)
+            : ExportCsv(e.figures, NumberFormat::FromLocale(), known, GetInterval(e.record));
     if (a.output.isEmpty() || a.output == QLatin1String("-")) {
         o.out = data;
         return o;
