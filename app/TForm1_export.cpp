@@ -10,6 +10,7 @@
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
+#include "files/PosixFile.h"
 #include "output/Report.h"
 #include "widgets/StringGrid.h"
 
@@ -85,7 +86,7 @@ void TForm1::Exportieren1Click() {
 ReportContent TForm1::CurrentReportContent() const {
     ReportContent c;
     c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
-    if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
+    if (!RecordFilePath.isEmpty()) c.fileDate = FileModificationTime(RecordFilePath);
     c.description = RichEdit1->document();
     return c;
 }
