@@ -11,6 +11,7 @@
 #include "app/TForm1.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
+#include "files/PosixFile.h"
 #include "files/SystemPath.h"
 #include "output/Report.h"
 #include "widgets/Chart.h"
@@ -117,7 +118,7 @@ void TForm1::Exportieren1Click() {
 ReportContent TForm1::CurrentReportContent() const {
     ReportContent c;
     c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
-    if (!RecordFilePath.isEmpty()) c.fileDate = QFileInfo(RecordFilePath).lastModified();
+    if (!RecordFilePath.isEmpty()) c.fileDate = FileModificationTime(RecordFilePath);
     c.description = RichEdit1->document();
     // The report's charts show what the window's show, also when zoomed in.
     const bool twelve = GetMeasurements(CurrentRecord) == 12;

@@ -35,7 +35,14 @@ bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count,
                        CellProgress* progress) {
     if (progress) progress->ProgressMax(int(count));
     for (size_t i = 0; i < count; ++i) {
-        if (progress && progress->Cancelled()) return false;
+        if (progress && progress->Cancelled()) {
+            // The cell owes the prompt for this byte: it is taken, so that it
+            // cannot come late and be read by the next command as the answer
+            // to its own question (a slow line then failed the next upload's
+            // connection check).
+            (void)link.ReadByte();
+            return false;
+        }
         // The prompt's value means nothing; only that it came.
         if (link.ReadByte() < 0) return false;
         if (link.WriteByte(kCmdNext) != LinkStatus::kOk) return false;

@@ -20,9 +20,9 @@ LinkStatus OpenUpload(SerialLink& link);
 // The rest of the handshake: for each byte the cell's prompt is awaited,
 // then 1 and the byte go out; after the last one more read and the closing
 // 0. false, with nothing more sent, as soon as a prompt is missing, a write
-// fails, or
-// progress (when given) is cancelled; the next command's reset brings the
-// cell back. progress hears the bytes sent.
+// fails, or progress (when given) is cancelled (the prompt then due is still
+// taken, so that the line is quiet); the next command brings the cell back.
+// progress hears the bytes sent.
 bool SendUploadPayload(SerialLink& link, const uint8_t* bytes, size_t count,
                        CellProgress* progress = nullptr);
 

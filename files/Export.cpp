@@ -10,6 +10,7 @@
 #include "files/FileErrors.h"
 #include "files/PosixFile.h"
 #include "files/ProtocolFile.h"
+#include "files/SystemPath.h"
 
 namespace kelvarn {
 
@@ -32,7 +33,8 @@ void AppendLine(QByteArray& out, const QStringList& fields, QChar separator) {
     QStringList quoted;
     quoted.reserve(fields.size());
     for (const QString& f : fields) quoted << Field(f, separator);
-    out += quoted.join(separator).toUtf8();
+    // A file name's bytes that are not UTF-8 stay as they are, so a script finds the file.
+    out += Utf8WithCarriedBytes(quoted.join(separator));
     out += kNewline;
 }
 
@@ -71,7 +73,9 @@ QByteArray JsonString(const QString& s) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c.unicode() < 0x20)
+                // A byte of a file name that is not UTF-8 as the escape of the surrogate that
+                // carries it ("\udcff"), as Python's surrogateescape reads it back.
+                if (c.unicode() < 0x20 || IsCarriedByte(c.unicode()))
                     out += "\\u" + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
                 else
                     out += QString(c).toUtf8();

@@ -33,6 +33,12 @@ CommandResult WriteMeasurementFile(const QString& path, const MeasurementRecord&
     return CommandResult::Success();
 }
 
+CommandResult CheckMeasurementDestination(const QString& path) {
+    const IoOutcome io = CheckReplaceable(path, MeasurementRecord::kSize);
+    if (!io.ok()) return CommandResult::Failure(OsErrorMessage(io.error, path));
+    return CommandResult::Success();
+}
+
 namespace {
 
 // The name cut after its first point plus "RMK", with folder.

@@ -22,6 +22,12 @@ CommandResult RecordFromFileBytes(const QByteArray& data, MeasurementRecord& out
 // replaced only once the new one is complete, so a failed save keeps it.
 CommandResult WriteMeasurementFile(const QString& path, const MeasurementRecord& rec);
 
+// Whether a measurement file can be written at path, found before the record
+// is known (before a read-out asks the cell): the save's own preparation
+// with a record's size, dropped again; the file stays as it was. Messages as
+// for WriteMeasurementFile.
+CommandResult CheckMeasurementDestination(const QString& path);
+
 // The remarks file beside a measurement file, in the same folder. A bare
 // name with at most one "." is cut after its first "." and gets "RMK"
 // ("MESS1.DBA" -> "MESS1.RMK", "x" -> "RMK"). A name with more points loses

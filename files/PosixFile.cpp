@@ -108,11 +108,94 @@ bool IsTemporarySuffix(const QByteArray& s) {
     return true;
 }
 
+// The longest name the folder takes [bytes].
+long NameMaxOf(const QByteArray& folder) {
+    const long n = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    return n > 0 ? n : 255;
+}
+
+// "<folder>/.<name>.~<suffix>", the name cut so that it stays within nameMax
+// with the longest suffix. A cut falls between two characters of a UTF-8
+// name; names that share the kept part share their leftovers, which only
+// unfinished saves leave.
+QByteArray TemporaryName(const QByteArray& target, const QByteArray& suffix, long nameMax) {
+    QByteArray base = BaseNameOf(target);
+    constexpr int kAdded = 9;  // ".", ".~" and six hex digits
+    const qsizetype room = qMax<qsizetype>(qsizetype(nameMax) - kAdded, 1);
+    if (base.size() > room) {
+        qsizetype cut = room;
+        for (int back = 0; back < 3 && cut > 1 && (uchar(base[cut]) & 0xC0) == 0x80; ++back) --cut;
+        base.truncate(cut);
+    }
+    return FolderOf(target) + "/." + base + ".~" + suffix;
+}
+
+// Whether fd is still the file called name: a concurrent save may have
+// removed it as a leftover before it was locked.
+bool StillNamed(int fd, const QByteArray& name) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(name.constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Creates the temporary file of a save of target and locks it: the file
+// descriptor and the name in temp, or -1 and err. A save holds this lock
+// until the file is renamed, and removes only files without one as
+// leftovers, so the file must not be seen unlocked under its name: where the
+// file system can, it is made without a name and linked under one once
+// locked; elsewhere one that was removed before its lock is made again.
+int CreateLockedTemporary(const QByteArray& target, QByteArray& temp, int& err) {
+    const FileReplacementSeams& seams = FileReplacementSeamsForTests();
+    const QByteArray folder = FolderOf(target);
+    const long nameMax = NameMaxOf(folder);
+    const auto nextName = [&] {
+        return TemporaryName(
+            target, QByteArray::number(QRandomGenerator::global()->generate() & 0xFFFFFF, 16),
+            nameMax);
+    };
+#ifdef O_TMPFILE
+    if (!seams.namedOnly) {
+        const int fd = OpenRetrying(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            if (seams.betweenCreateAndLock) seams.betweenCreateAndLock({});
+            (void)::flock(fd, LOCK_EX);
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                temp = nextName();
+                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temp.constData(),
+                             AT_SYMLINK_FOLLOW) == 0)
+                    return fd;
+                if (errno != EEXIST) break;
+            }
+            ::close(fd);
+        }
+        // No unnamed files here (or no /proc to link one by): by name.
+    }
+#endif
+    err = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = nextName();
+        const int fd = OpenRetrying(temp.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            err = errno;
+            return -1;
+        }
+        if (seams.betweenCreateAndLock) seams.betweenCreateAndLock(temp);
+        (void)::flock(fd, LOCK_EX);
+        if (StillNamed(fd, temp)) return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
 // A save holds a lock on its temporary file until it is renamed; a file
 // without one was left by a save that never finished.
 void RemoveLeftTemporaries(const QByteArray& target) {
     const QByteArray folder = FolderOf(target);
-    const QByteArray prefix = "." + BaseNameOf(target) + ".~";
+    const QByteArray prefix = BaseNameOf(TemporaryName(target, {}, NameMaxOf(folder)));
     DIR* d = ::opendir(folder.constData());
     if (!d) return;
     while (const dirent* e = ::readdir(d)) {
@@ -134,7 +217,12 @@ void RemoveLeftTemporaries(const QByteArray& target) {
 }  // namespace
 
 QByteArray TemporaryNameFor(const QByteArray& target, const QByteArray& suffix) {
-    return FolderOf(target) + "/." + BaseNameOf(target) + ".~" + suffix;
+    return TemporaryName(target, suffix, NameMaxOf(FolderOf(target)));
+}
+
+FileReplacementSeams& FileReplacementSeamsForTests() {
+    static FileReplacementSeams seams;
+    return seams;
 }
 
 IoOutcome ReadFileBytes(const QString& path, qint64 maxBytes, QByteArray& out) {
@@ -171,6 +259,13 @@ IoOutcome ReadFileBytes(const QString& path, qint64 maxBytes, QByteArray& out) {
     return result;
 }
 
+QDateTime FileModificationTime(const QString& path) {
+    struct stat st {};
+    if (!UsablePath(path) || ::stat(SystemPathBytes(path).constData(), &st) != 0) return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
+                                          st.st_mtim.tv_nsec / 1000000);
+}
+
 FileReplacement::~FileReplacement() {
     Discard();
 }
@@ -193,6 +288,9 @@ IoOutcome FileReplacement::Prepare(const QString& path, const QByteArray& data) 
 
     struct stat st {};
     const bool exists = ::stat(target_.constData(), &st) == 0;
+    // A name the system does not take (too long, a file where a folder is
+    // named) fails here, not only when the new file is put in its place.
+    if (!exists && errno != ENOENT) return Fail(IoOutcome::kOpen, errno);
     if (exists) {
         if (S_ISDIR(st.st_mode)) return Fail(IoOutcome::kOpen, EISDIR);
         if (S_ISCHR(st.st_mode)) {
@@ -213,26 +311,14 @@ IoOutcome FileReplacement::Prepare(const QString& path, const QByteArray& data) 
     }
 
     RemoveLeftTemporaries(target_);
-    int fd = -1;
-    int err = EEXIST;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        const QByteArray suffix =
-            QByteArray::number(QRandomGenerator::global()->generate() & 0xFFFFFF, 16);
-        temp_ = TemporaryNameFor(target_, suffix);
-        fd = OpenRetrying(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0666);
-        if (fd < 0 && errno != EEXIST) {
-            err = errno;
-            break;
-        }
-    }
+    int err = 0;
+    const int fd = CreateLockedTemporary(target_, temp_, err);
     if (fd < 0) {
         // A folder that takes no new file still lets an existing one be
         // overwritten.
         if (exists) return PrepareInPlace();
         return Fail(IoOutcome::kOpen, err);
     }
-    (void)::flock(fd, LOCK_EX);
     if (exists) {
         // The file keeps its owner and group, or it is not replaced at all.
         if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
@@ -328,6 +414,28 @@ IoOutcome ReplaceFileContents(const QString& path, const QByteArray& data) {
     const IoOutcome prepared = replacement.Prepare(path, data);
     if (!prepared.ok()) return prepared;
     return replacement.Commit();
+}
+
+IoOutcome CheckReplaceable(const QString& path, qint64 size) {
+    FileReplacement probe;
+    const IoOutcome prepared = probe.Prepare(path, QByteArray(qMax<qint64>(size, 0), '\0'));
+    probe.Discard();
+    return prepared;
+}
+
+IoOutcome WriteNewFile(const QByteArray& name, const QByteArray& data) {
+    if (name.isEmpty() || name.contains('\0')) return Fail(IoOutcome::kOpen, ENOENT);
+    const int fd =
+        OpenRetrying(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return Fail(IoOutcome::kOpen, errno);
+    int err = WriteAll(fd, data);
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
+    if (::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
+    if (err != 0) {
+        ::unlink(name.constData());
+        return Fail(IoOutcome::kWrite, err);
+    }
+    return {};
 }
 
 }  // namespace kelvarn

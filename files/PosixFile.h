@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <functional>
 
 namespace kelvarn {
 
@@ -21,6 +23,10 @@ struct IoOutcome {
 // command can hang on one. out holds what was read, also on a failure.
 IoOutcome ReadFileBytes(const QString& path, qint64 maxBytes, QByteArray& out);
 
+// When the file at path was last modified; invalid when it cannot be found.
+// Names that are not UTF-8 are found by their bytes.
+QDateTime FileModificationTime(const QString& path);
+
 // New contents for one file, written in two steps so that several files can
 // be replaced together: Prepare does everything that may fail for want of
 // room or rights, Commit puts the new contents in place.
@@ -33,6 +39,11 @@ IoOutcome ReadFileBytes(const QString& path, qint64 maxBytes, QByteArray& out);
 // if the write fails. Character devices get the bytes directly; pipes and
 // other special files are refused with EACCES. Temporary files that an
 // interrupted save of the same file left behind are removed.
+//
+// The temporary file is locked from its creation on (made without a name and
+// linked under one once locked, where the file system allows; elsewhere made
+// again should a concurrent save have taken it for a leftover in the moment
+// before the lock), so two saves of one file never remove each other's.
 class FileReplacement {
 public:
     FileReplacement() = default;
@@ -59,8 +70,30 @@ private:
 // Prepare and Commit in one.
 IoOutcome ReplaceFileContents(const QString& path, const QByteArray& data);
 
+// Prepares a replacement of path with size bytes and drops it again: the
+// save's own preparation (links resolved, the temporary file created, locked,
+// written, synced and removed) run before the contents are known, so that a
+// destination the save would fail on is found first. The file stays as it was.
+IoOutcome CheckReplaceable(const QString& path, qint64 size);
+
+// Creates the file name (bytes, as the system takes them) with data; never
+// replaces or follows anything already there (EEXIST). A failed write
+// removes what was created.
+IoOutcome WriteNewFile(const QByteArray& name, const QByteArray& data);
+
 // The hidden name "<folder>/.<name>.~<suffix>" that a save of target writes
-// first; suffix is 1 to 6 lower-case hex digits.
+// first; suffix is 1 to 6 lower-case hex digits. A name too long to take the
+// 9 added bytes within the folder's limit (255 bytes) is cut, at a character
+// where it is UTF-8, so that every name the system allows can be saved.
 QByteArray TemporaryNameFor(const QByteArray& target, const QByteArray& suffix);
+
+// For tests: called in a save between creating its temporary file and
+// locking it (name empty while the file has none yet); namedOnly makes the
+// save create it under its name, as on file systems without unnamed files.
+struct FileReplacementSeams {
+    std::function<void(const QByteArray& temporaryName)> betweenCreateAndLock;
+    bool namedOnly = false;
+};
+FileReplacementSeams& FileReplacementSeamsForTests();
 
 }  // namespace kelvarn

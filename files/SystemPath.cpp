@@ -11,10 +11,6 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool IsCarriedByte(char16_t u) {
-    return u >= 0xDC80 && u <= 0xDCFF;
-}
-
 // Length of the valid UTF-8 sequence starting at p (at most n bytes), or 0.
 int Utf8Length(const unsigned char* p, qsizetype n) {
     const unsigned char b = p[0];
@@ -85,6 +81,14 @@ QByteArray EntryShownAs(const QByteArray& folder, const QString& shown) {
 }
 
 }  // namespace
+
+bool IsCarriedByte(char16_t u) {
+    return u >= 0xDC80 && u <= 0xDCFF;
+}
+
+QByteArray Utf8WithCarriedBytes(const QString& text) {
+    return EncodeCarried(text);
+}
 
 QString PathFromSystem(const QByteArray& bytes) {
     QString out;

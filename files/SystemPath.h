@@ -26,4 +26,12 @@ QString SystemPath(const QString& path);
 // The name for messages and titles: carried bytes shown as U+FFFD.
 QString DisplayPath(const QString& path);
 
+// Whether u carries a byte (U+DC80..U+DCFF).
+bool IsCarriedByte(char16_t u);
+
+// A text as UTF-8 with every carried byte as the byte itself: a name as the
+// system knows it, for output that takes any bytes (a line on the terminal, a
+// TSV or CSV table), so a script finds the file again by what it read.
+QByteArray Utf8WithCarriedBytes(const QString& text);
+
 }  // namespace kelvarn

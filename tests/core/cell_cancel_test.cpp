@@ -89,6 +89,8 @@ TEST_F(CancelTest, UploadStopsBeforeTheNextPrompt) {
     std::vector<uint8_t> expected = Cat({Reset(), {5}});
     for (size_t i = 0; i < 5; ++i) expected.insert(expected.end(), {1, program[i]});
     EXPECT_EQ(port.written, expected) << "nothing after the fifth byte";
+    EXPECT_TRUE(port.rx.empty())
+        << "the prompt the cell owed was taken: no answer is left for the next command";
     EXPECT_EQ(progress.maxima, std::vector<int>{int(program.size())});
 }
 

@@ -7,6 +7,7 @@
 
 #include "eval_records.h"
 #include "files/Export.h"
+#include "files/SystemPath.h"
 
 using namespace kelvarn;
 using namespace kelvarn::testing;
@@ -256,4 +257,56 @@ TEST(Export, SeriesGetATimeColumnPerMeasurementWithAStart) {
     EXPECT_EQ(rows[0].mid(0, 5),
               (QStringList{"t/s", "Messung 1", "Messung 2", "Beginn 2", "Messung 3"}));
     EXPECT_EQ(rows[2][3], "2026-06-10T12:00:00.020+02:00");
+}
+
+TEST(Export, SummaryFieldsAreQuotedWhereTheyMustBeAndOnlyThere) {
+    // The file name in the first column of a TSV and a CSV (";") table: as it is, or quoted with
+    // its quotes doubled where it holds the separator, a quote or a line break.
+    const struct {
+        const char* file;
+        const char* tsv;
+        const char* csv;
+    } cases[] = {
+        {"plain.dba", "plain.dba", "plain.dba"},
+        {"\"", "\"\"\"\"", "\"\"\"\""},  // nothing but a quote
+        {"a\"b.dba", "\"a\"\"b.dba\"", "\"a\"\"b.dba\""},
+        {"a;b.dba", "a;b.dba", "\"a;b.dba\""},
+        {"a\tb.dba", "\"a\tb.dba\"", "a\tb.dba"},
+        {"a\nb.dba", "\"a\nb.dba\"", "\"a\nb.dba\""},
+        {"a\rb.dba", "\"a\rb.dba\"", "\"a\rb.dba\""},
+        {"a,b 'c'.dba", "a,b 'c'.dba", "a,b 'c'.dba"},
+    };
+    const NumberFormat de = GermanFormat();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<SummaryEntry> entries;
+        entries.push_back({QString::fromUtf8(c.file), *ProgramRecord(1, Constant(150)), {}});
+        entries[0].figures = ComputeFigures(entries[0].record);
+        const QByteArray tsv = Summary(entries, SummaryFormat::Tsv, de);
+        const QByteArray csv = Summary(entries, SummaryFormat::Csv, de);
+        EXPECT_TRUE(tsv.contains(QByteArray("\r\n") + c.tsv + "\t1\t1000\t")) << tsv.toStdString();
+        EXPECT_TRUE(csv.contains(QByteArray("\r\n") + c.csv + ";1;1000;")) << csv.toStdString();
+    }
+}
+
+TEST(Export, FileNamesThatAreNotUtf8KeepTheirBytes) {
+    // "m\xff\xe4.dba" as the system gave it: its two bytes that are not UTF-8 carried.
+    const QString file = PathFromSystem("/daten/m\xff\xe4 \xc3\xa4.dba");
+    std::vector<SummaryEntry> entries;
+    entries.push_back({file, *ProgramRecord(1, Constant(150)), {}});
+    entries[0].figures = ComputeFigures(entries[0].record);
+    const NumberFormat de = GermanFormat();
+    // TSV and CSV hold the bytes themselves.
+    EXPECT_TRUE(Summary(entries, SummaryFormat::Tsv, de)
+                    .contains("\r\n/daten/m\xff\xe4 \xc3\xa4.dba\t1\t1000\t"));
+    EXPECT_TRUE(Summary(entries, SummaryFormat::Csv, de)
+                    .contains("\r\n/daten/m\xff\xe4 \xc3\xa4.dba;1;1000;"));
+    // JSON is UTF-8 throughout: each such byte is the escape "\udcXX" (Python's
+    // surrogateescape), valid UTF-8 otherwise as it is.
+    const QByteArray json = Summary(entries, SummaryFormat::Json, de);
+    EXPECT_TRUE(json.contains("{\"file\": \"/daten/m\\udcff\\udce4 \xc3\xa4.dba\", "))
+        << json.toStdString();
+    EXPECT_TRUE(ExportJson(file, entries[0].record, entries[0].figures)
+                    .startsWith("{\"file\": \"/daten/m\\udcff\\udce4 \xc3\xa4.dba\", "));
+    EXPECT_TRUE(QString::fromUtf8(json).toUtf8() == json) << "valid UTF-8";
 }

@@ -308,6 +308,32 @@ TEST(RtfReader, DeepGroupsAreReadAsTextOfTheDeepestKeptGroup) {
         QString("x"));
 }
 
+TEST(RtfReader, GroupsUpToTheBoundKeepTheirOwnFormatting) {
+    // Bold in a group at depth d (the document's own group is depth 1), then text in the group
+    // around it. Up to depth 127 the bold ends with its group; deeper groups are read as part
+    // of the deepest one kept (depth 127), so from depth 128 on it holds there too. Without
+    // the bound every depth would keep its own; a lower one would let a depth-5 group leak.
+    const struct {
+        int depth;
+        bool outerBold;
+    } cases[] = {{2, false},   {5, false},  {6, false},  {64, false},
+                 {127, false}, {128, true}, {129, true}, {5000, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.depth);
+        QByteArray rtf = "{\\rtf1 " + QByteArray(c.depth - 2, '{');
+        rtf += "{\\b fett}aussen" + QByteArray(c.depth - 2, '}') + " oben}";
+        const RichText t = ReadRtf(rtf);
+        ASSERT_EQ(t.paragraphs.size(), 1u);
+        const std::vector<RichRun> expected =
+            c.outerBold ? std::vector<RichRun>{{"fettaussen", true}, {" oben"}}
+                        : std::vector<RichRun>{{"fett", true}, {"aussen oben"}};
+        ASSERT_EQ(t.paragraphs[0].runs.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(t.paragraphs[0].runs[i], expected[i])
+                << t.paragraphs[0].runs[i].text.toStdString();
+    }
+}
+
 TEST(RtfWriter, EveryCharacterOutsideAsciiIsAnEscape) {
     const struct {
         char16_t ch;

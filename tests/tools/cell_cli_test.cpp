@@ -1,10 +1,16 @@
 // kelvarn-cli read, query and live against kelvarn-cellsim.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <memory>
 
 #include "cellsim_harness.h"
 #include "cli_support.h"
@@ -23,6 +29,18 @@ CliRun Cli(const QStringList& args) {
 
 QByteArray Bytes(const MeasurementRecord& rec) {
     return QByteArray(reinterpret_cast<const char*>(rec.bytes.data()), MeasurementRecord::kSize);
+}
+
+// A file named by its bytes, also where they are not UTF-8.
+QByteArray ReadBytes(const QByteArray& name) {
+    QByteArray out;
+    const int fd = ::open(name.constData(), O_RDONLY);
+    if (fd < 0) return out;
+    char buf[8192];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) out.append(buf, int(n));
+    ::close(fd);
+    return out;
 }
 
 class CellCliTest : public ::testing::Test {
@@ -272,4 +290,143 @@ TEST_F(CellCliTest, PortsListsTheComNamesAndTheSystemsPorts) {
     EXPECT_TRUE(out.contains(QStringLiteral("\nSerielle Schnittstellen des Systems:\n  ")))
         << out.toStdString();
     EXPECT_TRUE(out.endsWith('\n'));
+}
+
+// What the save fails on is found by the save's own preparation before a
+// byte goes to the cell; what it takes, the check takes too.
+TEST_F(CellCliTest, ReadChecksTheDestinationAsTheSaveDoes) {
+    const QString bytes = config.Path("bytes.bin");
+    Run({"--program", "A", "--log", bytes});
+    const QByteArray base = QFile::encodeName(config.Path(""));
+    ASSERT_EQ(::symlink("loop-b", (base + "loop-a").constData()), 0);
+    ASSERT_EQ(::symlink("loop-a", (base + "loop-b").constData()), 0);
+    const QByteArray tooLong = base + QByteArray(252, 'm') + ".dba";  // 256 bytes
+    const struct {
+        QByteArray path;
+        QByteArray message;
+        rlim_t maxFileSize;  // 0: none
+    } refused[] = {
+        {base + "loop-a", "Ungültiger Dateiname.", 0},
+        {tooLong, "Ungültiger Dateiname.", 0},
+        // A file system that takes no whole record: the old check asked only
+        // whether the folder may be written.
+        {base + "klein.dba", "E/A-Fehler 27.", 4000},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.path.toStdString());
+        const rlim_t limit = c.maxFileSize;
+        const CliRun r = RunKelvarnCliBytes({"read", "COM4", c.path}, {}, [limit] {
+            if (limit == 0) return;
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit lim{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &lim);
+        });
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "kelvarn-cli: " + c.path + ": " + c.message + "\n");
+        EXPECT_EQ(ReadAll(bytes), QByteArray()) << "not a byte to the cell";
+    }
+    EXPECT_EQ(
+        QDir(config.Path("")).entryList(QStringList{"*.dba", ".*~*"}, QDir::Files | QDir::Hidden),
+        QStringList{});
+
+    // A writable folder whose name is not UTF-8, and the longest name there
+    // is: read, and the name printed as its bytes.
+    const QByteArray folder = base + "Messungen \xff\xe4";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    // The temporary folder cannot remove such names.
+    const std::unique_ptr<const QByteArray, void (*)(const QByteArray*)> removed(
+        &folder, [](const QByteArray* f) {
+            ::unlink((*f + "/m\xfc.dba").constData());
+            ::rmdir(f->constData());
+        });
+    for (const QByteArray& path : {folder + "/m\xfc.dba", base + QByteArray(251, 'm') + ".dba"}) {
+        SCOPED_TRACE(path.toStdString());
+        const CliRun r = RunKelvarnCliBytes({"read", "COM4", path});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, "1000 Messwerte gelesen, gespeichert in " + path + ".\n");
+        const QByteArray saved = ReadBytes(path);
+        ASSERT_EQ(saved.size(), MeasurementRecord::kSize);
+        EXPECT_EQ(saved.mid(10, 1000), Bytes(CellModel::SyntheticMeasurement(1, 1)).mid(10, 1000));
+    }
+}
+
+// A destination that took the check but not the record (the disk filled
+// during the read-out): what was read is kept in the home folder, or in the
+// temporary folder, under a name that replaces nothing, and the message says
+// where.
+TEST_F(CellCliTest, ReadKeepsWhatItReadWhenTheSaveFailsAfterAll) {
+    Run({"--program", "A"});
+    const QString reference = config.Path("reference.dba");
+    ASSERT_EQ(Cli({"read", "COM4", reference}).exitCode, 0);
+    const QByteArray read = ReadAll(reference);
+    ASSERT_EQ(read.size(), MeasurementRecord::kSize);
+
+    // /dev/full takes the check (a device is written directly) and fails
+    // every write with ENOSPC.
+    const QByteArray home = QFile::encodeName(config.Path("heim"));
+    ASSERT_EQ(::mkdir(home.constData(), 0755), 0);
+    const QList<QByteArray> env = {"HOME=" + home, "TMPDIR=" + home + "/fehlt"};
+    for (const QByteArray& kept : {home + "/full", home + "/full-2"}) {
+        const CliRun r = RunKelvarnCliBytes({"read", "COM4", "/dev/full"}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err,
+                  "kelvarn-cli: /dev/full: Zu wenig Speicherplatz. Die gelesenen Daten sind "
+                  "stattdessen gespeichert in " +
+                      kept + ".\n");
+        EXPECT_EQ(ReadAll(QFile::decodeName(kept)), read);
+    }
+    // No home folder to write to: the temporary folder.
+    const QByteArray temp = QFile::encodeName(config.Path("temp"));
+    ASSERT_EQ(::mkdir(temp.constData(), 0755), 0);
+    CliRun r = RunKelvarnCliBytes({"read", "COM4", "/dev/full"},
+                                  {"HOME=" + home + "/fehlt", "TMPDIR=" + temp});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.err.endsWith(" Die gelesenen Daten sind stattdessen gespeichert in " + temp + "/full.\n"))
+        << r.err.toStdString();
+    EXPECT_EQ(ReadAll(QFile::decodeName(temp + "/full")), read);
+    // Nowhere at all: said too.
+    r = RunKelvarnCliBytes({"read", "COM4", "/dev/full"},
+                           {"HOME=" + home + "/fehlt", "TMPDIR=" + temp + "/fehlt"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.endsWith(" Die gelesenen Daten konnten nirgends gespeichert werden.\n"))
+        << r.err.toStdString();
+}
+
+// The same on a real file system that fills while the cell is read: a small
+// tmpfs in a mount namespace of the command's own (skipped where mounting is
+// not allowed), filled once the first byte went to the paced cell.
+TEST_F(CellCliTest, ReadKeepsWhatItReadWhenATmpfsFillsDuringTheReadOut) {
+    const QString bytes = config.Path("bytes.bin");
+    sim = std::make_unique<Simulator>(link, QStringList{"--program", "B", "--log", bytes});
+    ASSERT_TRUE(sim->Ready());
+    const QString mountPoint = config.Path("klein");
+    const QString home = config.Path("heim");
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    ASSERT_TRUE(QDir().mkpath(home));
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=16k tmpfs \"$1\" 2>/dev/null || exit 77\n"
+        "\"$2\" read COM4 \"$1/mess.dba\" & pid=$!\n"
+        "while [ ! -s \"$3\" ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done\n"
+        "head -c 65536 /dev/zero > \"$1/fueller\" 2>/dev/null\n"
+        "wait $pid\n");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    p.setProcessEnvironment(env);
+    p.start("unshare", {"-m", "sh", "-c", script, "sh", mountPoint,
+                        QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"), bytes});
+    if (!p.waitForStarted(5000)) GTEST_SKIP() << "no unshare here";
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    if (p.exitCode() == 77 || err.contains("unshare failed") || err.contains("unshare:"))
+        GTEST_SKIP() << "no mount namespace or tmpfs here: " << err.toStdString();
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(err, "kelvarn-cli: " + QFile::encodeName(mountPoint) +
+                       "/mess.dba: Zu wenig Speicherplatz. Die gelesenen Daten sind stattdessen "
+                       "gespeichert in " +
+                       QFile::encodeName(home) + "/mess.dba.\n");
+    const QByteArray kept = ReadAll(home + "/mess.dba");
+    ASSERT_EQ(kept.size(), MeasurementRecord::kSize);
+    EXPECT_EQ(kept.mid(10, 1000), Bytes(CellModel::SyntheticMeasurement(2, 1)).mid(10, 1000));
 }

@@ -23,6 +23,7 @@
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "data/ProgramTable.h"
+#include "eval/Figures.h"
 #include "files/MeasurementFile.h"
 #include "link/SettingsFile.h"
 #include "output_support.h"
@@ -279,6 +280,28 @@ TEST_F(ReportTest, AFolderThatIsNotThereIsReported) {
     const CommandResult r = WriteReportPdf(dir.filePath("fehlt/a.pdf"), Record(1), content);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.message.isEmpty());
+}
+
+TEST_F(ReportTest, FiguresHaveADecimalCommaWhateverTheLocale) {
+    // The locale here is C (a decimal point); the report is German all the same.
+    const MeasurementRecord rec = Record(1);
+    ReportContent content;
+    content.fileName = "A.DBA";
+    const QString pdf = dir.filePath("komma.pdf");
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    const QString text = PdfText(pdf);
+    const RecordFigures figures = ComputeFigures(rec);
+    const TableText comma = FiguresTable(figures, NumberFormat(QLatin1Char(',')), false);
+    const TableText point = FiguresTable(figures, NumberFormat(QLatin1Char('.')), false);
+    int numbers = 0;
+    for (int c = 0; c < comma.Cols(); ++c) {
+        const QString cell = comma.Cell(c, 1).trimmed();
+        if (!cell.contains(QLatin1Char(','))) continue;
+        ++numbers;
+        EXPECT_TRUE(text.contains(cell)) << cell.toStdString() << "\n" << text.toStdString();
+        EXPECT_FALSE(text.contains(point.Cell(c, 1).trimmed())) << cell.toStdString();
+    }
+    EXPECT_GE(numbers, 10) << "duration, LAeq, Lmax, Lmin and the percentile levels";
 }
 
 class ReportWindowTest : public ReportTest {

@@ -3,8 +3,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 
@@ -13,8 +11,9 @@
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
 #include "files/CommandResult.h"
-#include "files/FileErrors.h"
 #include "files/MeasurementFile.h"
+#include "files/PosixFile.h"
+#include "files/SystemPath.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
 
@@ -40,16 +39,35 @@ QString WithOpenCause(const SerialLink& link, const QString& message) {
     return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
 }
 
-// Why the measurement file could not be written at path, found before
-// anything is read from the cell; empty when it can.
-QString DestinationProblem(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir()) return OsErrorMessage(EISDIR, path);
-    const QByteArray file = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    if (info.exists() ? ::access(file.constData(), W_OK) != 0
-                      : ::access(folder.constData(), W_OK | X_OK) != 0)
-        return OsErrorMessage(errno, path);
+// Keeps a record whose save failed after the read-out (the disk filled
+// meanwhile): a new file named as path in the user's home folder or, failing
+// that, the temporary folder, never replacing anything there. The name it
+// got, or empty.
+QString KeepElsewhere(const QString& path, const MeasurementRecord& rec) {
+    const QByteArray data(reinterpret_cast<const char*>(rec.bytes.data()),
+                          MeasurementRecord::kSize);
+    const QByteArray wanted = SystemPathBytes(path);
+    QByteArray name = wanted.mid(wanted.lastIndexOf('/') + 1);
+    if (name.isEmpty() || name == "." || name == "..") name = "Auslesung.dba";
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray stem = dot > 0 ? name.left(dot) : name;
+    const QByteArray extension = dot > 0 ? name.mid(dot) : QByteArray();
+    const QByteArray temp = qgetenv("TMPDIR");
+    const QList<QByteArray> folders = {qgetenv("HOME"), temp.isEmpty() ? "/tmp" : temp};
+    for (const QByteArray& folder : folders) {
+        if (folder.isEmpty()) continue;
+        for (int n = 1; n <= 100; ++n) {
+            // "mess.dba", then "mess-2.dba" ..., within the 255 bytes of a name.
+            const QByteArray number = '-' + QByteArray::number(n);
+            const QByteArray candidate =
+                folder + '/' +
+                (n == 1 ? name
+                        : stem.left(255 - extension.size() - number.size()) + number + extension);
+            const IoOutcome io = WriteNewFile(candidate, data);
+            if (io.ok()) return PathFromSystem(candidate);
+            if (io.error != EEXIST) break;
+        }
+    }
     return {};
 }
 
@@ -91,8 +109,10 @@ CliOutcome Read(const QString& portName, const QString& path) {
     CliOutcome o;
     const int port = Port(portName, o);
     if (port <= 0) return o;
-    const QString problem = DestinationProblem(path);
-    if (!problem.isEmpty()) return Fail(1, path + QStringLiteral(": ") + problem);
+    // The save's own preparation, before the cell is asked: a destination the
+    // save would fail on costs no read-out.
+    const CommandResult destination = CheckMeasurementDestination(path);
+    if (!destination.ok) return Fail(1, path + QStringLiteral(": ") + destination.message);
     MeasurementRecord rec;
     ReadOutResult r;
     {
@@ -114,13 +134,24 @@ CliOutcome Read(const QString& portName, const QString& path) {
     }
     // What arrived is kept, also when the data stopped part-way.
     const CommandResult written = WriteMeasurementFile(path, rec);
-    if (!written.ok) return Fail(1, path + QStringLiteral(": ") + written.message);
+    if (!written.ok) {
+        // The destination took the check but not the record (the disk filled
+        // during the read-out): what was read is kept elsewhere.
+        QString message = path + QStringLiteral(": ") + WithFullStop(written.message);
+        if (r.outcome == ReadOutResult::kIncomplete)
+            message += QLatin1Char(' ') + IncompleteReadOutText(r);
+        const QString kept = KeepElsewhere(path, rec);
+        message += kept.isEmpty()
+                       ? QStringLiteral(" Die gelesenen Daten konnten nirgends gespeichert werden.")
+                       : QStringLiteral(" Die gelesenen Daten sind stattdessen gespeichert in %1.")
+                             .arg(kept);
+        return Fail(1, message);
+    }
     if (r.outcome == ReadOutResult::kIncomplete)
         return Fail(1, IncompleteReadOutText(r) + QStringLiteral(" Gespeichert in %1.").arg(path));
-    o.out = QStringLiteral("%1 Messwerte gelesen, gespeichert in %2.\n")
-                .arg(r.received)
-                .arg(path)
-                .toUtf8();
+    // The name's bytes as given, so a script finds the file by them.
+    o.out = Utf8WithCarriedBytes(
+        QStringLiteral("%1 Messwerte gelesen, gespeichert in %2.\n").arg(r.received).arg(path));
     return o;
 }
 

@@ -24,12 +24,13 @@ const char* const kUsage =
     "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
     "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
     "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
-        KELVARN_EXPORT_USAGE KELVARN_PROTOCOL_USAGE KELVARN_REPORT_USAGE KELVARN_ASSESS_USAGE;
+        KELVARN_EXPORT_USAGE KELVARN_PROTOCOL_USAGE KELVARN_REPORT_USAGE KELVARN_ASSESS_USAGE
+    "Nach \"--\" hinter dem Befehl ist kein Argument mehr eine Option (auch \"--x.dba\" nicht).\n";
 
 }  // namespace
 
 QByteArray CliErrorLine(const QString& message) {
-    return "kelvarn-cli: " + WithFullStop(message.trimmed()).toUtf8() + '\n';
+    return "kelvarn-cli: " + Utf8WithCarriedBytes(WithFullStop(message.trimmed())) + '\n';
 }
 
 CliOutcome CliFailure(int code, const QString& message) {
@@ -44,7 +45,7 @@ namespace {
 CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
     CliOutcome o;
     o.exitCode = code;
-    o.err = "kelvarn-cli: " + WithFullStop(message).toUtf8() + '\n';
+    o.err = "kelvarn-cli: " + Utf8WithCarriedBytes(WithFullStop(message)) + '\n';
     if (withUsage) o.err += kUsage;
     return o;
 }
@@ -113,8 +114,16 @@ CliOutcome Info(const QString& path) {
 
 }  // namespace
 
-CliOutcome RunCli(const QStringList& args) {
-    const QString command = args.value(0);
+CliOutcome RunCli(const QStringList& given) {
+    const QString command = given.value(0);
+    // "--" ends the options, as on every command line: summary and export read
+    // what follows as file names; the other commands take no option that
+    // starts with "--", so there it is only dropped.
+    QStringList args = given;
+    if (!IsExportCommand(command)) {
+        const qsizetype end = args.indexOf(QStringLiteral("--"), 1);
+        if (end > 0) args.removeAt(end);
+    }
     if (args.size() == 1 && (command == "help" || command == "--help" || command == "-h")) {
         CliOutcome o;
         o.out = kUsage;

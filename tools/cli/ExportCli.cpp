@@ -30,15 +30,22 @@ struct Arguments {
 Arguments Parse(const QStringList& args, const QStringList& formats, bool withOutput,
                 bool withMean = false) {
     Arguments a;
+    bool namesOnly = false;  // after "--"
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& arg = args[i];
+        if (namesOnly) {
+            a.files << arg;
+            continue;
+        }
         if (withMean && arg == QLatin1String("--energetic-mean")) {
             a.energeticMean = true;
             continue;
         }
         const bool isFormat = arg == QLatin1String("--format");
         const bool isOutput = withOutput && arg == QLatin1String("--output");
-        if (isFormat || isOutput) {
+        if (arg == QLatin1String("--")) {
+            namesOnly = true;
+        } else if (isFormat || isOutput) {
             if (i + 1 >= args.size()) {
                 a.error = QStringLiteral("\"%1\" ohne Wert").arg(arg);
                 return a;

@@ -9,7 +9,9 @@
 #include "eval/RecordBounds.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
+#include "files/PosixFile.h"
 #include "files/RemarksFile.h"
+#include "files/SystemPath.h"
 #include "output/Report.h"
 #include "widgets/RichTextDocument.h"
 
@@ -47,15 +49,15 @@ CliOutcome RunReportCommand(const QStringList& args) {
     }
 
     ReportContent content;
-    const QFileInfo info(path);
-    content.fileName = info.fileName();
-    content.fileDate = info.lastModified();
+    // The name as it reads, the date of the file its bytes name.
+    content.fileName = DisplayPath(QFileInfo(path).fileName());
+    content.fileDate = FileModificationTime(path);
     content.description = &description;
     content.head = ReadReportHead();  // as the window's settings tab keeps it
     CliOutcome o;
     const QString notice = DamageNotice(MeasureRecord(rec));
     if (!notice.isEmpty())
-        o.err += "kelvarn-cli: " + (path + QLatin1Char(':') + notice).toUtf8() + '\n';
+        o.err += "kelvarn-cli: " + Utf8WithCarriedBytes(path + QLatin1Char(':') + notice) + '\n';
     const CommandResult written = WriteReportPdf(out, rec, content);
     if (!written.ok) {
         CliOutcome f = Fail(1, out + QStringLiteral(": ") + written.message);
