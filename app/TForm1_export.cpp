@@ -108,7 +108,8 @@ void TForm1::Exportieren1Click() {
                                     ? ProposedSaveName
                                     : DisplayPath(QFileInfo(RecordFilePath).absoluteFilePath());
     const QByteArray content =
-        json ? ExportJson(measurement, CurrentRecord, figures, &CurrentProtocol)
+        json ? ExportJson(measurement, CurrentRecord, figures,
+                          CurrentProtocol.IsEmpty() ? nullptr : &CurrentProtocol)
              : ExportCsv(figures, NumberFormat::FromLocale(), &CurrentProtocol,
                          GetInterval(CurrentRecord));
     const CommandResult r = WriteExportFile(path, content);

@@ -189,7 +189,7 @@ QWidget* TForm1::BuildProtokollTab() {
     auto* markButtons = new QHBoxLayout;
     auto* add = new QPushButton(QStringLiteral("Marke &hinzufügen"), markBox);
     add->setObjectName(QStringLiteral("MarkeHinzufuegen"));
-    auto* remove = new QPushButton(QStringLiteral("Marke &entfernen"), markBox);
+    auto* remove = new QPushButton(QStringLiteral("&Marke entfernen"), markBox);
     remove->setObjectName(QStringLiteral("MarkeEntfernen"));
     markButtons->addWidget(add);
     markButtons->addWidget(remove);

@@ -166,6 +166,7 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
     const QDateTime timed = QDateTime::fromString("2026-06-10T09:00:00+02:00", Qt::ISODate);
     ASSERT_TRUE(RememberStart({2, timed}));
     seams.answers = {true, false};
+    seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // the last read-out is in no file
     form->Au1->trigger();
     ASSERT_EQ(seams.asked.size(), 1);
     EXPECT_TRUE(

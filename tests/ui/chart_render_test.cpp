@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "FakeSeams.h"
-#include "widgets/ChartSetup.h"
 #include "app/TForm1.h"
 #include "output/ChartRender.h"
 #include "widgets/Chart.h"
 #include "widgets/ChartMarks.h"
+#include "widgets/ChartSetup.h"
 
 using namespace kelvarn;
 

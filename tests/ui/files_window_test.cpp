@@ -339,7 +339,9 @@ TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
     TForm1 other{&seams};
     other.CurrentProtocol.weather = "aus dem letzten Bericht";
     seams.openName = Path("p.dba");
+    seams.saveAnswers = {Seams::SaveAnswer::No};  // that protocol is in no file
     other.N1Click();
+    seams.saveQuestions.clear();
     EXPECT_EQ(other.CurrentProtocol, form.CurrentProtocol);
     EXPECT_TRUE(seams.stops.isEmpty());
 
@@ -351,6 +353,7 @@ TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
     // A file without a protocol beside it opens with an empty one.
     WriteFile(Path("ohne.dba"), Bytes(ProgramB(90)));
     seams.openName = Path("ohne.dba");
+    seams.saveAnswers = {Seams::SaveAnswer::No};
     other.N1Click();
     EXPECT_TRUE(other.CurrentProtocol.IsEmpty());
 }
@@ -362,7 +365,9 @@ TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnly
     WriteFile(Path("m.KVP"), bad);
     form.CurrentProtocol.site = "vorher";
     seams.openName = Path("m.dba");
+    seams.saveAnswers = {Seams::SaveAnswer::No};  // that protocol is in no file
     form.N1Click();
+    seams.saveQuestions.clear();
     EXPECT_EQ(form.CurrentRecord, ProgramB(100));
     EXPECT_EQ(form.windowTitle(), "KELVARN - m.dba");
     EXPECT_TRUE(form.CurrentProtocol.IsEmpty());

@@ -66,7 +66,7 @@ TEST_F(ProtocolWindowTest, ShowsStartsSiteCalibrationAndMarkers) {
 
     const int tab = form.PageControl2->indexOf(form.TabSheetProtokoll);
     ASSERT_GE(tab, 0);
-    EXPECT_EQ(form.PageControl2->tabText(tab), "Protokoll");
+    EXPECT_EQ(form.PageControl2->tabText(tab), "Pro&tokoll");
     auto* starts = Find<QTableWidget>("ProtokollBeginn");
     ASSERT_EQ(starts->rowCount(), 1);
     EXPECT_EQ(starts->item(0, 1)->text(), "spätestens 10.06.2026 21:37:12");

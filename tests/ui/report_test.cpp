@@ -454,6 +454,7 @@ TEST_F(ReportHeadWindowTest, AnUnreadableLogoStopsTheReportWithItsPath) {
     TForm1 form{&seams};
     form.GroupBox3->BerichtLogo->setText(dir.filePath("weg.png"));
     form.CurrentRecord = Record(1);
+    form.ShowTime();  // a measurement shown: the report is offered
     seams.saveName = dir.filePath("bericht.pdf");
     form.BerichtPdf1->trigger();
     ASSERT_EQ(seams.stops.size(), 1);
