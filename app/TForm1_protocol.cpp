@@ -204,8 +204,10 @@ QWidget* TForm1::BuildProtokollTab() {
         {t.purpose, &MeasurementProtocol::purpose},
         {t.weather, &MeasurementProtocol::weather}};
     for (const auto& [edit, field] : texts)
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, f = field](const QString& text) { CurrentProtocol.*f = text; });
+        connect(edit, &QLineEdit::textEdited, this, [this, f = field](const QString& text) {
+            CurrentProtocol.*f = text;
+            UpdateTitle();  // the protocol is part of the unsaved work the title marks
+        });
     for (QLineEdit* e : {t.reference, t.before, t.after})
         connect(e, &QLineEdit::editingFinished, this, [this] { ProtocolCalibrationEdited(); });
     connect(setStart, &QPushButton::clicked, this, [this] { ProtokollBeginnSetzenClick(); });
@@ -404,6 +406,7 @@ void TForm1::ShowProtocolFigures() {
     GridKennwerte->SetTable(FiguresTableWithProtocol(CurrentRecord, figures, CurrentProtocol,
                                                      NumberFormat::FromLocale()));
     ShowMarkerShading();
+    UpdateTitle();  // every change of the protocol passes here
 }
 
 void TForm1::ProtocolCalibrationEdited() {
@@ -422,6 +425,7 @@ void TForm1::ProtocolCalibrationEdited() {
         }
     }
     ShowCalibrationDrift();
+    UpdateTitle();
 }
 
 void TForm1::ProtokollBeginnSetzenClick() {

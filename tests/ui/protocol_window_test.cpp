@@ -91,8 +91,10 @@ TEST_F(ProtocolWindowTest, EditsGoIntoTheProtocolAndAreUnsavedWork) {
     form.Speichern1Click();
     ASSERT_TRUE(form.MayClose());
     auto* site = Find<QLineEdit>("Messort");
+    EXPECT_FALSE(form.isWindowModified());
     QTest::keyClicks(site, "Garten");
     EXPECT_EQ(form.CurrentProtocol.site, "Garten");
+    EXPECT_TRUE(form.isWindowModified()) << "the title marks the unsaved protocol";
     EXPECT_FALSE(form.MayClose());
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
 
