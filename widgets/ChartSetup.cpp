@@ -39,9 +39,8 @@ void SetUpLiveChart(TChart& c) {
 }
 
 void SetUpLiveDistributionChart(TChart& c) {
-    c.SetBottomAxis(kLevelAxis, 0, 110, false);
-    c.SetLeftAxis(QStringLiteral("Häufigkeit"), 0, 10, false);
-    c.AddBars(QStringLiteral("Verteilung"), QColor(0xFF, 0x00, 0x00), 0.4);
+    // The live distribution looks as the evaluation's does.
+    SetUpDistributionChart(c);
 }
 
 void SetUpLevelChart(TChart& c) {
