@@ -16,7 +16,7 @@ PACKAGE_PACKAGES=(dpkg-dev file binutils)
 TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth poppler-utils clang libclang-rt-14-dev llvm
   cups cups-client printer-driver-cups-pdf desktop-file-utils appstream shared-mime-info xdotool
-  clang-format clang-tidy git)
+  clang-format clang-tidy git ccache)
 
 # setup PACKAGE...: installs those not installed yet.
 setup() {
@@ -33,16 +33,22 @@ setup() {
   fi
 }
 
+# A compiler cache, where one is installed, for every build: the test command builds the
+# project three times over (tests, package, sanitizers), mostly from the same sources.
+# Paths are taken relative to the checkout, so that another clone of the same sources finds
+# the same entries.
+LAUNCHER=()
+command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR=$ROOT CCACHE_NOHASHDIR=1
+
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${LAUNCHER[@]}" "$@" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
 # The Debian package from a release build of its own, copied to the root.
 package() {
-  local release=${KELVARN_RELEASE_BUILD_DIR:-$ROOT/build-release} launcher=()
-  # A second full build: a compiler cache, where there is one, shortens it.
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  local release=${KELVARN_RELEASE_BUILD_DIR:-$ROOT/build-release}
   # Debian's hardening: fortified functions, stack protector, read-only relocations bound at
   # start (relro, bindnow). Debug info is left out: the package ships stripped programs.
   local flags=(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get)
@@ -57,7 +63,7 @@ package() {
   cmake -S "$ROOT" -B "$release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DKELVARN_MAINTAINER="${KELVARN_MAINTAINER:-}" -DKELVARN_HOMEPAGE="${KELVARN_HOMEPAGE:-}" \
-    "${launcher[@]}" >/dev/null
+    "${LAUNCHER[@]}" >/dev/null
   cmake --build "$release" -j"$(nproc)"
   rm -f "$release"/kelvarn_*.deb "$ROOT"/kelvarn_*.deb
   (cd "$release" && cpack -G DEB >/dev/null)
@@ -106,7 +112,8 @@ case "$cmd" in
     bash "$ROOT/tests/package/check-package.sh" "$ROOT"/kelvarn_*.deb
     echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     ASAN_BUILD=${KELVARN_ASAN_BUILD_DIR:-$ROOT/build-asan}
-    cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DKELVARN_SANITIZE=ON >/dev/null
+    cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=Debug -DKELVARN_SANITIZE=ON \
+      "${LAUNCHER[@]}" >/dev/null
     cmake --build "$ASAN_BUILD" -j"$(nproc)" --target core_tests ui_tests tool_tests
     (cd "$ASAN_BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
     echo "== Fuzzing, ${KELVARN_FUZZ_SECONDS:-30} s per input"
