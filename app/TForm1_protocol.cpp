@@ -107,7 +107,9 @@ std::optional<double> Reading(const QString& text, bool& ok) {
 }
 
 QString SecondsText(double s) {
-    return QLocale().toString(s, 'f', 3);
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(s, 'f', 3);
 }
 
 }  // namespace

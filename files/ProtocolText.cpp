@@ -12,12 +12,18 @@ const char* const kIndicativeNote =
 
 namespace {
 
+QLocale German() {
+    QLocale l(QLocale::German, QLocale::Germany);
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l;
+}
+
 QString Db(double v) {
-    return QLocale(QLocale::German, QLocale::Germany).toString(v, 'f', 1) + QStringLiteral(" dB");
+    return German().toString(v, 'f', 1) + QStringLiteral(" dB");
 }
 
 QString Seconds(double v) {
-    return QLocale(QLocale::German, QLocale::Germany).toString(v, 'f', 1) + QStringLiteral(" s");
+    return German().toString(v, 'f', 1) + QStringLiteral(" s");
 }
 
 QString OrNot(const QString& s) {

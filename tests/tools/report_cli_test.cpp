@@ -40,6 +40,11 @@ TEST(ReportCli, WritesTheReportWithTheDescriptionBesideTheFile) {
     ASSERT_TRUE(WriteMeasurementFile(file, rec).ok);
     RichText remarks = RichText::FromPlainText("Halle 3, Presse an");
     ASSERT_TRUE(SaveRemarks(RemarksFileName(file), remarks).ok);
+    // The protocol beside it, as the window saves it.
+    QFile kvp(dir.filePath("HALLE.KVP"));
+    ASSERT_TRUE(kvp.open(QIODevice::WriteOnly));
+    kvp.write(R"({"format": "kelvarn-protocol", "version": 1, "site": "Werkhalle Ost"})");
+    kvp.close();
 
     // The report head as the window's settings keep it.
     QDir(dir.path()).mkdir("config");
@@ -63,6 +68,8 @@ TEST(ReportCli, WritesTheReportWithTheDescriptionBesideTheFile) {
     EXPECT_TRUE(text.contains("Duisburg"));
     EXPECT_TRUE(text.contains("Datum, Unterschrift"));
     EXPECT_TRUE(text.contains("Halle 3, Presse an"));
+    EXPECT_TRUE(text.contains("Messprotokoll"));
+    EXPECT_TRUE(text.contains("Werkhalle Ost"));
     EXPECT_TRUE(text.contains("Gesamt"));
 }
 

@@ -16,12 +16,19 @@ namespace kelvarn {
 namespace {
 
 // A level or reading with one decimal in the user's locale.
+// The user's locale without thousands separators: "5760 s", not "5,760 s".
+QLocale Numbers() {
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l;
+}
+
 QString Db(double v) {
-    return QLocale().toString(v, 'f', 1) + QStringLiteral(" dB");
+    return Numbers().toString(v, 'f', 1) + QStringLiteral(" dB");
 }
 
 QString Seconds(double v) {
-    return QLocale().toString(v, 'g', 12) + QStringLiteral(" s");
+    return Numbers().toString(v, 'g', 12) + QStringLiteral(" s");
 }
 
 QByteArray Text(const QString& file, const QString& protocolFile, ProtocolLoad::State state,

@@ -10,6 +10,7 @@
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/PosixFile.h"
+#include "files/ProtocolFile.h"
 #include "files/RemarksFile.h"
 #include "files/SystemPath.h"
 #include "output/Report.h"
@@ -55,6 +56,13 @@ CliOutcome RunReportCommand(const QStringList& args) {
     content.description = &description;
     content.head = ReadReportHead();  // as the window's settings tab keeps it
     CliOutcome o;
+    // The protocol beside the file; one that cannot be read is named and left out.
+    MeasurementProtocol protocol;
+    const ProtocolLoad load = ReadProtocolFile(ProtocolFileName(path), ShapeOf(rec), protocol);
+    if (load.state == ProtocolLoad::kUnreadable)
+        o.err += CliErrorLine(load.message);
+    else
+        content.protocol = &protocol;
     const QString notice = DamageNotice(MeasureRecord(rec));
     if (!notice.isEmpty())
         o.err += "kelvarn-cli: " + Utf8WithCarriedBytes(path + QLatin1Char(':') + notice) + '\n';
