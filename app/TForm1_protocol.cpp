@@ -107,9 +107,7 @@ std::optional<double> Reading(const QString& text, bool& ok) {
 }
 
 QString SecondsText(double s) {
-    QLocale l;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(s, 'f', 3);
+    return NumberFormat::FromLocale().Format("%.3f", s);
 }
 
 }  // namespace

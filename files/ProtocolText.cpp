@@ -1,7 +1,5 @@
 #include "files/ProtocolText.h"
 
-#include <QLocale>
-
 #include "eval/Figures.h"
 
 namespace kelvarn {
@@ -12,18 +10,15 @@ const char* const kIndicativeNote =
 
 namespace {
 
-QLocale German() {
-    QLocale l(QLocale::German, QLocale::Germany);
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l;
-}
+// The report is German whatever the locale: decimal commas, no thousands separators.
+const NumberFormat kGerman(QLatin1Char(','));
 
 QString Db(double v) {
-    return German().toString(v, 'f', 1) + QStringLiteral(" dB");
+    return kGerman.Format("%.1f", v) + QStringLiteral(" dB");
 }
 
 QString Seconds(double v) {
-    return German().toString(v, 'f', 1) + QStringLiteral(" s");
+    return kGerman.Format("%.1f", v) + QStringLiteral(" s");
 }
 
 QString OrNot(const QString& s) {

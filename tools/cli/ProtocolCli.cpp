@@ -5,6 +5,7 @@
 #include <QTimeZone>
 
 #include "cell/StartTimes.h"
+#include "eval/ViewData.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
 #include "files/MeasurementWithRemarks.h"
@@ -15,20 +16,14 @@ namespace kelvarn {
 
 namespace {
 
-// A level or reading with one decimal in the user's locale.
-// The user's locale without thousands separators: "5760 s", not "5,760 s".
-QLocale Numbers() {
-    QLocale l;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l;
-}
-
+// Levels, readings and seconds with the user's decimal mark and no thousands separators:
+// "5760 s", not "5,760 s".
 QString Db(double v) {
-    return Numbers().toString(v, 'f', 1) + QStringLiteral(" dB");
+    return NumberFormat::FromLocale().Format("%.1f", v) + QStringLiteral(" dB");
 }
 
 QString Seconds(double v) {
-    return Numbers().toString(v, 'g', 12) + QStringLiteral(" s");
+    return NumberFormat::FromLocale().Format("%.12g", v) + QStringLiteral(" s");
 }
 
 QByteArray Text(const QString& file, const QString& protocolFile, ProtocolLoad::State state,
