@@ -12,6 +12,7 @@
 
 #include "eval/Assessment.h"
 #include "eval/AssessmentInputs.h"
+#include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
 #include "eval/Figures.h"
 #include "eval_records.h"
@@ -552,4 +553,51 @@ TEST(AssessmentInputs, ReadAndWrite) {
     }
     EXPECT_TRUE(ParseWorkplace(obj(R"({"tasks": [{"measurement": 13, "te_h": 1}]})"))
                     .error.contains("Tätigkeit 1"));
+}
+
+// The protocol gives the assessment its starts, its foreign-noise markers and its stored
+// inputs; an input that cannot be read is named and left out, the rest is still assessed.
+TEST(AssessmentSetup, TakesStartsMarkersAndInputsFromTheProtocol) {
+    auto rec =
+        kelvarn::testing::ProgramRecord(6, [](int, int p) { return uint8_t(p <= 3000 ? 166 : 0); });
+    MeasurementProtocol p;
+    p.SetStart(1, At(2026, 6, 10, 10, 30), StartSource::kEingegeben);
+    p.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Lkw", {}});
+    p.markers.push_back({1, 3600, 7200, MarkerKind::kEreignis, "Tür", {}});
+    SetWorkplaceTasks(p, {{{1, std::nullopt, std::nullopt}, 8}});
+    TaLaermInput ta;
+    ta.parts.push_back({{1, 7200.0, 10800.0}, 16, 3, 0, false});
+    SetTaLaerm(p, ta);
+
+    const AssessmentSetup s = SetUpAssessment(*rec, p, Berlin());
+    EXPECT_TRUE(s.problems.isEmpty()) << s.problems.join('\n').toStdString();
+    ASSERT_EQ(s.input.measurements.size(), 1u);
+    EXPECT_EQ(s.input.measurements[0].start, At(2026, 6, 10, 10, 30));
+    ASSERT_EQ(s.input.measurements[0].leftOut.size(), 1u);  // the event is kept
+    EXPECT_DOUBLE_EQ(s.input.measurements[0].leftOut[0].toS, 3600);
+    ASSERT_EQ(s.input.tasks.size(), 1u);
+    ASSERT_TRUE(s.input.taLaerm);
+    EXPECT_EQ(s.input.taLaerm->parts.size(), 1u);
+
+    const Assessment a = Assess(s.input);
+    EXPECT_DOUBLE_EQ(a.measurements[0].level.coveredS, 43200 - 3600);
+    ASSERT_TRUE(a.exposure && a.exposure->lex8h);
+    EXPECT_NEAR(*a.exposure->lex8h, 58, kTol);
+    ASSERT_TRUE(a.rating && a.rating->lr);
+    EXPECT_NEAR(*a.rating->lr, 61, kTol);  // 58 + KT 3 over the whole rating time
+
+    EXPECT_EQ(WorkplaceTasksOf(p).size(), 1u);
+    SetWorkplaceTasks(p, {});
+    SetTaLaerm(p, std::nullopt);
+    EXPECT_TRUE(p.extra.isEmpty());
+
+    p.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
+    p.extra.insert("workplace", QJsonObject{{"tasks", QJsonArray{QJsonObject{{"te_h", 8}}}}});
+    const AssessmentSetup bad = SetUpAssessment(*rec, p, Berlin());
+    EXPECT_EQ(bad.problems.size(), 2);
+    EXPECT_TRUE(bad.problems.join('\n').contains("mond")) << bad.problems.join('\n').toStdString();
+    EXPECT_TRUE(bad.input.tasks.empty());
+    EXPECT_FALSE(bad.input.taLaerm);
+    EXPECT_FALSE(TaLaermOf(p));
+    EXPECT_DOUBLE_EQ(Assess(bad.input).measurements[0].level.coveredS, 43200 - 3600);
 }

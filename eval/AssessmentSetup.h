@@ -1,0 +1,40 @@
+#pragma once
+
+// The assessment's input as a measurement and its protocol give it: the start times and the
+// "Fremdgeräusch" markers of the protocol, and the workplace tasks and TA Lärm inputs that the
+// protocol keeps under "workplace" and "ta_laerm". The window, the report and the command line
+// all build their assessment here, so they cannot differ.
+
+#include <QStringList>
+#include <QTimeZone>
+#include <optional>
+#include <vector>
+
+#include "data/MeasurementRecord.h"
+#include "data/Protocol.h"
+#include "eval/Assessment.h"
+
+namespace kelvarn {
+
+struct AssessmentSetup {
+    AssessmentInput input;
+    // Inputs of the protocol that could not be read ("ta_laerm: ..."); they are left out of
+    // the assessment, everything else is assessed.
+    QStringList problems;
+};
+
+// The record's measurements with the protocol's starts and foreign-noise markers, and the
+// protocol's assessment inputs, for clock hours and periods in zone.
+AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementProtocol& p,
+                                const QTimeZone& zone);
+
+// The assessment inputs stored in a protocol (none where it has none or they are unreadable).
+std::vector<ExposureTask> WorkplaceTasksOf(const MeasurementProtocol& p);
+std::optional<TaLaermInput> TaLaermOf(const MeasurementProtocol& p);
+
+// Stores the assessment inputs in the protocol: no tasks removes "workplace", no TA Lärm input
+// removes "ta_laerm".
+void SetWorkplaceTasks(MeasurementProtocol& p, const std::vector<ExposureTask>& tasks);
+void SetTaLaerm(MeasurementProtocol& p, const std::optional<TaLaermInput>& in);
+
+}  // namespace kelvarn
