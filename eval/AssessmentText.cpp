@@ -26,15 +26,6 @@ QString Span(const SpanLevel& l, const NumberFormat& fmt) {
            (l.laeq ? Db(*l.laeq, fmt) : QStringLiteral("– (keine gemessene Zeit)"));
 }
 
-QString RangeText(const MeasurementRange& r, const NumberFormat& fmt) {
-    QString s = QStringLiteral("Messung %1").arg(r.measurement);
-    if (r.fromS || r.toS)
-        s += QStringLiteral(", %1–%2 s")
-                 .arg(r.fromS ? Num(*r.fromS, fmt) : QStringLiteral("Beginn"),
-                      r.toS ? Num(*r.toS, fmt) : QStringLiteral("Ende"));
-    return s;
-}
-
 QByteArray JsonText(const QString& s) {
     QByteArray out = "\"";
     for (const QChar c : s) {
@@ -96,6 +87,15 @@ QString SampleNote() {
         "LAeq aus den Pegelwerten der Zelle: jeder Pegelwert gilt als Pegel "
         "seines Messintervalls; als Fremdgeräusch markierte Bereiche sind "
         "zeitgenau ausgelassen.");
+}
+
+QString RangeText(const MeasurementRange& r, const NumberFormat& fmt) {
+    QString s = QStringLiteral("Messung %1").arg(r.measurement);
+    if (r.fromS || r.toS)
+        s += QStringLiteral(", %1–%2 s")
+                 .arg(r.fromS ? Num(*r.fromS, fmt) : QStringLiteral("Beginn"),
+                      r.toS ? Num(*r.toS, fmt) : QStringLiteral("Ende"));
+    return s;
 }
 
 QString LocalTimeText(const QDateTime& t) {

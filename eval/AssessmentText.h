@@ -24,6 +24,9 @@ QString SampleNote();         // LAeq from the samples, each the level of its in
 // "Lr = 62,1 dB(A)" without.
 QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFormat& fmt);
 
+// A range of a measurement: "Messung 2", "Messung 2, 120–Ende s".
+QString RangeText(const MeasurementRange& r, const NumberFormat& fmt);
+
 // A time as "10.06.2026 21:00:00 +02:00".
 QString LocalTimeText(const QDateTime& t);
 

@@ -104,3 +104,31 @@ void SetUpSmallDistributionChart(TChart& c, int k) {
 }
 
 }  // namespace kelvarn
+
+namespace kelvarn {
+
+void SetUpHourlyChart(TChart& c) {
+    c.SetBottomAxis(QStringLiteral("Stunde ab (Ortszeit)"), -0.5, 0.5);
+    c.SetLeftAxis(kLevelAxis, 0, 110);
+    c.AddBars(QStringLiteral("Tag"), QColor(0xDF, 0x75, 0x00), 0.8);
+    c.AddBars(QStringLiteral("Nacht"), QColor(0x24, 0x3C, 0x8C), 0.8);
+    c.AddLine(QStringLiteral("Immissionsrichtwert"), QColor(0xE1, 0x00, 0x00), 2);
+    c.SetLegendVisible(true);
+}
+
+void ShowHourlyChart(TChart& c, const HourlyChartData& d) {
+    c.SetPoints(0, d.day);
+    c.SetPoints(1, d.night);
+    c.SetPoints(2, d.limit);
+    c.SetSeriesVisible(2, !d.limit.Empty());
+    // One label per hour; a long record shows every second, third, ... so they do not overlap.
+    const int n = int(d.labels.size());
+    const int step = n > 48 ? 6 : n > 24 ? 3 : n > 12 ? 2 : 1;
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    for (int i = 0; i < n; i += step) ticker->addTick(i, d.labels[size_t(i)]);
+    c.xAxis->setTicker(ticker);
+    c.SetBottomAxis(QStringLiteral("Stunde ab (Ortszeit)"), -0.5, std::max(0.5, n - 0.5));
+    c.QueueReplot();
+}
+
+}  // namespace kelvarn

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <array>
 
+#include "eval/AssessmentView.h"
+
 namespace kelvarn {
 
 class TChart;
@@ -19,5 +21,8 @@ void SetUpDistributionChart(TChart& chart);              // Chart2
 void SetUpOverviewChart(TChart& chart);                  // Chart3
 void SetUpOverviewLeqChart(TChart& chart);               // Chart12Leq
 void SetUpSmallDistributionChart(TChart& chart, int k);  // Pegel1 .. Pegel12
+// The assessment's clock hours: day and night bars and the area's limit as a line.
+void SetUpHourlyChart(TChart& chart);
+void ShowHourlyChart(TChart& chart, const HourlyChartData& data);
 
 }  // namespace kelvarn

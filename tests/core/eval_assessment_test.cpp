@@ -14,6 +14,7 @@
 #include "eval/AssessmentInputs.h"
 #include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
+#include "eval/AssessmentView.h"
 #include "eval/Figures.h"
 #include "eval_records.h"
 
@@ -600,4 +601,53 @@ TEST(AssessmentSetup, TakesStartsMarkersAndInputsFromTheProtocol) {
     EXPECT_FALSE(bad.input.taLaerm);
     EXPECT_FALSE(TaLaermOf(p));
     EXPECT_DOUBLE_EQ(Assess(bad.input).measurements[0].level.coveredS, 43200 - 3600);
+}
+
+// What the sub-tab and the report show of 21:30 to midnight with 22:00-22:30 left out:
+// the tables' texts and the chart's day and night bars with the limit across them.
+TEST(AssessmentView, TablesAndHourlyChart) {
+    AssessmentInput in = One(Measured(1, At(2026, 6, 10, 21, 30), 60, 150, [](int k) {
+        return k < 30 ? 60.0 : 50.0;  // 21:30-22:00 at 60, then 50
+    }));
+    in.measurements[0].leftOut.push_back({1800, 3600});  // 22:00-22:30
+    const Assessment a = Assess(in);
+    const NumberFormat comma(QLatin1Char(','));
+
+    const TableText hours = HourTable(a, comma);
+    ASSERT_EQ(hours.Rows(), 4);  // heading, 21, 22, 23
+    EXPECT_EQ(hours.Cell(0, 1), "10.06.2026 21:00:00 +02:00");
+    EXPECT_EQ(hours.Cell(1, 1), "Tag");
+    EXPECT_EQ(hours.Cell(2, 1), "30,0");
+    EXPECT_EQ(hours.Cell(3, 1), "60,0");
+    EXPECT_EQ(hours.Cell(1, 2), "Nacht");
+    EXPECT_EQ(hours.Cell(2, 2), "30,0");
+    EXPECT_EQ(hours.Cell(3, 2), "50,0");
+
+    const TableText periods = PeriodTable(a, comma);
+    EXPECT_EQ(periods.Cell(0, 2), "Nacht 22–06 Uhr");
+    EXPECT_EQ(periods.Cell(1, 2), "1,50");
+    EXPECT_EQ(periods.Cell(2, 2), "50,0");
+    EXPECT_EQ(periods.Cell(0, 3), "Lden-Tag 06–18 Uhr");
+    EXPECT_EQ(periods.Cell(2, 3), "–");
+    EXPECT_EQ(periods.Cell(0, 6), LdenName());
+    EXPECT_EQ(periods.Cell(2, 6), "–");  // no time from 06 to 18
+    EXPECT_FALSE(periods.Cell(3, 6).isEmpty());
+    EXPECT_EQ(periods.Cell(2, 7), "50,0");  // 23:00 is the one whole night hour
+    EXPECT_TRUE(periods.Cell(3, 7).contains("23:00:00"));
+
+    const HourlyChartData chart = HourlyChart(a, 40);
+    EXPECT_EQ(chart.labels, (std::vector<QString>{"21:00", "22:00", "23:00"}));
+    EXPECT_EQ(chart.day.x, (std::vector<double>{0}));
+    EXPECT_EQ(chart.night.x, (std::vector<double>{1, 2}));
+    EXPECT_EQ(chart.night.y, (std::vector<double>{50, 50}));
+    EXPECT_EQ(chart.limit.y, (std::vector<double>{40, 40}));
+    EXPECT_EQ(chart.limit.x, (std::vector<double>{-0.5, 2.5}));
+    EXPECT_TRUE(HourlyChart(a, std::nullopt).limit.Empty());
+
+    // Without a start time there are no hours; the periods say why.
+    in.measurements[0].start = QDateTime();
+    const Assessment none = Assess(in);
+    EXPECT_EQ(HourTable(none, comma).Rows(), 1);
+    EXPECT_EQ(PeriodTable(none, comma).Cell(3, 1), none.timeReason);
+    EXPECT_TRUE(HourlyChart(none, 40).labels.empty());
 }
