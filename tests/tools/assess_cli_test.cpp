@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,7 +12,9 @@
 
 #include "cli_support.h"
 #include "data/MeasurementRecord.h"
+#include "eval/AssessmentSetup.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolFile.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -74,7 +77,7 @@ TEST_F(AssessCliTest, JsonOfADayInTheProcessZone) {
     EXPECT_EQ(j["loudest_night_hour"].toObject()["start"].toString(), "2026-06-10T22:00:00+02:00");
     EXPECT_TRUE(j["lex8h"].isNull());
     EXPECT_TRUE(j["lr"].isNull());
-    EXPECT_TRUE(r.err.contains(".KVP")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 
     // The same start seen from New York: the hours are that zone's.
     const CliRun ny = Cli({"assess", f, "--start", "2026-06-10T21:00:00+02:00", "--format", "json"},
@@ -115,8 +118,73 @@ TEST_F(AssessCliTest, TextOfAnEarlyStoppedRecord) {
     EXPECT_TRUE(
         text.contains("Lden des Messzeitraums (orientierend): nicht berechnet: keine "
                       "gemessene Zeit im Zeitraum Abend 18–22 Uhr, Nacht 22–06 Uhr"));
-    EXPECT_TRUE(text.contains("Nicht gelesen: das Messprotokoll (.KVP)"));
+    EXPECT_TRUE(text.startsWith("Messprotokoll: keines (")) << text.toStdString();
     EXPECT_FALSE(text.contains("-25"));
+}
+
+// The protocol beside the file gives the start, the markers and the inputs of LEX,8h and TA
+// Lärm; --start stands for its start. A day at 50 dB(A) from 06:00 with its first hour left
+// out; the workplace's 8 h task is 06:00-14:00 (one hour of it left out), the TA Lärm day part
+// the whole measurement with KT 3 dB in an allgemeines Wohngebiet.
+TEST_F(AssessCliTest, ReadsTheProtocolBesideTheFile) {
+    const QString f = SaveF("f.dba", 150);
+    MeasurementProtocol p;
+    p.SetStart(1, QDateTime::fromString("2026-06-10T06:00:00+02:00", Qt::ISODate),
+               StartSource::kEingegeben);
+    p.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Lkw", {}});
+    SetWorkplaceTasks(p, {{{1, 0.0, 28800.0}, 8}});
+    TaLaermInput ta;
+    ta.parts.push_back({{1, std::nullopt, std::nullopt}, 16, 3, 0, false});
+    SetTaLaerm(p, ta);
+    QFile kvp(ProtocolFileName(f));
+    ASSERT_TRUE(kvp.open(QIODevice::WriteOnly));
+    kvp.write(WriteProtocol(p));
+    kvp.close();
+
+    const CliRun r = Cli({"assess", f, "--format", "json"}, "Europe/Berlin");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject j = Json(r);
+    const QJsonObject m = j["measurements"].toArray()[0].toObject();
+    EXPECT_EQ(m["start"].toString(), "2026-06-10T06:00:00+02:00");
+    EXPECT_EQ(m["covered_s"].toDouble(), 86400 - 3600);
+    EXPECT_EQ(j["hours"].toArray()[0].toObject()["covered_s"].toDouble(), 0);
+    EXPECT_TRUE(j["hours"].toArray()[0].toObject()["laeq"].isNull());
+    EXPECT_NEAR(j["lex8h"].toObject()["value"].toDouble(), 50, 1e-9);
+    const QJsonObject lr = j["lr"].toObject();
+    EXPECT_NEAR(lr["value"].toDouble(), 53, 1e-9);  // 50 + KT 3 over Tr = 16 h
+    EXPECT_EQ(lr["rounded"].toInt(), 53);
+    EXPECT_EQ(lr["limit"].toInt(), 55);
+    EXPECT_FALSE(lr["exceeded"].toBool());
+
+    const CliRun text = Cli({"assess", f}, "Europe/Berlin", "de_DE.UTF-8");
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith("Messprotokoll: " + ProtocolFileName(f).toUtf8()));
+    EXPECT_TRUE(QString::fromUtf8(text.out).contains("ausgelassen (Fremdgeräusch): 0–3600 s"));
+
+    // --start moves the measurement; the markers and inputs stay.
+    const CliRun moved = Cli(
+        {"assess", f, "--start", "2026-06-10T22:00:00+02:00", "--format", "json"}, "Europe/Berlin");
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(Json(moved)["hours"].toArray()[0].toObject()["start"].toString(),
+              "2026-06-10T22:00:00+02:00");
+    EXPECT_EQ(Json(moved)["measurements"].toArray()[0].toObject()["covered_s"].toDouble(),
+              86400 - 3600);
+
+    // Inputs that cannot be read end the command with what is wrong, as a broken file does.
+    p.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
+    ASSERT_TRUE(kvp.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    kvp.write(WriteProtocol(p));
+    kvp.close();
+    const CliRun bad = Cli({"assess", f}, "Europe/Berlin");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.out.isEmpty());
+    EXPECT_TRUE(bad.err.contains("mond")) << bad.err.toStdString();
+    ASSERT_TRUE(kvp.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    kvp.write("{\"format\": ");
+    kvp.close();
+    const CliRun broken = Cli({"assess", f}, "Europe/Berlin");
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.err.contains("Protokoll")) << broken.err.toStdString();
 }
 
 TEST_F(AssessCliTest, WrongUse) {

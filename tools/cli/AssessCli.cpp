@@ -2,22 +2,14 @@
 
 #include "data/ProgramTable.h"
 #include "eval/Assessment.h"
+#include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
 #include "eval/Figures.h"
 #include "eval/RecordBounds.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolFile.h"
 
 namespace kelvarn {
-
-namespace {
-
-// What the command reads besides the file today: the start of the first measurement. The
-// markers, the tasks and the TA Lärm inputs live in the measurement protocol.
-const char* const kMissing =
-    "Nicht gelesen: das Messprotokoll (.KVP) mit Startzeiten, Fremdgeräusch-Markern, "
-    "Tätigkeiten (LEX,8h) und Angaben zur TA Lärm; Startzeit nur aus --start.";
-
-}  // namespace
 
 bool IsAssessCommand(const QString& command) {
     return command == QLatin1String("assess");
@@ -63,23 +55,34 @@ CliOutcome RunAssessCommand(const QStringList& args) {
     const QString notice = DamageNotice(MeasureRecord(rec));
     if (!notice.isEmpty()) o.err += CliErrorLine(file + QStringLiteral(":") + notice);
 
-    AssessmentInput in;
-    in.zone = zone;
-    const int interval = GetInterval(rec);
-    in.measurements = AssessedMeasurements(ComputeFigures(rec), interval / 1000.0);
-    // A series follows its first start back to back, each measurement its full length.
+    // The protocol beside the file gives the starts, the foreign-noise markers and the
+    // inputs of LEX,8h and TA Lärm. An unreadable protocol or input ends the command: the
+    // figures without its markers would look right and be wrong.
+    MeasurementProtocol protocol;
+    const QString protocolPath = ProtocolFileName(file);
+    const ProtocolLoad load = ReadProtocolFile(protocolPath, ShapeOf(rec), protocol);
+    if (load.state == ProtocolLoad::kUnreadable) return CliFailure(1, load.message);
+    AssessmentSetup setup = SetUpAssessment(rec, protocol, zone);
+    if (!setup.problems.isEmpty())
+        return CliFailure(
+            1, protocolPath + QStringLiteral(": ") + setup.problems.join(QStringLiteral("; ")));
+    AssessmentInput& in = setup.input;
+    // --start stands for the protocol's starts: a series follows it back to back, each
+    // measurement its full length.
     if (first.isValid()) {
-        const qint64 length = qint64(GetPoints(rec)) * interval;
+        const qint64 length = qint64(GetPoints(rec)) * GetInterval(rec);
         for (size_t m = 0; m < in.measurements.size(); ++m)
             in.measurements[m].start = first.addMSecs(qint64(m) * length);
     }
     const Assessment a = Assess(in);
     if (format == QLatin1String("json")) {
         o.out = AssessmentJson(file, a);
-        o.err += CliErrorLine(QString::fromUtf8(kMissing));
     } else {
-        QStringList lines = AssessmentLines(a, in, NumberFormat::FromLocale());
-        lines << QString() << QString::fromUtf8(kMissing);
+        QStringList lines;
+        lines << (load.state == ProtocolLoad::kRead
+                      ? QStringLiteral("Messprotokoll: ") + protocolPath
+                      : QStringLiteral("Messprotokoll: keines (%1 fehlt)").arg(protocolPath));
+        lines << AssessmentLines(a, in, NumberFormat::FromLocale());
         o.out = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     }
     return o;
