@@ -12,11 +12,11 @@ namespace kelvarn {
 bool IsAssessCommand(const QString& command);
 CliOutcome RunAssessCommand(const QStringList& args);
 
-#define KELVARN_ASSESS_USAGE                                                              \
-    "  kelvarn-cli assess DATEI [--start ISO] [--format text|json]\n"                     \
-    "                                 Beurteilung: Stunden, Zeiträume, Lden, lauteste\n" \
+#define KELVARN_ASSESS_USAGE                                                                   \
+    "  kelvarn-cli assess DATEI [--start ISO] [--format text|json]\n"                          \
+    "                                 Beurteilung: Stunden, Zeiträume, Lden, lauteste\n"      \
     "                                 Nachtstunde, LEX,8h, Beurteilungspegel nach TA Lärm;\n" \
-    "                                 Startzeiten, Marken und Angaben aus dem Protokoll\n" \
+    "                                 Startzeiten, Marken und Angaben aus dem Protokoll\n"     \
     "                                 (.KVP), --start statt seiner Startzeiten\n"
 
 }  // namespace kelvarn
