@@ -78,8 +78,8 @@ QStringList RatingNotes() {
 
 QString IndicativeNote() {
     return QStringLiteral(
-        "Die Zelle ist kein geeichter Schallpegelmesser der Klasse 1: ihre "
-        "Ergebnisse sind orientierend (orientierende Messung).");
+        "Orientierende Messung: Die Zelle ist kein geeichtes Schallpegelmessgerät der Klasse 1; "
+        "ihre Ergebnisse sind orientierend.");
 }
 
 QString SampleNote() {
@@ -113,6 +113,52 @@ QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFo
     if (messabschlag)
         s += QStringLiteral("; Vergleichswert nach Nr. 6.9 = ") + Db(*r.compared, fmt);
     return s;
+}
+
+QStringList ExposureResultLines(const ExposureResult& e, const NumberFormat& fmt) {
+    QStringList out;
+    // LEX,8h after the workplace noise regulation and ISO 9612.
+    out << QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
+    if (e.lex8h) {
+        out << QStringLiteral("LEX,8h = ") + Db(*e.rounded, fmt);
+        out << e.verdict;
+    } else {
+        out << QStringLiteral("LEX,8h: nicht berechnet: ") + e.reason;
+    }
+    out << ExposureNotes();
+    return out;
+}
+
+QString RatingInputLine(const RatingResult& r, const TaLaermInput& t, const NumberFormat& fmt) {
+    const bool tag = t.period == RatingPeriod::Tag;
+    return QStringLiteral("Gebiet: ") + AreaOf(t.area).name + QStringLiteral(", ") +
+           (tag ? QStringLiteral("Tag (Tr = 16 h)")
+                : QStringLiteral("Nacht (Tr = 1 h, lauteste Nachtstunde)")) +
+           QStringLiteral(", Immissionsrichtwert %1 dB(A), Cmet = %2 dB")
+               .arg(r.limit)
+               .arg(Num(t.cMetDb, fmt)) +
+           (t.messabschlag ? QStringLiteral(", Messabschlag 3 dB (Überwachungsmessung)")
+                           : QString());
+}
+
+QStringList RatingResultLines(const RatingResult& r, const TaLaermInput& t,
+                              const NumberFormat& fmt) {
+    QStringList out;
+    out << QStringLiteral(
+        "  Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + "
+        "KR,j))] (TA Lärm Anhang A.1.4)");
+    for (const QString& w : r.warnings) out << QStringLiteral("Warnung: ") + w;
+    if (r.lr) {
+        out << RatingValueText(r, t.messabschlag, fmt);
+        out << QStringLiteral("gerundet %1 dB(A), Immissionsrichtwert %2 dB(A): ")
+                       .arg(*r.rounded)
+                       .arg(r.limit) +
+                   r.verdict;
+    } else {
+        out << QStringLiteral("Lr: nicht berechnet: ") + r.reason;
+    }
+    out << RatingNotes();
+    return out;
 }
 
 QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
@@ -187,14 +233,7 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
                 line += QStringLiteral(" (") + e.tasks[i].reason + QLatin1Char(')');
             out << line;
         }
-        out << QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
-        if (e.lex8h) {
-            out << QStringLiteral("LEX,8h = ") + Db(*e.rounded, fmt);
-            out << e.verdict;
-        } else {
-            out << QStringLiteral("LEX,8h: nicht berechnet: ") + e.reason;
-        }
-        out << ExposureNotes();
+        out << ExposureResultLines(e, fmt);
     }
     out << QString();
 
@@ -204,15 +243,7 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
     } else {
         const RatingResult& r = *a.rating;
         const TaLaermInput& t = *in.taLaerm;
-        const bool tag = t.period == RatingPeriod::Tag;
-        out << QStringLiteral("Gebiet: ") + AreaOf(t.area).name + QStringLiteral(", ") +
-                   (tag ? QStringLiteral("Tag (Tr = 16 h)")
-                        : QStringLiteral("Nacht (Tr = 1 h, lauteste Nachtstunde)")) +
-                   QStringLiteral(", Immissionsrichtwert %1 dB(A), Cmet = %2 dB")
-                       .arg(r.limit)
-                       .arg(Num(t.cMetDb, fmt)) +
-                   (t.messabschlag ? QStringLiteral(", Messabschlag 3 dB (Überwachungsmessung)")
-                                   : QString());
+        out << RatingInputLine(r, t, fmt);
         for (size_t i = 0; i < r.parts.size() && i < t.parts.size(); ++i) {
             const RatingPart& p = t.parts[i];
             QString line = QStringLiteral(
@@ -226,20 +257,7 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
                 line += QStringLiteral(" (") + r.parts[i].reason + QLatin1Char(')');
             out << line;
         }
-        out << QStringLiteral(
-            "  Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + "
-            "KR,j))] (TA Lärm Anhang A.1.4)");
-        for (const QString& w : r.warnings) out << QStringLiteral("Warnung: ") + w;
-        if (r.lr) {
-            out << RatingValueText(r, t.messabschlag, fmt);
-            out << QStringLiteral("gerundet %1 dB(A), Immissionsrichtwert %2 dB(A): ")
-                           .arg(*r.rounded)
-                           .arg(r.limit) +
-                       r.verdict;
-        } else {
-            out << QStringLiteral("Lr: nicht berechnet: ") + r.reason;
-        }
-        out << RatingNotes();
+        out << RatingResultLines(r, t, fmt);
     }
     out << QString() << IndicativeNote();
     return out;

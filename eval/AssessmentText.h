@@ -17,7 +17,7 @@ namespace kelvarn {
 QString LdenName();           // "Lden des Messzeitraums (orientierend)"
 QStringList ExposureNotes();  // without uncertainty; no peak values from these samples
 QStringList RatingNotes();    // rounding, peak criterion, foreign noise
-QString IndicativeNote();     // the cell is no class 1 meter
+QString IndicativeNote();     // the cell is no calibrated class 1 meter; every report says it
 QString SampleNote();         // LAeq from the samples, each the level of its interval
 
 // "Lr = 62,1 dB(A); Vergleichswert nach Nr. 6.9 = 59,1 dB(A)" with the Messabschlag,
@@ -29,6 +29,14 @@ QString RangeText(const MeasurementRange& r, const NumberFormat& fmt);
 
 // A time as "10.06.2026 21:00:00 +02:00".
 QString LocalTimeText(const QDateTime& t);
+
+// The LEX,8h's formula, result or reason, the regulation's wording and the notes.
+QStringList ExposureResultLines(const ExposureResult& e, const NumberFormat& fmt);
+// "Gebiet: …, Tag (Tr = 16 h), Immissionsrichtwert 55 dB(A), Cmet = 0 dB[, Messabschlag …]".
+QString RatingInputLine(const RatingResult& r, const TaLaermInput& t, const NumberFormat& fmt);
+// Lr's formula, the warnings, the result or reason, the verdict and the notes.
+QStringList RatingResultLines(const RatingResult& r, const TaLaermInput& t,
+                              const NumberFormat& fmt);
 
 // The whole assessment as lines of text.
 QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,

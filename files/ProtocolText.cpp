@@ -4,10 +4,6 @@
 
 namespace kelvarn {
 
-const char* const kIndicativeNote =
-    "Orientierende Messung: Die Zelle ist kein geeichtes Schallpegelmessgerät der Klasse 1; "
-    "ihre Ergebnisse sind orientierend.";
-
 namespace {
 
 // The report is German whatever the locale: decimal commas, no thousands separators.

@@ -8,9 +8,6 @@
 
 namespace kelvarn {
 
-// The note every report carries: the cell is no calibrated class 1 meter.
-extern const char* const kIndicativeNote;
-
 // The protocol as lines for the report, German with decimal commas: the site and people, each
 // measurement's start and end (start plus its measured time) with the source, the calibration
 // check with its flag, and the first 30 markers. Fields not filled in say "nicht angegeben".

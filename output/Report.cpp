@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "data/ProgramTable.h"
+#include "eval/AssessmentSetup.h"
+#include "eval/AssessmentText.h"
+#include "eval/AssessmentView.h"
 #include "eval/Evaluation.h"
 #include "eval/Figures.h"
 #include "files/Export.h"
@@ -239,6 +242,51 @@ Block TableBlock(const TableText& t) {
             }};
 }
 
+// A table of texts whose columns share the width by weight; a cell's text wraps, and a row is
+// as high as its highest cell. The heading row is bold.
+Block GridBlock(QPaintDevice* device, const TableText& t, const std::vector<double>& weights,
+                double width) {
+    const QFont font = Font(7.5);
+    const QFont bold = Font(7.5, true);
+    double total = 0;
+    for (int c = 0; c < t.Cols(); ++c) total += c < int(weights.size()) ? weights[size_t(c)] : 1;
+    std::vector<double> widths;
+    for (int c = 0; c < t.Cols(); ++c)
+        widths.push_back(width * (c < int(weights.size()) ? weights[size_t(c)] : 1) / total);
+    constexpr double kPad = 1.5;  // [px] around a cell's text
+    std::vector<double> heights;
+    for (int r = 0; r < t.Rows(); ++r) {
+        double h = 0;
+        for (int c = 0; c < t.Cols(); ++c)
+            h = std::max(h, TextHeight(device, t.Cell(c, r).trimmed(), r == 0 ? bold : font,
+                                       widths[size_t(c)] - 2 * kPad));
+        heights.push_back(h + 2 * kPad);
+    }
+    double height = 0;
+    for (double h : heights) height += h;
+    return {height, false,
+            [t, font, bold, widths, heights](QCPPainter& p, const QRectF& area, double) {
+                double y = area.top();
+                for (int r = 0; r < t.Rows(); ++r) {
+                    p.setPen(QPen(Qt::gray, 0.5));
+                    p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+                    p.setPen(Qt::black);
+                    p.setFont(r == 0 ? bold : font);
+                    double x = area.left();
+                    for (int c = 0; c < t.Cols(); ++c) {
+                        const QRectF cell(x + kPad, y + kPad, widths[size_t(c)] - 2 * kPad,
+                                          heights[size_t(r)] - 2 * kPad);
+                        p.drawText(cell, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                                   t.Cell(c, r).trimmed());
+                        x += widths[size_t(c)];
+                    }
+                    y += heights[size_t(r)];
+                }
+                p.setPen(QPen(Qt::gray, 0.5));
+                p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+            }};
+}
+
 Block DescriptionBlock(QPaintDevice* device, const QTextDocument& description, double width) {
     std::shared_ptr<QTextDocument> doc(description.clone());
     doc->documentLayout()->setPaintDevice(device);
@@ -368,6 +416,7 @@ public:
         Protocol();
         Charts();
         Figures();
+        Assessment();
         Signature();
         return std::move(blocks_);
     }
@@ -412,7 +461,7 @@ private:
                           ProtocolReportLines(rec_, *content_.protocol).join(QLatin1Char('\n')),
                           Font(9), width_));
         }
-        Add(TextBlock(device_, QString::fromUtf8(kIndicativeNote), Font(8, true), width_));
+        Add(TextBlock(device_, IndicativeNote(), Font(8, true), width_));
     }
 
     void Charts() {
@@ -434,6 +483,82 @@ private:
         Add(Heading(device_, QStringLiteral("Kennwerte"), width_));
         Add(TableBlock(FiguresTable(figures, opt_.fmt, ShowsTotal(figures))));
         Add(TextBlock(device_, PercentileNotesText(), Font(8), width_));
+    }
+
+    // The assessment with its tables, its hourly chart, each result with its formula and
+    // inputs, and what was assumed. Only where there is something to assess by time of day or
+    // by input: without a start time and without inputs it would repeat the figures.
+    void Assessment() {
+        const MeasurementProtocol none;
+        const MeasurementProtocol& protocol = content_.protocol ? *content_.protocol : none;
+        const AssessmentSetup setup = SetUpAssessment(rec_, protocol, content_.zone);
+        const AssessmentInput& in = setup.input;
+        bool anyStart = false;
+        for (const AssessedMeasurement& m : in.measurements) anyStart |= m.start.isValid();
+        if (!anyStart && in.tasks.empty() && !in.taLaerm && setup.problems.isEmpty()) return;
+        const kelvarn::Assessment a = Assess(in);
+        const NumberFormat& fmt = opt_.fmt;
+        auto text = [this](const QStringList& lines, double points = 8.5) {
+            Add(TextBlock(device_, lines.join(QLatin1Char('\n')), Font(points), width_));
+        };
+
+        Add(Heading(device_, QStringLiteral("Beurteilung"), width_));
+        text({SampleNote(),
+              QStringLiteral("Ortszeit: Zeitzone %1.").arg(QString::fromUtf8(content_.zone.id()))});
+        for (const QString& problem : setup.problems)
+            text(
+                {QStringLiteral("Nicht lesbare Angabe im Protokoll, nicht beurteilt: ") + problem});
+        Add(GridBlock(device_, MeasurementLevelTable(a, fmt), {1.5, 3, 3, 1.4, 1.6, 1.4, 2.6},
+                      width_));
+        QStringList leftOut;
+        for (const ProtocolMarker& mk : protocol.markers)
+            if (mk.kind == MarkerKind::kFremdgeraeusch)
+                leftOut << QStringLiteral("Messung %1: %2–%3 s%4")
+                               .arg(mk.measurement)
+                               .arg(fmt.Format("%.1f", mk.fromS), fmt.Format("%.1f", mk.toS),
+                                    mk.text.isEmpty() ? QString()
+                                                      : QStringLiteral(" (") + mk.text + u')');
+        if (!leftOut.isEmpty())
+            text(QStringList{QStringLiteral("Als Fremdgeräusch ausgelassen:")} + leftOut);
+
+        if (a.hours) {
+            Add(Heading(device_, QStringLiteral("Stunden (Ortszeit)"), width_));
+            std::optional<int> limit;
+            if (in.taLaerm) {
+                const AreaInfo& area = AreaOf(in.taLaerm->area);
+                limit = in.taLaerm->period == RatingPeriod::Tag ? area.dayLimit : area.nightLimit;
+            }
+            auto chart = std::make_unique<TChart>(QStringLiteral("ChartStunden"),
+                                                  QStringLiteral("Stundenpegel"));
+            SetUpHourlyChart(*chart);
+            ShowHourlyChart(*chart, HourlyChart(a, limit));
+            PlaceLegendBelowPlot(*chart);  // over the plot it would hide the bars
+            charts_.push_back(std::move(chart));
+            Add(ChartBlock(charts_.back().get(), 70));
+            Add(GridBlock(device_, HourTable(a, fmt), {3, 1, 1, 1}, width_));
+        }
+        Add(Heading(device_, QStringLiteral("Zeiträume, Lden, lauteste Nachtstunde"), width_));
+        Add(GridBlock(device_, PeriodTable(a, fmt), {2.2, 1, 1, 3}, width_));
+        // Directive 2002/49/EC, Annex I.
+        text({QStringLiteral("Lden = 10·lg[(12·10^(Lday/10) + 4·10^((Levening+5)/10) + "
+                             "8·10^((Lnight+10)/10))/24], Tag 06–18, Abend 18–22, Nacht 22–06 "
+                             "Uhr; das gesetzliche Lden ist ein Jahreswert, dieses gilt nur für "
+                             "die gemessene Zeit."),
+              QStringLiteral("Lauteste Nachtstunde: die volle gemessene Stunde mit dem höchsten "
+                             "LAeq unter denen, die zwischen 22 und 5 Uhr beginnen.")});
+
+        if (a.exposure) {
+            Add(Heading(device_, QStringLiteral("Arbeitsplatz (LEX,8h)"), width_));
+            Add(GridBlock(device_, ExposureTable(a, in, fmt), {0.6, 3, 1, 1, 1, 3}, width_));
+            text(ExposureResultLines(*a.exposure, fmt));
+        }
+        if (a.rating && in.taLaerm) {
+            Add(Heading(device_, QStringLiteral("TA Lärm (Beurteilungspegel Lr)"), width_));
+            text({RatingInputLine(*a.rating, *in.taLaerm, fmt)});
+            Add(GridBlock(device_, RatingTable(a, in, fmt),
+                          {0.6, 2.6, 0.8, 1, 1, 0.8, 0.8, 0.8, 2.4}, width_));
+            text(RatingResultLines(*a.rating, *in.taLaerm, fmt));
+        }
     }
 
     void Signature() {

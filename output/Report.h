@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QTimeZone>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -28,6 +29,8 @@ struct ReportContent {
     std::optional<std::pair<double, double>> levelView, leqView;
     ReportHead head;                                // the firm's head and the signature line
     const MeasurementProtocol* protocol = nullptr;  // none: the block says nothing is known
+    // The zone of the assessment's clock hours and periods of the day.
+    QTimeZone zone = QTimeZone::systemTimeZone();
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the
@@ -36,7 +39,8 @@ constexpr int kReportDpi = 96;
 
 // Paints the report of rec, A4 portrait, in German, section by section: the firm's head (when
 // set), title, file, program and the file's date, the description, the level chart (the overview
-// for twelve measurements), the LeQ chart, the distribution, the figures table, and the line for
+// for twelve measurements), the LeQ chart, the distribution, the figures table, the assessment
+// (where a start time or assessment inputs are known), and the line for
 // date and signature (when set); every page with a footer of file name, Kelvarn's version and
 // page number. The painter is active on a device of kReportDpi with an A4 portrait page and no
 // margins; newPage starts the next page (false: failed, the report stops). Charts are drawn as

@@ -23,6 +23,7 @@
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "data/ProgramTable.h"
+#include "eval/AssessmentSetup.h"
 #include "eval/Figures.h"
 #include "files/MeasurementFile.h"
 #include "link/SettingsFile.h"
@@ -172,6 +173,48 @@ TEST_F(ReportTest, TheProtocolBlockAndTheIndicativeNote) {
     const QString bare = PdfText(pdf).simplified();
     EXPECT_FALSE(bare.contains("Messprotokoll"));
     EXPECT_TRUE(bare.contains("Orientierende Messung"));
+}
+
+// A program F day at 58 dB(A) from 06:00 with its first hour left out, an 8 h task and a TA
+// Lärm day rating: the section shows the hours with their chart, the periods, both results
+// with their formulas and inputs, and what was left out. Without a start and inputs there is
+// no section.
+TEST_F(ReportTest, TheAssessmentWithItsFormulasAndInputs) {
+    MeasurementRecord rec;
+    BuildHeader(rec, 6);
+    for (int p = 0; p < 6000; ++p) rec.bytes[size_t(10 + p)] = uint8_t(LevelToSample(58.0));
+    MeasurementProtocol protocol;
+    protocol.SetStart(1, QDateTime::fromString("2026-06-10T06:00:00+02:00", Qt::ISODate),
+                      StartSource::kEingegeben);
+    protocol.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Rasenmäher", {}});
+    SetWorkplaceTasks(protocol, {{{1, 3600.0, 32400.0}, 8}});
+    TaLaermInput ta;
+    ta.parts.push_back({{1, std::nullopt, std::nullopt}, 16, 3, 0, false});
+    SetTaLaerm(protocol, ta);
+    ReportContent content;
+    content.fileName = QStringLiteral("F.DBA");
+    content.protocol = &protocol;
+    content.zone = QTimeZone("Europe/Berlin");
+    const QString pdf = dir.filePath("b.pdf");
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    const QString text = PdfText(pdf).simplified();
+    for (const char* part :
+         {"Beurteilung", "jeder Pegelwert gilt als Pegel seines Messintervalls",
+          "Zeitzone Europe/Berlin",
+          "Als Fremdgeräusch ausgelassen: Messung 1: 0,0–3600,0 s (Rasenmäher)", "Stundenpegel",
+          "10.06.2026 07:00:00 +02:00", "Lden des Messzeitraums (orientierend)",
+          "LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)", "LEX,8h = 58,0 dB(A)",
+          "Gebiet: allgemeines Wohngebiet", "Immissionsrichtwert 55 dB(A)",
+          "Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + KR,j))]",
+          "Lr = 61,0 dB(A)", "gerundet 61 dB(A)", "Hälften vom Nullpunkt weg",
+          "Spitzenpegelkriterium"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains("-25"));
+
+    MeasurementProtocol bare;
+    content.protocol = &bare;
+    ASSERT_TRUE(WriteReportPdf(pdf, rec, content).ok);
+    EXPECT_FALSE(PdfText(pdf).contains("Beurteilung"));
 }
 
 TEST_F(ReportTest, ChartsAreVectorsAndFontsAreEmbedded) {
