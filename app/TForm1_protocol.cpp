@@ -54,6 +54,7 @@ struct TForm1::ProtocolTab {
     // start; the chart's own ticker is kept to go back to.
     QCheckBox* timeOfDay = nullptr;
     QSharedPointer<QCPAxisTicker> plainTicker;
+    QString plainAxisLabel;   // the axis title the evaluation gave, while the times of day show
     QStringList plainColumn;  // the level table's first column before it showed times of day
 };
 
@@ -304,6 +305,15 @@ void TForm1::ShowTimeOfDay() {
     Chart1->xAxis->setTicker(
         on ? QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker(s->start, msPerUnit))
            : t.plainTicker);
+    // The axis title says what the labels are: "t/h" over times of day would mislead.
+    const QString kTimeOfDayAxis = QStringLiteral("Uhrzeit");
+    const QString axisLabel = Chart1->xAxis->label();
+    if (on && axisLabel != kTimeOfDayAxis) {
+        t.plainAxisLabel = axisLabel;
+        Chart1->xAxis->setLabel(kTimeOfDayAxis);
+    } else if (!on && axisLabel == kTimeOfDayAxis) {
+        Chart1->xAxis->setLabel(t.plainAxisLabel);
+    }
     Chart1->replot(QCustomPlot::rpQueuedReplot);
     // The table's first column: the time of day of each point, or again the time from the
     // start it had (the evaluation never heads it "Uhrzeit").

@@ -219,8 +219,10 @@ TEST_F(ProtocolWindowTest, TheLevelTableAndChartCanShowTheTimeOfDay) {
     ASSERT_TRUE(box->isEnabled());
     EXPECT_FALSE(box->isChecked());  // the time from the start stays the default
     const TableText before = form.grid->Table();
+    const QString axisTitle = form.Chart1->xAxis->label();
     box->setChecked(true);
     EXPECT_EQ(form.grid->Table().Cell(0, 0), "Uhrzeit");
+    EXPECT_EQ(form.Chart1->xAxis->label(), "Uhrzeit");
     EXPECT_EQ(form.grid->Table().Cell(0, 1), start.toLocalTime().toString("HH:mm:ss"));
     // Point 1001 would be 60 s on: point 18 is 1,02 s after the start.
     EXPECT_EQ(form.grid->Table().Cell(0, 18),
@@ -236,6 +238,7 @@ TEST_F(ProtocolWindowTest, TheLevelTableAndChartCanShowTheTimeOfDay) {
               start.addMSecs(qint64(ticks[0] * 60000)).toLocalTime().toString("HH:mm:ss"));
     box->setChecked(false);
     EXPECT_EQ(form.grid->Table(), before);
+    EXPECT_EQ(form.Chart1->xAxis->label(), axisTitle);
 
     // Without a start the toggle cannot be used.
     Show(Record(2, 150), {});
