@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimeZone>
@@ -120,8 +121,10 @@ QWidget* TForm1::BuildProtokollTab() {
     TabSheetProtokoll->setObjectName(QStringLiteral("TabSheetProtokoll"));
     auto* columns = new QHBoxLayout(TabSheetProtokoll);
 
-    // Left: when and how.
-    auto* left = new QVBoxLayout;
+    // Left: when and how. It scrolls rather than squeeze its fields where the window is low.
+    auto* leftPanel = new QWidget;
+    auto* left = new QVBoxLayout(leftPanel);
+    left->setContentsMargins(0, 0, 0, 0);
     auto* startBox = new QGroupBox(QStringLiteral("Messbeginn"), TabSheetProtokoll);
     auto* startLayout = new QVBoxLayout(startBox);
     t.starts = new QTableWidget(0, 3, startBox);
@@ -174,7 +177,14 @@ QWidget* TForm1::BuildProtokollTab() {
     cal->addRow(QStringLiteral("nachher/dB:"), t.after);
     cal->addRow(t.drift);
     left->addWidget(calBox);
-    columns->addLayout(left, 1);
+    left->addStretch(1);
+    auto* leftScroll = new QScrollArea(TabSheetProtokoll);
+    leftScroll->setObjectName(QStringLiteral("ProtokollLinks"));
+    leftScroll->setFrameShape(QFrame::NoFrame);
+    leftScroll->setWidgetResizable(true);
+    leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    leftScroll->setWidget(leftPanel);
+    columns->addWidget(leftScroll, 1);
 
     // Right: the markers.
     auto* markBox = new QGroupBox(QStringLiteral("Marken"), TabSheetProtokoll);
