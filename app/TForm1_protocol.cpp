@@ -406,7 +406,8 @@ void TForm1::ShowProtocolFigures() {
     GridKennwerte->SetTable(FiguresTableWithProtocol(CurrentRecord, figures, CurrentProtocol,
                                                      NumberFormat::FromLocale()));
     ShowMarkerShading();
-    UpdateTitle();  // every change of the protocol passes here
+    ShowAssessment();  // starts and markers are the assessment's time line
+    UpdateTitle();     // every change of the protocol passes here
 }
 
 void TForm1::ProtocolCalibrationEdited() {
