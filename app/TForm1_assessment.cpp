@@ -121,6 +121,8 @@ QTableWidget* InputTable(const char* name, const QStringList& headings, QWidget*
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->horizontalHeader()->setStretchLastSection(true);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Room to type into an empty "von/s" or "bis/s".
+    t->horizontalHeader()->setMinimumSectionSize(56);
     t->horizontalHeader()->setSectionResizeMode(int(headings.size()) - 1, QHeaderView::Stretch);
     return t;
 }
@@ -130,9 +132,24 @@ QPlainTextEdit* ResultText(const char* name, QWidget* parent) {
     e->setObjectName(QString::fromLatin1(name));
     e->setReadOnly(true);
     e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    // Room for the result and its verdict; warnings and notes scroll.
-    e->setMaximumHeight(e->fontMetrics().lineSpacing() * 5 + 12);
     return e;
+}
+
+// A table of inputs over its buttons and result text, with a divider the user can move; the
+// result starts with room for its value and verdict, warnings and notes scroll.
+QSplitter* TableOverResult(QTableWidget* table, QLayout* buttons, QPlainTextEdit* result) {
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(table);
+    auto* lower = new QWidget;
+    auto* layout = new QVBoxLayout(lower);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(result, 1);
+    split->addWidget(lower);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setChildrenCollapsible(false);
+    return split;
 }
 
 QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
@@ -195,7 +212,14 @@ QWidget* TForm1::BuildBeurteilungTab() {
         new TChart(QStringLiteral("ChartBeurteilung"), QStringLiteral("Stundenpegel"));
     SetUpHourlyChart(*ChartBeurteilung);
     GridStunden = new StringGrid(QStringLiteral("GridStunden"));
-    t.pages->addTab(ChartAndGrid(ChartBeurteilung, GridStunden), QStringLiteral("Stu&nden"));
+    // The table's four columns stay in sight beside the chart at the window's first size.
+    auto* hours = new QSplitter(Qt::Horizontal);
+    hours->addWidget(ChartBeurteilung);
+    hours->addWidget(GridStunden);
+    hours->setStretchFactor(0, 1);
+    hours->setStretchFactor(1, 1);
+    hours->setSizes({380, 440});
+    t.pages->addTab(hours, QStringLiteral("Stu&nden"));
 
     // Periods with Lden and the loudest night hour, over the measurements.
     auto* periods = new QSplitter(Qt::Vertical);
@@ -220,7 +244,6 @@ QWidget* TForm1::BuildBeurteilungTab() {
     t.tasks->setToolTip(
         QStringLiteral("von/bis leer: die ganze Messung. Te: Einwirkzeit der Tätigkeit am "
                        "Arbeitstag"));
-    workLayout->addWidget(t.tasks, 1);
     auto* taskButtons = new QHBoxLayout;
     QPushButton* addTask =
         Button(QStringLiteral("Tätigkeit hin&zufügen"), "TaetigkeitHinzufuegen", work);
@@ -229,9 +252,8 @@ QWidget* TForm1::BuildBeurteilungTab() {
     taskButtons->addWidget(addTask);
     taskButtons->addWidget(removeTask);
     taskButtons->addStretch(1);
-    workLayout->addLayout(taskButtons);
     t.lex = ResultText("BeurteilungLex", work);
-    workLayout->addWidget(t.lex);
+    workLayout->addWidget(TableOverResult(t.tasks, taskButtons, t.lex), 1);
     t.pages->addTab(work, QStringLiteral("Arbeitsplatz (LE&X,8h)"));
 
     // TA Lärm: the settings, the parts of the rating time, the result.
@@ -252,8 +274,9 @@ QWidget* TForm1::BuildBeurteilungTab() {
     t.area->setMinimumContentsLength(24);
     t.period = new QComboBox(ta);
     t.period->setObjectName(QStringLiteral("BeurteilungZeitraum"));
-    t.period->addItems({QStringLiteral("Tag (Tr = 16 h)"),
-                        QStringLiteral("Nacht (lauteste Nachtstunde, Tr = 1 h)")});
+    t.period->addItems({QStringLiteral("Tag (Tr = 16 h)"), QStringLiteral("Nacht (Tr = 1 h)")});
+    t.period->setToolTip(QStringLiteral(
+        "Tag: 06–22 Uhr, Tr = 16 h. Nacht: die lauteste volle Nachtstunde, Tr = 1 h"));
     t.cMet = new QLineEdit(ta);
     t.cMet->setObjectName(QStringLiteral("BeurteilungCmet"));
     t.cMet->setMaximumWidth(60);
@@ -267,15 +290,16 @@ QWidget* TForm1::BuildBeurteilungTab() {
         Button(QStringLiteral("Lauteste Nachtstunde übernehmen"), "NachtstundeUebernehmen", ta);
     nightHour->setToolTip(
         QStringLiteral("Setzt die lauteste ganz gemessene Nachtstunde als Teilzeit (Nacht)"));
+    // The area's long names get the width; the period and Cmet are short.
     settings->addWidget(new QLabel(QStringLiteral("Gebiet:"), ta), 0, 0);
-    settings->addWidget(t.area, 0, 1);
-    settings->addWidget(new QLabel(QStringLiteral("Zeitraum:"), ta), 0, 2);
-    settings->addWidget(t.period, 0, 3);
-    settings->addWidget(new QLabel(QStringLiteral("Cmet/dB:"), ta), 0, 4);
-    settings->addWidget(t.cMet, 0, 5);
+    settings->addWidget(t.area, 0, 1, 1, 2);
+    settings->addWidget(new QLabel(QStringLiteral("Zeitraum:"), ta), 0, 3);
+    settings->addWidget(t.period, 0, 4);
     settings->addWidget(t.messabschlag, 1, 0, 1, 2);
-    settings->addWidget(t.holiday, 1, 2, 1, 2);
-    settings->setColumnStretch(1, 1);
+    settings->addWidget(t.holiday, 1, 2);
+    settings->addWidget(new QLabel(QStringLiteral("Cmet/dB:"), ta), 1, 3);
+    settings->addWidget(t.cMet, 1, 4, Qt::AlignLeft);
+    settings->setColumnStretch(2, 1);
     taLayout->addLayout(settings);
     t.parts =
         InputTable("BeurteilungTeilzeiten",
@@ -286,7 +310,6 @@ QWidget* TForm1::BuildBeurteilungTab() {
                    ta);
     t.parts->setToolTip(
         QStringLiteral("von/bis leer: die ganze Messung. KR: Zuschlag für Ruhezeiten, 6 dB"));
-    taLayout->addWidget(t.parts, 1);
     auto* partButtons = new QHBoxLayout;
     QPushButton* addPart = Button(QStringLiteral("Teilzeit hinzufügen"), "TeilzeitHinzufuegen", ta);
     QPushButton* removePart = Button(QStringLiteral("Teilzeit entfernen"), "TeilzeitEntfernen", ta);
@@ -294,9 +317,8 @@ QWidget* TForm1::BuildBeurteilungTab() {
     partButtons->addWidget(removePart);
     partButtons->addWidget(nightHour);
     partButtons->addStretch(1);
-    taLayout->addLayout(partButtons);
     t.lr = ResultText("BeurteilungLr", ta);
-    taLayout->addWidget(t.lr);
+    taLayout->addWidget(TableOverResult(t.parts, partButtons, t.lr), 1);
     t.pages->addTab(ta, QStringLiteral("TA L&ärm"));
 
     ContextMenu(this, ChartBeurteilung,

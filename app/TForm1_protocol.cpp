@@ -273,6 +273,7 @@ void TForm1::ShowProtocol() {
                                                            {t.weather, &p.weather}};
     for (const auto& [edit, value] : texts)
         if (edit->text() != *value) edit->setText(*value);
+    ShowAssessmentProblem({});  // a notice on an earlier input of the assessment is done with
     t.reference->setText(Db(p.calibration.referenceDb));
     t.before->setText(Db(p.calibration.beforeDb));
     t.after->setText(Db(p.calibration.afterDb));
