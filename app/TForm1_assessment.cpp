@@ -218,7 +218,7 @@ QWidget* TForm1::BuildBeurteilungTab() {
     hours->addWidget(GridStunden);
     hours->setStretchFactor(0, 1);
     hours->setStretchFactor(1, 1);
-    hours->setSizes({380, 440});
+    hours->setSizes({330, 490});
     t.pages->addTab(hours, QStringLiteral("Stu&nden"));
 
     // Periods with Lden and the loudest night hour, over the measurements.
@@ -295,7 +295,7 @@ QWidget* TForm1::BuildBeurteilungTab() {
     settings->addWidget(t.area, 0, 1, 1, 2);
     settings->addWidget(new QLabel(QStringLiteral("Zeitraum:"), ta), 0, 3);
     settings->addWidget(t.period, 0, 4);
-    settings->addWidget(t.messabschlag, 1, 0, 1, 2);
+    settings->addWidget(t.messabschlag, 1, 1);
     settings->addWidget(t.holiday, 1, 2);
     settings->addWidget(new QLabel(QStringLiteral("Cmet/dB:"), ta), 1, 3);
     settings->addWidget(t.cMet, 1, 4, Qt::AlignLeft);
@@ -484,6 +484,10 @@ void TForm1::ShowAssessment() {
 
 void TForm1::ShowAssessmentProblem(const QString& problem) {
     AssessmentTab& t = *assessmentTab_;
+    // A notice that is done with leaves the status line too, unless something else spoke since.
+    if (problem.isEmpty() && !t.problem->text().isEmpty() &&
+        StatusText() == QLatin1Char(' ') + t.problem->text())
+        SetStatus(QString());
     t.problem->setText(problem);
     t.problem->setVisible(!problem.isEmpty());
     if (!problem.isEmpty()) SetStatus(QLatin1Char(' ') + problem);

@@ -193,6 +193,7 @@ TEST_F(AssessmentWindowTest, AnInvalidTaskSaysWhyAndKeepsWhatWasStored) {
         {0, "2", false, "Tätigkeit 1: Messung \"2\" gibt es nicht (1 bis 1)."},
         {2, "1,5,", false, "Tätigkeit 1: bis \"1,5,\" ist keine Zahl."},
     };
+    constexpr int kTe = 3;
     Show(OneHour(150), {});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -220,6 +221,10 @@ TEST_F(AssessmentWindowTest, AnInvalidTaskSaysWhyAndKeepsWhatWasStored) {
             EXPECT_EQ(Tasks()->item(0, c.column)->text(),
                       QStringList({"1", "", "3600", "8"})[c.column]);
             EXPECT_TRUE(Lex().startsWith("LEX,8h = 50,0 dB(A)"));
+            // A good input afterwards clears the notice, also from the status line.
+            Tasks()->item(0, kTe)->setText("6");
+            EXPECT_EQ(Problem(), "");
+            EXPECT_EQ(form.StatusText(), "");
         }
     }
 }
