@@ -45,7 +45,8 @@ struct TForm1::AssessmentTab {
     QCheckBox* holiday = nullptr;
     QTableWidget* parts = nullptr;
     QPlainTextEdit* lr = nullptr;
-    QLabel* problem = nullptr;  // what was wrong with the last input, or what could not be read
+    QLabel* problem = nullptr;      // what was wrong with the last input, or what could not be read
+    QLabel* hoursReason = nullptr;  // why there are no clock hours
 };
 
 namespace {
@@ -219,7 +220,16 @@ QWidget* TForm1::BuildBeurteilungTab() {
     hours->setStretchFactor(0, 1);
     hours->setStretchFactor(1, 1);
     hours->setSizes({330, 490});
-    t.pages->addTab(hours, QStringLiteral("Stu&nden"));
+    auto* hoursPage = new QWidget;
+    auto* hoursLayout = new QVBoxLayout(hoursPage);
+    hoursLayout->setContentsMargins(0, 0, 0, 0);
+    t.hoursReason = new QLabel(hoursPage);
+    t.hoursReason->setObjectName(QStringLiteral("BeurteilungStundenHinweis"));
+    t.hoursReason->setWordWrap(true);
+    t.hoursReason->hide();
+    hoursLayout->addWidget(t.hoursReason);
+    hoursLayout->addWidget(hours, 1);
+    t.pages->addTab(hoursPage, QStringLiteral("Stu&nden"));
 
     // Periods with Lden and the loudest night hour, over the measurements.
     auto* periods = new QSplitter(Qt::Vertical);
@@ -371,9 +381,11 @@ void TForm1::ShowAssessment() {
     GridZeitraeume->SetTable(PeriodTable(a, fmt));
     GridMessungen->SetTable(MeasurementLevelTable(a, fmt));
     ShowHourlyChart(*ChartBeurteilung, HourlyChart(a, limit));
-    ChartBeurteilung->SetTitle(a.hours ? QStringLiteral("Stundenpegel")
-                                       : QStringLiteral("Stundenpegel: nicht berechnet, ") +
-                                             a.timeReason);
+    t.hoursReason->setText(
+        a.hours ? QString()
+                : QStringLiteral("Stunden und Zeiträume nicht berechnet: ") + a.timeReason +
+                      QStringLiteral(". Der Beginn wird unter „Protokoll“ gesetzt."));
+    t.hoursReason->setVisible(!a.hours);
 
     // Tasks: the inputs as stored, then what the assessment found for each.
     {
