@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -270,7 +269,6 @@ QWidget* TForm1::BuildBeurteilungTab() {
     auto* ta = new QWidget;
     auto* taLayout = new QVBoxLayout(ta);
     taLayout->setContentsMargins(4, 4, 4, 4);
-    auto* settings = new QGridLayout;
     t.area = new QComboBox(ta);
     t.area->setObjectName(QStringLiteral("BeurteilungGebiet"));
     for (const AreaInfo& a : Areas())
@@ -281,7 +279,7 @@ QWidget* TForm1::BuildBeurteilungTab() {
                          [](const AreaInfo& a) { return a.type == TaLaermInput{}.area; }) -
             Areas().begin()));
     t.area->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    t.area->setMinimumContentsLength(24);
+    t.area->setMinimumContentsLength(12);
     t.period = new QComboBox(ta);
     t.period->setObjectName(QStringLiteral("BeurteilungZeitraum"));
     t.period->addItems({QStringLiteral("Tag (Tr = 16 h)"), QStringLiteral("Nacht (Tr = 1 h)")});
@@ -289,7 +287,7 @@ QWidget* TForm1::BuildBeurteilungTab() {
         "Tag: 06–22 Uhr, Tr = 16 h. Nacht: die lauteste volle Nachtstunde, Tr = 1 h"));
     t.cMet = new QLineEdit(ta);
     t.cMet->setObjectName(QStringLiteral("BeurteilungCmet"));
-    t.cMet->setMaximumWidth(60);
+    t.cMet->setMaximumWidth(48);
     t.messabschlag = new QCheckBox(QStringLiteral("Messabschlag 3 dB (Überwachungsmessung)"), ta);
     t.messabschlag->setObjectName(QStringLiteral("BeurteilungMessabschlag"));
     t.holiday = new QCheckBox(QStringLiteral("Sonn- oder Feiertag"), ta);
@@ -300,17 +298,21 @@ QWidget* TForm1::BuildBeurteilungTab() {
         Button(QStringLiteral("Lauteste Nachtstunde übernehmen"), "NachtstundeUebernehmen", ta);
     nightHour->setToolTip(
         QStringLiteral("Setzt die lauteste ganz gemessene Nachtstunde als Teilzeit (Nacht)"));
-    // The area's long names get the width; the period and Cmet are short.
-    settings->addWidget(new QLabel(QStringLiteral("Gebiet:"), ta), 0, 0);
-    settings->addWidget(t.area, 0, 1, 1, 2);
-    settings->addWidget(new QLabel(QStringLiteral("Zeitraum:"), ta), 0, 3);
-    settings->addWidget(t.period, 0, 4);
-    settings->addWidget(t.messabschlag, 1, 1);
-    settings->addWidget(t.holiday, 1, 2);
-    settings->addWidget(new QLabel(QStringLiteral("Cmet/dB:"), ta), 1, 3);
-    settings->addWidget(t.cMet, 1, 4, Qt::AlignLeft);
-    settings->setColumnStretch(2, 1);
-    taLayout->addLayout(settings);
+    // The area's long names get the width left, down to the window's smallest size; the
+    // ticks keep their whole captions on a row of their own.
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(new QLabel(QStringLiteral("Gebiet:"), ta));
+    choices->addWidget(t.area, 1);
+    choices->addWidget(new QLabel(QStringLiteral("Zeitraum:"), ta));
+    choices->addWidget(t.period);
+    choices->addWidget(new QLabel(QStringLiteral("Cmet/dB:"), ta));
+    choices->addWidget(t.cMet);
+    auto* ticks = new QHBoxLayout;
+    ticks->addWidget(t.messabschlag);
+    ticks->addWidget(t.holiday);
+    ticks->addStretch(1);
+    taLayout->addLayout(choices);
+    taLayout->addLayout(ticks);
     t.parts =
         InputTable("BeurteilungTeilzeiten",
                    {QStringLiteral("Messung"), QStringLiteral("von/s"), QStringLiteral("bis/s"),
