@@ -460,6 +460,7 @@ QWidget* TForm1::BuildAuswertungTab() {
 
     PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
     PageControl2->addTab(BuildProtokollTab(), QStringLiteral("Pro&tokoll"));
+    PageControl2->addTab(BuildBeurteilungTab(), QStringLiteral("&Beurteilung"));
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

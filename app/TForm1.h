@@ -149,6 +149,12 @@ public:
     QWidget* TabSheet16 = nullptr;  // "Kennwerte"
     StringGrid* GridKennwerte = nullptr;
     QWidget* TabSheetProtokoll = nullptr;  // "Protokoll": the controls are found by their names
+    // "Beurteilung": clock hours, periods, LEX,8h and the TA Lärm rating level of the record
+    QWidget* TabSheetBeurteilung = nullptr;
+    TChart* ChartBeurteilung = nullptr;  // the hourly levels
+    StringGrid* GridStunden = nullptr;
+    StringGrid* GridZeitraeume = nullptr;
+    StringGrid* GridMessungen = nullptr;
 
     // ----- results leaving the program: "&Datei" entries, and the file the current record
     // was opened from (empty after a read-out or a take-over), whose date the report shows
@@ -236,6 +242,14 @@ public slots:
     void MarkeHinzufuegenClick();
     void MarkeEntfernenClick();
 
+    // the assessment of the current record ("Beurteilung"); its inputs live in CurrentProtocol
+    void ShowAssessment();
+    void TaetigkeitHinzufuegenClick();
+    void TaetigkeitEntfernenClick();
+    void TeilzeitHinzufuegenClick();
+    void TeilzeitEntfernenClick();
+    void NachtstundeUebernehmenClick();
+
     // files
     void N1Click();
     // What "&Öffnen ..." does once a file is chosen: also for a file named on
@@ -287,6 +301,13 @@ private:
     void ProposeMarker(double from, double to);
     struct ProtocolTab;
     std::shared_ptr<ProtocolTab> protocolTab_;
+    QWidget* BuildBeurteilungTab();
+    void AssessmentTaskEdited(int row);
+    void AssessmentPartEdited(int row);
+    void TaLaermSettingsEdited();
+    void ShowAssessmentProblem(const QString& problem);
+    struct AssessmentTab;
+    std::shared_ptr<AssessmentTab> assessmentTab_;
     void AddExportMenu();
     ReportContent CurrentReportContent() const;
     void ColourSmallCharts();

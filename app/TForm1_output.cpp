@@ -50,6 +50,13 @@ const OutputEntry kOutputEntries[] = {
     {"KopierenalsText3", OutputKind::CopyTableText, "GridSpek12"},
     // "Kennwerte"
     {"KopierenalsText5", OutputKind::CopyTableText, "GridKennwerte"},
+    // "Beurteilung"
+    {"BeurteilungKopierenalsBitmap", OutputKind::CopyChartBitmap, "ChartBeurteilung"},
+    {"BeurteilungKopierenalsGrafik", OutputKind::CopyChartVector, "ChartBeurteilung"},
+    {"BeurteilungDrucken", OutputKind::PrintChart, "ChartBeurteilung"},
+    {"StundenKopierenalsText", OutputKind::CopyTableText, "GridStunden"},
+    {"ZeitraeumeKopierenalsText", OutputKind::CopyTableText, "GridZeitraeume"},
+    {"MessungenKopierenalsText", OutputKind::CopyTableText, "GridMessungen"},
     // "Direkt": "Ana&log" and "&Verteilung"
     {"KopierenalsBitmap3", OutputKind::CopyChartBitmap, "Chart4"},
     {"KopierenalsGrafik1", OutputKind::CopyChartVector, "Chart4"},

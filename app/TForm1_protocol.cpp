@@ -284,6 +284,7 @@ void TForm1::ShowProtocol() {
                                                            {t.weather, &p.weather}};
     for (const auto& [edit, value] : texts)
         if (edit->text() != *value) edit->setText(*value);
+    ShowAssessmentProblem({});  // a notice on an earlier input of the assessment is done with
     t.reference->setText(Db(p.calibration.referenceDb));
     t.before->setText(Db(p.calibration.beforeDb));
     t.after->setText(Db(p.calibration.afterDb));
@@ -426,7 +427,8 @@ void TForm1::ShowProtocolFigures() {
     GridKennwerte->SetTable(FiguresTableWithProtocol(CurrentRecord, figures, CurrentProtocol,
                                                      NumberFormat::FromLocale()));
     ShowMarkerShading();
-    UpdateTitle();  // every change of the protocol passes here
+    ShowAssessment();  // starts and markers are the assessment's time line
+    UpdateTitle();     // every change of the protocol passes here
 }
 
 void TForm1::ProtocolCalibrationEdited() {

@@ -121,9 +121,10 @@ void ShowHourlyChart(TChart& c, const HourlyChartData& d) {
     c.SetPoints(1, d.night);
     c.SetPoints(2, d.limit);
     c.SetSeriesVisible(2, !d.limit.Empty());
-    // One label per hour; a long record shows every second, third, ... so they do not overlap.
+    // One label per hour; a long record shows every second, fourth, ... so they do not overlap
+    // where the chart shares its width with the hours' table.
     const int n = int(d.labels.size());
-    const int step = n > 48 ? 6 : n > 24 ? 3 : n > 12 ? 2 : 1;
+    const int step = n > 48 ? 6 : n > 16 ? 4 : n > 8 ? 2 : 1;
     auto ticker = QSharedPointer<QCPAxisTickerText>::create();
     for (int i = 0; i < n; i += step) ticker->addTick(i, d.labels[size_t(i)]);
     c.xAxis->setTicker(ticker);

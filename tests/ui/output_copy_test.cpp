@@ -119,9 +119,15 @@ TEST_F(OutputCopyTest, OneColumnAndEmptyTables) {
 
 TEST_F(OutputCopyTest, EveryTextEntryCopiesItsOwnTable) {
     const std::pair<const char*, StringGrid*> entries[] = {
-        {"Kopierenalstext1", form.grid},      {"MenuItem7", form.GridLeQ},
-        {"KopierenlasText1", form.gridspek},  {"KopierenalsText2", form.Grid12},
-        {"Kopierenalstext4", form.Grid12Leq}, {"KopierenalsText3", form.GridSpek12},
+        {"Kopierenalstext1", form.grid},
+        {"MenuItem7", form.GridLeQ},
+        {"KopierenlasText1", form.gridspek},
+        {"KopierenalsText2", form.Grid12},
+        {"Kopierenalstext4", form.Grid12Leq},
+        {"KopierenalsText3", form.GridSpek12},
+        {"StundenKopierenalsText", form.GridStunden},
+        {"ZeitraeumeKopierenalsText", form.GridZeitraeume},
+        {"MessungenKopierenalsText", form.GridMessungen},
     };
     for (const auto& [handler, grid] : entries) {
         TableText t(1, 1);
