@@ -12,8 +12,10 @@ QString LevelText(const std::optional<double>& l, const NumberFormat& fmt) {
     return l ? fmt.Level(*l).trimmed() : kNone;
 }
 
+// Hours to 0.01 h (36 s); a shorter time that was measured gets more places, so that it does
+// not read "0,00" beside its level as if nothing was measured.
 QString Hours(double seconds, const NumberFormat& fmt) {
-    return fmt.Format("%.2f", seconds / 3600.0);
+    return fmt.Format(seconds > 0 && seconds < 36 ? "%.4f" : "%.2f", seconds / 3600.0);
 }
 
 QString Decimal(double v, const NumberFormat& fmt) {

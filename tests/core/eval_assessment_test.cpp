@@ -644,6 +644,11 @@ TEST(AssessmentView, TablesAndHourlyChart) {
     EXPECT_EQ(chart.limit.x, (std::vector<double>{-0.5, 2.5}));
     EXPECT_TRUE(HourlyChart(a, std::nullopt).limit.Empty());
 
+    // A measurement shorter than 0,01 h does not read as nothing measured.
+    const Assessment brief = Assess(One(Measured(1, QDateTime(), 1, 10, [](int) { return 70.0; })));
+    EXPECT_EQ(MeasurementLevelTable(brief, comma).Cell(3, 1), "0,0028");
+    EXPECT_EQ(MeasurementLevelTable(a, comma).Cell(3, 1), "2,00");
+
     // Without a start time there are no hours; the periods say why.
     in.measurements[0].start = QDateTime();
     const Assessment none = Assess(in);
