@@ -26,12 +26,6 @@ QString ProposedName(const QString& measurementName, const QString& extension) {
     return QFileInfo(measurementName).completeBaseName() + extension;
 }
 
-// A name typed without an extension gets the dialog's.
-QString WithExtension(QString path, const QString& extension) {
-    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += extension;
-    return path;
-}
-
 }  // namespace
 
 QWidget* TForm1::BuildKennwerteTab() {
