@@ -29,7 +29,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/CloseGuard.h"
 #include "app/PortComboBox.h"
 #include "app/Program.h"
 #include "app/ReportHeadBox.h"
@@ -140,8 +139,6 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
 
     FormCreate();
     MakeReachable(*this);
-    closeGuard_ =
-        std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document(), CurrentProtocol);
 
     PlaceOnScreen(*this);
 }
@@ -464,7 +461,6 @@ QWidget* TForm1::BuildAuswertungTab() {
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setAcceptRichText(true);
-    RichEdit1->setPlainText(QStringLiteral("Beschreibung\n"));
     AddContextMenu(this, RichEdit1, {{"BeschreibungDrucken1", "Beschreibung Drucken"}});
     split->addWidget(RichEdit1);
     split->setStretchFactor(0, 5);

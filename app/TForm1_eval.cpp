@@ -52,8 +52,8 @@ void TForm1::WireEvaluation() {
     connect(Leq12Box, &QCheckBox::clicked, this, [this] { Leq12BoxClick(); });
 }
 
-void TForm1::ShowTime(QObject* sender) {
-    const Evaluation ev = kelvarn::EvaluateRecord(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
+void TForm1::ShowTime() {
+    const Evaluation ev = kelvarn::EvaluateRecord(document_.Record(), OptionsOf(LeqBox, Leq12Box));
 
     Chart1->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
     SetSeries(Chart1, 0, ev.chart1.data(), kBlockSeries);
@@ -74,8 +74,6 @@ void TForm1::ShowTime(QObject* sender) {
     }
     GridSpek12->SetTable(ev.gridSpek12);
     GridKennwerte->SetTable(ev.gridKennwerte);
-    // Only a record opened from a file has a file date.
-    if (sender != N1) RecordFilePath.clear();
 
     // The LeQ curves come from the same pass.
     ShowLeq(*this, ev);
@@ -96,7 +94,7 @@ void TForm1::ShowTime(QObject* sender) {
 
 void TForm1::LeQEinzeichnen(QObject*) {
     Evaluation ev;
-    kelvarn::ComputeLeqCurves(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
+    kelvarn::ComputeLeqCurves(document_.Record(), OptionsOf(LeqBox, Leq12Box), ev);
     ShowLeq(*this, ev);
     for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
 }
@@ -126,7 +124,7 @@ void TForm1::Pegel1DblClick(QObject* sender) {
     if (auto* chart = qobject_cast<TChart*>(sender)) k = chart->property("tag").toInt();
     if (k < 1 || k > 12) k = 1;
     const SingleDistribution d =
-        MeasurementDistribution(CurrentRecord, k, NumberFormat::FromLocale());
+        MeasurementDistribution(document_.Record(), k, NumberFormat::FromLocale());
     Chart2->SetPoints(0, d.bars);
     Chart2->Rescale();
     gridspek->SetTable(d.table);

@@ -83,9 +83,7 @@ void TForm1::Exportieren1Click() {
     if (!HasMeasurement()) return;
     const QString csvType = QStringLiteral("CSV-Dateien (*.csv)");
     const QString jsonType = QStringLiteral("JSON-Dateien (*.json)");
-    // The name of the measurement with the extension of the export.
-    const QString proposed =
-        QFileInfo(ProposedSaveName).completeBaseName() + QStringLiteral(".csv");
+    const QString proposed = ProposedName(document_.ProposedSaveName(), QStringLiteral(".csv"));
     QString chosenType;
     QString path = seams_->SaveFileName(this, QStringLiteral("Exportieren"),
                                         csvType + QStringLiteral(";;") + jsonType, proposed,
@@ -97,26 +95,28 @@ void TForm1::Exportieren1Click() {
     const bool json = suffix == QLatin1String("json") ||
                       (suffix != QLatin1String("csv") && chosenType == jsonType);
     path = WithExtension(path, json ? QStringLiteral(".json") : QStringLiteral(".csv"));
-    const RecordFigures figures = ComputeFigures(CurrentRecord);
-    const QString measurement = RecordFilePath.isEmpty()
-                                    ? ProposedSaveName
-                                    : DisplayPath(QFileInfo(RecordFilePath).absoluteFilePath());
+    const MeasurementRecord& record = document_.Record();
+    const MeasurementProtocol& protocol = document_.Protocol();
+    const RecordFigures figures = ComputeFigures(record);
+    const QString measurement =
+        document_.FilePath().isEmpty()
+            ? document_.ProposedSaveName()
+            : DisplayPath(QFileInfo(document_.FilePath()).absoluteFilePath());
     const QByteArray content =
-        json ? ExportJson(measurement, CurrentRecord, figures,
-                          CurrentProtocol.IsEmpty() ? nullptr : &CurrentProtocol)
-             : ExportCsv(figures, NumberFormat::FromLocale(), &CurrentProtocol,
-                         GetInterval(CurrentRecord));
+        json ? ExportJson(measurement, record, figures, protocol.IsEmpty() ? nullptr : &protocol)
+             : ExportCsv(figures, NumberFormat::FromLocale(), &protocol, GetInterval(record));
     const CommandResult r = WriteExportFile(path, content);
     if (!r.ok) ShowFailure(r);
 }
 
 ReportContent TForm1::CurrentReportContent() const {
     ReportContent c;
-    c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
-    if (!RecordFilePath.isEmpty()) c.fileDate = FileModificationTime(RecordFilePath);
+    c.fileName = document_.ProposedSaveName();  // "OhneName.dba" after a read-out
+    // Only a record kept in a file has a file date.
+    if (!document_.FilePath().isEmpty()) c.fileDate = FileModificationTime(document_.FilePath());
     c.description = RichEdit1->document();
     // The report's charts show what the window's show, also when zoomed in.
-    const bool twelve = GetMeasurements(CurrentRecord) == 12;
+    const bool twelve = GetMeasurements(document_.Record()) == 12;
     const auto view = [](const TChart* chart) -> std::optional<std::pair<double, double>> {
         if (chart->ViewIsDefault()) return std::nullopt;
         return std::pair{chart->xAxis->range().lower, chart->xAxis->range().upper};
@@ -124,7 +124,7 @@ ReportContent TForm1::CurrentReportContent() const {
     c.levelView = view(twelve ? Chart3 : Chart1);
     c.leqView = view(twelve ? Chart12Leq : Chart6);
     c.head = GroupBox3->Head();
-    c.protocol = &CurrentProtocol;
+    c.protocol = &document_.Protocol();
     return c;
 }
 
@@ -132,11 +132,11 @@ void TForm1::BerichtPdf1Click() {
     if (!HasMeasurement()) return;
     QString path = seams_->SaveFileName(
         this, QStringLiteral("Bericht als PDF"), QStringLiteral("PDF-Dateien (*.pdf)"),
-        ProposedName(ProposedSaveName, QStringLiteral(".pdf")), DialogFolder());
+        ProposedName(document_.ProposedSaveName(), QStringLiteral(".pdf")), DialogFolder());
     if (path.isEmpty()) return;
     RememberFolder(path);
     path = WithExtension(path, QStringLiteral(".pdf"));
-    const CommandResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
+    const CommandResult r = WriteReportPdf(path, document_.Record(), CurrentReportContent());
     if (!r.ok) ShowFailure(r);
 }
 
@@ -144,8 +144,9 @@ void TForm1::BerichtDrucken1Click() {
     if (!HasMeasurement()) return;
     const ReportContent content = CurrentReportContent();
     CommandResult result;
-    seams_->PrintPreview(
-        this, [&](QPrinter& printer) { result = PrintReport(printer, CurrentRecord, content); });
+    seams_->PrintPreview(this, [&](QPrinter& printer) {
+        result = PrintReport(printer, document_.Record(), content);
+    });
     if (!result.ok) ShowFailure(result);
 }
 

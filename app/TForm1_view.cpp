@@ -66,7 +66,7 @@ void TForm1::WireView() {
     // axis, and a read-out of the curve under the pointer.
     auto level = [this](const TChart* chart) {
         return [this, chart](const TChart::NearPoint& p) {
-            return ReadoutText(chart->SeriesName(p.series), 0, p.key, ClockOf(CurrentRecord),
+            return ReadoutText(chart->SeriesName(p.series), 0, p.key, ClockOf(document_.Record()),
                                p.value, NumberFormat::FromLocale());
         };
     };
@@ -77,13 +77,13 @@ void TForm1::WireView() {
             const NumberFormat fmt = NumberFormat::FromLocale();
             if (p.series < blocks) {
                 const OverviewPoint o = FromOverviewX(p.series + 1, p.key);
-                return ReadoutText(QString(), o.measurement, o.t, ClockOf(CurrentRecord), p.value,
-                                   fmt);
+                return ReadoutText(QString(), o.measurement, o.t, ClockOf(document_.Record()),
+                                   p.value, fmt);
             }
             const double start = chart->PointKey(p.series, p.point - p.point % 2);
             const int measurement = int(std::lround(start + 0.5));
             return ReadoutText(chart->SeriesName(p.series), measurement, std::nullopt,
-                               ClockOf(CurrentRecord), p.value, fmt);
+                               ClockOf(document_.Record()), p.value, fmt);
         };
     };
     Chart1->SetReadout(level(Chart1));
