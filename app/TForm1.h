@@ -286,7 +286,6 @@ private:
     void ProposeMarker(double from, double to);
     struct ProtocolTab;
     std::shared_ptr<ProtocolTab> protocolTab_;
-    void AddExportMenu();
     ReportContent CurrentReportContent() const;
     void ColourSmallCharts();
 

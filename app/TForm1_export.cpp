@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "app/MenuTable.h"
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "eval/Figures.h"
@@ -35,37 +36,8 @@ QWidget* TForm1::BuildKennwerteTab() {
     layout->setContentsMargins(2, 2, 2, 2);
     GridKennwerte = new StringGrid(QStringLiteral("GridKennwerte"), TabSheet16);
     layout->addWidget(GridKennwerte);
-    GridKennwerte->setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* copy = new QAction(QStringLiteral("Kopieren als Text"), this);
-    copy->setObjectName(QStringLiteral("KopierenalsText5"));
-    GridKennwerte->addAction(copy);
+    AddContextMenu(this, GridKennwerte);
     return TabSheet16;
-}
-
-void TForm1::AddExportMenu() {
-    // Right after "&Speichern als ...".
-    Exportieren1 = new QAction(QStringLiteral("E&xportieren ..."), this);
-    Exportieren1->setObjectName(QStringLiteral("Exportieren1"));
-    const QList<QAction*> entries = Datei1->actions();
-    const qsizetype after = entries.indexOf(Speichern1);
-    QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
-    Datei1->insertAction(before, Exportieren1);
-    connect(Exportieren1, &QAction::triggered, this, [this] { Exportieren1Click(); });
-
-    // The report in a group of its own before "&Beenden".
-    BerichtPdf1 = new QAction(QStringLiteral("Bericht als &PDF ..."), this);
-    BerichtPdf1->setObjectName(QStringLiteral("BerichtPdf1"));
-    BerichtDrucken1 = new QAction(QStringLiteral("Bericht d&rucken ..."), this);
-    BerichtDrucken1->setObjectName(QStringLiteral("BerichtDrucken1"));
-    const qsizetype end = Datei1->actions().indexOf(Beenden1);
-    QAction* beforeEnd = end > 0 ? Datei1->actions()[end - 1] : Beenden1;  // its separator
-    Datei1->insertAction(beforeEnd, BerichtPdf1);
-    Datei1->insertAction(beforeEnd, BerichtDrucken1);
-    Datei1->insertSeparator(BerichtPdf1);
-    connect(BerichtPdf1, &QAction::triggered, this, [this] { BerichtPdf1Click(); });
-    connect(BerichtDrucken1, &QAction::triggered, this, [this] { BerichtDrucken1Click(); });
-    // Until a measurement is shown there is nothing to export or report.
-    for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(false);
 }
 
 void TForm1::MeasurementShown() {
