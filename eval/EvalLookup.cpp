@@ -3,13 +3,13 @@
 namespace kelvarn {
 
 const TableText* TableByName(const Evaluation& ev, const QString& name) {
-    if (name == QLatin1String("grid")) return &ev.grid;
-    if (name == QLatin1String("gridspek")) return &ev.gridspek;
-    if (name == QLatin1String("Grid12")) return &ev.grid12;
-    if (name == QLatin1String("GridLeQ")) return &ev.gridLeQ;
-    if (name == QLatin1String("Grid12Leq")) return &ev.grid12Leq;
-    if (name == QLatin1String("GridSpek12")) return &ev.gridSpek12;
-    if (name == QLatin1String("GridKennwerte")) return &ev.gridKennwerte;
+    if (name == QLatin1String("grid")) return &ev.levelTable;
+    if (name == QLatin1String("gridspek")) return &ev.distributionTable;
+    if (name == QLatin1String("Grid12")) return &ev.overviewTable;
+    if (name == QLatin1String("GridLeQ")) return &ev.leqTable;
+    if (name == QLatin1String("Grid12Leq")) return &ev.overviewLeqTable;
+    if (name == QLatin1String("GridSpek12")) return &ev.overviewDistributionTable;
+    if (name == QLatin1String("GridKennwerte")) return &ev.figuresTable;
     return nullptr;
 }
 
@@ -26,17 +26,18 @@ std::vector<const SeriesData*> All(const std::array<SeriesData, N>& series) {
 }  // namespace
 
 std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name) {
-    if (name == QLatin1String("Chart1")) return All(ev.chart1);
-    if (name == QLatin1String("Chart2")) return {&ev.chart2};
-    if (name == QLatin1String("Chart3")) return All(ev.chart3);
-    if (name == QLatin1String("Chart6")) return All(ev.chart6);
-    if (name == QLatin1String("Chart12Leq")) return All(ev.chart12Leq);
+    if (name == QLatin1String("Chart1")) return All(ev.levelSeries);
+    if (name == QLatin1String("Chart2")) return {&ev.distributionBars};
+    if (name == QLatin1String("Chart3")) return All(ev.overviewSeries);
+    if (name == QLatin1String("Chart6")) return All(ev.leqSeries);
+    if (name == QLatin1String("Chart12Leq")) return All(ev.overviewLeqSeries);
     if (name.startsWith(QLatin1String("Pegel"))) {
         const QString digits = name.mid(5);
         bool ok = false;
         const int k = digits.toInt(&ok);
         // "Pegel" + the tag exactly: no sign, blank or leading zero.
-        if (ok && k >= 1 && k <= 12 && digits == QString::number(k)) return {&ev.pegel[k - 1]};
+        if (ok && k >= 1 && k <= 12 && digits == QString::number(k))
+            return {&ev.measurementDistributions[k - 1]};
     }
     return {};
 }

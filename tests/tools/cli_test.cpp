@@ -202,6 +202,6 @@ TEST_F(CliTest, DamagedRecordIsEvaluatedWithANotice) {
     ASSERT_FALSE(ev.damageNotice.isEmpty());
     const CliRun r = Cli({"table", Save("KAPUTT.DBA", rec), "Grid12"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, ev.grid12.CopyText().toUtf8());
+    EXPECT_EQ(r.out, ev.overviewTable.CopyText().toUtf8());
     EXPECT_EQ(QString::fromUtf8(r.err), "kelvarn-cli: " + ev.damageNotice.trimmed() + "\n");
 }
