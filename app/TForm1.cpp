@@ -446,7 +446,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     ProgBox->setEditable(false);
     ProgBox->setMaxVisibleItems(12);
     ProgBox->setFont(FixedFont());
-    ProgBox->addItems(ProgBoxItems());
+    ProgBox->addItems(ProgramChoiceItems());
     ProgBox->setCurrentIndex(1);
     prog->addWidget(ProgBox, 0, 0);
     SendProgButton = new QPushButton(QStringLiteral("Ü&bertragen"), GroupBox1);
@@ -511,7 +511,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     Memo2->setFocusPolicy(Qt::NoFocus);
     Memo2->setFont(FixedFont());
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo2->setPlainText(Memo2Lines().join(QLatin1Char('\n')));
+    Memo2->setPlainText(ProgramOverviewLines().join(QLatin1Char('\n')));
     QPalette pal = Memo2->palette();
     pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
     pal.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
