@@ -71,10 +71,15 @@ struct SingleDistribution {
 SingleDistribution MeasurementDistribution(const MeasurementRecord& rec, int k,
                                            const NumberFormat& fmt);
 
-// Lookups by control name: grid, gridspek, Grid12, GridLeQ, Grid12Leq, GridSpek12,
-// GridKennwerte, and
-// Chart1, Chart2, Chart3, Chart6, Chart12Leq, Pegel1..Pegel12. Unknown names give nullptr or
-// an empty list.
+// Lookups by name. Each table and chart has a name by what it holds, and the name of the
+// window's control that shows it, kept as an alias for scripts written against it:
+//   tables  levelTable (grid), distributionTable (gridspek), overviewTable (Grid12),
+//           leqTable (GridLeQ), overviewLeqTable (Grid12Leq),
+//           overviewDistributionTable (GridSpek12), figuresTable (GridKennwerte);
+//   charts  levelChart (Chart1), distributionChart (Chart2), overviewChart (Chart3),
+//           leqChart (Chart6), overviewLeqChart (Chart12Leq),
+//           distribution1..distribution12 (Pegel1..Pegel12).
+// Unknown names give nullptr or an empty list.
 const TableText* TableByName(const Evaluation& ev, const QString& name);
 std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name);
 

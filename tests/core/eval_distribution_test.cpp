@@ -77,3 +77,47 @@ TEST(EvaluationLookup, ControlNamesFindTheirOutputs) {
     for (const char* bad : {"Pegel0", "Pegel13", "Pegel01", "Pegel", "pegel1", "Chart4"})
         EXPECT_TRUE(ChartByName(ev, bad).empty()) << bad;
 }
+
+TEST(EvaluationLookup, NamesByMeaningFindWhatTheirControlNamesFind) {
+    const auto rec = ProgramRecord(7, Constant(150));
+    const Evaluation ev = EvaluateRecord(*rec, EvalOptions{});
+    const struct {
+        const char* meaning;
+        const char* control;
+        const TableText* table;
+    } tables[] = {
+        {"levelTable", "grid", &ev.levelTable},
+        {"distributionTable", "gridspek", &ev.distributionTable},
+        {"overviewTable", "Grid12", &ev.overviewTable},
+        {"leqTable", "GridLeQ", &ev.leqTable},
+        {"overviewLeqTable", "Grid12Leq", &ev.overviewLeqTable},
+        {"overviewDistributionTable", "GridSpek12", &ev.overviewDistributionTable},
+        {"figuresTable", "GridKennwerte", &ev.figuresTable},
+    };
+    for (const auto& t : tables) {
+        EXPECT_EQ(TableByName(ev, t.meaning), t.table) << t.meaning;
+        EXPECT_EQ(TableByName(ev, t.control), t.table) << t.control;
+    }
+    const struct {
+        const char* meaning;
+        const char* control;
+        const SeriesData* first;
+    } charts[] = {
+        {"levelChart", "Chart1", &ev.levelSeries[0]},
+        {"distributionChart", "Chart2", &ev.distributionBars},
+        {"overviewChart", "Chart3", &ev.overviewSeries[0]},
+        {"leqChart", "Chart6", &ev.leqSeries[0]},
+        {"overviewLeqChart", "Chart12Leq", &ev.overviewLeqSeries[0]},
+        {"distribution1", "Pegel1", &ev.measurementDistributions[0]},
+        {"distribution12", "Pegel12", &ev.measurementDistributions[11]},
+    };
+    for (const auto& c : charts) {
+        SCOPED_TRACE(c.meaning);
+        const auto byMeaning = ChartByName(ev, c.meaning);
+        ASSERT_FALSE(byMeaning.empty());
+        EXPECT_EQ(byMeaning.front(), c.first);
+        EXPECT_EQ(byMeaning, ChartByName(ev, c.control));
+    }
+    for (const char* bad : {"distribution0", "distribution13", "distribution01", "LevelTable"})
+        EXPECT_TRUE(TableByName(ev, bad) == nullptr && ChartByName(ev, bad).empty()) << bad;
+}
