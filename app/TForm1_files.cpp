@@ -56,16 +56,14 @@ void TForm1::OpenMeasurementFile(const QString& chosen) {
 }
 
 void TForm1::WireFiles() {
-    // The field keeps rich text in a form of its own: the document holds every description it
-    // takes in that form, so that the text shown unchanged is no change.
-    document_.SetDescriptionForm([](const RichText& text) {
-        QTextDocument shown;
-        ToDocument(text, shown);
-        return FromDocument(shown);
-    });
-    ToDocument(document_.Description(), *RichEdit1->document());
-    connect(&document_, &MeasurementDocument::DescriptionReplaced, this,
-            [this] { ToDocument(document_.Description(), *RichEdit1->document()); });
+    // The field keeps rich text in a form of its own: the document is handed back the text as
+    // the field holds it, so that the text shown unchanged is no change.
+    const auto showDescription = [this] {
+        ToDocument(document_.Description(), *RichEdit1->document());
+        document_.DescriptionShown(FromDocument(*RichEdit1->document()));
+    };
+    showDescription();
+    connect(&document_, &MeasurementDocument::DescriptionReplaced, this, showDescription);
     connect(&document_, &MeasurementDocument::StateChanged, this, [this] { UpdateTitle(); });
 
     new FileDropFilter(this, [this](const QString& path) {

@@ -1,7 +1,6 @@
 #include "files/MeasurementDocument.h"
 
 #include <QFileInfo>
-#include <utility>
 
 #include "files/MeasurementFile.h"
 #include "files/MeasurementWithRemarks.h"
@@ -32,18 +31,6 @@ bool MeasurementDocument::IsModified() const {
            !(description_ == keptDescription_);
 }
 
-void MeasurementDocument::SetDescriptionForm(std::function<RichText(const RichText&)> form) {
-    // What is kept and what is in hand take the form alike: neither changes its meaning.
-    const bool modified = IsModified();
-    form_ = std::move(form);
-    description_ = InForm(description_);
-    keptDescription_ = modified ? InForm(keptDescription_) : description_;
-}
-
-RichText MeasurementDocument::InForm(const RichText& text) const {
-    return form_ ? form_(text) : text;
-}
-
 void MeasurementDocument::MarkKept(bool withProtocol) {
     keptRecord_ = record_;
     keptDescription_ = description_;
@@ -70,7 +57,7 @@ DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& whe
     out.protocol = ReadProtocolFile(protocolPath, ShapeOf(record), protocol);
 
     record_ = record;
-    description_ = InForm(description);
+    description_ = description;
     protocol_ = protocol;
     origin_ = MeasurementOrigin::kFile;
     arrived_ = when;
@@ -116,7 +103,7 @@ void MeasurementDocument::ReadOut(const MeasurementRecord& record,
                                   const MeasurementProtocol& protocol, const QDateTime& when) {
     record_ = record;
     protocol_ = protocol;
-    description_ = InForm(RichText::FromPlainText(QStringLiteral("Bemerkungen hier ...")));
+    description_ = RichText::FromPlainText(QStringLiteral("Bemerkungen hier ..."));
     origin_ = MeasurementOrigin::kReadOut;
     arrived_ = when;
     proposedName_ = kReadOutName;
@@ -147,6 +134,11 @@ void MeasurementDocument::SetDescription(const RichText& text) {
     if (text == description_) return;
     description_ = text;
     emit StateChanged();
+}
+
+void MeasurementDocument::DescriptionShown(const RichText& shown) {
+    if (description_ == keptDescription_) keptDescription_ = shown;
+    description_ = shown;
 }
 
 void MeasurementDocument::SetProtocol(const MeasurementProtocol& protocol) {

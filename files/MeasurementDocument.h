@@ -65,12 +65,6 @@ public:
     // The protocol file that the last open could not read; a save over it asks first.
     const QString& UnreadableProtocolFile() const { return unreadableProtocol_; }
 
-    // How the editor of the description keeps rich text (an editor may store a text in a form
-    // of its own, for instance always with one paragraph). Every description the document
-    // takes from elsewhere (a remarks file, a read-out) passes through it, so that what the
-    // editor hands back unchanged compares equal. Without a form the text is kept as given.
-    void SetDescriptionForm(std::function<RichText(const RichText&)> form);
-
     // Opens the measurement file at path (a path as the system spells it) with its remarks file
     // and its protocol file. A failure at the measurement or the remarks file changes nothing;
     // an unreadable protocol opens the measurement with an empty protocol and says why.
@@ -96,6 +90,11 @@ public:
 
     // The description as its editor holds it now. No DescriptionReplaced: the editor has it.
     void SetDescription(const RichText& text);
+    // The description as its editor holds it right after showing the document's: the same text
+    // in the editor's own form (an editor may, for instance, always keep one paragraph). It
+    // takes the place of the one shown without changing whether the work is saved, so that
+    // the text handed back unchanged later is no change.
+    void DescriptionShown(const RichText& shown);
     // An edit of the protocol.
     void SetProtocol(const MeasurementProtocol& protocol);
     void EditProtocol(const std::function<void(MeasurementProtocol&)>& edit);
@@ -111,7 +110,6 @@ signals:
     void StateChanged();
 
 private:
-    RichText InForm(const RichText& text) const;
     void MarkKept(bool withProtocol);
 
     MeasurementRecord record_;
@@ -123,7 +121,6 @@ private:
     bool named_ = false;
     QString filePath_;
     QString unreadableProtocol_;
-    std::function<RichText(const RichText&)> form_;
 
     // What was last opened or saved.
     MeasurementRecord keptRecord_;

@@ -259,18 +259,22 @@ TEST_F(DocumentTest, ReadOutAndTakeOverSayWhereTheRecordCameFrom) {
     EXPECT_TRUE(told.signals_.contains("DescriptionReplaced"));
 }
 
-TEST_F(DocumentTest, DescriptionsFromElsewhereTakeTheEditorsForm) {
+TEST_F(DocumentTest, TheEditorsFormOfTheDescriptionIsNoChange) {
     // An editor that always keeps at least one paragraph, as a text field does.
-    doc.SetDescriptionForm([](const RichText& t) {
-        RichText shown = t;
-        if (shown.paragraphs.empty()) shown.paragraphs.emplace_back();
-        return shown;
-    });
-    EXPECT_FALSE(doc.IsModified());
+    const RichText shownEmpty{{RichParagraph{}}};
     WriteBytes(Path("ohne.dba"), Bytes(Record(1, 100)));
     ASSERT_TRUE(doc.Open(Path("ohne.dba"), kNoon).result.ok);
-    ASSERT_EQ(doc.Description().paragraphs.size(), 1u);
-    // What the editor hands back unchanged is not a change.
-    doc.SetDescription(RichText{{RichParagraph{}}});
+    ASSERT_TRUE(doc.Description().paragraphs.empty());
+    doc.DescriptionShown(shownEmpty);
+    EXPECT_EQ(doc.Description(), shownEmpty);
+    // What the editor hands back unchanged is not a change; the text taken from the file is.
+    doc.SetDescription(shownEmpty);
     EXPECT_FALSE(doc.IsModified());
+    doc.SetDescription(RichText{});
+    EXPECT_TRUE(doc.IsModified());
+
+    // Shown after a read-out, whose description is in no file: still unsaved.
+    doc.ReadOut(Record(1, 100), MeasurementProtocol{}, kNoon);
+    doc.DescriptionShown(RichText::FromPlainText("Bemerkungen hier ..."));
+    EXPECT_TRUE(doc.IsModified());
 }
