@@ -1,47 +1,26 @@
 // Ending the program without losing work: "&Beenden" and the close box ask
 // before a record or a description that is not in any file goes.
-#include "app/CloseGuard.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 
 #include "app/TForm1.h"
-#include "widgets/RichTextDocument.h"
 
 namespace kelvarn {
 
-CloseGuard::CloseGuard(const MeasurementRecord& record, const QTextDocument& description,
-                       const MeasurementProtocol& protocol)
-    : record_(record), description_(description), protocol_(protocol) {
-    MarkKept();
-}
-
-void CloseGuard::MarkKept(bool withProtocol) {
-    keptRecord_ = record_;
-    keptDescription_ = FromDocument(description_);
-    if (withProtocol) keptProtocol_ = protocol_;
-}
-
-bool CloseGuard::HasUnsavedWork() const {
-    // Compared by content: a record read out again with the same bytes, or
-    // a description typed back to what it was, loses nothing.
-    return !(record_ == keptRecord_) || !(protocol_ == keptProtocol_) ||
-           !(FromDocument(description_) == keptDescription_);
-}
-
 bool TForm1::MayClose() {
-    if (closeGuard_->Ending()) return true;
+    if (ending_) return true;
     return MayReplaceWork();
 }
 
 bool TForm1::MayReplaceWork() {
-    if (!closeGuard_->HasUnsavedWork()) return true;
+    SyncDescription();
+    if (!document_.IsModified()) return true;
     switch (seams_->AskSaveChanges(this, QStringLiteral("Änderungen speichern?"))) {
         case Seams::SaveAnswer::Yes:
             // The save command marks what it wrote; a cancelled dialog or a
             // failed save leaves the work unsaved and the window open.
             Speichern1Click();
-            return !closeGuard_->HasUnsavedWork();
+            return !document_.IsModified();
         case Seams::SaveAnswer::No: return true;
         case Seams::SaveAnswer::Cancel: break;
     }
@@ -65,7 +44,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::Beenden1Click() {
     if (DeferWhileBusy(true)) return;
     if (!MayClose()) return;
-    closeGuard_->SetEnding();
+    ending_ = true;
     QApplication::exit(0);
     close();
 }

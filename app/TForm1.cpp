@@ -29,7 +29,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/CloseGuard.h"
+#include "app/MenuTable.h"
 #include "app/PortComboBox.h"
 #include "app/Program.h"
 #include "app/ReportHeadBox.h"
@@ -58,22 +58,6 @@ QFont FixedFont() {
     if (m.horizontalAdvance(QLatin1Char('i')) != m.horizontalAdvance(QLatin1Char('W')))
         f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return f;
-}
-
-// Adds a context menu to a widget: entries as (object name, caption), "-"
-// for a separator.
-void AddContextMenu(QWidget* owner, QWidget* target,
-                    std::initializer_list<std::pair<const char*, const char*>> entries) {
-    target->setContextMenuPolicy(Qt::ActionsContextMenu);
-    for (const auto& [name, caption] : entries) {
-        auto* action = new QAction(QString::fromUtf8(caption), owner);
-        if (QByteArray(name) == "-") {
-            action->setSeparator(true);
-        } else {
-            action->setObjectName(QString::fromLatin1(name));
-        }
-        target->addAction(action);
-    }
 }
 
 QWidget* Page(const char* name) {
@@ -140,8 +124,6 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
 
     FormCreate();
     MakeReachable(*this);
-    closeGuard_ =
-        std::make_unique<CloseGuard>(CurrentRecord, *RichEdit1->document(), CurrentProtocol);
 
     PlaceOnScreen(*this);
 }
@@ -152,22 +134,30 @@ TForm1::~TForm1() {
 
 void TForm1::BuildMenu() {
     Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));
-    Datei1->setObjectName(QStringLiteral("Datei1"));
-    Au1 = Datei1->addAction(QStringLiteral("&Auslesen der Zelle"));
-    Au1->setObjectName(QStringLiteral("Au1"));
-    Datei1->addSeparator();
-    N1 = Datei1->addAction(QStringLiteral("&Öffnen ..."));
-    N1->setObjectName(QStringLiteral("N1"));
-    Speichern1 = Datei1->addAction(QStringLiteral("&Speichern als ..."));
-    Speichern1->setObjectName(QStringLiteral("Speichern1"));
-    Datei1->addSeparator();
-    Beenden1 = Datei1->addAction(QStringLiteral("&Beenden"));
-    Beenden1->setObjectName(QStringLiteral("Beenden1"));
-    connect(Au1, &QAction::triggered, this, [this] { Au1Click(); });
-    connect(N1, &QAction::triggered, this, [this] { N1Click(); });
-    connect(Speichern1, &QAction::triggered, this, [this] { Speichern1Click(); });
-    connect(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
-    AddExportMenu();
+    Datei1->setObjectName(QLatin1String(FileMenu().control));
+    for (const MenuEntry& entry : FileMenu().entries) {
+        if (entry.IsSeparator()) {
+            Datei1->addSeparator();
+            continue;
+        }
+        QAction* action = Datei1->addAction(QString::fromUtf8(entry.caption));
+        action->setObjectName(QLatin1String(entry.name));
+        connect(action, &QAction::triggered, this, [this, command = entry.command] {
+            if (command) (this->*command)();
+        });
+    }
+    const auto named = [this](const char* name) {
+        return Datei1->findChild<QAction*>(QLatin1String(name));
+    };
+    Au1 = named("Au1");
+    N1 = named("N1");
+    Speichern1 = named("Speichern1");
+    Exportieren1 = named("Exportieren1");
+    BerichtPdf1 = named("BerichtPdf1");
+    BerichtDrucken1 = named("BerichtDrucken1");
+    Beenden1 = named("Beenden1");
+    // Until a measurement is shown there is nothing to export or report.
+    for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(false);
 }
 
 QWidget* TForm1::BuildKelvarnTab() {
@@ -270,7 +260,7 @@ QWidget* TForm1::BuildDirektTab() {
     Panel2->setMaximumWidth(240);
     digital->addWidget(Panel2, 1);
     PageControl3->addTab(TabSheet10, QStringLiteral("Di&gital"));
-    AddContextMenu(this, Panel1, {{"ZurAuswertung3", "Zur Auswertung"}});
+    AddContextMenu(this, Panel1);
     Panel2->setContextMenuPolicy(Qt::ActionsContextMenu);
     Panel2->addActions(Panel1->actions());
 
@@ -281,13 +271,7 @@ QWidget* TForm1::BuildDirektTab() {
     SetUpLiveChart(*Chart4);
     analog->addWidget(Chart4);
     PageControl3->addTab(TabSheet11, QStringLiteral("Ana&log"));
-    AddContextMenu(this, Chart4,
-                   {{"ZurAuswertung1", "Zur Auswertung"},
-                    {"-", ""},
-                    {"KopierenalsBitmap3", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik1", "Kopieren als Grafik"},
-                    {"-", ""},
-                    {"Drucken2", "Drucken"}});
+    AddContextMenu(this, Chart4);
 
     // "&Verteilung"
     TabSheet12 = Page("TabSheet12");
@@ -296,13 +280,7 @@ QWidget* TForm1::BuildDirektTab() {
     SetUpLiveDistributionChart(*Chart5);
     verteilung->addWidget(Chart5);
     PageControl3->addTab(TabSheet12, QStringLiteral("&Verteilung"));
-    AddContextMenu(this, Chart5,
-                   {{"ZurAuswertung2", "Zur Auswertung"},
-                    {"-", ""},
-                    {"MenuItem3", "Kopieren als Bitmap"},
-                    {"MenuItem4", "Kopieren als Grafik"},
-                    {"-", ""},
-                    {"MenuItem6", "Drucken"}});
+    AddContextMenu(this, Chart5);
 
     layout->addWidget(PageControl3, 1);
 
@@ -367,44 +345,22 @@ QWidget* TForm1::BuildAuswertungTab() {
     LeqBox->setObjectName(QStringLiteral("LeqBox"));
     LeqBox->move(6, 4);
     KeepBlackOnWhite(LeqBox);
-    AddContextMenu(this, Chart1,
-                   {{"Legende1", "Legende"},
-                    {"Werte", "Werte"},
-                    {"-", ""},
-                    {"KopierenalsBitmap1", "Kopieren als Bitmap"},
-                    {"KopierenalsVektorgrafik1", "Kopieren als Vektorgrafik"},
-                    {"-", ""},
-                    {"Drucken1", "Drucken"}});
-    AddContextMenu(
-        this, grid,
-        {{"Kopierenalstext1", "Kopieren als Text"}, {"SpeichernalsText1", "Speichern als Text"}});
+    AddContextMenu(this, Chart1);
+    AddContextMenu(this, grid);
 
     Chart6 = new TChart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
     SetUpLeqChart(*Chart6);
     GridLeQ = new StringGrid(QStringLiteral("GridLeQ"));
     page(TabSheet3, "TabSheet3", QStringLiteral("&LeQ"), Chart6, GridLeQ);
-    AddContextMenu(this, Chart6,
-                   {{"MenuItem8", "Legende"},
-                    {"-", ""},
-                    {"MenuItem11", "Kopieren als Bitmap"},
-                    {"MenuItem12", "Kopieren als Vektorgrafik"},
-                    {"-", ""},
-                    {"MenuItem13", "Drucken"}});
-    AddContextMenu(this, GridLeQ, {{"MenuItem7", "Kopieren als Text"}});
+    AddContextMenu(this, Chart6);
+    AddContextMenu(this, GridLeQ);
 
     Chart2 = new TChart(QStringLiteral("Chart2"), QStringLiteral("Verteilung"));
     SetUpDistributionChart(*Chart2);
     gridspek = new StringGrid(QStringLiteral("gridspek"));
     page(TabSheet7, "TabSheet7", QStringLiteral("&Verteilung"), Chart2, gridspek);
-    AddContextMenu(this, Chart2,
-                   {{"AutomatischeXSkalierung1", "Automatische X-Skalierung"},
-                    {"FarbigeBalken1", "Bunte Balken"},
-                    {"-", ""},
-                    {"KopierenalsBitmap2", "Kopieren als Bitmap"},
-                    {"Kopierenalsvektorgrafik2", "Kopieren als Vektorgrafik"},
-                    {"-", ""},
-                    {"Drucken3", "Drucken"}});
-    AddContextMenu(this, gridspek, {{"KopierenlasText1", "Kopieren als Text"}});
+    AddContextMenu(this, Chart2);
+    AddContextMenu(this, gridspek);
 
     Chart3 = new TChart(QStringLiteral("Chart3"), QStringLiteral("Pegel in der Übersicht"));
     SetUpOverviewChart(*Chart3);
@@ -414,26 +370,16 @@ QWidget* TForm1::BuildAuswertungTab() {
     Leq12Box->setObjectName(QStringLiteral("Leq12Box"));
     Leq12Box->move(6, 4);
     KeepBlackOnWhite(Leq12Box);
-    AddContextMenu(this, Chart3,
-                   {{"KopierenalsBitmap4", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik2", "Kopieren als Grafik"},
-                    {"-", ""},
-                    {"Drucken4", "Drucken"}});
-    AddContextMenu(this, Grid12, {{"KopierenalsText2", "Kopieren als Text"}});
+    AddContextMenu(this, Chart3);
+    AddContextMenu(this, Grid12);
 
     Chart12Leq =
         new TChart(QStringLiteral("Chart12Leq"), QStringLiteral("Äquivalenzen in der Übersicht"));
     SetUpOverviewLeqChart(*Chart12Leq);
     Grid12Leq = new StringGrid(QStringLiteral("Grid12Leq"));
     page(TabSheet15, "TabSheet15", QStringLiteral("Le&Q 12"), Chart12Leq, Grid12Leq);
-    AddContextMenu(this, Chart12Leq,
-                   {{"Legende2", "Legende"},
-                    {"-", ""},
-                    {"KopierenalsBitmap5", "Kopieren als Bitmap"},
-                    {"KopierenalsGrafik3", "Kopieren als Grafik"},
-                    {"-", ""},
-                    {"Drucken5", "Drucken"}});
-    AddContextMenu(this, Grid12Leq, {{"Kopierenalstext4", "Kopieren als Text"}});
+    AddContextMenu(this, Chart12Leq);
+    AddContextMenu(this, Grid12Leq);
 
     Panel6 = new QWidget;
     Panel6->setObjectName(QStringLiteral("Panel6"));
@@ -455,8 +401,8 @@ QWidget* TForm1::BuildAuswertungTab() {
     scroll->setWidget(Panel6);
     GridSpek12 = new StringGrid(QStringLiteral("GridSpek12"));
     page(TabSheet8, "TabSheet8", QStringLiteral("Ve&rteilung 12"), scroll, GridSpek12);
-    AddContextMenu(this, Panel6, {{"Kopieren1", "Drucken (Druck)"}});
-    AddContextMenu(this, GridSpek12, {{"KopierenalsText3", "Kopieren als Text"}});
+    AddContextMenu(this, Panel6);
+    AddContextMenu(this, GridSpek12);
 
     PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
     PageControl2->addTab(BuildProtokollTab(), QStringLiteral("Pro&tokoll"));
@@ -465,8 +411,7 @@ QWidget* TForm1::BuildAuswertungTab() {
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setAcceptRichText(true);
-    RichEdit1->setPlainText(QStringLiteral("Beschreibung\n"));
-    AddContextMenu(this, RichEdit1, {{"BeschreibungDrucken1", "Beschreibung Drucken"}});
+    AddContextMenu(this, RichEdit1);
     split->addWidget(RichEdit1);
     split->setStretchFactor(0, 5);
     split->setStretchFactor(1, 1);
@@ -502,7 +447,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     ProgBox->setEditable(false);
     ProgBox->setMaxVisibleItems(12);
     ProgBox->setFont(FixedFont());
-    ProgBox->addItems(ProgBoxItems());
+    ProgBox->addItems(ProgramChoiceItems());
     ProgBox->setCurrentIndex(1);
     prog->addWidget(ProgBox, 0, 0);
     SendProgButton = new QPushButton(QStringLiteral("Ü&bertragen"), GroupBox1);
@@ -567,7 +512,7 @@ QWidget* TForm1::BuildEinstellungenTab() {
     Memo2->setFocusPolicy(Qt::NoFocus);
     Memo2->setFont(FixedFont());
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo2->setPlainText(Memo2Lines().join(QLatin1Char('\n')));
+    Memo2->setPlainText(ProgramOverviewLines().join(QLatin1Char('\n')));
     QPalette pal = Memo2->palette();
     pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0xFF, 0xFF, 0xE1));
     pal.setColor(QPalette::Disabled, QPalette::Text, Qt::black);

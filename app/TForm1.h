@@ -11,6 +11,7 @@
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
 #include "eval/ViewData.h"
+#include "files/MeasurementDocument.h"
 #include "link/SerialLink.h"
 #include "link/SystemPorts.h"
 
@@ -40,7 +41,6 @@ class TWebLabel;
 class Runner;
 struct ReportContent;
 struct CommandResult;
-class CloseGuard;
 class CellWorker;
 class CellProgress;
 class ReportHeadBox;
@@ -52,6 +52,8 @@ class TForm1 : public QMainWindow {
     // First of all members, so it goes last: the worker and the Runner that
     // use it end before it.
     SerialLink link_;
+    // The measurement the window shows: record, description, protocol, name and file.
+    MeasurementDocument document_;
 
 public:
     // seams: dialogs, message boxes and the Ctrl key; the window does not
@@ -60,10 +62,9 @@ public:
     ~TForm1() override;
 
     // ----- state owned by the window
-    MeasurementRecord CurrentRecord;
-    QString ProposedSaveName = QStringLiteral("ohnename.dba");
-    // When, where and how the current record was measured; saved in its ".KVP" file.
-    MeasurementProtocol CurrentProtocol;
+    // The measurement shown; the window's handlers open, save and replace it through it.
+    MeasurementDocument& Document() { return document_; }
+    const MeasurementDocument& Document() const { return document_; }
     // The window's serial link. Cell commands use it on the worker's
     // thread only; it outlives the worker and the Runner.
     SerialLink& Link() { return link_; }
@@ -156,12 +157,10 @@ public:
     StringGrid* GridZeitraeume = nullptr;
     StringGrid* GridMessungen = nullptr;
 
-    // ----- results leaving the program: "&Datei" entries, and the file the current record
-    // was opened from (empty after a read-out or a take-over), whose date the report shows
+    // ----- results leaving the program: "&Datei" entries
     QAction* Exportieren1 = nullptr;
     QAction* BerichtPdf1 = nullptr;
     QAction* BerichtDrucken1 = nullptr;
-    QString RecordFilePath;
 
     // ----- "&Einstellungen"
     QGroupBox* GroupBox1 = nullptr;  // "Messprogramm"
@@ -224,7 +223,7 @@ public slots:
     void Beenden1Click();
 
     // evaluation
-    void ShowTime(QObject* sender = nullptr);
+    void ShowTime();
     void LeQEinzeichnen(QObject* sender = nullptr);
     void LeqBoxClick();
     void Leq12BoxClick();
@@ -308,7 +307,6 @@ private:
     void ShowAssessmentProblem(const QString& problem);
     struct AssessmentTab;
     std::shared_ptr<AssessmentTab> assessmentTab_;
-    void AddExportMenu();
     ReportContent CurrentReportContent() const;
     void ColourSmallCharts();
 
@@ -357,17 +355,19 @@ private:
 
     std::unique_ptr<Seams> ownSeams_;
     Seams* seams_ = nullptr;
-    std::unique_ptr<CloseGuard> closeGuard_;
+    // The user agreed to end; the close box does not ask a second time.
+    bool ending_ = false;
 
     // The measurement document as the window shows it: the name in the title ("KELVARN - "
     // name, "Kelvarn" before any), marked while work is unsaved; whether the evaluation pass
     // has shown a measurement, which export and report need.
-    void SetTitleName(const QString& name);
     void UpdateTitle();
     void MeasurementShown();
     bool HasMeasurement();
-    QString titleName_;
     bool measurementShown_ = false;
+    // The description field's text handed to the document; before every decision that
+    // depends on whether work is unsaved, and once typing pauses.
+    void SyncDescription();
     QTimer* titleCheck_ = nullptr;  // the mark after typing, once the typing pauses
     // Where file dialogs start: the open measurement's folder, else the last one used.
     QString DialogFolder() const;
@@ -379,8 +379,6 @@ private:
     MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now);
     // When the last start from the PC sent its run command.
     QDateTime liveStartedAt_;
-    // The protocol file that the last open could not read; a save asks before replacing it.
-    QString unreadableProtocol_;
 };
 
 }  // namespace kelvarn

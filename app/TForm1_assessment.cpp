@@ -1,7 +1,7 @@
 // The sub-tab "Beurteilung" of "&Auswertung": the clock hours and periods of the current record,
 // the daily noise exposure LEX,8h of a workplace and the rating level Lr of TA Lärm. Everything
-// shown is computed by the assessment of the core from the record and CurrentProtocol; the
-// inputs typed here go straight into CurrentProtocol ("workplace", "ta_laerm"), so they are
+// shown is computed by the assessment of the core from the record and its protocol; the
+// inputs typed here go straight into the protocol ("workplace", "ta_laerm"), so they are
 // saved in the ".KVP" file and marked as unsaved work like every other protocol edit.
 #include <QAction>
 #include <QCheckBox>
@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/MenuTable.h"
 #include "app/TForm1.h"
 #include "eval/Assessment.h"
 #include "eval/AssessmentSetup.h"
@@ -156,16 +157,6 @@ QPushButton* Button(const QString& caption, const char* name, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
-}
-
-void ContextMenu(QWidget* owner, QWidget* target,
-                 std::initializer_list<std::pair<const char*, const char*>> entries) {
-    target->setContextMenuPolicy(Qt::ActionsContextMenu);
-    for (const auto& [name, caption] : entries) {
-        auto* action = new QAction(QString::fromUtf8(caption), owner);
-        action->setObjectName(QString::fromLatin1(name));
-        target->addAction(action);
-    }
 }
 
 // The TA Lärm input as the controls show it, with the parts as stored.
@@ -333,13 +324,9 @@ QWidget* TForm1::BuildBeurteilungTab() {
     taLayout->addWidget(TableOverResult(t.parts, partButtons, t.lr), 1);
     t.pages->addTab(ta, QStringLiteral("TA L&ärm"));
 
-    ContextMenu(this, ChartBeurteilung,
-                {{"BeurteilungKopierenalsBitmap", "Kopieren als Bitmap"},
-                 {"BeurteilungKopierenalsGrafik", "Kopieren als Vektorgrafik"},
-                 {"BeurteilungDrucken", "Drucken"}});
-    ContextMenu(this, GridStunden, {{"StundenKopierenalsText", "Kopieren als Text"}});
-    ContextMenu(this, GridZeitraeume, {{"ZeitraeumeKopierenalsText", "Kopieren als Text"}});
-    ContextMenu(this, GridMessungen, {{"MessungenKopierenalsText", "Kopieren als Text"}});
+    for (QWidget* w : std::initializer_list<QWidget*>{ChartBeurteilung, GridStunden, GridZeitraeume,
+                                                      GridMessungen})
+        AddContextMenu(this, w);
 
     connect(addTask, &QPushButton::clicked, this, [this] { TaetigkeitHinzufuegenClick(); });
     connect(removeTask, &QPushButton::clicked, this, [this] { TaetigkeitEntfernenClick(); });
@@ -361,7 +348,7 @@ QWidget* TForm1::BuildBeurteilungTab() {
 void TForm1::ShowAssessment() {
     AssessmentTab& t = *assessmentTab_;
     const NumberFormat fmt = NumberFormat::FromLocale();
-    const AssessmentSetup setup = SetUpAssessment(CurrentRecord, CurrentProtocol, Zone());
+    const AssessmentSetup setup = SetUpAssessment(document_.Record(), document_.Protocol(), Zone());
     const AssessmentInput& in = setup.input;
     const Assessment a = Assess(in);
 
@@ -508,7 +495,7 @@ void TForm1::ShowAssessmentProblem(const QString& problem) {
 }
 
 void TForm1::TaetigkeitHinzufuegenClick() {
-    const AssessmentSetup setup = SetUpAssessment(CurrentRecord, CurrentProtocol, Zone());
+    const AssessmentSetup setup = SetUpAssessment(document_.Record(), document_.Protocol(), Zone());
     const int count = int(setup.input.measurements.size());
     if (count == 0) {
         ShowAssessmentProblem(QStringLiteral("Keine Messung geladen."));
@@ -523,20 +510,18 @@ void TForm1::TaetigkeitHinzufuegenClick() {
     task.teH = std::max(8.0 - te, 0.0);
     tasks.push_back(task);
     ShowAssessmentProblem({});
-    SetWorkplaceTasks(CurrentProtocol, tasks);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetWorkplaceTasks(p, tasks); });
     ShowAssessment();
-    UpdateTitle();
     assessmentTab_->tasks->setCurrentCell(int(tasks.size()) - 1, kTaskTe);
 }
 
 void TForm1::TaetigkeitEntfernenClick() {
-    std::vector<ExposureTask> tasks = WorkplaceTasksOf(CurrentProtocol);
+    std::vector<ExposureTask> tasks = WorkplaceTasksOf(document_.Protocol());
     const int row = assessmentTab_->tasks->currentRow();
     if (row < 0 || row >= int(tasks.size())) return;
     tasks.erase(tasks.begin() + row);
-    SetWorkplaceTasks(CurrentProtocol, tasks);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetWorkplaceTasks(p, tasks); });
     ShowAssessment();
-    UpdateTitle();
 }
 
 namespace {
@@ -570,10 +555,10 @@ double TypedValue(const QString& text, const QString& name, QString& problem) {
 
 void TForm1::AssessmentTaskEdited(int row) {
     AssessmentTab& t = *assessmentTab_;
-    std::vector<ExposureTask> tasks = WorkplaceTasksOf(CurrentProtocol);
+    std::vector<ExposureTask> tasks = WorkplaceTasksOf(document_.Protocol());
     if (row < 0 || row >= int(tasks.size())) return;
-    const int count =
-        int(SetUpAssessment(CurrentRecord, CurrentProtocol, Zone()).input.measurements.size());
+    const int count = int(SetUpAssessment(document_.Record(), document_.Protocol(), Zone())
+                              .input.measurements.size());
     QString problem;
     ExposureTask task;
     task.range = TypedRange(t.tasks, row, count, problem);
@@ -587,9 +572,8 @@ void TForm1::AssessmentTaskEdited(int row) {
     }
     ShowAssessmentProblem({});
     tasks[size_t(row)] = task;
-    SetWorkplaceTasks(CurrentProtocol, tasks);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetWorkplaceTasks(p, tasks); });
     ShowAssessment();
-    UpdateTitle();
 }
 
 namespace {
@@ -621,7 +605,7 @@ bool RestPeriodOffered(const AssessmentInput& in, const TaLaermInput& ta, const 
 
 void TForm1::TeilzeitHinzufuegenClick() {
     AssessmentTab& t = *assessmentTab_;
-    const AssessmentSetup setup = SetUpAssessment(CurrentRecord, CurrentProtocol, Zone());
+    const AssessmentSetup setup = SetUpAssessment(document_.Record(), document_.Protocol(), Zone());
     const int count = int(setup.input.measurements.size());
     if (count == 0) {
         ShowAssessmentProblem(QStringLiteral("Keine Messung geladen."));
@@ -644,27 +628,26 @@ void TForm1::TeilzeitHinzufuegenClick() {
     part.kr = RestPeriodOffered(setup.input, ta, part, int(ta.parts.size()) + 1, note);
     ta.parts.push_back(part);
     ShowAssessmentProblem(note);
-    SetTaLaerm(CurrentProtocol, ta);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetTaLaerm(p, ta); });
     ShowAssessment();
-    UpdateTitle();
     t.parts->setCurrentCell(int(ta.parts.size()) - 1, kPartT);
 }
 
 void TForm1::TeilzeitEntfernenClick() {
-    std::optional<TaLaermInput> ta = TaLaermOf(CurrentProtocol);
+    std::optional<TaLaermInput> ta = TaLaermOf(document_.Protocol());
     const int row = assessmentTab_->parts->currentRow();
     if (!ta || row < 0 || row >= int(ta->parts.size())) return;
     ta->parts.erase(ta->parts.begin() + row);
-    SetTaLaerm(CurrentProtocol, IsDefault(*ta) ? std::nullopt : ta);
+    document_.EditProtocol(
+        [&](MeasurementProtocol& p) { SetTaLaerm(p, IsDefault(*ta) ? std::nullopt : ta); });
     ShowAssessment();
-    UpdateTitle();
 }
 
 void TForm1::AssessmentPartEdited(int row) {
     AssessmentTab& t = *assessmentTab_;
-    std::optional<TaLaermInput> ta = TaLaermOf(CurrentProtocol);
+    std::optional<TaLaermInput> ta = TaLaermOf(document_.Protocol());
     if (!ta || row < 0 || row >= int(ta->parts.size())) return;
-    const AssessmentSetup setup = SetUpAssessment(CurrentRecord, CurrentProtocol, Zone());
+    const AssessmentSetup setup = SetUpAssessment(document_.Record(), document_.Protocol(), Zone());
     const int count = int(setup.input.measurements.size());
     QString problem;
     RatingPart part;
@@ -691,14 +674,13 @@ void TForm1::AssessmentPartEdited(int row) {
     if (moved) part.kr = RestPeriodOffered(setup.input, *ta, part, row + 1, note);
     ShowAssessmentProblem(note);
     ta->parts[size_t(row)] = part;
-    SetTaLaerm(CurrentProtocol, ta);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetTaLaerm(p, ta); });
     ShowAssessment();
-    UpdateTitle();
 }
 
 void TForm1::TaLaermSettingsEdited() {
     AssessmentTab& t = *assessmentTab_;
-    const std::optional<TaLaermInput> stored = TaLaermOf(CurrentProtocol);
+    const std::optional<TaLaermInput> stored = TaLaermOf(document_.Protocol());
     const TaLaermInput before = stored.value_or(TaLaermInput{});
     bool ok = true;
     const std::optional<double> cMet = Typed(t.cMet->text(), ok);
@@ -715,21 +697,22 @@ void TForm1::TaLaermSettingsEdited() {
         ShowAssessment();
         return;
     }
-    SetTaLaerm(CurrentProtocol, IsDefault(ta) ? std::nullopt : std::optional<TaLaermInput>(ta));
+    document_.EditProtocol([&](MeasurementProtocol& p) {
+        SetTaLaerm(p, IsDefault(ta) ? std::nullopt : std::optional<TaLaermInput>(ta));
+    });
     ShowAssessment();
-    UpdateTitle();
 }
 
 void TForm1::NachtstundeUebernehmenClick() {
     AssessmentTab& t = *assessmentTab_;
-    const AssessmentSetup setup = SetUpAssessment(CurrentRecord, CurrentProtocol, Zone());
+    const AssessmentSetup setup = SetUpAssessment(document_.Record(), document_.Protocol(), Zone());
     const Assessment a = Assess(setup.input);
     if (!a.loudestNightHour) {
         ShowAssessmentProblem(QStringLiteral("Keine lauteste Nachtstunde: ") + a.nightHourReason +
                               QLatin1Char('.'));
         return;
     }
-    const std::optional<TaLaermInput> stored = TaLaermOf(CurrentProtocol);
+    const std::optional<TaLaermInput> stored = TaLaermOf(document_.Protocol());
     if (stored && !stored->parts.empty() &&
         !seams_->Ask(this, ApplicationTitle(),
                      QStringLiteral("Die Teilzeiten durch die lauteste Nachtstunde ersetzen?")))
@@ -741,9 +724,8 @@ void TForm1::NachtstundeUebernehmenClick() {
                                  NightHourParts(setup.input.measurements, *a.loudestNightHour));
     ta.period = RatingPeriod::Nacht;
     ShowAssessmentProblem({});
-    SetTaLaerm(CurrentProtocol, ta);
+    document_.EditProtocol([&](MeasurementProtocol& p) { SetTaLaerm(p, ta); });
     ShowAssessment();
-    UpdateTitle();
     SetStatus(QStringLiteral(" Lauteste Nachtstunde ab %1 als Teilzeit übernommen.")
                   .arg(LocalTimeText(a.loudestNightHour->start)));
 }

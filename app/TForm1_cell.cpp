@@ -40,8 +40,6 @@ namespace kelvarn {
 
 namespace {
 
-const QString kNoName = QStringLiteral("OhneName.dba");
-
 // The highest level the level bar shows [dB(A)].
 constexpr int kBarTop = 110;
 
@@ -333,7 +331,7 @@ void TForm1::Au1Click() {
     if (CellCommandRunning() || !MayReplaceWork()) return;
     // Read into a copy: a read-out that yields no data leaves the record
     // that the evaluation shows, so nothing unsaved is lost.
-    auto read = std::make_shared<MeasurementRecord>(CurrentRecord);
+    auto read = std::make_shared<MeasurementRecord>(document_.Record());
     auto result = std::make_shared<ReadOutResult>();
     auto cause = std::make_shared<QString>();
     const int port = CommandPort();
@@ -365,16 +363,12 @@ void TForm1::Au1Click() {
             // stopped part-way or the read-out was cancelled; then the user
             // is told how much is missing.
             const bool complete = result->outcome == ReadOutResult::kOk;
-            CurrentRecord = *read;
-            CurrentProtocol = ReadOutProtocol(CurrentRecord, seams_->Now());
-            unreadableProtocol_.clear();
             SetStatus(complete            ? QStringLiteral(" OK.")
                       : result->cancelled ? QStringLiteral(" Auslesen abgebrochen.")
                                           : QStringLiteral(" Fehler."));
-            SetTitleName(kNoName);
-            ProposedSaveName = kNoName;
-            RichEdit1->setPlainText(QStringLiteral("Bemerkungen hier ..."));
-            ShowTime(Au1);
+            const QDateTime now = seams_->Now();
+            document_.ReadOut(*read, ReadOutProtocol(*read, now), now);
+            ShowTime();
             if (!complete) seams_->Notice(this, IncompleteReadOutText(*result));
         });
 }
@@ -521,15 +515,20 @@ void TForm1::ZurAuswertung1Click() {
         return;
     }
     if (!MayReplaceWork()) return;
-    live.TakeOver(CurrentRecord);
+    // The take-over writes the header and the samples taken over into the record in hand; the
+    // bytes after them stay.
+    MeasurementRecord record = document_.Record();
+    live.TakeOver(record);
     // Site, people and calibration stay, as the description does; the times and markers were
     // those of the record replaced.
-    CurrentProtocol.starts.clear();
-    CurrentProtocol.markers.clear();
+    MeasurementProtocol protocol = document_.Protocol();
+    protocol.starts.clear();
+    protocol.markers.clear();
     if (liveStartedAt_.isValid())
-        CurrentProtocol.SetStart(1, liveStartedAt_.toOffsetFromUtc(liveStartedAt_.offsetFromUtc()),
-                                 StartSource::kPcStart);
-    ShowTime(Button3);
+        protocol.SetStart(1, liveStartedAt_.toOffsetFromUtc(liveStartedAt_.offsetFromUtc()),
+                          StartSource::kPcStart);
+    document_.TakeOver(record, protocol, seams_->Now());
+    ShowTime();
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
                   .arg(live.Count())
                   .arg(Programs().Row(live.Row()).Points));

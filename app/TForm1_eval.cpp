@@ -30,14 +30,14 @@ void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
 
 // The LeQ curves of the four charts and both LeQ tables.
 void ShowLeq(TForm1& form, const Evaluation& ev) {
-    SetSeries(form.Chart1, kLeqSeries, ev.chart1.data() + kLeqSeries, kLeqCurves);
-    SetSeries(form.Chart3, kLeqSeries, ev.chart3.data() + kLeqSeries, kLeqCurves);
-    SetSeries(form.Chart6, 0, ev.chart6.data(), kLeqCurves);
-    form.Chart6->xAxis->setLabel(ev.chart6AxisTitle);
+    SetSeries(form.Chart1, kLeqSeries, ev.levelSeries.data() + kLeqSeries, kLeqCurves);
+    SetSeries(form.Chart3, kLeqSeries, ev.overviewSeries.data() + kLeqSeries, kLeqCurves);
+    SetSeries(form.Chart6, 0, ev.leqSeries.data(), kLeqCurves);
+    form.Chart6->xAxis->setLabel(ev.leqAxisTitle);
     form.Chart6->Rescale();
-    SetSeries(form.Chart12Leq, 0, ev.chart12Leq.data(), kLeqCurves);
-    form.GridLeQ->SetTable(ev.gridLeQ);
-    form.Grid12Leq->SetTable(ev.grid12Leq);
+    SetSeries(form.Chart12Leq, 0, ev.overviewLeqSeries.data(), kLeqCurves);
+    form.GridLeQ->SetTable(ev.leqTable);
+    form.Grid12Leq->SetTable(ev.overviewLeqTable);
 }
 
 }  // namespace
@@ -52,30 +52,28 @@ void TForm1::WireEvaluation() {
     connect(Leq12Box, &QCheckBox::clicked, this, [this] { Leq12BoxClick(); });
 }
 
-void TForm1::ShowTime(QObject* sender) {
-    const Evaluation ev = kelvarn::EvaluateRecord(CurrentRecord, OptionsOf(LeqBox, Leq12Box));
+void TForm1::ShowTime() {
+    const Evaluation ev = kelvarn::EvaluateRecord(document_.Record(), OptionsOf(LeqBox, Leq12Box));
 
-    Chart1->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
-    SetSeries(Chart1, 0, ev.chart1.data(), kBlockSeries);
-    for (int i = 1; i < kBlockSeries; ++i) Chart1->SetSeriesVisible(i, ev.chart1BlocksVisible);
-    grid->SetTable(ev.grid);
+    Chart1->SetBottomAxis(ev.levelAxisTitle, 0, ev.levelAxisMax);
+    SetSeries(Chart1, 0, ev.levelSeries.data(), kBlockSeries);
+    for (int i = 1; i < kBlockSeries; ++i) Chart1->SetSeriesVisible(i, ev.levelBlocksVisible);
+    grid->SetTable(ev.levelTable);
 
-    Chart2->SetPoints(0, ev.chart2);
+    Chart2->SetPoints(0, ev.distributionBars);
     Chart2->Rescale();
-    gridspek->SetTable(ev.gridspek);
+    gridspek->SetTable(ev.distributionTable);
 
     ShowEvaluationTabs(ev.twelve);
-    SetSeries(Chart3, 0, ev.chart3.data(), kBlockSeries);
-    Grid12->SetTable(ev.grid12);
+    SetSeries(Chart3, 0, ev.overviewSeries.data(), kBlockSeries);
+    Grid12->SetTable(ev.overviewTable);
     for (int k = 0; k < 12; ++k) {
-        Pegel[size_t(k)]->SetPoints(0, ev.pegel[size_t(k)]);
+        Pegel[size_t(k)]->SetPoints(0, ev.measurementDistributions[size_t(k)]);
         Pegel[size_t(k)]->Rescale();
         Pegel[size_t(k)]->QueueReplot();
     }
-    GridSpek12->SetTable(ev.gridSpek12);
-    GridKennwerte->SetTable(ev.gridKennwerte);
-    // Only a record opened from a file has a file date.
-    if (sender != N1) RecordFilePath.clear();
+    GridSpek12->SetTable(ev.overviewDistributionTable);
+    GridKennwerte->SetTable(ev.figuresTable);
 
     // The LeQ curves come from the same pass.
     ShowLeq(*this, ev);
@@ -96,7 +94,7 @@ void TForm1::ShowTime(QObject* sender) {
 
 void TForm1::LeQEinzeichnen(QObject*) {
     Evaluation ev;
-    kelvarn::ComputeLeqCurves(CurrentRecord, OptionsOf(LeqBox, Leq12Box), ev);
+    kelvarn::ComputeLeqCurves(document_.Record(), OptionsOf(LeqBox, Leq12Box), ev);
     ShowLeq(*this, ev);
     for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
 }
@@ -126,7 +124,7 @@ void TForm1::Pegel1DblClick(QObject* sender) {
     if (auto* chart = qobject_cast<TChart*>(sender)) k = chart->property("tag").toInt();
     if (k < 1 || k > 12) k = 1;
     const SingleDistribution d =
-        MeasurementDistribution(CurrentRecord, k, NumberFormat::FromLocale());
+        MeasurementDistribution(document_.Record(), k, NumberFormat::FromLocale());
     Chart2->SetPoints(0, d.bars);
     Chart2->Rescale();
     gridspek->SetTable(d.table);

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "app/MenuTable.h"
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "eval/Figures.h"
@@ -26,12 +27,6 @@ QString ProposedName(const QString& measurementName, const QString& extension) {
     return QFileInfo(measurementName).completeBaseName() + extension;
 }
 
-// A name typed without an extension gets the dialog's.
-QString WithExtension(QString path, const QString& extension) {
-    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.'))) path += extension;
-    return path;
-}
-
 }  // namespace
 
 QWidget* TForm1::BuildKennwerteTab() {
@@ -41,37 +36,8 @@ QWidget* TForm1::BuildKennwerteTab() {
     layout->setContentsMargins(2, 2, 2, 2);
     GridKennwerte = new StringGrid(QStringLiteral("GridKennwerte"), TabSheet16);
     layout->addWidget(GridKennwerte);
-    GridKennwerte->setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* copy = new QAction(QStringLiteral("Kopieren als Text"), this);
-    copy->setObjectName(QStringLiteral("KopierenalsText5"));
-    GridKennwerte->addAction(copy);
+    AddContextMenu(this, GridKennwerte);
     return TabSheet16;
-}
-
-void TForm1::AddExportMenu() {
-    // Right after "&Speichern als ...".
-    Exportieren1 = new QAction(QStringLiteral("E&xportieren ..."), this);
-    Exportieren1->setObjectName(QStringLiteral("Exportieren1"));
-    const QList<QAction*> entries = Datei1->actions();
-    const qsizetype after = entries.indexOf(Speichern1);
-    QAction* before = after >= 0 && after + 1 < entries.size() ? entries[after + 1] : nullptr;
-    Datei1->insertAction(before, Exportieren1);
-    connect(Exportieren1, &QAction::triggered, this, [this] { Exportieren1Click(); });
-
-    // The report in a group of its own before "&Beenden".
-    BerichtPdf1 = new QAction(QStringLiteral("Bericht als &PDF ..."), this);
-    BerichtPdf1->setObjectName(QStringLiteral("BerichtPdf1"));
-    BerichtDrucken1 = new QAction(QStringLiteral("Bericht d&rucken ..."), this);
-    BerichtDrucken1->setObjectName(QStringLiteral("BerichtDrucken1"));
-    const qsizetype end = Datei1->actions().indexOf(Beenden1);
-    QAction* beforeEnd = end > 0 ? Datei1->actions()[end - 1] : Beenden1;  // its separator
-    Datei1->insertAction(beforeEnd, BerichtPdf1);
-    Datei1->insertAction(beforeEnd, BerichtDrucken1);
-    Datei1->insertSeparator(BerichtPdf1);
-    connect(BerichtPdf1, &QAction::triggered, this, [this] { BerichtPdf1Click(); });
-    connect(BerichtDrucken1, &QAction::triggered, this, [this] { BerichtDrucken1Click(); });
-    // Until a measurement is shown there is nothing to export or report.
-    for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(false);
 }
 
 void TForm1::MeasurementShown() {
@@ -89,9 +55,7 @@ void TForm1::Exportieren1Click() {
     if (!HasMeasurement()) return;
     const QString csvType = QStringLiteral("CSV-Dateien (*.csv)");
     const QString jsonType = QStringLiteral("JSON-Dateien (*.json)");
-    // The name of the measurement with the extension of the export.
-    const QString proposed =
-        QFileInfo(ProposedSaveName).completeBaseName() + QStringLiteral(".csv");
+    const QString proposed = ProposedName(document_.ProposedSaveName(), QStringLiteral(".csv"));
     QString chosenType;
     QString path = seams_->SaveFileName(this, QStringLiteral("Exportieren"),
                                         csvType + QStringLiteral(";;") + jsonType, proposed,
@@ -103,26 +67,28 @@ void TForm1::Exportieren1Click() {
     const bool json = suffix == QLatin1String("json") ||
                       (suffix != QLatin1String("csv") && chosenType == jsonType);
     path = WithExtension(path, json ? QStringLiteral(".json") : QStringLiteral(".csv"));
-    const RecordFigures figures = ComputeFigures(CurrentRecord);
-    const QString measurement = RecordFilePath.isEmpty()
-                                    ? ProposedSaveName
-                                    : DisplayPath(QFileInfo(RecordFilePath).absoluteFilePath());
+    const MeasurementRecord& record = document_.Record();
+    const MeasurementProtocol& protocol = document_.Protocol();
+    const RecordFigures figures = ComputeFigures(record);
+    const QString measurement =
+        document_.FilePath().isEmpty()
+            ? document_.ProposedSaveName()
+            : DisplayPath(QFileInfo(document_.FilePath()).absoluteFilePath());
     const QByteArray content =
-        json ? ExportJson(measurement, CurrentRecord, figures,
-                          CurrentProtocol.IsEmpty() ? nullptr : &CurrentProtocol)
-             : ExportCsv(figures, NumberFormat::FromLocale(), &CurrentProtocol,
-                         GetInterval(CurrentRecord));
+        json ? ExportJson(measurement, record, figures, protocol.IsEmpty() ? nullptr : &protocol)
+             : ExportCsv(figures, NumberFormat::FromLocale(), &protocol, GetInterval(record));
     const CommandResult r = WriteExportFile(path, content);
     if (!r.ok) ShowFailure(r);
 }
 
 ReportContent TForm1::CurrentReportContent() const {
     ReportContent c;
-    c.fileName = ProposedSaveName;  // "OhneName.dba" after a read-out
-    if (!RecordFilePath.isEmpty()) c.fileDate = FileModificationTime(RecordFilePath);
+    c.fileName = document_.ProposedSaveName();  // "OhneName.dba" after a read-out
+    // Only a record kept in a file has a file date.
+    if (!document_.FilePath().isEmpty()) c.fileDate = FileModificationTime(document_.FilePath());
     c.description = RichEdit1->document();
     // The report's charts show what the window's show, also when zoomed in.
-    const bool twelve = GetMeasurements(CurrentRecord) == 12;
+    const bool twelve = GetMeasurements(document_.Record()) == 12;
     const auto view = [](const TChart* chart) -> std::optional<std::pair<double, double>> {
         if (chart->ViewIsDefault()) return std::nullopt;
         return std::pair{chart->xAxis->range().lower, chart->xAxis->range().upper};
@@ -130,7 +96,7 @@ ReportContent TForm1::CurrentReportContent() const {
     c.levelView = view(twelve ? Chart3 : Chart1);
     c.leqView = view(twelve ? Chart12Leq : Chart6);
     c.head = GroupBox3->Head();
-    c.protocol = &CurrentProtocol;
+    c.protocol = &document_.Protocol();
     return c;
 }
 
@@ -138,11 +104,11 @@ void TForm1::BerichtPdf1Click() {
     if (!HasMeasurement()) return;
     QString path = seams_->SaveFileName(
         this, QStringLiteral("Bericht als PDF"), QStringLiteral("PDF-Dateien (*.pdf)"),
-        ProposedName(ProposedSaveName, QStringLiteral(".pdf")), DialogFolder());
+        ProposedName(document_.ProposedSaveName(), QStringLiteral(".pdf")), DialogFolder());
     if (path.isEmpty()) return;
     RememberFolder(path);
     path = WithExtension(path, QStringLiteral(".pdf"));
-    const CommandResult r = WriteReportPdf(path, CurrentRecord, CurrentReportContent());
+    const CommandResult r = WriteReportPdf(path, document_.Record(), CurrentReportContent());
     if (!r.ok) ShowFailure(r);
 }
 
@@ -150,8 +116,9 @@ void TForm1::BerichtDrucken1Click() {
     if (!HasMeasurement()) return;
     const ReportContent content = CurrentReportContent();
     CommandResult result;
-    seams_->PrintPreview(
-        this, [&](QPrinter& printer) { result = PrintReport(printer, CurrentRecord, content); });
+    seams_->PrintPreview(this, [&](QPrinter& printer) {
+        result = PrintReport(printer, document_.Record(), content);
+    });
     if (!result.ok) ShowFailure(result);
 }
 

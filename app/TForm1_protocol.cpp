@@ -1,6 +1,6 @@
 // The sub-tab "Protokoll" of "&Auswertung": start times with their source, site and people,
 // the calibration check and the markers of the current record. Every change goes straight into
-// CurrentProtocol, which the save writes and "Änderungen speichern?" guards.
+// the measurement document's protocol, which the save writes and "Änderungen speichern?" guards.
 #include <qcustomplot.h>
 
 #include <QCheckBox>
@@ -216,8 +216,7 @@ QWidget* TForm1::BuildProtokollTab() {
         {t.weather, &MeasurementProtocol::weather}};
     for (const auto& [edit, field] : texts)
         connect(edit, &QLineEdit::textEdited, this, [this, f = field](const QString& text) {
-            CurrentProtocol.*f = text;
-            UpdateTitle();  // the protocol is part of the unsaved work the title marks
+            document_.EditProtocol([&](MeasurementProtocol& p) { p.*f = text; });
         });
     for (QLineEdit* e : {t.reference, t.before, t.after})
         connect(e, &QLineEdit::editingFinished, this, [this] { ProtocolCalibrationEdited(); });
@@ -266,8 +265,8 @@ QWidget* TForm1::BuildProtokollTab() {
 
 void TForm1::ShowProtocol() {
     ProtocolTab& t = *protocolTab_;
-    const MeasurementProtocol& p = CurrentProtocol;
-    const int count = ShapeOf(CurrentRecord).Measurements();
+    const MeasurementProtocol& p = document_.Protocol();
+    const int count = ShapeOf(document_.Record()).Measurements();
     t.starts->setRowCount(count);
     for (int m = 1; m <= count; ++m) {
         const ProtocolStart* s = p.StartOf(m);
@@ -307,10 +306,10 @@ void TForm1::ShowProtocol() {
 
 void TForm1::ShowTimeOfDay() {
     ProtocolTab& t = *protocolTab_;
-    const ProtocolStart* s = CurrentProtocol.StartOf(1);
-    const bool known = s && s->start.isValid() && ShapeOf(CurrentRecord).Measurements() == 1;
+    const ProtocolStart* s = document_.Protocol().StartOf(1);
+    const bool known = s && s->start.isValid() && ShapeOf(document_.Record()).Measurements() == 1;
     t.timeOfDay->setEnabled(known);
-    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(CurrentRecord));
+    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(document_.Record()));
     const double msPerUnit = TimeDivisor(program.DurationUnit);
     const bool on = known && t.timeOfDay->isChecked();
     Chart1->xAxis->setTicker(
@@ -334,7 +333,7 @@ void TForm1::ShowTimeOfDay() {
     if (on) {
         t.plainColumn.clear();
         const QStringList times =
-            IntervalBeginnings(s->start, GetInterval(CurrentRecord), table.Rows() - 1);
+            IntervalBeginnings(s->start, GetInterval(document_.Record()), table.Rows() - 1);
         for (int r = 0; r < table.Rows(); ++r) {
             t.plainColumn << table.Cell(0, r);
             table.SetCell(0, r,
@@ -359,19 +358,20 @@ void TForm1::MoveBand(double from, double to) {
 
 void TForm1::ProposeMarker(double from, double to) {
     // Chart coordinates are in the program's unit; markers in seconds of measurement 1.
-    const ProtocolShape shape = ShapeOf(CurrentRecord);
+    const ProtocolShape shape = ShapeOf(document_.Record());
     if (shape.Measurements() == 0) return;
-    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(CurrentRecord));
+    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(document_.Record()));
     const double toSeconds = TimeDivisor(program.DurationUnit) / 1000.0;
     ProtocolMarker mk;
     mk.fromS = std::clamp(std::min(from, to) * toSeconds, 0.0, shape.seconds[0]);
     mk.toS = std::clamp(std::max(from, to) * toSeconds, 0.0, shape.seconds[0]);
     if (!(mk.fromS < mk.toS)) return;
-    CurrentProtocol.markers.push_back(mk);
+    document_.EditProtocol([&](MeasurementProtocol& p) { p.markers.push_back(mk); });
     ShowProtocol();
-    protocolTab_->markers->setCurrentCell(int(CurrentProtocol.markers.size()) - 1, 3);
+    const int count = int(document_.Protocol().markers.size());
+    protocolTab_->markers->setCurrentCell(count - 1, 3);
     SetStatus(QStringLiteral(" Marke %1 vorgeschlagen: %2 s bis %3 s, Fremdgeräusch (Protokoll).")
-                  .arg(CurrentProtocol.markers.size())
+                  .arg(count)
                   .arg(SecondsText(mk.fromS), SecondsText(mk.toS)));
 }
 
@@ -379,9 +379,9 @@ void TForm1::ShowMarkerShading() {
     ProtocolTab& t = *protocolTab_;
     for (QCPAbstractItem* item : t.shading) Chart1->removeItem(item);
     t.shading.clear();
-    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(CurrentRecord));
+    const ProgramRow& program = Programs().ProgramForInterval(GetInterval(document_.Record()));
     const double toUnit = 1000.0 / TimeDivisor(program.DurationUnit);
-    for (const ProtocolMarker& mk : CurrentProtocol.markers) {
+    for (const ProtocolMarker& mk : document_.Protocol().markers) {
         if (mk.measurement != 1) continue;
         // Left-out ranges grey over the whole height; events outlined with their text on top.
         auto* rect = new QCPItemRect(Chart1);
@@ -410,7 +410,7 @@ void TForm1::ShowMarkerShading() {
 }
 
 void TForm1::ShowCalibrationDrift() {
-    const ProtocolCalibration& c = CurrentProtocol.calibration;
+    const ProtocolCalibration& c = document_.Protocol().calibration;
     const std::optional<double> d = CalibrationDrift(c);
     QString text =
         d ? QStringLiteral("Abweichung nachher − vorher: %1 dB").arg(QLocale().toString(*d, 'f', 1))
@@ -423,17 +423,16 @@ void TForm1::ShowCalibrationDrift() {
 
 void TForm1::ShowProtocolFigures() {
     // The "Kennwerte" gain a row "ohne Fremdgeräusch" for each measurement that markers cut.
-    const RecordFigures figures = ComputeFigures(CurrentRecord);
-    GridKennwerte->SetTable(FiguresTableWithProtocol(CurrentRecord, figures, CurrentProtocol,
-                                                     NumberFormat::FromLocale()));
+    const RecordFigures figures = ComputeFigures(document_.Record());
+    GridKennwerte->SetTable(FiguresTableWithProtocol(
+        document_.Record(), figures, document_.Protocol(), NumberFormat::FromLocale()));
     ShowMarkerShading();
     ShowAssessment();  // starts and markers are the assessment's time line
-    UpdateTitle();     // every change of the protocol passes here
 }
 
 void TForm1::ProtocolCalibrationEdited() {
     ProtocolTab& t = *protocolTab_;
-    ProtocolCalibration& c = CurrentProtocol.calibration;
+    ProtocolCalibration c = document_.Protocol().calibration;
     const std::pair<QLineEdit*, std::optional<double>*> fields[] = {
         {t.reference, &c.referenceDb}, {t.before, &c.beforeDb}, {t.after, &c.afterDb}};
     for (const auto& [edit, value] : fields) {
@@ -446,13 +445,13 @@ void TForm1::ProtocolCalibrationEdited() {
             edit->setText(Db(*value));
         }
     }
+    document_.EditProtocol([&](MeasurementProtocol& p) { p.calibration = c; });
     ShowCalibrationDrift();
-    UpdateTitle();
 }
 
 void TForm1::ProtokollBeginnSetzenClick() {
     ProtocolTab& t = *protocolTab_;
-    const ProtocolShape shape = ShapeOf(CurrentRecord);
+    const ProtocolShape shape = ShapeOf(document_.Record());
     const int m = std::max(t.starts->currentRow(), 0) + 1;
     if (m > shape.Measurements()) return;
     const QDateTime typed = t.startEdit->dateTime();
@@ -462,48 +461,52 @@ void TForm1::ProtokollBeginnSetzenClick() {
         SetStatus(QStringLiteral(" Diese Uhrzeit gibt es an diesem Tag nicht."));
         return;
     }
-    CurrentProtocol.SetStart(m, start, StartSource::kEingegeben);
+    document_.EditProtocol(
+        [&](MeasurementProtocol& p) { p.SetStart(m, start, StartSource::kEingegeben); });
     if (m < shape.Measurements() &&
         seams_->Ask(this, ApplicationTitle(),
                     QStringLiteral("Die Messungen %1 bis %2 lückenlos anschließen?")
                         .arg(m + 1)
                         .arg(shape.Measurements())))
-        FillBackToBack(CurrentProtocol, m, shape.Measurements(), shape.seconds[size_t(m - 1)],
-                       QTimeZone::systemTimeZone());
+        document_.EditProtocol([&](MeasurementProtocol& p) {
+            FillBackToBack(p, m, shape.Measurements(), shape.seconds[size_t(m - 1)],
+                           QTimeZone::systemTimeZone());
+        });
     ShowProtocol();
 }
 
 void TForm1::MarkeHinzufuegenClick() {
-    const ProtocolShape shape = ShapeOf(CurrentRecord);
+    const ProtocolShape shape = ShapeOf(document_.Record());
     if (shape.Measurements() == 0) return;
     ProtocolMarker mk;
     mk.measurement = 1;
     mk.fromS = 0;
     mk.toS = shape.seconds[0];
-    CurrentProtocol.markers.push_back(mk);
+    document_.EditProtocol([&](MeasurementProtocol& p) { p.markers.push_back(mk); });
     ShowProtocol();
-    protocolTab_->markers->setCurrentCell(int(CurrentProtocol.markers.size()) - 1, 1);
+    protocolTab_->markers->setCurrentCell(int(document_.Protocol().markers.size()) - 1, 1);
 }
 
 void TForm1::MarkeEntfernenClick() {
     const int row = protocolTab_->markers->currentRow();
-    if (row < 0 || row >= int(CurrentProtocol.markers.size())) return;
-    CurrentProtocol.markers.erase(CurrentProtocol.markers.begin() + row);
+    if (row < 0 || row >= int(document_.Protocol().markers.size())) return;
+    document_.EditProtocol(
+        [row](MeasurementProtocol& p) { p.markers.erase(p.markers.begin() + row); });
     ShowProtocol();
 }
 
 void TForm1::ProtocolMarkerEdited(int row) {
     QTableWidget* table = protocolTab_->markers;
-    if (row < 0 || row >= int(CurrentProtocol.markers.size())) return;
+    if (row < 0 || row >= int(document_.Protocol().markers.size())) return;
     const auto cell = [&](int c) {
         return table->item(row, c) ? table->item(row, c)->text() : QString();
     };
-    ProtocolMarker mk = CurrentProtocol.markers[size_t(row)];
+    ProtocolMarker mk = document_.Protocol().markers[size_t(row)];
     bool okM = false, okFrom = true, okTo = true;
     const int m = cell(0).trimmed().toInt(&okM);
     const std::optional<double> from = Reading(cell(1), okFrom), to = Reading(cell(2), okTo);
     const QString kind = cell(3).trimmed();
-    const ProtocolShape shape = ShapeOf(CurrentRecord);
+    const ProtocolShape shape = ShapeOf(document_.Record());
     QString problem;
     if (!okM || m < 1 || m > shape.Measurements())
         problem = QStringLiteral("Messung %1 gibt es nicht").arg(cell(0));
@@ -532,7 +535,7 @@ void TForm1::ProtocolMarkerEdited(int row) {
                   ? MarkerKind::kEreignis
                   : MarkerKind::kFremdgeraeusch;
     mk.text = cell(4);
-    CurrentProtocol.markers[size_t(row)] = mk;
+    document_.EditProtocol([&](MeasurementProtocol& p) { p.markers[size_t(row)] = mk; });
     ShowProtocolFigures();
 }
 

@@ -24,33 +24,14 @@ ReadoutClock ClockOf(const MeasurementRecord& rec) {
     return {Programs().ProgramForInterval(GetInterval(rec)).DurationUnit, std::nullopt};
 }
 
-// "Ansicht zurücksetzen" in a chart's menu, after its own view entries
-// (before the first separator), or first when it has none.
-void AddResetEntry(TChart* chart, QObject* owner) {
-    auto* reset = new QAction(QStringLiteral("Ansicht zurücksetzen"), owner);
-    reset->setObjectName(chart->objectName() + QStringLiteral("Ansicht"));
+// "Ansicht zurücksetzen" of a chart's menu, named after the chart, shows the whole record.
+void WireResetEntry(TChart* chart, const QObject* owner) {
+    auto* reset = owner->findChild<QAction*>(chart->objectName() + QStringLiteral("Ansicht"));
+    if (!reset) return;
     QObject::connect(reset, &QAction::triggered, chart, [chart] {
         chart->ResetView();
         chart->replot();
     });
-    const QList<QAction*> entries = chart->actions();
-    if (entries.isEmpty() || entries.first()->text().startsWith(QStringLiteral("Kopieren"))) {
-        // No view entries: first, apart from the copy entries.
-        QAction* front = entries.value(0);
-        chart->insertAction(front, reset);
-        auto* gap = new QAction(owner);
-        gap->setSeparator(true);
-        chart->insertAction(front, gap);
-        return;
-    }
-    QAction* before = nullptr;
-    for (QAction* a : entries) {
-        if (a->isSeparator()) {
-            before = a;
-            break;
-        }
-    }
-    chart->insertAction(before, reset);
 }
 
 void ToggleLegend(TChart* chart, QAction* entry) {
@@ -66,7 +47,7 @@ void TForm1::WireView() {
     // axis, and a read-out of the curve under the pointer.
     auto level = [this](const TChart* chart) {
         return [this, chart](const TChart::NearPoint& p) {
-            return ReadoutText(chart->SeriesName(p.series), 0, p.key, ClockOf(CurrentRecord),
+            return ReadoutText(chart->SeriesName(p.series), 0, p.key, ClockOf(document_.Record()),
                                p.value, NumberFormat::FromLocale());
         };
     };
@@ -77,13 +58,13 @@ void TForm1::WireView() {
             const NumberFormat fmt = NumberFormat::FromLocale();
             if (p.series < blocks) {
                 const OverviewPoint o = FromOverviewX(p.series + 1, p.key);
-                return ReadoutText(QString(), o.measurement, o.t, ClockOf(CurrentRecord), p.value,
-                                   fmt);
+                return ReadoutText(QString(), o.measurement, o.t, ClockOf(document_.Record()),
+                                   p.value, fmt);
             }
             const double start = chart->PointKey(p.series, p.point - p.point % 2);
             const int measurement = int(std::lround(start + 0.5));
             return ReadoutText(chart->SeriesName(p.series), measurement, std::nullopt,
-                               ClockOf(CurrentRecord), p.value, fmt);
+                               ClockOf(document_.Record()), p.value, fmt);
         };
     };
     Chart1->SetReadout(level(Chart1));
@@ -100,7 +81,7 @@ void TForm1::WireView() {
     }
     for (TChart* chart : ZoomCharts()) {
         chart->SetTimeZoom(true);
-        AddResetEntry(chart, this);
+        WireResetEntry(chart, this);
     }
 
     // A checkable action flips its own mark before it reports; the handlers

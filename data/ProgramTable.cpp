@@ -93,7 +93,7 @@ QString ProgramName(int row) {
     return QStringLiteral("Programm ") + ProgramLetter(row) + QStringLiteral(", ") + length;
 }
 
-QStringList ProgBoxItems() {
+QStringList ProgramChoiceItems() {
     return {QStringLiteral("A - 10 Sekunden"),      QStringLiteral("B -  1 Minute "),
             QStringLiteral("C -  6 Minuten"),       QStringLiteral("D -  1 Stunde"),
             QStringLiteral("E -  6 Stunden"),       QStringLiteral("F - 24 Stunden"),
@@ -101,7 +101,7 @@ QStringList ProgBoxItems() {
             QStringLiteral("I - 12 x 10 Minuten")};
 }
 
-QStringList Memo2Lines() {
+QStringList ProgramOverviewLines() {
     return {QStringLiteral("    Messdauer     Aufteilung"),
             QString(),
             QStringLiteral(" A  1 x 10 s      1000 x  10 ms"),

@@ -55,8 +55,9 @@ QChar ProgramLetter(int row);
 // (the length of one measurement in its largest whole unit); an empty text outside 1..9.
 QString ProgramName(int row);
 
-// The items of ProgBox and the lines of Memo2, exactly as shown.
-QStringList ProgBoxItems();
-QStringList Memo2Lines();
+// The nine programs as the program choice lists them ("A - 10 Sekunden", ...; the window's
+// ProgBox), and the lines of the read-only overview of all nine (Memo2), exactly as shown.
+QStringList ProgramChoiceItems();
+QStringList ProgramOverviewLines();
 
 }  // namespace kelvarn

@@ -2,18 +2,30 @@
 
 namespace kelvarn {
 
-const TableText* TableByName(const Evaluation& ev, const QString& name) {
-    if (name == QLatin1String("grid")) return &ev.grid;
-    if (name == QLatin1String("gridspek")) return &ev.gridspek;
-    if (name == QLatin1String("Grid12")) return &ev.grid12;
-    if (name == QLatin1String("GridLeQ")) return &ev.gridLeQ;
-    if (name == QLatin1String("Grid12Leq")) return &ev.grid12Leq;
-    if (name == QLatin1String("GridSpek12")) return &ev.gridSpek12;
-    if (name == QLatin1String("GridKennwerte")) return &ev.gridKennwerte;
-    return nullptr;
-}
-
 namespace {
+
+// A name by meaning and the control name it stands beside.
+struct Names {
+    const char* meaning;
+    const char* control;
+
+    bool Match(const QString& name) const {
+        return name == QLatin1String(meaning) || name == QLatin1String(control);
+    }
+};
+
+const struct {
+    Names names;
+    TableText Evaluation::*table;
+} kTables[] = {
+    {{"levelTable", "grid"}, &Evaluation::levelTable},
+    {{"distributionTable", "gridspek"}, &Evaluation::distributionTable},
+    {{"overviewTable", "Grid12"}, &Evaluation::overviewTable},
+    {{"leqTable", "GridLeQ"}, &Evaluation::leqTable},
+    {{"overviewLeqTable", "Grid12Leq"}, &Evaluation::overviewLeqTable},
+    {{"overviewDistributionTable", "GridSpek12"}, &Evaluation::overviewDistributionTable},
+    {{"figuresTable", "GridKennwerte"}, &Evaluation::figuresTable},
+};
 
 template <size_t N>
 std::vector<const SeriesData*> All(const std::array<SeriesData, N>& series) {
@@ -23,21 +35,32 @@ std::vector<const SeriesData*> All(const std::array<SeriesData, N>& series) {
     return out;
 }
 
+// k from 1 to 12 when name is prefix followed by k exactly: no sign, blank or leading zero.
+int Numbered(const QString& name, QLatin1String prefix) {
+    if (!name.startsWith(prefix)) return 0;
+    const QString digits = name.mid(prefix.size());
+    bool ok = false;
+    const int k = digits.toInt(&ok);
+    return ok && k >= 1 && k <= 12 && digits == QString::number(k) ? k : 0;
+}
+
 }  // namespace
 
+const TableText* TableByName(const Evaluation& ev, const QString& name) {
+    for (const auto& t : kTables)
+        if (t.names.Match(name)) return &(ev.*t.table);
+    return nullptr;
+}
+
 std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name) {
-    if (name == QLatin1String("Chart1")) return All(ev.chart1);
-    if (name == QLatin1String("Chart2")) return {&ev.chart2};
-    if (name == QLatin1String("Chart3")) return All(ev.chart3);
-    if (name == QLatin1String("Chart6")) return All(ev.chart6);
-    if (name == QLatin1String("Chart12Leq")) return All(ev.chart12Leq);
-    if (name.startsWith(QLatin1String("Pegel"))) {
-        const QString digits = name.mid(5);
-        bool ok = false;
-        const int k = digits.toInt(&ok);
-        // "Pegel" + the tag exactly: no sign, blank or leading zero.
-        if (ok && k >= 1 && k <= 12 && digits == QString::number(k)) return {&ev.pegel[k - 1]};
-    }
+    if (Names{"levelChart", "Chart1"}.Match(name)) return All(ev.levelSeries);
+    if (Names{"distributionChart", "Chart2"}.Match(name)) return {&ev.distributionBars};
+    if (Names{"overviewChart", "Chart3"}.Match(name)) return All(ev.overviewSeries);
+    if (Names{"leqChart", "Chart6"}.Match(name)) return All(ev.leqSeries);
+    if (Names{"overviewLeqChart", "Chart12Leq"}.Match(name)) return All(ev.overviewLeqSeries);
+    int k = Numbered(name, QLatin1String("distribution"));
+    if (k == 0) k = Numbered(name, QLatin1String("Pegel"));
+    if (k > 0) return {&ev.measurementDistributions[size_t(k - 1)]};
     return {};
 }
 

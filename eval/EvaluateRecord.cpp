@@ -13,8 +13,8 @@ namespace {
 
 void NameMeasurementSeries(Evaluation& ev) {
     for (int m = 1; m <= kBlockSeries; ++m) {
-        ev.chart1[m - 1].name = QStringLiteral("Block ") + QString::number(m);
-        ev.chart3[m - 1].name = QStringLiteral("Block") + QString::number(m);
+        ev.levelSeries[m - 1].name = QStringLiteral("Block ") + QString::number(m);
+        ev.overviewSeries[m - 1].name = QStringLiteral("Block") + QString::number(m);
     }
 }
 
@@ -27,8 +27,8 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
 
     const ProgramRow& program = Programs().ProgramForInterval(GetInterval(rec));
     const double divisor = TimeDivisor(program.DurationUnit);
-    ev.chart1AxisTitle = QStringLiteral("t/") + program.DurationUnit;
-    ev.chart1AxisMax = program.Duration;
+    ev.levelAxisTitle = QStringLiteral("t/") + program.DurationUnit;
+    ev.levelAxisMax = program.Duration;
 
     const RecordBounds b = MeasureRecord(rec);
     ev.P = b.P;
@@ -38,10 +38,11 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
     ev.twelve = ev.M == 12;
     ev.damageNotice = DamageNotice(b);
 
-    ev.grid = TableText(b.measurements + 1, b.pointRows + 1);
+    ev.levelTable = TableText(b.measurements + 1, b.pointRows + 1);
     PrepareOverview(ev, b, program.DurationUnit);
-    for (int m = 1; m <= b.measurements; ++m) ev.grid.SetCell(m, 0, QStringLiteral("L/dB(A)"));
-    ev.chart1BlocksVisible = ev.twelve;
+    for (int m = 1; m <= b.measurements; ++m)
+        ev.levelTable.SetCell(m, 0, QStringLiteral("L/dB(A)"));
+    ev.levelBlocksVisible = ev.twelve;
 
     // Wide counters: without an active channel every point reads the same byte, and a
     // 16-bit counter would wrap.
@@ -56,7 +57,7 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
 
     for (int m = 1; m <= b.measurements; ++m) {
         const int64_t start = MeasurementOffset(b.P, b.C, m);
-        SeriesData& series = ev.chart1[m - 1];
+        SeriesData& series = ev.levelSeries[m - 1];
         for (int p = 1; p <= b.points[m - 1]; ++p) {
             const double t = double(int64_t(p - 1) * ev.I) / divisor;
             const int v = rec.bytes[size_t(start + int64_t(p - 1) * b.C)];
@@ -64,14 +65,15 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
             ++histogram[v];
             series.Add(t, level);
             if (ev.twelve) AddOverviewPoint(ev, m, t, level);
-            ev.grid12.SetCell(0, p, timeText[p - 1]);
-            ev.grid12.SetCell(m, p, levelText[v]);
-            ev.grid.SetCell(0, p, timeText[p - 1]);
-            ev.grid.SetCell(m, p, levelText[v]);
+            ev.overviewTable.SetCell(0, p, timeText[p - 1]);
+            ev.overviewTable.SetCell(m, p, levelText[v]);
+            ev.levelTable.SetCell(0, p, timeText[p - 1]);
+            ev.levelTable.SetCell(m, p, levelText[v]);
         }
     }
 
-    FillDistribution(histogram, fmt, QStringLiteral("    n"), ev.chart2, ev.gridspek);
+    FillDistribution(histogram, fmt, QStringLiteral("    n"), ev.distributionBars,
+                     ev.distributionTable);
 
     if (ev.twelve) {
         OverviewDistributions(rec, b, ev);
@@ -81,7 +83,7 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
     ComputeLeqCurves(rec, opt, ev);
 
     const RecordFigures figures = ComputeFigures(rec);
-    ev.gridKennwerte = FiguresTable(figures, fmt, ShowsTotal(figures));
+    ev.figuresTable = FiguresTable(figures, fmt, ShowsTotal(figures));
     return ev;
 }
 

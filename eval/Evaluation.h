@@ -28,24 +28,31 @@ inline constexpr int kLevelSeries = kBlockSeries + kLeqCurves;
 struct Evaluation {
     int P = 0, I = 0, C = 0, M = 0;  // as read from the record; I [ms]
     bool twelve = false;             // M == 12: overview tabs shown, single tabs hidden
-    QString chart1AxisTitle;         // "t/" + DurationUnit
-    double chart1AxisMax = 0;        // Duration [DurationUnit]
-    std::array<SeriesData, kLevelSeries> chart1;  // "Block 1".."Block 12","LeQ","L01","L95"
-    bool chart1BlocksVisible = false;             // series 2..12 visible (M == 12)
-    TableText grid;
-    SeriesData chart2;
-    TableText gridspek;
-    std::array<SeriesData, kLevelSeries> chart3;  // "Block1".."Block12","LeQ","L01","L95"
-    TableText grid12;
-    std::array<SeriesData, kBlockSeries> pegel;  // Pegel1..Pegel12 bars
-    TableText gridSpek12;
-    std::array<SeriesData, kLeqCurves> chart6;  // "L95","Leq","L01"
-    QString chart6AxisTitle;                    // "t/" + DurationUnit, as Chart1's
-    TableText gridLeQ;
-    std::array<SeriesData, kLeqCurves> chart12Leq;  // "LeQ","L01","L95"
-    TableText grid12Leq;
-    TableText gridKennwerte;  // the noise figures per measurement, and "Gesamt" for several
-    QString damageNotice;     // non-empty when the record had to be clipped
+    // Level over time (the window's Chart1 and its table grid).
+    QString levelAxisTitle;                            // "t/" + DurationUnit
+    double levelAxisMax = 0;                           // Duration [DurationUnit]
+    std::array<SeriesData, kLevelSeries> levelSeries;  // "Block 1".."Block 12","LeQ","L01","L95"
+    bool levelBlocksVisible = false;                   // series 2..12 visible (M == 12)
+    TableText levelTable;
+    // The level distribution (Chart2, gridspek).
+    SeriesData distributionBars;
+    TableText distributionTable;
+    // The twelve measurements side by side (Chart3, Grid12).
+    std::array<SeriesData, kLevelSeries> overviewSeries;  // "Block1".."Block12","LeQ","L01","L95"
+    TableText overviewTable;
+    // The distribution of each measurement (Pegel1..Pegel12, GridSpek12).
+    std::array<SeriesData, kBlockSeries> measurementDistributions;
+    TableText overviewDistributionTable;
+    // The LeQ curves over time (Chart6, GridLeQ).
+    std::array<SeriesData, kLeqCurves> leqSeries;  // "L95","Leq","L01"
+    QString leqAxisTitle;                          // "t/" + DurationUnit, as the level chart's
+    TableText leqTable;
+    // LeQ, L01 and L95 per measurement (Chart12Leq, Grid12Leq).
+    std::array<SeriesData, kLeqCurves> overviewLeqSeries;  // "LeQ","L01","L95"
+    TableText overviewLeqTable;
+    // The noise figures per measurement, and "Gesamt" for several (GridKennwerte).
+    TableText figuresTable;
+    QString damageNotice;  // non-empty when the record had to be clipped
 };
 
 // The evaluation pass over a record: level over time, distribution, the twelve-measurement
@@ -64,10 +71,15 @@ struct SingleDistribution {
 SingleDistribution MeasurementDistribution(const MeasurementRecord& rec, int k,
                                            const NumberFormat& fmt);
 
-// Lookups by control name: grid, gridspek, Grid12, GridLeQ, Grid12Leq, GridSpek12,
-// GridKennwerte, and
-// Chart1, Chart2, Chart3, Chart6, Chart12Leq, Pegel1..Pegel12. Unknown names give nullptr or
-// an empty list.
+// Lookups by name. Each table and chart has a name by what it holds, and the name of the
+// window's control that shows it, kept as an alias for scripts written against it:
+//   tables  levelTable (grid), distributionTable (gridspek), overviewTable (Grid12),
+//           leqTable (GridLeQ), overviewLeqTable (Grid12Leq),
+//           overviewDistributionTable (GridSpek12), figuresTable (GridKennwerte);
+//   charts  levelChart (Chart1), distributionChart (Chart2), overviewChart (Chart3),
+//           leqChart (Chart6), overviewLeqChart (Chart12Leq),
+//           distribution1..distribution12 (Pegel1..Pegel12).
+// Unknown names give nullptr or an empty list.
 const TableText* TableByName(const Evaluation& ev, const QString& name);
 std::vector<const SeriesData*> ChartByName(const Evaluation& ev, const QString& name);
 

@@ -14,25 +14,25 @@ namespace {
 void ResetLeqOutputs(Evaluation& ev) {
     const QStringList names = {QStringLiteral("LeQ"), QStringLiteral("L01"), QStringLiteral("L95")};
     for (int i = 0; i < kLeqCurves; ++i) {
-        ev.chart1[kLeqSeries + i] = SeriesData{names[i], {}, {}};
-        ev.chart3[kLeqSeries + i] = SeriesData{names[i], {}, {}};
-        ev.chart12Leq[i] = SeriesData{names[i], {}, {}};
+        ev.levelSeries[kLeqSeries + i] = SeriesData{names[i], {}, {}};
+        ev.overviewSeries[kLeqSeries + i] = SeriesData{names[i], {}, {}};
+        ev.overviewLeqSeries[i] = SeriesData{names[i], {}, {}};
     }
-    ev.chart6[0] = SeriesData{QStringLiteral("L95"), {}, {}};
-    ev.chart6[1] = SeriesData{QStringLiteral("Leq"), {}, {}};
-    ev.chart6[2] = SeriesData{QStringLiteral("L01"), {}, {}};
+    ev.leqSeries[0] = SeriesData{QStringLiteral("L95"), {}, {}};
+    ev.leqSeries[1] = SeriesData{QStringLiteral("Leq"), {}, {}};
+    ev.leqSeries[2] = SeriesData{QStringLiteral("L01"), {}, {}};
 }
 
 // Fresh tables, so that no row keeps a value of an earlier record.
 void ResetLeqTables(Evaluation& ev, int sections) {
-    ev.gridLeQ = TableText(4, sections + 1);
-    ev.grid12Leq = TableText(4, 13);
-    for (TableText* t : {&ev.gridLeQ, &ev.grid12Leq}) {
+    ev.leqTable = TableText(4, sections + 1);
+    ev.overviewLeqTable = TableText(4, 13);
+    for (TableText* t : {&ev.leqTable, &ev.overviewLeqTable}) {
         t->SetCell(1, 0, QStringLiteral("LeQ"));
         t->SetCell(2, 0, QStringLiteral("L01"));
         t->SetCell(3, 0, QStringLiteral("L95"));
     }
-    for (int j = 1; j <= 12; ++j) ev.grid12Leq.SetCell(0, j, QString::asprintf("%3d", j));
+    for (int j = 1; j <= 12; ++j) ev.overviewLeqTable.SetCell(0, j, QString::asprintf("%3d", j));
 }
 
 void WriteRow(TableText& t, int row, const LevelStats& st, const NumberFormat& fmt) {
@@ -56,7 +56,7 @@ void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Eval
     ResetLeqOutputs(ev);
     ResetLeqTables(ev, W);
     // The curves are drawn over the program's time, as the level chart is.
-    ev.chart6AxisTitle = QStringLiteral("t/") + program.DurationUnit;
+    ev.leqAxisTitle = QStringLiteral("t/") + program.DurationUnit;
     // No program has this interval: there are no sections to cut the record into.
     if (W == 0) return;
 
@@ -76,34 +76,34 @@ void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Eval
             const int n = BytesInside(first, R);
             if (n < 1) continue;
             const LevelStats st = LevelStatistics(rec, n, int(first));
-            if (st.LeQ > 0) WriteRow(ev.grid12Leq, j, st, opt.fmt);
+            if (st.LeQ > 0) WriteRow(ev.overviewLeqTable, j, st, opt.fmt);
             if (j == 1 && st.LeQ > 0) {
-                ev.gridLeQ.SetCell(0, s + 1, QString::asprintf("%3d", s + 1));
-                WriteRow(ev.gridLeQ, s + 1, st, opt.fmt);
+                ev.leqTable.SetCell(0, s + 1, QString::asprintf("%3d", s + 1));
+                WriteRow(ev.leqTable, s + 1, st, opt.fmt);
             }
             const double edges[2] = {double(int64_t(s) * I * R) / divisor,
                                      double(int64_t(s + 1) * I * R) / divisor};
             for (double t : edges) {
                 if (opt.leqBox && j == 1) {
-                    ev.chart1[kLeqSeries].Add(t, st.LeQ);
-                    ev.chart1[kL01Series].Add(t, st.L01);
-                    ev.chart1[kL95Series].Add(t, st.L95);
+                    ev.levelSeries[kLeqSeries].Add(t, st.LeQ);
+                    ev.levelSeries[kL01Series].Add(t, st.L01);
+                    ev.levelSeries[kL95Series].Add(t, st.L95);
                 }
                 if (overview) {
                     const double x = OverviewX(j, t);
-                    ev.chart12Leq[0].Add(x, st.LeQ);
-                    ev.chart12Leq[1].Add(x, st.L01);
-                    ev.chart12Leq[2].Add(x, st.L95);
+                    ev.overviewLeqSeries[0].Add(x, st.LeQ);
+                    ev.overviewLeqSeries[1].Add(x, st.L01);
+                    ev.overviewLeqSeries[2].Add(x, st.L95);
                     if (opt.leq12Box) {
-                        ev.chart3[kLeqSeries].Add(x, st.LeQ);
-                        ev.chart3[kL01Series].Add(x, st.L01);
-                        ev.chart3[kL95Series].Add(x, st.L95);
+                        ev.overviewSeries[kLeqSeries].Add(x, st.LeQ);
+                        ev.overviewSeries[kL01Series].Add(x, st.L01);
+                        ev.overviewSeries[kL95Series].Add(x, st.L95);
                     }
                 }
                 if (j == 1) {
-                    ev.chart6[0].Add(t, st.L95);
-                    ev.chart6[1].Add(t, st.LeQ);
-                    ev.chart6[2].Add(t, st.L01);
+                    ev.leqSeries[0].Add(t, st.L95);
+                    ev.leqSeries[1].Add(t, st.LeQ);
+                    ev.leqSeries[2].Add(t, st.L01);
                 }
             }
         }

@@ -32,26 +32,6 @@ int OpenRetrying(const char* name, int flags, mode_t mode = 0) {
     return fd;
 }
 
-// Writes all of data at offset (or at the current position when offset < 0);
-// a write that makes no progress counts as a full disk.
-int WriteAll(int fd, const QByteArray& data, off_t offset = -1) {
-    const char* p = data.constData();
-    qint64 left = data.size();
-    while (left > 0) {
-        const ssize_t n =
-            offset < 0 ? ::write(fd, p, size_t(left)) : ::pwrite(fd, p, size_t(left), offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return ENOSPC;
-        p += n;
-        left -= n;
-        if (offset >= 0) offset += n;
-    }
-    return 0;
-}
-
 int ReadAllFrom(int fd, QByteArray& out) {
     char buf[65536];
     for (;;) {
@@ -216,6 +196,24 @@ void RemoveLeftTemporaries(const QByteArray& target) {
 
 }  // namespace
 
+int WriteAllBytes(int fd, const QByteArray& data, qint64 offset) {
+    const char* p = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t n = offset < 0 ? ::write(fd, p, size_t(left))
+                                     : ::pwrite(fd, p, size_t(left), off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return ENOSPC;
+        p += n;
+        left -= n;
+        if (offset >= 0) offset += n;
+    }
+    return 0;
+}
+
 QByteArray TemporaryNameFor(const QByteArray& target, const QByteArray& suffix) {
     return TemporaryName(target, suffix, NameMaxOf(FolderOf(target)));
 }
@@ -329,7 +327,7 @@ IoOutcome FileReplacement::Prepare(const QString& path, const QByteArray& data) 
         (void)::fchmod(fd, st.st_mode & 07777);
     }
 
-    err = WriteAll(fd, data);
+    err = WriteAllBytes(fd, data);
     if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
     if (err != 0) {
         ::unlink(temp_.constData());
@@ -370,18 +368,24 @@ IoOutcome FileReplacement::Commit() {
     switch (mode_) {
         case kNone: return Fail(IoOutcome::kOpen, EBADF);
         case kDirect: {
-            const int err = WriteAll(fd_, data_);
+            const int err = WriteAllBytes(fd_, data_);
             if (err != 0) result = Fail(IoOutcome::kWrite, err);
             break;
         }
         case kInPlace: {
-            int err = WriteAll(fd_, data_, 0);
+            int err = WriteAllBytes(fd_, data_, 0);
             if (err == 0 && ::ftruncate(fd_, off_t(data_.size())) != 0) err = errno;
             if (err == 0 && ::fsync(fd_) != 0 && errno != EINVAL) err = errno;
             if (err != 0) {
-                // The old bytes fit where they were; put them back.
-                if (hasOld_ && WriteAll(fd_, old_, 0) == 0)
-                    (void)::ftruncate(fd_, off_t(old_.size()));
+                // The old bytes fit where they were; put them back and cut the file to their
+                // length. Should the cut fail, the file holds the old bytes followed by the end
+                // of the new, longer ones. Either way the save fails with the error that
+                // stopped the write, the cause the user can act on.
+                const bool putBack = hasOld_ && WriteAllBytes(fd_, old_, 0) == 0 &&
+                                     ::ftruncate(fd_, off_t(old_.size())) == 0;
+                // Without the old bytes in memory, or when putting them back failed too, the
+                // file is left as the failed write left it.
+                (void)putBack;
                 result = Fail(IoOutcome::kWrite, err);
             }
             break;
@@ -428,7 +432,7 @@ IoOutcome WriteNewFile(const QByteArray& name, const QByteArray& data) {
     const int fd =
         OpenRetrying(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return Fail(IoOutcome::kOpen, errno);
-    int err = WriteAll(fd, data);
+    int err = WriteAllBytes(fd, data);
     if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
     if (::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
     if (err != 0) {

@@ -16,6 +16,11 @@ struct IoOutcome {
     bool ok() const { return stage == kDone; }
 };
 
+// Writes all of data to the descriptor fd, at offset (or at its current position when offset
+// < 0); 0 when every byte was taken, else the error of the write that failed, ENOSPC for a
+// write that took nothing. Interrupted writes are resumed.
+int WriteAllBytes(int fd, const QByteArray& data, qint64 offset = -1);
+
 // Opens path for reading only, without waiting for a writer, and reads up to
 // maxBytes from its start (everything when maxBytes < 0). Only regular files
 // and character devices that answer at once are read; a pipe, a socket or a

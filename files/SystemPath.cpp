@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace kelvarn {
@@ -140,6 +141,12 @@ QString DisplayPath(const QString& path) {
     for (QChar& ch : shown)
         if (IsCarriedByte(ch.unicode())) ch = QChar(QChar::ReplacementCharacter);
     return shown;
+}
+
+QString WithExtension(const QString& path, const QString& extension) {
+    if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
+        return path + extension;
+    return path;
 }
 
 }  // namespace kelvarn

@@ -26,6 +26,10 @@ QString SystemPath(const QString& path);
 // The name for messages and titles: carried bytes shown as U+FFFD.
 QString DisplayPath(const QString& path);
 
+// A name typed in a save dialog without an extension gets the dialog's ("x" -> "x.dba"); a
+// name with one, or ending in ".", is kept as typed.
+QString WithExtension(const QString& path, const QString& extension);
+
 // Whether u carries a byte (U+DC80..U+DCFF).
 bool IsCarriedByte(char16_t u);
 

@@ -140,17 +140,17 @@ std::unique_ptr<TChart> LevelChart(const Evaluation& ev) {
         auto c = std::make_unique<TChart>(QStringLiteral("Chart3"),
                                           QStringLiteral("Pegel in der Übersicht"));
         SetUpOverviewChart(*c);
-        for (int i = 0; i < kBlockSeries; ++i) c->SetPoints(i, ev.chart3[size_t(i)]);
+        for (int i = 0; i < kBlockSeries; ++i) c->SetPoints(i, ev.overviewSeries[size_t(i)]);
         TickEveryMeasurement(*c);
         return c;
     }
     auto c =
         std::make_unique<TChart>(QStringLiteral("Chart1"), QStringLiteral("Schallpegeldiagramm"));
     SetUpLevelChart(*c);
-    c->SetBottomAxis(ev.chart1AxisTitle, 0, ev.chart1AxisMax);
+    c->SetBottomAxis(ev.levelAxisTitle, 0, ev.levelAxisMax);
     for (int i = 0; i < kBlockSeries; ++i) {
-        c->SetPoints(i, ev.chart1[size_t(i)]);
-        if (i > 0) c->SetSeriesVisible(i, ev.chart1BlocksVisible);
+        c->SetPoints(i, ev.levelSeries[size_t(i)]);
+        if (i > 0) c->SetSeriesVisible(i, ev.levelBlocksVisible);
     }
     return c;
 }
@@ -161,14 +161,14 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
         c = std::make_unique<TChart>(QStringLiteral("Chart12Leq"),
                                      QStringLiteral("Äquivalenzen in der Übersicht"));
         SetUpOverviewLeqChart(*c);
-        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart12Leq[size_t(i)]);
+        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.overviewLeqSeries[size_t(i)]);
         TickEveryMeasurement(*c);
     } else {
         c = std::make_unique<TChart>(QStringLiteral("Chart6"),
                                      QStringLiteral("Äquivalenzpegeldiagramm"));
         SetUpLeqChart(*c);
-        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.chart6[size_t(i)]);
-        c->xAxis->setLabel(ev.chart6AxisTitle);
+        for (int i = 0; i < kLeqCurves; ++i) c->SetPoints(i, ev.leqSeries[size_t(i)]);
+        c->xAxis->setLabel(ev.leqAxisTitle);
         c->Rescale();
     }
     // On paper the three curves are told apart by the legend alone; under the plot it hides none
@@ -181,7 +181,7 @@ std::unique_ptr<TChart> LeqChart(const Evaluation& ev) {
 std::unique_ptr<TChart> DistributionChart(const Evaluation& ev) {
     auto c = std::make_unique<TChart>(QStringLiteral("Chart2"), QStringLiteral("Verteilung"));
     SetUpDistributionChart(*c);
-    c->SetPoints(0, ev.chart2);
+    c->SetPoints(0, ev.distributionBars);
     c->Rescale();
     return c;
 }

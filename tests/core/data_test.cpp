@@ -58,11 +58,11 @@ TEST(ProgramTable, TimeDivisorComparesExactly) {
 }
 
 TEST(ProgramTable, ListsShownToTheUser) {
-    const QStringList items = ProgBoxItems();
+    const QStringList items = ProgramChoiceItems();
     ASSERT_EQ(items.size(), 9);
     EXPECT_EQ(items[1], "B -  1 Minute ");
     EXPECT_EQ(items[8], "I - 12 x 10 Minuten");
-    const QStringList memo = Memo2Lines();
+    const QStringList memo = ProgramOverviewLines();
     ASSERT_EQ(memo.size(), 12);
     EXPECT_EQ(memo[6], " E  1 x  6 h      6000 x  3,6 s");
     EXPECT_TRUE(memo[8].isEmpty());

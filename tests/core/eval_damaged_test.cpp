@@ -46,25 +46,25 @@ TEST(DamagedRecord, EvaluatesOnlyWhatLiesInsideTheRecord) {
         } else {
             EXPECT_TRUE(ev.damageNotice.isEmpty());
         }
-        EXPECT_EQ(ev.grid.Cols(), c.shownMeasurements + 1);
-        EXPECT_EQ(ev.grid.Rows(), c.rows + 1);
-        EXPECT_EQ(ev.grid12.Cols(), c.shownMeasurements + 1);
-        EXPECT_EQ(ev.chart1[0].Count(), c.rows);
-        EXPECT_EQ(ev.chart1[c.shownMeasurements - 1].Count(), c.lastPoints);
+        EXPECT_EQ(ev.levelTable.Cols(), c.shownMeasurements + 1);
+        EXPECT_EQ(ev.levelTable.Rows(), c.rows + 1);
+        EXPECT_EQ(ev.overviewTable.Cols(), c.shownMeasurements + 1);
+        EXPECT_EQ(ev.levelSeries[0].Count(), c.rows);
+        EXPECT_EQ(ev.levelSeries[c.shownMeasurements - 1].Count(), c.lastPoints);
         for (int m = c.shownMeasurements + 1; m <= 12; ++m)
-            EXPECT_TRUE(ev.chart1[m - 1].Empty()) << m;
-        EXPECT_EQ(ev.grid.Cell(c.shownMeasurements, c.lastPoints), " 50,0");
-        EXPECT_EQ(ev.grid.Cell(c.shownMeasurements, c.lastPoints + 1), "");
+            EXPECT_TRUE(ev.levelSeries[m - 1].Empty()) << m;
+        EXPECT_EQ(ev.levelTable.Cell(c.shownMeasurements, c.lastPoints), " 50,0");
+        EXPECT_EQ(ev.levelTable.Cell(c.shownMeasurements, c.lastPoints + 1), "");
 
         // Nothing but the 150s inside the record was read.
-        for (const SeriesData& s : ev.chart1)
+        for (const SeriesData& s : ev.levelSeries)
             for (double y : s.y) ASSERT_GE(y, 49.5);
-        ASSERT_EQ(ev.chart2.Count(), 1);
-        EXPECT_EQ(ev.chart2.x[0], 50.0);
-        for (const SeriesData& s : ev.pegel)
+        ASSERT_EQ(ev.distributionBars.Count(), 1);
+        EXPECT_EQ(ev.distributionBars.x[0], 50.0);
+        for (const SeriesData& s : ev.measurementDistributions)
             for (double x : s.x) ASSERT_EQ(x, 50.0);
         for (int j = 1; j <= 12; ++j) {
-            const QString leq = ev.grid12Leq.Cell(1, j);
+            const QString leq = ev.overviewLeqTable.Cell(1, j);
             if (!leq.isEmpty()) {
                 EXPECT_EQ(leq, " 50,0") << j;
             }
@@ -81,15 +81,15 @@ TEST(DamagedRecord, TwelveMeasurementsOfTooManyPoints) {
     const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.twelve);
     // Measurement 2 has 136 samples inside, the later ones none.
-    EXPECT_EQ(ev.pegel[0].y.at(0), 6000.0);
-    EXPECT_EQ(ev.pegel[1].y.at(0), 136.0);
-    for (int k = 3; k <= 12; ++k) EXPECT_TRUE(ev.pegel[k - 1].Empty()) << k;
-    EXPECT_EQ(ev.gridSpek12.Cell(1, 1), "6000");
-    EXPECT_EQ(ev.gridSpek12.Cell(2, 1), "136");
-    EXPECT_EQ(ev.gridSpek12.Cell(3, 1), "");
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 2), " 50,0");
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 3), "");
-    EXPECT_EQ(ev.chart12Leq[0].Count(), 4);  // two measurements, two edges each
+    EXPECT_EQ(ev.measurementDistributions[0].y.at(0), 6000.0);
+    EXPECT_EQ(ev.measurementDistributions[1].y.at(0), 136.0);
+    for (int k = 3; k <= 12; ++k) EXPECT_TRUE(ev.measurementDistributions[k - 1].Empty()) << k;
+    EXPECT_EQ(ev.overviewDistributionTable.Cell(1, 1), "6000");
+    EXPECT_EQ(ev.overviewDistributionTable.Cell(2, 1), "136");
+    EXPECT_EQ(ev.overviewDistributionTable.Cell(3, 1), "");
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 2), " 50,0");
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 3), "");
+    EXPECT_EQ(ev.overviewLeqSeries[0].Count(), 4);  // two measurements, two edges each
 
     const SingleDistribution outside = MeasurementDistribution(*rec, 12, opt.fmt);
     EXPECT_EQ(outside.table.Rows(), 1);
@@ -106,9 +106,9 @@ TEST(DamagedRecord, SectionsOfAbsentMeasurementsStayInsideTheRecord) {
     opt.fmt = GermanFormat();
     const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.damageNotice.isEmpty());
-    EXPECT_EQ(ev.grid.Cols(), 4);
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 7), " 50,0");  // 136 bytes inside
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 12), "");      // none inside
+    EXPECT_EQ(ev.levelTable.Cols(), 4);
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 7), " 50,0");  // 136 bytes inside
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 12), "");      // none inside
 }
 
 TEST(DamagedRecord, NoActiveChannelCountsWithoutWrapping) {
@@ -121,7 +121,7 @@ TEST(DamagedRecord, NoActiveChannelCountsWithoutWrapping) {
     opt.fmt = GermanFormat();
     const Evaluation ev = EvaluateRecord(*rec, opt);
     EXPECT_TRUE(ev.damageNotice.isEmpty());
-    ASSERT_EQ(ev.gridspek.Rows(), 2);
-    EXPECT_EQ(ev.gridspek.Cell(1, 1), "72000");
-    EXPECT_EQ(ev.chart2.y.at(0), 72000.0);
+    ASSERT_EQ(ev.distributionTable.Rows(), 2);
+    EXPECT_EQ(ev.distributionTable.Cell(1, 1), "72000");
+    EXPECT_EQ(ev.distributionBars.y.at(0), 72000.0);
 }

@@ -121,7 +121,7 @@ TEST(Figures, KnownAnswers) {
         // The window shows the same table after the evaluation pass.
         EvalOptions opt;
         opt.fmt = fmt;
-        EXPECT_EQ(EvaluateRecord(*c.rec, opt).gridKennwerte, t);
+        EXPECT_EQ(EvaluateRecord(*c.rec, opt).figuresTable, t);
     }
 }
 
@@ -169,8 +169,8 @@ TEST(Figures, LevelsAndTimesFollowTheEvaluation) {
     EvalOptions opt;
     const Evaluation ev = EvaluateRecord(*rec, opt);
     ASSERT_EQ(f.levels.size(), 12u);
-    for (int m = 0; m < 12; ++m) EXPECT_EQ(f.levels[size_t(m)], ev.chart1[size_t(m)].y) << m;
-    EXPECT_EQ(f.times, ev.chart1[0].x);
+    for (int m = 0; m < 12; ++m) EXPECT_EQ(f.levels[size_t(m)], ev.levelSeries[size_t(m)].y) << m;
+    EXPECT_EQ(f.times, ev.levelSeries[0].x);
     EXPECT_EQ(f.unit, "s");
 }
 

@@ -42,48 +42,48 @@ TEST(LeqCurves, SectionsOfTheSingleMeasurementPrograms) {
         const Evaluation ev = EvaluateRecord(*rec, German(true));
         const NumberFormat de = GermanFormat();
 
-        ASSERT_EQ(ev.gridLeQ.Rows(), c.W + 1);
-        ASSERT_EQ(ev.gridLeQ.Cols(), 4);
-        EXPECT_EQ(ev.gridLeQ.Cell(0, 0), "");
-        EXPECT_EQ(ev.gridLeQ.Cell(1, 0), "LeQ");
-        EXPECT_EQ(ev.gridLeQ.Cell(2, 0), "L01");
-        EXPECT_EQ(ev.gridLeQ.Cell(3, 0), "L95");
+        ASSERT_EQ(ev.leqTable.Rows(), c.W + 1);
+        ASSERT_EQ(ev.leqTable.Cols(), 4);
+        EXPECT_EQ(ev.leqTable.Cell(0, 0), "");
+        EXPECT_EQ(ev.leqTable.Cell(1, 0), "LeQ");
+        EXPECT_EQ(ev.leqTable.Cell(2, 0), "L01");
+        EXPECT_EQ(ev.leqTable.Cell(3, 0), "L95");
         for (int s = 0; s < c.W; ++s) {
             SCOPED_TRACE(s);
-            EXPECT_EQ(ev.gridLeQ.Cell(0, s + 1), QString::asprintf("%3d", s + 1));
-            EXPECT_EQ(ev.gridLeQ.Cell(1, s + 1), de.Level(25 + s));
-            EXPECT_EQ(ev.gridLeQ.Cell(2, s + 1), de.Level(25 + s));
-            EXPECT_EQ(ev.gridLeQ.Cell(3, s + 1), de.Level(25 + s));
+            EXPECT_EQ(ev.leqTable.Cell(0, s + 1), QString::asprintf("%3d", s + 1));
+            EXPECT_EQ(ev.leqTable.Cell(1, s + 1), de.Level(25 + s));
+            EXPECT_EQ(ev.leqTable.Cell(2, s + 1), de.Level(25 + s));
+            EXPECT_EQ(ev.leqTable.Cell(3, s + 1), de.Level(25 + s));
         }
         // Row 1 of the overview table ends with the last section.
-        EXPECT_EQ(ev.grid12Leq.Cell(1, 1), de.Level(25 + c.W - 1));
+        EXPECT_EQ(ev.overviewLeqTable.Cell(1, 1), de.Level(25 + c.W - 1));
 
         // Step curves: two points per section, the same value at both edges.
-        const SeriesData& leq = ev.chart6[1];
+        const SeriesData& leq = ev.leqSeries[1];
         EXPECT_EQ(leq.name, "Leq");
         ASSERT_EQ(leq.Count(), 2 * c.W);
         EXPECT_EQ(leq.x.front(), 0.0);
         EXPECT_NEAR(leq.x[1], c.edge, 1e-9);
         EXPECT_NEAR(leq.x.back(), c.W * c.edge, 1e-9);
         EXPECT_NEAR(leq.y.back(), 25 + c.W - 1, 1e-9);
-        EXPECT_EQ(ev.chart6[0].y.back(), 25.0 + c.W - 1);  // L95
-        EXPECT_EQ(ev.chart6[2].y.back(), 25.0 + c.W - 1);  // L01
-        EXPECT_EQ(ev.chart1[12].x, leq.x);
-        EXPECT_EQ(ev.chart1[12].y, leq.y);
-        for (const SeriesData& s : ev.chart12Leq) EXPECT_TRUE(s.Empty());
+        EXPECT_EQ(ev.leqSeries[0].y.back(), 25.0 + c.W - 1);  // L95
+        EXPECT_EQ(ev.leqSeries[2].y.back(), 25.0 + c.W - 1);  // L01
+        EXPECT_EQ(ev.levelSeries[12].x, leq.x);
+        EXPECT_EQ(ev.levelSeries[12].y, leq.y);
+        for (const SeriesData& s : ev.overviewLeqSeries) EXPECT_TRUE(s.Empty());
     }
 }
 
 TEST(LeqCurves, ConstantFiftyInTheTables) {
     const auto rec = ProgramRecord(1, Constant(150));
     const Evaluation ev = EvaluateRecord(*rec, German());
-    EXPECT_EQ(ev.gridLeQ.Cell(0, 1), "  1");
-    EXPECT_EQ(ev.gridLeQ.Cell(1, 1), " 50,0");
-    EXPECT_EQ(ev.gridLeQ.Cell(2, 1), " 50,0");
-    EXPECT_EQ(ev.gridLeQ.Cell(3, 1), " 50,0");
+    EXPECT_EQ(ev.leqTable.Cell(0, 1), "  1");
+    EXPECT_EQ(ev.leqTable.Cell(1, 1), " 50,0");
+    EXPECT_EQ(ev.leqTable.Cell(2, 1), " 50,0");
+    EXPECT_EQ(ev.leqTable.Cell(3, 1), " 50,0");
     // LeqBox unticked: Chart1 has no LeQ curves, Chart6 has them all the same.
-    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart1[i].Empty());
-    EXPECT_EQ(ev.chart6[1].Count(), 2);
+    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.levelSeries[i].Empty());
+    EXPECT_EQ(ev.leqSeries[1].Count(), 2);
 }
 
 TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
@@ -92,33 +92,33 @@ TEST(LeqCurves, TwelveMeasurementsOneSectionEach) {
     const NumberFormat de = GermanFormat();
 
     Evaluation ev = EvaluateRecord(*rec, German(false, true));
-    ASSERT_EQ(ev.grid12Leq.Rows(), 13);
+    ASSERT_EQ(ev.overviewLeqTable.Rows(), 13);
     for (int j = 1; j <= 12; ++j) {
         SCOPED_TRACE(j);
-        EXPECT_EQ(ev.grid12Leq.Cell(0, j), QString::asprintf("%3d", j));
-        EXPECT_EQ(ev.grid12Leq.Cell(1, j), de.Level(25 + j));
-        EXPECT_EQ(ev.grid12Leq.Cell(2, j), de.Level(25 + j));
-        EXPECT_EQ(ev.grid12Leq.Cell(3, j), de.Level(25 + j));
+        EXPECT_EQ(ev.overviewLeqTable.Cell(0, j), QString::asprintf("%3d", j));
+        EXPECT_EQ(ev.overviewLeqTable.Cell(1, j), de.Level(25 + j));
+        EXPECT_EQ(ev.overviewLeqTable.Cell(2, j), de.Level(25 + j));
+        EXPECT_EQ(ev.overviewLeqTable.Cell(3, j), de.Level(25 + j));
     }
     // GridLeQ holds measurement 1 only.
-    ASSERT_EQ(ev.gridLeQ.Rows(), 2);
-    EXPECT_EQ(ev.gridLeQ.Cell(1, 1), " 26,0");
-    EXPECT_EQ(ev.chart6[1].x.back(), 10.0);
+    ASSERT_EQ(ev.leqTable.Rows(), 2);
+    EXPECT_EQ(ev.leqTable.Cell(1, 1), " 26,0");
+    EXPECT_EQ(ev.leqSeries[1].x.back(), 10.0);
 
-    const SeriesData& leq = ev.chart12Leq[0];
+    const SeriesData& leq = ev.overviewLeqSeries[0];
     EXPECT_EQ(leq.name, "LeQ");
     ASSERT_EQ(leq.Count(), 24);
     EXPECT_EQ(leq.x[8], 4.5);  // measurement 5
     EXPECT_EQ(leq.x[9], 5.5);
     EXPECT_NEAR(leq.y[8], 30.0, 1e-9);
-    EXPECT_EQ(ev.chart12Leq[1].y[8], 30.0);  // L01
-    EXPECT_EQ(ev.chart12Leq[2].y[8], 30.0);  // L95
-    EXPECT_EQ(ev.chart3[12].x, leq.x);       // Leq12Box ticked
-    EXPECT_TRUE(ev.chart1[12].Empty());
+    EXPECT_EQ(ev.overviewLeqSeries[1].y[8], 30.0);  // L01
+    EXPECT_EQ(ev.overviewLeqSeries[2].y[8], 30.0);  // L95
+    EXPECT_EQ(ev.overviewSeries[12].x, leq.x);      // Leq12Box ticked
+    EXPECT_TRUE(ev.levelSeries[12].Empty());
 
     ev = EvaluateRecord(*rec, German());
-    EXPECT_TRUE(ev.chart3[12].Empty());
-    EXPECT_EQ(ev.chart12Leq[0].Count(), 24);
+    EXPECT_TRUE(ev.overviewSeries[12].Empty());
+    EXPECT_EQ(ev.overviewLeqSeries[0].Count(), 24);
 }
 
 // The LeQ chart's time axis is in the program's unit, as the level chart's is: its curves end
@@ -132,12 +132,12 @@ TEST(LeqCurves, TimeAxisCaptionIsInTheProgramsUnit) {
         SCOPED_TRACE(row);
         const auto rec = ProgramRecord(row, Constant(150));
         const Evaluation ev = EvaluateRecord(*rec, German());
-        EXPECT_EQ(ev.chart6AxisTitle, caption);
-        EXPECT_EQ(ev.chart6AxisTitle, ev.chart1AxisTitle);
+        EXPECT_EQ(ev.leqAxisTitle, caption);
+        EXPECT_EQ(ev.leqAxisTitle, ev.levelAxisTitle);
     }
     auto rec = std::make_unique<MeasurementRecord>();
     SetHeader(*rec, 1000, 1, 11, 1);
-    EXPECT_EQ(EvaluateRecord(*rec, German()).chart6AxisTitle, "t/");
+    EXPECT_EQ(EvaluateRecord(*rec, German()).leqAxisTitle, "t/");
 }
 
 TEST(LeqCurves, IntervalOfNoProgramHasNoSections) {
@@ -145,13 +145,13 @@ TEST(LeqCurves, IntervalOfNoProgramHasNoSections) {
     SetHeader(*rec, 1000, 1, 11, 1);
     for (int i = 0; i < 1000; ++i) rec->bytes[10 + i] = 150;
     const Evaluation ev = EvaluateRecord(*rec, German(true, true));
-    ASSERT_EQ(ev.gridLeQ.Rows(), 1);
-    EXPECT_EQ(ev.gridLeQ.Cell(1, 0), "LeQ");
-    ASSERT_EQ(ev.grid12Leq.Rows(), 13);
-    EXPECT_EQ(ev.grid12Leq.Cell(0, 12), " 12");
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 1), "");
-    for (const SeriesData& s : ev.chart6) EXPECT_TRUE(s.Empty());
-    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart1[i].Empty());
+    ASSERT_EQ(ev.leqTable.Rows(), 1);
+    EXPECT_EQ(ev.leqTable.Cell(1, 0), "LeQ");
+    ASSERT_EQ(ev.overviewLeqTable.Rows(), 13);
+    EXPECT_EQ(ev.overviewLeqTable.Cell(0, 12), " 12");
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 1), "");
+    for (const SeriesData& s : ev.leqSeries) EXPECT_TRUE(s.Empty());
+    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.levelSeries[i].Empty());
 }
 
 TEST(LeqCurves, QuietSectionsWriteNoRowButDrawTheirCurve) {
@@ -161,10 +161,10 @@ TEST(LeqCurves, QuietSectionsWriteNoRowButDrawTheirCurve) {
         return uint8_t(s == 2 ? (p % 2 ? 50 : 40) : 150);
     });
     const Evaluation ev = EvaluateRecord(*rec, German());
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(ev.gridLeQ.Cell(c, 3), "") << c;
-    EXPECT_EQ(ev.gridLeQ.Cell(0, 4), "  4");
-    EXPECT_LE(ev.chart6[1].y[4], 0.0);
-    EXPECT_EQ(ev.chart6[1].Count(), 12);
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(ev.leqTable.Cell(c, 3), "") << c;
+    EXPECT_EQ(ev.leqTable.Cell(0, 4), "  4");
+    EXPECT_LE(ev.leqSeries[1].y[4], 0.0);
+    EXPECT_EQ(ev.leqSeries[1].Count(), 12);
 }
 
 TEST(LeqCurves, RefillingNeverKeepsRowsOfAnEarlierRecord) {
@@ -173,27 +173,27 @@ TEST(LeqCurves, RefillingNeverKeepsRowsOfAnEarlierRecord) {
     const auto single = ProgramRecord(1, Constant(150));
 
     Evaluation ev = EvaluateRecord(*twelve, German(true, true));
-    ASSERT_EQ(ev.grid12Leq.Cell(1, 12), " 50,0");
+    ASSERT_EQ(ev.overviewLeqTable.Cell(1, 12), " 50,0");
 
     // A single measurement only writes row 1 of Grid12Leq.
     ComputeLeqCurves(*single, German(true, true), ev);
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 1), " 50,0");
-    for (int j = 2; j <= 12; ++j) EXPECT_EQ(ev.grid12Leq.Cell(1, j), "") << j;
-    EXPECT_EQ(ev.grid12Leq.Cell(0, 12), " 12");
-    for (const SeriesData& s : ev.chart12Leq) EXPECT_TRUE(s.Empty());
-    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart3[i].Empty());
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 1), " 50,0");
+    for (int j = 2; j <= 12; ++j) EXPECT_EQ(ev.overviewLeqTable.Cell(1, j), "") << j;
+    EXPECT_EQ(ev.overviewLeqTable.Cell(0, 12), " 12");
+    for (const SeriesData& s : ev.overviewLeqSeries) EXPECT_TRUE(s.Empty());
+    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.overviewSeries[i].Empty());
 
     // A quiet section writes nothing, so its row is empty, not the earlier value.
     ComputeLeqCurves(*quiet, German(true, true), ev);
-    EXPECT_EQ(ev.gridLeQ.Cell(1, 1), "");
-    EXPECT_EQ(ev.gridLeQ.Cell(0, 1), "");
-    EXPECT_EQ(ev.grid12Leq.Cell(1, 1), "");
-    EXPECT_EQ(ev.chart1[12].Count(), 2);
+    EXPECT_EQ(ev.leqTable.Cell(1, 1), "");
+    EXPECT_EQ(ev.leqTable.Cell(0, 1), "");
+    EXPECT_EQ(ev.overviewLeqTable.Cell(1, 1), "");
+    EXPECT_EQ(ev.levelSeries[12].Count(), 2);
 
     // Unticked boxes leave no curves of the earlier call behind.
     ComputeLeqCurves(*single, German(), ev);
-    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.chart1[i].Empty());
-    EXPECT_EQ(ev.chart1[12].name, "LeQ");
+    for (int i = 12; i < 15; ++i) EXPECT_TRUE(ev.levelSeries[i].Empty());
+    EXPECT_EQ(ev.levelSeries[12].name, "LeQ");
     // The level curves are not the LeQ pass's business.
-    EXPECT_EQ(ev.chart1[0].Count(), 500);
+    EXPECT_EQ(ev.levelSeries[0].Count(), 500);
 }

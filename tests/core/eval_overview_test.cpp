@@ -23,12 +23,12 @@ TEST(Overview, EachMeasurementGetsItsOwnDistributionColumn) {
     const Evaluation ev = Evaluate(*rec);
     for (int k = 1; k <= 12; ++k) {
         SCOPED_TRACE(k);
-        const SeriesData& bars = ev.pegel[k - 1];
+        const SeriesData& bars = ev.measurementDistributions[k - 1];
         ASSERT_EQ(bars.Count(), 1);
         EXPECT_EQ(bars.x[0], (100 + k) / 2.0 - 25);
         EXPECT_EQ(bars.y[0], 500.0);
     }
-    const TableText& t = ev.gridSpek12;
+    const TableText& t = ev.overviewDistributionTable;
     ASSERT_EQ(t.Rows(), 13);
     ASSERT_EQ(t.Cols(), 13);
     EXPECT_EQ(t.Cell(0, 0), "L/dB(A)");
@@ -45,7 +45,7 @@ TEST(Overview, LevelsMissingInBetweenGetEmptyRows) {
     const auto rec =
         ProgramRecord(7, [](int m, int p) { return uint8_t(m == 1 && p <= 200 ? 120 : 124); });
     const Evaluation ev = Evaluate(*rec);
-    const TableText& t = ev.gridSpek12;
+    const TableText& t = ev.overviewDistributionTable;
     ASSERT_EQ(t.Rows(), 6);
     const char* levels[] = {" 35,0", " 35,5", " 36,0", " 36,5", " 37,0"};
     for (int r = 1; r <= 5; ++r) EXPECT_EQ(t.Cell(0, r), levels[r - 1]);
@@ -74,7 +74,7 @@ TEST(Overview, CurvesSitSideBySideOnTheMeasurementAxis) {
         SCOPED_TRACE(c.row * 100 + c.m);
         const auto rec = ProgramRecord(c.row, Constant(150));
         const Evaluation ev = Evaluate(*rec);
-        const SeriesData& s = ev.chart3[c.m - 1];
+        const SeriesData& s = ev.overviewSeries[c.m - 1];
         ASSERT_EQ(s.Count(), 500);
         EXPECT_DOUBLE_EQ(s.x.front(), c.first);
         EXPECT_DOUBLE_EQ(s.x.back(), c.last);

@@ -146,6 +146,19 @@ TEST(HostileFiles, RemarksFileAboveTheLimitIsRefusedAndOneAtItLoads) {
                                   ": Die Datei ist größer als 16 MB");
 }
 
+TEST(SystemPath, ANameTypedWithoutExtensionGetsTheDialogs) {
+    const struct {
+        const char* typed;
+        const char* kept;
+    } cases[] = {
+        {"/m/x", "/m/x.dba"},       {"/m/x.DAT", "/m/x.DAT"}, {"/m/x.", "/m/x."},
+        {"/m/lauf.2", "/m/lauf.2"}, {"/m.d/x", "/m.d/x.dba"},  // a point in a folder's name is no
+                                                               // extension
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WithExtension(c.typed, ".dba"), QString(c.kept)) << c.typed;
+}
+
 TEST(SystemPath, NamesThatAreNotUtf8KeepTheirBytes) {
     const QByteArray names[] = {
         "plain.dba",        "L\xC3\xA4rm.dba",  "bad\xFF\xE4.dba",

@@ -63,6 +63,31 @@ const char* const kTables[] = {"grid", "gridspek", "Grid12", "GridLeQ", "Grid12L
 
 }  // namespace
 
+// The names by meaning and the window's control names, kept as aliases, give the same bytes.
+TEST_F(CliTest, NamesByMeaningAndControlNamesGiveTheSameOutput) {
+    const QString g = Save("G.DBA", ProgramRecord(7, 5));
+    const struct {
+        const char* command;
+        const char* meaning;
+        const char* control;
+    } pairs[] = {
+        {"table", "levelTable", "grid"},
+        {"table", "overviewTable", "Grid12"},
+        {"table", "overviewLeqTable", "Grid12Leq"},
+        {"table", "figuresTable", "GridKennwerte"},
+        {"chart", "overviewChart", "Chart3"},
+        {"chart", "distribution12", "Pegel12"},
+    };
+    for (const auto& p : pairs) {
+        SCOPED_TRACE(p.meaning);
+        const CliRun byMeaning = Cli({p.command, g, p.meaning}, "C.UTF-8");
+        const CliRun byControl = Cli({p.command, g, p.control}, "C.UTF-8");
+        EXPECT_EQ(byMeaning.exitCode, 0) << byMeaning.err.toStdString();
+        EXPECT_FALSE(byMeaning.out.isEmpty());
+        EXPECT_EQ(byMeaning.out, byControl.out);
+    }
+}
+
 TEST_F(CliTest, TableTextsInGermanAndInTheCLocale) {
     const QString a = Save("A.DBA", ConstantA());
     CliRun r = Cli({"table", a, "gridspek"}, "de_DE.UTF-8");
@@ -202,6 +227,6 @@ TEST_F(CliTest, DamagedRecordIsEvaluatedWithANotice) {
     ASSERT_FALSE(ev.damageNotice.isEmpty());
     const CliRun r = Cli({"table", Save("KAPUTT.DBA", rec), "Grid12"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, ev.grid12.CopyText().toUtf8());
+    EXPECT_EQ(r.out, ev.overviewTable.CopyText().toUtf8());
     EXPECT_EQ(QString::fromUtf8(r.err), "kelvarn-cli: " + ev.damageNotice.trimmed() + "\n");
 }

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "eval/Assessment.h"
@@ -66,8 +67,8 @@ protected:
         return Find<T>(name, form);
     }
     void Show(const MeasurementRecord& rec, const MeasurementProtocol& p) {
-        form.CurrentRecord = rec;
-        form.CurrentProtocol = p;
+        SetRecord(form, rec);
+        form.Document().SetProtocol(p);
         form.ShowTime();
     }
     QString Lex() { return Find<QPlainTextEdit>("BeurteilungLex")->toPlainText(); }
@@ -135,8 +136,8 @@ TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
     // The area's night limit once Nacht is chosen; choosing alone is an input kept.
     Find<QComboBox>("BeurteilungZeitraum")->setCurrentIndex(1);
     EXPECT_EQ(form.ChartBeurteilung->Points(2).y, (std::vector<double>{40.0, 40.0}));
-    ASSERT_TRUE(TaLaermOf(form.CurrentProtocol));
-    EXPECT_EQ(TaLaermOf(form.CurrentProtocol)->period, RatingPeriod::Nacht);
+    ASSERT_TRUE(TaLaermOf(form.Document().Protocol()));
+    EXPECT_EQ(TaLaermOf(form.Document().Protocol())->period, RatingPeriod::Nacht);
 }
 
 TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
@@ -145,7 +146,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     // The first task: the whole measurement for the whole day.
     Find<QPushButton>("TaetigkeitHinzufuegen")->click();
-    ASSERT_EQ(WorkplaceTasksOf(form.CurrentProtocol).size(), 1u);
+    ASSERT_EQ(WorkplaceTasksOf(form.Document().Protocol()).size(), 1u);
     EXPECT_EQ(Tasks()->item(0, 3)->text(), "8");
     EXPECT_EQ(Tasks()->item(0, 5)->text(), "85,0");
     EXPECT_TRUE(
@@ -156,7 +157,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     // Half the exposure time: 3 dB less, under the upper action value.
     Tasks()->item(0, 3)->setText("4");
-    EXPECT_EQ(WorkplaceTasksOf(form.CurrentProtocol)[0].teH, 4.0);
+    EXPECT_EQ(WorkplaceTasksOf(form.Document().Protocol())[0].teH, 4.0);
     EXPECT_TRUE(
         Lex().startsWith("LEX,8h = 82,0 dB(A)\n"
                          "Unterer Auslösewert 80 dB(A) überschritten\n"
@@ -168,7 +169,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
     ASSERT_EQ(Tasks()->rowCount(), 2);
     EXPECT_EQ(Tasks()->item(1, 3)->text(), "4");
     Tasks()->item(1, 2)->setText("1800");
-    const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.CurrentProtocol);
+    const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.Document().Protocol());
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1].range.toS, 1800.0);
     EXPECT_FALSE(tasks[1].range.fromS);
@@ -177,8 +178,8 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     Tasks()->setCurrentCell(0, 0);
     Find<QPushButton>("TaetigkeitEntfernen")->click();
-    ASSERT_EQ(WorkplaceTasksOf(form.CurrentProtocol).size(), 1u);
-    EXPECT_EQ(WorkplaceTasksOf(form.CurrentProtocol)[0].range.toS, 1800.0);
+    ASSERT_EQ(WorkplaceTasksOf(form.Document().Protocol()).size(), 1u);
+    EXPECT_EQ(WorkplaceTasksOf(form.Document().Protocol())[0].range.toS, 1800.0);
     EXPECT_TRUE(Lex().startsWith("LEX,8h = 82,0 dB(A)\n")) << Lex().toStdString();
 }
 
@@ -202,13 +203,13 @@ TEST_F(AssessmentWindowTest, AnInvalidTaskSaysWhyAndKeepsWhatWasStored) {
         SCOPED_TRACE(c.text);
         MeasurementProtocol p;
         SetWorkplaceTasks(p, {ExposureTask{{1, std::nullopt, 3600.0}, 8}});
-        form.CurrentProtocol = p;
+        form.Document().SetProtocol(p);
         form.ShowAssessment();
         ASSERT_TRUE(Lex().startsWith("LEX,8h = 50,0 dB(A)"));
 
         Tasks()->item(0, c.column)->setText(QString::fromUtf8(c.text));
         QCoreApplication::processEvents();
-        const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.CurrentProtocol);
+        const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.Document().Protocol());
         ASSERT_EQ(tasks.size(), 1u);
         if (c.stored) {
             EXPECT_EQ(Tasks()->item(0, 6)->text(), QString::fromUtf8(c.reason));
@@ -267,7 +268,7 @@ TEST_F(AssessmentWindowTest, TaLaermInputsGiveLrAndComeBackFromTheFile) {
     EXPECT_TRUE(Lr().contains(result)) << Lr().toStdString();
     EXPECT_TRUE(form.isWindowModified());
 
-    const QJsonObject stored = form.CurrentProtocol.extra.value("ta_laerm").toObject();
+    const QJsonObject stored = form.Document().Protocol().extra.value("ta_laerm").toObject();
     EXPECT_EQ(stored.value("area").toString(), "misch");
     EXPECT_EQ(stored.value("messabschlag").toBool(), true);
     const QJsonObject part = stored.value("parts").toArray().at(0).toObject();
@@ -316,7 +317,7 @@ TEST_F(AssessmentWindowTest, KrIsOfferedForPartsInTheRestPeriodsByDayWhereTheAre
         SetTaLaerm(p, in);
         Show(OneHour(150), p);
         Find<QPushButton>("TeilzeitHinzufuegen")->click();
-        const std::optional<TaLaermInput> ta = TaLaermOf(form.CurrentProtocol);
+        const std::optional<TaLaermInput> ta = TaLaermOf(form.Document().Protocol());
         ASSERT_TRUE(ta && ta->parts.size() == 1);
         EXPECT_EQ(ta->parts[0].kr, c.kr);
         EXPECT_EQ(Parts()->item(0, 6)->checkState(), c.kr ? Qt::Checked : Qt::Unchecked);
@@ -330,10 +331,10 @@ TEST_F(AssessmentWindowTest, KrIsOfferedForPartsInTheRestPeriodsByDayWhereTheAre
               "Teilzeit 1 liegt nur zu 0,50 von 1,00 h in den Ruhezeiten; für KR eine eigene "
               "Teilzeit anlegen.");
     Parts()->item(0, 6)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(TaLaermOf(form.CurrentProtocol)->parts[0].kr);
+    EXPECT_TRUE(TaLaermOf(form.Document().Protocol())->parts[0].kr);
     // Moved into the rest period only, it is offered again.
     Parts()->item(0, 2)->setText("1800");
-    EXPECT_TRUE(TaLaermOf(form.CurrentProtocol)->parts[0].kr);
+    EXPECT_TRUE(TaLaermOf(form.Document().Protocol())->parts[0].kr);
     EXPECT_EQ(Problem(), "");
 }
 
@@ -341,7 +342,7 @@ TEST_F(AssessmentWindowTest, TheLoudestNightHourBecomesThePartForNacht) {
     Show(OneHour(150), StartingAt(10));
     Find<QPushButton>("NachtstundeUebernehmen")->click();
     EXPECT_TRUE(Problem().startsWith("Keine lauteste Nachtstunde: ")) << Problem().toStdString();
-    EXPECT_FALSE(TaLaermOf(form.CurrentProtocol));
+    EXPECT_FALSE(TaLaermOf(form.Document().Protocol()));
 
     MeasurementProtocol p = StartingAt(23);
     TaLaermInput in;
@@ -353,10 +354,10 @@ TEST_F(AssessmentWindowTest, TheLoudestNightHourBecomesThePartForNacht) {
     Find<QPushButton>("NachtstundeUebernehmen")->click();
     ASSERT_EQ(seams.asked.size(), 1);
     EXPECT_TRUE(seams.asked[0].endsWith("Die Teilzeiten durch die lauteste Nachtstunde ersetzen?"));
-    EXPECT_EQ(TaLaermOf(form.CurrentProtocol)->parts[0].tH, 2.0);
+    EXPECT_EQ(TaLaermOf(form.Document().Protocol())->parts[0].tH, 2.0);
 
     Find<QPushButton>("NachtstundeUebernehmen")->click();
-    const std::optional<TaLaermInput> ta = TaLaermOf(form.CurrentProtocol);
+    const std::optional<TaLaermInput> ta = TaLaermOf(form.Document().Protocol());
     ASSERT_TRUE(ta);
     EXPECT_EQ(ta->period, RatingPeriod::Nacht);
     ASSERT_EQ(ta->parts.size(), 1u);

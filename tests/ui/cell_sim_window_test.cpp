@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
@@ -76,6 +77,6 @@ TEST_F(SimWindowTest, ReadOutThroughTheMenu) {
     MeasurementRecord expected = CellModel::SyntheticMeasurement(7, 1);
     expected.bytes[8] = 1;
     expected.bytes[9] = 12;
-    EXPECT_EQ(form->CurrentRecord, expected);
+    EXPECT_EQ(form->Document().Record(), expected);
     EXPECT_TRUE(seams.notices.isEmpty());
 }

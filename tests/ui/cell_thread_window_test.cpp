@@ -116,10 +116,10 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
     // Exactly what arrived, nothing behind it.
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(form->CurrentRecord.bytes[size_t(i)], cell.bytes[size_t(i)]);
+        EXPECT_EQ(form->Document().Record().bytes[size_t(i)], cell.bytes[size_t(i)]);
     for (int i = 0; i < 1000; ++i) {
         const uint8_t want = i < k ? cell.bytes[size_t(10 + i)] : 0;
-        ASSERT_EQ(form->CurrentRecord.bytes[size_t(10 + i)], want) << i;
+        ASSERT_EQ(form->Document().Record().bytes[size_t(10 + i)], want) << i;
     }
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");  // in no file yet
     // The simulator logs a byte once it has wholly arrived: on a busy machine
@@ -251,7 +251,7 @@ TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
     ASSERT_EQ(seams.notices.size(), 1);
     const int k = Received(seams.notices[0], 1000);
     EXPECT_GT(k, 0) << seams.notices[0].toStdString();
-    EXPECT_EQ(form->CurrentRecord.bytes[10], CellModel::SyntheticMeasurement(2, 1).bytes[10])
+    EXPECT_EQ(form->Document().Record().bytes[10], CellModel::SyntheticMeasurement(2, 1).bytes[10])
         << "what arrived was kept before the window closed";
     // Then, with the kept read-out unsaved, the question comes.
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
@@ -333,7 +333,7 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(1, 1);
     for (int i = 0; i < 1000; ++i) {
         const uint8_t want = i < taken ? cell.bytes[size_t(10 + i)] : 0;
-        ASSERT_EQ(form->CurrentRecord.bytes[size_t(10 + i)], want) << i;
+        ASSERT_EQ(form->Document().Record().bytes[size_t(10 + i)], want) << i;
     }
 
     // A command after the stop runs as usual.

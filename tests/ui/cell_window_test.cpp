@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <map>
 
+#include "DocumentSupport.h"
 #include "cell/LiveLevel.h"
 #include "cell/Runner.h"
 #include "cell/StartDelay.h"
@@ -135,10 +136,10 @@ TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
     MeasurementRecord expected = cell->Memory();
     expected.bytes[8] = 1;
     expected.bytes[9] = 1;
-    EXPECT_EQ(form->CurrentRecord, expected);
+    EXPECT_EQ(form->Document().Record(), expected);
     EXPECT_EQ(form->StatusText(), " OK.");
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
-    EXPECT_EQ(form->ProposedSaveName, "OhneName.dba");
+    EXPECT_EQ(form->Document().ProposedSaveName(), "OhneName.dba");
     EXPECT_EQ(form->RichEdit1->toPlainText(), "Bemerkungen hier ...");
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
     EXPECT_EQ(form->ProgressBar1->maximum(), 1000);
@@ -154,12 +155,12 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
     Start({.program = 2});
     ForgetRememberedStart();
     form->Au1->trigger();
-    const int measured = MeasuredCount(form->CurrentRecord.bytes.data() + 10, 1000, 1);
+    const int measured = MeasuredCount(form->Document().Record().bytes.data() + 10, 1000, 1);
     ASSERT_GT(measured, 0);
-    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kGeschaetzt);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].start, now.addMSecs(-measured * 60));
-    EXPECT_EQ(form->CurrentProtocol.starts[0].start.offsetFromUtc(), 7200);
+    ASSERT_EQ(form->Document().Protocol().starts.size(), 1u);
+    EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kGeschaetzt);
+    EXPECT_EQ(form->Document().Protocol().starts[0].start, now.addMSecs(-measured * 60));
+    EXPECT_EQ(form->Document().Protocol().starts[0].start.offsetFromUtc(), 7200);
     EXPECT_TRUE(seams.asked.isEmpty());
 
     // A timed start of program B remembered from the upload: offered, and taken.
@@ -173,12 +174,12 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
         seams.asked[0].contains("Programm B wurde für den 10.06.2026 um 09:00:00 "
                                 "zeitgesteuert gestartet."))
         << seams.asked.join('|').toStdString();
-    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kZeitstart);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].start, timed);
+    ASSERT_EQ(form->Document().Protocol().starts.size(), 1u);
+    EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kZeitstart);
+    EXPECT_EQ(form->Document().Protocol().starts[0].start, timed);
     // Declined: the estimate.
     form->Au1->trigger();
-    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kGeschaetzt);
+    EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kGeschaetzt);
     // A start after the read-out is not offered.
     ASSERT_TRUE(RememberStart({2, now.addSecs(60)}));
     form->Au1->trigger();
@@ -193,7 +194,7 @@ TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
     QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged,
                      [&shown](int v) { shown.push_back(v); });
     form->Au1->trigger();
-    EXPECT_EQ(form->CurrentRecord.bytes[9], 12);
+    EXPECT_EQ(form->Document().Record().bytes[9], 12);
     EXPECT_EQ(form->ProgressBar1->maximum(), 500 + 6000);
     EXPECT_EQ(form->ProgressBar1->value(), 500 + 6000);
     ASSERT_FALSE(shown.empty());
@@ -208,8 +209,8 @@ TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArriv
     EXPECT_EQ(form->StatusText(), " Fehler.");
     EXPECT_EQ(seams.notices,
               QStringList{"Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen."});
-    EXPECT_EQ(form->CurrentRecord.bytes[10 + 499], cell->Memory().bytes[10 + 499]);
-    EXPECT_EQ(form->CurrentRecord.bytes[10 + 500], 0);
+    EXPECT_EQ(form->Document().Record().bytes[10 + 499], cell->Memory().bytes[10 + 499]);
+    EXPECT_EQ(form->Document().Record().bytes[10 + 500], 0);
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
 
@@ -219,19 +220,21 @@ TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArriv
     QFile f(seams.saveName);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray saved = f.readAll();
-    EXPECT_EQ(saved, QByteArray(reinterpret_cast<const char*>(form->CurrentRecord.bytes.data()),
-                                MeasurementRecord::kSize));
+    EXPECT_EQ(saved,
+              QByteArray(reinterpret_cast<const char*>(form->Document().Record().bytes.data()),
+                         MeasurementRecord::kSize));
 }
 
 TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
     Start({.program = 2, .badHeader = true});
-    form->CurrentRecord = Filled(0x55);
+    SetRecord(*form, Filled(0x55));
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form->Au1->trigger();
     EXPECT_EQ(seams.notices, QStringList{" Datensatz ist defekt!  Bitte Batterieen überprüfen."});
     EXPECT_EQ(form->StatusText(), " Fehler.");
-    EXPECT_EQ(form->windowTitle(), "Kelvarn");
-    EXPECT_EQ(form->CurrentRecord, Filled(0x55)) << "what the evaluation shows stays savable";
+    // The title still names no file, and marks the record in hand as in none.
+    EXPECT_EQ(form->windowTitle(), "Kelvarn[*]");
+    EXPECT_EQ(form->Document().Record(), Filled(0x55)) << "what the evaluation shows stays savable";
 }
 
 TEST_F(CellCommandTest, ReadOutWithoutCellIsNotReady) {
@@ -244,10 +247,10 @@ TEST_F(CellCommandTest, ReadOutWithoutCellIsNotReady) {
 
 TEST_F(CellCommandTest, QueryShowsTheLetterOrUnknown) {
     Start({.program = 5});
-    form->CurrentRecord = Filled(0x12);
+    SetRecord(*form, Filled(0x12));
     form->Button2->click();
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: E");
-    EXPECT_EQ(form->CurrentRecord, Filled(0x12));
+    EXPECT_EQ(form->Document().Record(), Filled(0x12));
 
     Replace({.silent = true});
     form->Button2->click();
@@ -375,42 +378,42 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     Ticks(100);
     ASSERT_EQ(Curve(), std::vector<double>(100, 45.5));
 
-    form->CurrentRecord = Filled(0x33);
+    SetRecord(*form, Filled(0x33));
     seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // each record shown is in no file
     const QDateTime started = seams.now;
-    form->CurrentProtocol.site = "Hof";
+    form->Document().EditProtocol([](MeasurementProtocol& p) { p.site = "Hof"; });
     form->Button3->click();
     // The start from the PC is the take-over's start time; the site stays.
-    ASSERT_EQ(form->CurrentProtocol.starts.size(), 1u);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].source, StartSource::kPcStart);
-    EXPECT_EQ(form->CurrentProtocol.starts[0].start, started);
-    EXPECT_EQ(form->CurrentProtocol.site, "Hof");
+    ASSERT_EQ(form->Document().Protocol().starts.size(), 1u);
+    EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kPcStart);
+    EXPECT_EQ(form->Document().Protocol().starts[0].start, started);
+    EXPECT_EQ(form->Document().Protocol().site, "Hof");
     // Samples that never arrived are no levels, not the rest of whatever
     // record was shown before.
     MeasurementRecord expected;
     BuildHeader(expected, 1);
     for (int k = 0; k < 100; ++k) expected.bytes[size_t(10 + k)] = 141;
-    EXPECT_EQ(form->CurrentRecord, expected);
+    EXPECT_EQ(form->Document().Record(), expected);
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
     EXPECT_EQ(form->StatusText(), " 100 von 1000 Messwerten übernommen.");
 
     // Every "Zur Auswertung" of the live views does the same.
     for (const char* name : {"ZurAuswertung1", "ZurAuswertung2", "ZurAuswertung3"}) {
         SCOPED_TRACE(name);
-        form->CurrentRecord = Filled(0x33);
+        SetRecord(*form, Filled(0x33));
         QAction* action = form->findChild<QAction*>(name);
         ASSERT_NE(action, nullptr);
         action->trigger();
-        EXPECT_EQ(form->CurrentRecord, expected);
+        EXPECT_EQ(form->Document().Record(), expected);
     }
     EXPECT_TRUE(seams.notices.isEmpty());
 }
 
 TEST_F(CellCommandTest, TakeOverWithoutLiveCurveDoesNothing) {
     Start();
-    form->CurrentRecord = Filled(0x33);
+    SetRecord(*form, Filled(0x33));
     form->Button3->click();
-    EXPECT_EQ(form->CurrentRecord, Filled(0x33));
+    EXPECT_EQ(form->Document().Record(), Filled(0x33));
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
     EXPECT_TRUE(seams.notices.isEmpty());
 }
@@ -425,12 +428,12 @@ TEST_F(CellCommandTest, TakeOverAfterAStartWithoutProgramIsRefused) {
     ASSERT_EQ(form->live.Row(), -1);
     ASSERT_EQ(form->Chart4->PointCount(0), 10) << "a failed start leaves the views";
 
-    form->CurrentRecord = Filled(0x33);
+    SetRecord(*form, Filled(0x33));
     form->Button3->click();
     EXPECT_EQ(seams.notices,
               QStringList{"Die Direktmessung kann nicht übernommen werden: Messprogramm nicht "
                           "korrekt."});
-    EXPECT_EQ(form->CurrentRecord, Filled(0x33));
+    EXPECT_EQ(form->Document().Record(), Filled(0x33));
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
 }
 

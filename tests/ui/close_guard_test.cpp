@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "link/ScriptedDevice.h"
@@ -168,12 +169,12 @@ TEST_F(CloseGuardTest, CommandsThatReplaceTheRecordAskFirst) {
             FeedLiveCurve(window, 60);
             window.ZurAuswertung1Click();
             window.RichEdit1->setPlainText("Notiz");
-            const MeasurementRecord before = window.CurrentRecord;
+            const MeasurementRecord before = window.Document().Record();
             const qsizetype sent = link.log.size();
             caseSeams.saveAnswers = {answer};
             c.command(window, caseSeams);
             EXPECT_EQ(caseSeams.saveQuestions, QStringList{"Änderungen speichern?"});
-            const bool kept = window.CurrentRecord == before &&
+            const bool kept = window.Document().Record() == before &&
                               window.RichEdit1->toPlainText() == "Notiz" && link.log.size() == sent;
             EXPECT_EQ(kept, answer == Answer::Cancel);
         }

@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "widgets/Chart.h"
@@ -36,7 +37,7 @@ protected:
 }  // namespace
 
 TEST_F(EvalWindowTest, ProgramARecordFillsLevelChartTablesAndBringsTheTabToFront) {
-    form.CurrentRecord = Record(1, 150);
+    SetRecord(form, Record(1, 150));
     form.SetStatus(" OK.");
     form.ShowTime();
     EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
@@ -59,7 +60,7 @@ TEST_F(EvalWindowTest, ProgramARecordFillsLevelChartTablesAndBringsTheTabToFront
 }
 
 TEST_F(EvalWindowTest, TwelveMeasurementsSwitchTheTabs) {
-    form.CurrentRecord = Record(7, 140);
+    SetRecord(form, Record(7, 140));
     form.ShowTime();
     for (QWidget* p : {form.TabSheet9, form.TabSheet15, form.TabSheet8}) EXPECT_TRUE(TabVisible(p));
     for (QWidget* p : {form.TabSheet6, form.TabSheet3, form.TabSheet7}) EXPECT_FALSE(TabVisible(p));
@@ -69,7 +70,7 @@ TEST_F(EvalWindowTest, TwelveMeasurementsSwitchTheTabs) {
     EXPECT_EQ(form.Pegel[4]->PointCount(0), 1);
     EXPECT_EQ(form.Chart12Leq->PointCount(0), 24);
 
-    form.CurrentRecord = Record(2, 140);
+    SetRecord(form, Record(2, 140));
     form.ShowTime();
     EXPECT_TRUE(TabVisible(form.TabSheet6));
     EXPECT_FALSE(TabVisible(form.TabSheet9));
@@ -85,7 +86,7 @@ TEST_F(EvalWindowTest, LeqBoxesDrawAndRemoveTheirCurves) {
     EXPECT_EQ(form.Chart1->PointCount(12), 0);
     form.LeqBox->click();
 
-    form.CurrentRecord = Record(2, 150);
+    SetRecord(form, Record(2, 150));
     form.ShowTime();
     form.LeqBox->click();
     EXPECT_EQ(form.Chart1->PointCount(12), 12);  // six sections, two points each
@@ -94,7 +95,7 @@ TEST_F(EvalWindowTest, LeqBoxesDrawAndRemoveTheirCurves) {
     EXPECT_EQ(form.Chart1->PointCount(12), 0);
     EXPECT_EQ(form.Chart6->PointCount(1), 12);  // only Chart1 loses its curves
 
-    form.CurrentRecord = Record(8, 150);
+    SetRecord(form, Record(8, 150));
     form.ShowTime();
     EXPECT_EQ(form.Chart3->PointCount(12), 0);
     form.Leq12Box->click();
@@ -106,7 +107,7 @@ TEST_F(EvalWindowTest, LeqBoxesDrawAndRemoveTheirCurves) {
 TEST_F(EvalWindowTest, DoubleClickOnASmallChartShowsThatMeasurement) {
     MeasurementRecord rec = Record(7, 100);
     for (int i = 0; i < 500; ++i) rec.bytes[size_t(10 + 2 * 500 + i)] = 120;  // measurement 3
-    form.CurrentRecord = rec;
+    SetRecord(form, rec);
     form.ShowTime();
     QTest::mouseDClick(form.Pegel[2], Qt::LeftButton);
     EXPECT_EQ(form.Chart2->Title(), "3. Verteilung");
@@ -123,7 +124,7 @@ TEST_F(EvalWindowTest, DoubleClickOnASmallChartShowsThatMeasurement) {
 TEST_F(EvalWindowTest, DamagedRecordIsShownWithANotice) {
     MeasurementRecord rec = Record(4, 150);  // 6000 points ...
     rec.bytes[9] = 12;                       // ... twelve times: far beyond the record
-    form.CurrentRecord = rec;
+    SetRecord(form, rec);
     form.ShowTime();
     ASSERT_EQ(seams.notices.size(), 1);
     EXPECT_FALSE(seams.notices[0].isEmpty());

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "eval/Figures.h"
@@ -53,15 +54,15 @@ TEST_F(ExportWindowTest, FiguresTabIsEmptyBeforeTheFirstEvaluationAndRefilledByE
     // Empty cells, as every grid of the window has them at start.
     EXPECT_EQ(form.GridKennwerte->Table().CopyText(), "\t\t\r\n\t\t\r\n");
 
-    form.CurrentRecord = Record(1, 150);
+    SetRecord(form, Record(1, 150));
     form.ShowTime();
     EXPECT_TRUE(TabShown(form.TabSheet16));
-    const RecordFigures one = ComputeFigures(form.CurrentRecord);
+    const RecordFigures one = ComputeFigures(form.Document().Record());
     EXPECT_EQ(form.GridKennwerte->Table(), FiguresTable(one, NumberFormat::FromLocale(), false));
     EXPECT_EQ(form.GridKennwerte->RowCount(), 2);
     EXPECT_EQ(form.GridKennwerte->Cell(3, 0), "LAeq");
 
-    form.CurrentRecord = Record(7, 140);
+    SetRecord(form, Record(7, 140));
     form.ShowTime();
     EXPECT_TRUE(TabShown(form.TabSheet16));  // shown for both kinds of record
     EXPECT_EQ(form.GridKennwerte->RowCount(), 14);
@@ -72,7 +73,7 @@ TEST_F(ExportWindowTest, FiguresTableCopiesAsText) {
     const QList<QAction*> entries = form.GridKennwerte->actions();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0]->text(), "Kopieren als Text");
-    form.CurrentRecord = Record(2, 160);
+    SetRecord(form, Record(2, 160));
     form.ShowTime();
     entries[0]->trigger();
     // Cells as they read, without the blanks that align them in the grid, a tab only between
@@ -96,8 +97,8 @@ TEST_F(ExportWindowTest, ExportEntryFollowsSaveAs) {
 }
 
 TEST_F(ExportWindowTest, ExportWritesTheCsvOfTheCurrentRecord) {
-    form.CurrentRecord = Record(7, 150);
-    form.ProposedSaveName = "MESS1.DBA";
+    SetRecord(form, Record(7, 150));
+    NameMeasurement(form, "MESS1.DBA");
     form.ShowTime();
     seams.saveName = dir.filePath("mess1");  // typed without an extension
     form.Exportieren1->trigger();
@@ -105,12 +106,12 @@ TEST_F(ExportWindowTest, ExportWritesTheCsvOfTheCurrentRecord) {
     EXPECT_EQ(seams.saveProposed, "MESS1.csv");
     EXPECT_TRUE(seams.stops.isEmpty());
     const QByteArray csv = FileBytes(dir.filePath("mess1.csv"));
-    EXPECT_EQ(csv, ExportCsv(ComputeFigures(form.CurrentRecord), NumberFormat::FromLocale()));
+    EXPECT_EQ(csv, ExportCsv(ComputeFigures(form.Document().Record()), NumberFormat::FromLocale()));
     EXPECT_TRUE(csv.startsWith("t/s;Messung 1;"));
 }
 
 TEST_F(ExportWindowTest, CancelWritesNothingAndAFailureIsShown) {
-    form.CurrentRecord = Record(1, 150);
+    SetRecord(form, Record(1, 150));
     form.ShowTime();
     seams.saveName.clear();
     form.Exportieren1->trigger();
@@ -128,12 +129,12 @@ TEST_F(ExportWindowTest, CancelWritesNothingAndAFailureIsShown) {
 TEST_F(ExportWindowTest, ExportWritesJsonForTheJsonTypeOrExtension) {
     const QString csvType = "CSV-Dateien (*.csv)";
     const QString jsonType = "JSON-Dateien (*.json)";
-    form.CurrentRecord = Record(7, 150);
-    form.ProposedSaveName = "MESS1.DBA";
+    SetRecord(form, Record(7, 150));
+    NameMeasurement(form, "MESS1.DBA");
     form.ShowTime();
-    const RecordFigures figures = ComputeFigures(form.CurrentRecord);
+    const RecordFigures figures = ComputeFigures(form.Document().Record());
     const QByteArray csv = ExportCsv(figures, NumberFormat::FromLocale());
-    const QByteArray json = ExportJson("MESS1.DBA", form.CurrentRecord, figures);
+    const QByteArray json = ExportJson("MESS1.DBA", form.Document().Record(), figures);
     const struct {
         const char* typed;
         QString type;
@@ -174,7 +175,7 @@ TEST_F(ExportWindowTest, NoMeasurementNoExportAndNoReport) {
     EXPECT_EQ(seams.previews, 0);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 
-    form.CurrentRecord = Record(1, 150);
+    SetRecord(form, Record(1, 150));
     form.ShowTime();
     for (QAction* a : commands) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     form.Exportieren1->trigger();

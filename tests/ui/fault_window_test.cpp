@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
@@ -97,7 +98,7 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     }
     Start(options);
     form->ProgBox->setCurrentIndex(1);  // B
-    const MeasurementRecord before = form->CurrentRecord;
+    const MeasurementRecord before = form->Document().Record();
     const QString titleBefore = form->windowTitle();
 
     QElapsedTimer t;
@@ -122,13 +123,14 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     if (f.keptSamples > 0) {
         // Every sample that arrived is in the record the window evaluates.
         const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
-        const auto& got = form->CurrentRecord.bytes;
+        const auto& got = form->Document().Record().bytes;
         EXPECT_TRUE(std::equal(cell.bytes.begin(), cell.bytes.begin() + 8, got.begin()));
         EXPECT_TRUE(std::equal(cell.bytes.begin() + 10, cell.bytes.begin() + 10 + f.keptSamples,
                                got.begin() + 10));
         EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     } else {
-        EXPECT_EQ(form->CurrentRecord, before) << "a failed command leaves the record as it was";
+        EXPECT_EQ(form->Document().Record(), before)
+            << "a failed command leaves the record as it was";
         EXPECT_EQ(form->windowTitle(), titleBefore);
     }
 

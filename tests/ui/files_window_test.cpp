@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <cstdio>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "widgets/Chart.h"
@@ -49,7 +50,7 @@ protected:
 }  // namespace
 
 TEST_F(FilesWindowTest, SaveAndOpenRoundTripWithTheDescription) {
-    form.CurrentRecord = ProgramB(120);
+    SetRecord(form, ProgramB(120));
     form.RichEdit1->setPlainText("Lärm an der Straße\nMessung 2");
     seams.saveName = Path("x");  // typed without an extension
     form.Speichern1Click();
@@ -58,17 +59,17 @@ TEST_F(FilesWindowTest, SaveAndOpenRoundTripWithTheDescription) {
     EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
     QFile saved(Path("x.dba"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), Bytes(form.CurrentRecord));
+    EXPECT_EQ(saved.readAll(), Bytes(form.Document().Record()));
     EXPECT_TRUE(QFile::exists(Path("x.RMK")));
     EXPECT_EQ(form.windowTitle(), "KELVARN - x.dba");  // the measurement is now that file
 
     TForm1 other{&seams};
     seams.openName = Path("x.dba");
     other.N1Click();
-    EXPECT_EQ(other.CurrentRecord, form.CurrentRecord);
+    EXPECT_EQ(other.Document().Record(), form.Document().Record());
     EXPECT_EQ(other.RichEdit1->toPlainText(), "Lärm an der Straße\nMessung 2");
     EXPECT_EQ(other.windowTitle(), "KELVARN - x.dba");
-    EXPECT_EQ(other.ProposedSaveName, "x.dba");
+    EXPECT_EQ(other.Document().ProposedSaveName(), "x.dba");
     EXPECT_EQ(other.PageControl1->currentWidget(), other.TabSheet4);
     EXPECT_EQ(other.Chart1->PointCount(0), 1000);
     EXPECT_TRUE(seams.notices.isEmpty());  // no Ctrl, no information line
@@ -84,20 +85,20 @@ TEST_F(FilesWindowTest, CtrlShowsTheInformationLine) {
 }
 
 TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
-    form.CurrentRecord = ProgramB(90);
+    SetRecord(form, ProgramB(90));
     form.ShowTime();
     form.RichEdit1->setPlainText("vorher");
-    const MeasurementRecord before = form.CurrentRecord;
+    const MeasurementRecord before = form.Document().Record();
     WriteFile(Path("kurz.dba"), QByteArray(100, '\x33'));
     seams.openName = Path("kurz.dba");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
     EXPECT_EQ(seams.stops,
               QStringList{"Versuch hinter dem Dateiende zu lesen.\n" + Path("kurz.dba")});
-    EXPECT_EQ(form.CurrentRecord, before);
+    EXPECT_EQ(form.Document().Record(), before);
     EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
     EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");
-    EXPECT_EQ(form.ProposedSaveName, "ohnename.dba");
+    EXPECT_EQ(form.Document().ProposedSaveName(), "ohnename.dba");
     EXPECT_EQ(form.grid->Cell(1, 1), " 20.0");  // 90 / 2 - 25 in the C locale
 }
 
@@ -107,11 +108,11 @@ TEST_F(FilesWindowTest, MissingFileAndCancelledDialogs) {
     EXPECT_EQ(seams.stops, QStringList{"Datei nicht gefunden.\n" + Path("gibtsnicht.dba")});
     seams.openName.clear();
     seams.saveName.clear();
-    const MeasurementRecord before = form.CurrentRecord;
+    const MeasurementRecord before = form.Document().Record();
     form.N1Click();
     form.Speichern1Click();
     EXPECT_EQ(seams.stops.size(), 1);
-    EXPECT_EQ(form.CurrentRecord, before);
+    EXPECT_EQ(form.Document().Record(), before);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
@@ -166,7 +167,7 @@ TEST_F(FilesWindowTest, NamesWithSeveralPointsKeepTheirOwnRemarks) {
 }
 
 TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
-    form.CurrentRecord = ProgramB(90);
+    SetRecord(form, ProgramB(90));
     form.ShowTime();
     WriteFile(Path("M.DBA"), Bytes(ProgramB(120)));
     WriteFile(Path("M.RMK"), QByteArray(17 * 1024 * 1024, 'a'));
@@ -204,7 +205,7 @@ TEST_F(FilesWindowTest, NameThatIsNotUtf8OpensAsTheDialogShowsIt) {
     seams.openName = QFile::decodeName(name);
     form.N1Click();
     EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
-    EXPECT_EQ(form.CurrentRecord, ProgramB(100));
+    EXPECT_EQ(form.Document().Record(), ProgramB(100));
     std::remove(name.constData());
 }
 
@@ -230,7 +231,7 @@ TEST_F(FilesWindowTest, TitleNamesTheSavedFileAndMarksUnsavedWork) {
     EXPECT_EQ(form.windowTitle(), "Kelvarn");
     EXPECT_FALSE(form.isWindowModified());
 
-    form.CurrentRecord = ProgramB(120);
+    SetRecord(form, ProgramB(120));
     form.ShowTime();  // as after a take-over: a measurement in no file
     EXPECT_TRUE(form.isWindowModified());
     EXPECT_EQ(shown(), "Kelvarn*");
@@ -240,7 +241,7 @@ TEST_F(FilesWindowTest, TitleNamesTheSavedFileAndMarksUnsavedWork) {
     EXPECT_EQ(form.windowTitle(), "KELVARN - erste.dba");
     EXPECT_FALSE(form.isWindowModified());
     EXPECT_EQ(shown(), "KELVARN - erste.dba");
-    EXPECT_EQ(form.ProposedSaveName, "erste.dba");
+    EXPECT_EQ(form.Document().ProposedSaveName(), "erste.dba");
 
     // Typing marks it, typing it back clears the mark.
     const QString text = form.RichEdit1->toPlainText();
@@ -318,16 +319,17 @@ TEST_F(FilesWindowTest, DialogsStartInTheMeasurementsFolderElseTheLastUsed) {
 }
 
 TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
-    form.CurrentRecord = ProgramB(120);
-    form.CurrentProtocol.site = "Hof";
-    form.CurrentProtocol.SetStart(
-        1, QDateTime(QDate(2026, 6, 10), QTime(21, 37, 12), Qt::OffsetFromUTC, 7200),
-        StartSource::kEingegeben);
+    SetRecord(form, ProgramB(120));
+    form.Document().EditProtocol([](MeasurementProtocol& p) { p.site = "Hof"; });
+    form.Document().EditProtocol([](MeasurementProtocol& p) {
+        p.SetStart(1, QDateTime(QDate(2026, 6, 10), QTime(21, 37, 12), Qt::OffsetFromUTC, 7200),
+                   StartSource::kEingegeben);
+    });
     ProtocolMarker lorry;
     lorry.fromS = 10;
     lorry.toS = 20;
     lorry.text = "Lkw";
-    form.CurrentProtocol.markers.push_back(lorry);
+    form.Document().EditProtocol([&](MeasurementProtocol& p) { p.markers.push_back(lorry); });
     seams.saveName = Path("p.dba");
     form.Speichern1Click();
     ASSERT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
@@ -337,16 +339,17 @@ TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
     EXPECT_TRUE(seams.saveQuestions.isEmpty());
 
     TForm1 other{&seams};
-    other.CurrentProtocol.weather = "aus dem letzten Bericht";
+    other.Document().EditProtocol(
+        [](MeasurementProtocol& p) { p.weather = "aus dem letzten Bericht"; });
     seams.openName = Path("p.dba");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // that protocol is in no file
     other.N1Click();
     seams.saveQuestions.clear();
-    EXPECT_EQ(other.CurrentProtocol, form.CurrentProtocol);
+    EXPECT_EQ(other.Document().Protocol(), form.Document().Protocol());
     EXPECT_TRUE(seams.stops.isEmpty());
 
     // A changed protocol is unsaved work, as a changed description is.
-    other.CurrentProtocol.site = "Garten";
+    other.Document().EditProtocol([](MeasurementProtocol& p) { p.site = "Garten"; });
     EXPECT_FALSE(other.MayClose());
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
 
@@ -355,7 +358,7 @@ TEST_F(FilesWindowTest, TheProtocolIsSavedAndOpenedWithTheMeasurement) {
     seams.openName = Path("ohne.dba");
     seams.saveAnswers = {Seams::SaveAnswer::No};
     other.N1Click();
-    EXPECT_TRUE(other.CurrentProtocol.IsEmpty());
+    EXPECT_TRUE(other.Document().Protocol().IsEmpty());
 }
 
 TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnlyWhenAllowed) {
@@ -363,14 +366,14 @@ TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnly
     const QByteArray bad = R"({"format": "kelvarn-protocol", "version": 1, "markers": [
         {"measurement": 1, "from_s": 50, "to_s": 40, "kind": "ereignis"}]})";
     WriteFile(Path("m.KVP"), bad);
-    form.CurrentProtocol.site = "vorher";
+    form.Document().EditProtocol([](MeasurementProtocol& p) { p.site = "vorher"; });
     seams.openName = Path("m.dba");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // that protocol is in no file
     form.N1Click();
     seams.saveQuestions.clear();
-    EXPECT_EQ(form.CurrentRecord, ProgramB(100));
+    EXPECT_EQ(form.Document().Record(), ProgramB(100));
     EXPECT_EQ(form.windowTitle(), "KELVARN - m.dba");
-    EXPECT_TRUE(form.CurrentProtocol.IsEmpty());
+    EXPECT_TRUE(form.Document().Protocol().IsEmpty());
     EXPECT_EQ(seams.stops,
               QStringList{QStringLiteral("Das Protokoll \"%1\" kann nicht gelesen werden: Marke 1: "
                                          "von 50 s ist nicht kleiner als bis 40 s. Die Messung "
@@ -379,7 +382,7 @@ TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnly
         << seams.stops.join('|').toStdString();
 
     // No: measurement and remarks are saved, the protocol file stays.
-    form.CurrentProtocol.site = "neu";
+    form.Document().EditProtocol([](MeasurementProtocol& p) { p.site = "neu"; });
     form.RichEdit1->setPlainText("neu beschrieben");
     seams.saveName = Path("m.dba");
     seams.answers = {false};
@@ -411,7 +414,7 @@ TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnly
     TForm1 other{&seams};
     seams.openName = Path("m.dba");
     other.N1Click();
-    EXPECT_EQ(other.CurrentProtocol.site, "neu");
+    EXPECT_EQ(other.Document().Protocol().site, "neu");
     form.Speichern1Click();
     EXPECT_EQ(seams.asked.size(), 2);
 }

@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "widgets/StringGrid.h"
@@ -60,7 +61,7 @@ void ExpectReadable(TForm1& form, QWidget* sheet, StringGrid* g, bool whole) {
 TEST_P(GridColumnsTest, ColumnsFitTheirContentsAt800x596) {
     form.resize(800, 596);
     form.show();
-    form.CurrentRecord = Rising(GetParam());
+    SetRecord(form, Rising(GetParam()));
     form.ShowTime();
     ExpectReadable(form, form.TabSheet6, form.grid, false);
     if (form.PageControl2->isTabVisible(form.PageControl2->indexOf(form.TabSheet15)))

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "widgets/Chart.h"
@@ -40,8 +41,8 @@ protected:
         return w;
     }
     void Show(const MeasurementRecord& rec, const MeasurementProtocol& p) {
-        form.CurrentRecord = rec;
-        form.CurrentProtocol = p;
+        SetRecord(form, rec);
+        form.Document().SetProtocol(p);
         form.ShowTime();
     }
     FakeSeams seams;
@@ -93,7 +94,7 @@ TEST_F(ProtocolWindowTest, EditsGoIntoTheProtocolAndAreUnsavedWork) {
     auto* site = Find<QLineEdit>("Messort");
     EXPECT_FALSE(form.isWindowModified());
     QTest::keyClicks(site, "Garten");
-    EXPECT_EQ(form.CurrentProtocol.site, "Garten");
+    EXPECT_EQ(form.Document().Protocol().site, "Garten");
     EXPECT_TRUE(form.isWindowModified()) << "the title marks the unsaved protocol";
     EXPECT_FALSE(form.MayClose());
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
@@ -104,13 +105,13 @@ TEST_F(ProtocolWindowTest, EditsGoIntoTheProtocolAndAreUnsavedWork) {
     emit before->editingFinished();
     after->setText("93.6");
     emit after->editingFinished();
-    EXPECT_EQ(form.CurrentProtocol.calibration.beforeDb, 94.1);
-    EXPECT_EQ(form.CurrentProtocol.calibration.afterDb, 93.6);
+    EXPECT_EQ(form.Document().Protocol().calibration.beforeDb, 94.1);
+    EXPECT_EQ(form.Document().Protocol().calibration.afterDb, 93.6);
     EXPECT_EQ(Find<QLabel>("KalibrierungAbweichung")->text(),
               "Abweichung nachher − vorher: -0,5 dB");
     after->setText("viel");
     emit after->editingFinished();
-    EXPECT_EQ(form.CurrentProtocol.calibration.afterDb, 93.6);
+    EXPECT_EQ(form.Document().Protocol().calibration.afterDb, 93.6);
     EXPECT_EQ(after->text(), "93,6");
     EXPECT_EQ(form.StatusText(), " \"viel\" ist keine Zahl.");
 }
@@ -122,12 +123,12 @@ TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
     Show(rec, {});
     auto* markers = Find<QTableWidget>("ProtokollMarken");
     Find<QPushButton>("MarkeHinzufuegen")->click();
-    ASSERT_EQ(form.CurrentProtocol.markers.size(), 1u);
-    EXPECT_EQ(form.CurrentProtocol.markers[0].toS, 60.0);
+    ASSERT_EQ(form.Document().Protocol().markers.size(), 1u);
+    EXPECT_EQ(form.Document().Protocol().markers[0].toS, 60.0);
     markers->item(0, 1)->setText("30");
     markers->item(0, 4)->setText("Lkw");
-    EXPECT_EQ(form.CurrentProtocol.markers[0].fromS, 30.0);
-    EXPECT_EQ(form.CurrentProtocol.markers[0].text, "Lkw");
+    EXPECT_EQ(form.Document().Protocol().markers[0].fromS, 30.0);
+    EXPECT_EQ(form.Document().Protocol().markers[0].text, "Lkw");
     const TableText k = form.GridKennwerte->Table();
     ASSERT_EQ(k.Rows(), 3);
     EXPECT_EQ(k.Cell(0, 2), "1 ohne Fremdgeräusch");
@@ -137,16 +138,16 @@ TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
     // A range outside the measurement is refused and shown as it was.
     markers->item(0, 2)->setText("61");
     EXPECT_EQ(form.StatusText(), " Marke 1: liegt nicht in Messung 1.");
-    EXPECT_EQ(form.CurrentProtocol.markers[0].toS, 60.0);
+    EXPECT_EQ(form.Document().Protocol().markers[0].toS, 60.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(markers->item(0, 2)->text(), "60,000");
     markers->item(0, 3)->setText("Ereignis");
-    EXPECT_EQ(form.CurrentProtocol.markers[0].kind, MarkerKind::kEreignis);
+    EXPECT_EQ(form.Document().Protocol().markers[0].kind, MarkerKind::kEreignis);
     EXPECT_EQ(form.GridKennwerte->Table().Rows(), 2);
 
     markers->setCurrentCell(0, 0);
     Find<QPushButton>("MarkeEntfernen")->click();
-    EXPECT_TRUE(form.CurrentProtocol.markers.empty());
+    EXPECT_TRUE(form.Document().Protocol().markers.empty());
 }
 
 TEST_F(ProtocolWindowTest, AStartEnteredForASeriesOffersToFillTheOthers) {
@@ -160,9 +161,9 @@ TEST_F(ProtocolWindowTest, AStartEnteredForASeriesOffersToFillTheOthers) {
     Find<QPushButton>("ProtokollBeginnSetzen")->click();
     ASSERT_EQ(seams.asked.size(), 1);
     EXPECT_TRUE(seams.asked[0].endsWith("Die Messungen 2 bis 12 lückenlos anschließen?"));
-    ASSERT_EQ(form.CurrentProtocol.starts.size(), 12u);
-    EXPECT_EQ(form.CurrentProtocol.StartOf(12)->start.toSecsSinceEpoch() -
-                  form.CurrentProtocol.StartOf(1)->start.toSecsSinceEpoch(),
+    ASSERT_EQ(form.Document().Protocol().starts.size(), 12u);
+    EXPECT_EQ(form.Document().Protocol().StartOf(12)->start.toSecsSinceEpoch() -
+                  form.Document().Protocol().StartOf(1)->start.toSecsSinceEpoch(),
               11 * 60);
     EXPECT_EQ(starts->item(11, 2)->text(), "eingegeben");
     EXPECT_EQ(starts->item(0, 1)->text(), "10.06.2026 10:00:00");
@@ -173,8 +174,8 @@ TEST_F(ProtocolWindowTest, AStartEnteredForASeriesOffersToFillTheOthers) {
         ->setDateTime(QDateTime(QDate(2026, 6, 10), QTime(12, 0, 0)));
     seams.answers = {false};
     Find<QPushButton>("ProtokollBeginnSetzen")->click();
-    EXPECT_EQ(form.CurrentProtocol.StartOf(6)->start.time(), QTime(12, 0, 0));
-    EXPECT_EQ(form.CurrentProtocol.StartOf(7)->start.time(), QTime(10, 6, 0));
+    EXPECT_EQ(form.Document().Protocol().StartOf(6)->start.time(), QTime(12, 0, 0));
+    EXPECT_EQ(form.Document().Protocol().StartOf(7)->start.time(), QTime(10, 6, 0));
 }
 
 TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
@@ -192,15 +193,15 @@ TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
     // Without Shift nothing is proposed.
     QTest::mousePress(form.Chart1, Qt::LeftButton, Qt::NoModifier, at(12));
     QTest::mouseRelease(form.Chart1, Qt::LeftButton, Qt::NoModifier, at(30));
-    EXPECT_TRUE(form.CurrentProtocol.markers.empty());
+    EXPECT_TRUE(form.Document().Protocol().markers.empty());
 
     QTest::mousePress(form.Chart1, Qt::LeftButton, Qt::ShiftModifier, at(30));
     QMouseEvent move(QEvent::MouseMove, at(12), form.Chart1->mapToGlobal(at(12)), Qt::LeftButton,
                      Qt::LeftButton, Qt::ShiftModifier);
     QCoreApplication::sendEvent(form.Chart1, &move);
     QTest::mouseRelease(form.Chart1, Qt::LeftButton, Qt::ShiftModifier, at(12));
-    ASSERT_EQ(form.CurrentProtocol.markers.size(), 1u);
-    const ProtocolMarker& mk = form.CurrentProtocol.markers[0];
+    ASSERT_EQ(form.Document().Protocol().markers.size(), 1u);
+    const ProtocolMarker& mk = form.Document().Protocol().markers[0];
     EXPECT_EQ(mk.kind, MarkerKind::kFremdgeraeusch);
     EXPECT_NEAR(mk.fromS, 12.0, 0.5);  // to a pixel
     EXPECT_NEAR(mk.toS, 30.0, 0.5);

@@ -19,6 +19,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
@@ -382,7 +383,8 @@ TEST_F(ReportWindowTest, ReportOfAnOpenedFileShowsItsNameDateAndDescription) {
     EXPECT_TRUE(text.contains("Dateidatum: " + date)) << text.toStdString();
 
     // After a take-over the record is no longer the file's.
-    form.ShowTime(form.Button3);
+    SetRecord(form, form.Document().Record());
+    form.ShowTime();
     form.BerichtPdf1->trigger();
     EXPECT_TRUE(PdfText(pdf).contains("Dateidatum: nicht gespeichert"));
 }
@@ -398,7 +400,7 @@ static int ZoomedTicks(const QString& pdfText) {
 }
 
 TEST_F(ReportWindowTest, TheReportsChartsShowTheTimesTheWindowShows) {
-    form.CurrentRecord = Record(1);
+    SetRecord(form, Record(1));
     form.ShowTime();
     seams.saveName = dir.filePath("ganz.pdf");
     form.BerichtPdf1->trigger();
@@ -415,8 +417,8 @@ TEST_F(ReportWindowTest, TheReportsChartsShowTheTimesTheWindowShows) {
 }
 
 TEST_F(ReportWindowTest, PrintGoesThroughThePreviewToTheChosenPrinter) {
-    form.CurrentRecord = Record(7);
-    form.ProposedSaveName = "G.DBA";
+    SetRecord(form, Record(7));
+    NameMeasurement(form, "G.DBA");
     form.ShowTime();
     seams.previewPdf = dir.filePath("gedruckt.pdf");
     form.BerichtDrucken1->trigger();
@@ -473,8 +475,8 @@ TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
         EXPECT_EQ(stored.logoFile, logoFile);
         EXPECT_TRUE(stored.signature);
 
-        form.CurrentRecord = Record(7);
-        form.ProposedSaveName = "G.DBA";
+        SetRecord(form, Record(7));
+        NameMeasurement(form, "G.DBA");
         form.ShowTime();
         seams.saveName = dir.filePath("bericht.pdf");
         form.BerichtPdf1->trigger();
@@ -496,7 +498,7 @@ TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
 TEST_F(ReportHeadWindowTest, AnUnreadableLogoStopsTheReportWithItsPath) {
     TForm1 form{&seams};
     form.GroupBox3->BerichtLogo->setText(dir.filePath("weg.png"));
-    form.CurrentRecord = Record(1);
+    SetRecord(form, Record(1));
     form.ShowTime();  // a measurement shown: the report is offered
     seams.saveName = dir.filePath("bericht.pdf");
     form.BerichtPdf1->trigger();

@@ -17,6 +17,7 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/FileDrop.h"
 #include "app/Program.h"
@@ -54,7 +55,7 @@ protected:
     void ExpectOpened(const QString& name) {
         EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
         EXPECT_EQ(form.windowTitle(), "KELVARN - " + name);
-        EXPECT_EQ(form.ProposedSaveName, name);
+        EXPECT_EQ(form.Document().ProposedSaveName(), name);
         EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
         EXPECT_EQ(form.Chart1->PointCount(0), 1000);
     }
@@ -150,7 +151,7 @@ TEST_F(StartWindowTest, MeasurementFileDroppedOnTheDescriptionOpens) {
     Drop(form.RichEdit1->viewport(), data);
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
     EXPECT_EQ(form.RichEdit1->toPlainText(), "Bemerkungen hier ...");
-    EXPECT_EQ(form.windowTitle(), "Kelvarn");
+    EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");  // the typed description is still unsaved
     EXPECT_TRUE(Drop(form.RichEdit1->viewport(), data));
     ExpectOpened("lauf.dba");
     // Its description, not its address pasted into the one shown before.

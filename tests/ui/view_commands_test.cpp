@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <functional>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "eval_records.h"
@@ -137,7 +138,7 @@ protected:
 
     // Shows the record of program row with fn's samples, and chart's tab.
     void Show(int row, const kelvarn::testing::SampleFn& fn, TChart* chart) {
-        form.CurrentRecord = *kelvarn::testing::ProgramRecord(row, fn);
+        SetRecord(form, *kelvarn::testing::ProgramRecord(row, fn));
         form.ShowTime();
         form.resize(1000, 700);
         form.show();

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "widgets/Chart.h"
@@ -58,7 +59,7 @@ TEST_F(WindowTest, StartsAsTheProgramIsKnown) {
     EXPECT_EQ(form.ComBox->itemText(16), "COM 16");
     EXPECT_TRUE(form.radiotaste->isChecked());
     EXPECT_EQ(form.Panel1->text(), "0");
-    EXPECT_EQ(form.CurrentRecord, MeasurementRecord{});
+    EXPECT_EQ(form.Document().Record(), MeasurementRecord{});
     EXPECT_FALSE(form.Timer1->isActive());
 }
 

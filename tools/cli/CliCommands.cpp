@@ -19,10 +19,16 @@ namespace {
 
 const char* const kUsage =
     "Aufruf:\n"
-    "  kelvarn-cli table DATEI NAME   Tabelle als Text (grid, gridspek, Grid12, GridLeQ,\n"
-    "                                 Grid12Leq, GridSpek12, GridKennwerte)\n"
+    "  kelvarn-cli table DATEI NAME   Tabelle als Text (levelTable, distributionTable,\n"
+    "                                 overviewTable, leqTable, overviewLeqTable,\n"
+    "                                 overviewDistributionTable, figuresTable; auch unter den\n"
+    "                                 Namen der Tabellen im Fenster: grid, gridspek, Grid12,\n"
+    "                                 GridLeQ, Grid12Leq, GridSpek12, GridKennwerte)\n"
     "  kelvarn-cli info DATEI         Informationszeile der Messdatei\n"
-    "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (Chart1, Chart2, Chart3, Chart6,\n"
+    "  kelvarn-cli chart DATEI NAME   Punkte eines Diagramms (levelChart, distributionChart,\n"
+    "                                 overviewChart, leqChart, overviewLeqChart,\n"
+    "                                 distribution1 bis distribution12; auch unter den Namen\n"
+    "                                 der Diagramme im Fenster: Chart1, Chart2, Chart3, Chart6,\n"
     "                                 Chart12Leq, Pegel1 bis Pegel12)\n" KELVARN_CELL_USAGE
         KELVARN_EXPORT_USAGE KELVARN_PROTOCOL_USAGE KELVARN_REPORT_USAGE KELVARN_ASSESS_USAGE
     "Nach \"--\" hinter dem Befehl ist kein Argument mehr eine Option (auch \"--x.dba\" nicht).\n";
@@ -78,8 +84,10 @@ CliOutcome Table(const QString& path, const QString& name) {
     const Evaluation ev = Evaluate(rec, o);
     const TableText* table = TableByName(ev, name);
     if (!table)
-        return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (grid, gridspek, Grid12, "
-                                      "GridLeQ, Grid12Leq, GridSpek12, GridKennwerte)")
+        return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (levelTable, distributionTable, "
+                                      "overviewTable, leqTable, overviewLeqTable, "
+                                      "overviewDistributionTable, figuresTable; grid, gridspek, "
+                                      "Grid12, GridLeQ, Grid12Leq, GridSpek12, GridKennwerte)")
                            .arg(name));
     o.out = table->CopyText().toUtf8();
     return o;
@@ -92,8 +100,10 @@ CliOutcome Chart(const QString& path, const QString& name) {
     const Evaluation ev = Evaluate(rec, o);
     const std::vector<const SeriesData*> series = ChartByName(ev, name);
     if (series.empty())
-        return Fail(2, QStringLiteral("unbekanntes Diagramm \"%1\" (Chart1, Chart2, Chart3, "
-                                      "Chart6, Chart12Leq, Pegel1 bis Pegel12)")
+        return Fail(2, QStringLiteral("unbekanntes Diagramm \"%1\" (levelChart, "
+                                      "distributionChart, overviewChart, leqChart, "
+                                      "overviewLeqChart, distribution1 bis distribution12; Chart1, "
+                                      "Chart2, Chart3, Chart6, Chart12Leq, Pegel1 bis Pegel12)")
                            .arg(name));
     for (const SeriesData* s : series) {
         o.out += s->name.toUtf8() + '\n';
