@@ -6,6 +6,8 @@
 #include <QTime>
 #include <functional>
 
+#include "link/SystemPorts.h"
+
 class QPrinter;
 
 class QWidget;
@@ -51,12 +53,18 @@ public:
     // What the window's link is built on: the machine's serial ports, unless
     // a test puts a scripted line behind it. Called once, before any use.
     virtual void SetUpLink(SerialLink& link) { (void)link; }
+    // The serial ports the port choice lists besides COM 1 to COM 16: the
+    // system's, unless a test hands the window a list of its own.
+    virtual const PortLister& SerialPorts() const { return systemPorts_; }
     // The time of day (a timed start counts its delay from it).
     virtual QTime TimeOfDay() const { return QTime::currentTime(); }
     // Date and time now, in the local zone (start times of measurements count from it).
     virtual QDateTime Now() const { return QDateTime::currentDateTime(); }
 
     bool nativeDialogs = true;
+
+private:
+    SystemPortLister systemPorts_;
 };
 
 // The application title that captions every message box.

@@ -62,7 +62,7 @@ void TForm1::FillPortChoice() {
         index >= kComBoxEntries && size_t(index - kComBoxEntries) < offeredPorts_.size()
             ? offeredPorts_[size_t(index - kComBoxEntries)].device
             : QString();
-    allPorts_ = AllSystemPorts();
+    allPorts_ = seams().SerialPorts().Ports();
     offeredPorts_ = OfferedSystemPorts(allPorts_);
     const QSignalBlocker block(ComBox);
     while (ComBox->count() > kComBoxEntries) ComBox->removeItem(ComBox->count() - 1);
@@ -195,9 +195,9 @@ void TForm1::Button4Click() {
                 [&progress] { return progress.Cancelled(); },
                 [&progress](int n) { progress.ProgressPosition(n - 1); }};
             progress.ProgressMax(16);
-            SetTemporaryPortDevices(trial);
+            link_.Names().SetTemporary(trial);
             out->kind = SearchHardware(link_, prompt);
-            SetTemporaryPortDevices({});
+            link_.Names().SetTemporary({});
             out->cancelled = progress.Cancelled();
             out->port = link_.GetPortNumber();
             // A line that fails here fails the next command, which says so.

@@ -19,11 +19,12 @@
 #include "app/TForm1.h"
 #include "cell/ReadOut.h"
 #include "cell/Runner.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
+#include "sim/ScriptedDevice.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ public:
     bool CellCommandsOnOwnThread() const override { return cellThread_; }
     void SetUpLink(SerialLink& link) override {
         if (line) line->Attach(link);
-        if (clock) link.SetClock(clock);
+        if (clock) LinkKit::SetClock(link, clock);
     }
     bool CtrlHeld() const override { return false; }
     void Notice(QWidget*, const QString&) override {}

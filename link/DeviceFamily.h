@@ -6,9 +6,6 @@
 // simulator all work from these descriptions, so a byte changes in one
 // place.
 
-#include <QString>
-#include <optional>
-
 namespace kelvarn {
 
 // Codes of DeviceKind: what the device search found on the port.
@@ -80,7 +77,5 @@ constexpr const DeviceFamily* FamilyOfKind(int kind) {
         if (f.kind == kind) return &f;
     return nullptr;
 }
-// The family of a name as Family(id).name spells it, in any case.
-std::optional<DeviceFamilyId> FamilyFromName(const QString& name);
 
 }  // namespace kelvarn

@@ -1,23 +1,10 @@
 #include "link/PortNames.h"
 
 #include <QtGlobal>
-#include <mutex>
 
 #include "link/SettingsFile.h"
 
 namespace kelvarn {
-
-namespace {
-
-std::mutex g_temporaryMutex;
-std::map<int, QString> g_temporary;
-
-}  // namespace
-
-void SetTemporaryPortDevices(const std::map<int, QString>& devices) {
-    std::lock_guard<std::mutex> lock(g_temporaryMutex);
-    g_temporary = devices;
-}
 
 int PortNumberOf(const QString& portName) {
     if (!portName.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) return 0;
@@ -34,15 +21,18 @@ QString PortDevicePath(int n) {
 #ifdef Q_OS_WIN
     return QStringLiteral("\\\\.\\COM%1").arg(n);
 #else
-    {
-        std::lock_guard<std::mutex> lock(g_temporaryMutex);
-        const auto it = g_temporary.find(n);
-        if (it != g_temporary.end()) return it->second;
-    }
     QString mapped = ReadSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n));
     if (!mapped.isEmpty()) return mapped;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
+}
+
+QString PortNames::DevicePath(int n) const {
+#ifndef Q_OS_WIN  // there every port has its COM name already
+    const auto it = temporary_.find(n);
+    if (it != temporary_.end()) return it->second;
+#endif
+    return PortDevicePath(n);
 }
 
 }  // namespace kelvarn

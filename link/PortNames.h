@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <map>
+#include <utility>
 
 namespace kelvarn {
 
@@ -16,10 +17,22 @@ int PortNumberOf(const QString& portName);
 // without one the n-th on-board port /dev/ttyS(n-1).
 QString PortDevicePath(int n);
 
-// Devices that COM numbers reach for a while without an entry in the
-// settings file (the automatic search tries the system's ports under
-// numbers no entry uses); they go before the file's entries. An empty map
-// ends them.
-void SetTemporaryPortDevices(const std::map<int, QString>& devices);
+// Which serial device each COM number reaches for one link: PortDevicePath,
+// except for the numbers lent to other devices for a while (the automatic
+// search tries the system's ports under numbers no entry uses). Each link
+// holds its own, so a search on one link never redirects another; use it
+// from the link's thread.
+class PortNames {
+public:
+    // The temporary device of COMn where there is one, else PortDevicePath(n).
+    QString DevicePath(int n) const;
+    // Devices that COM numbers reach from now on without an entry in the
+    // settings file; they go before the file's entries. An empty map ends
+    // them.
+    void SetTemporary(std::map<int, QString> devices) { temporary_ = std::move(devices); }
+
+private:
+    std::map<int, QString> temporary_;
+};
 
 }  // namespace kelvarn

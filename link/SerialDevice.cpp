@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "link/PortNames.h"
-
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -182,10 +180,6 @@ bool SerialDevice::Close() {
     port_.close();
     port_.clearError();
     return true;
-}
-
-std::unique_ptr<ByteDevice> MakeSerialDevice(const QString& portName) {
-    return std::make_unique<SerialDevice>(PortDevicePath(PortNumberOf(portName)));
 }
 
 }  // namespace kelvarn

@@ -38,7 +38,4 @@ private:
 // tells them apart: whether the user could read and write the device file.
 OpenFailure OpenFailureOf(QSerialPort::SerialPortError error, bool accessible);
 
-// Makes a SerialDevice for "COMn" on the device that PortDevicePath names.
-std::unique_ptr<ByteDevice> MakeSerialDevice(const QString& portName);
-
 }  // namespace kelvarn

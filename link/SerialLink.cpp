@@ -12,8 +12,6 @@ namespace kelvarn {
 
 namespace {
 
-const QString kInitialUsbPath = QStringLiteral("\\\\.\\Vendrausb_1");
-
 class ThreadClock : public LinkClock {
 public:
     void Sleep(int ms) override { QThread::msleep(static_cast<unsigned long>(ms)); }
@@ -38,7 +36,10 @@ bool ParseLine(const QString& text, LineSettings& out) {
 }  // namespace
 
 SerialLink::SerialLink(DeviceFactory factory, LinkClock* clock, UsbAdapter* usb)
-    : usbDevicePath_(kInitialUsbPath), factory_(std::move(factory)), clock_(clock), usb_(usb) {}
+    : usbDevicePath_(QLatin1String(kInitialUsbPath)),
+      factory_(std::move(factory)),
+      clock_(clock),
+      usb_(usb) {}
 
 SerialLink::~SerialLink() {
     ClosePort();
@@ -50,7 +51,9 @@ LinkClock& SerialLink::Clock() {
 }
 
 UsbAdapter& SerialLink::Usb() {
-    return usb_ ? *usb_ : PlatformUsbAdapter();
+    if (usb_) return *usb_;
+    if (!platformUsb_) platformUsb_ = MakePlatformUsbAdapter();
+    return *platformUsb_;
 }
 
 bool SerialLink::OpenPort(const QString& definition) {
@@ -63,7 +66,8 @@ bool SerialLink::OpenPort(const QString& definition) {
     LineSettings line;
     const bool lineOk = ParseLine(definition.mid(colon + 1), line);
 
-    std::unique_ptr<ByteDevice> device = factory_ ? factory_(name) : MakeSerialDevice(name);
+    std::unique_ptr<ByteDevice> device =
+        factory_ ? factory_(name) : std::make_unique<SerialDevice>(names_.DevicePath(n));
     if (!device) {
         openFailure_ = OpenFailure::kMissing;
         return false;
@@ -262,22 +266,6 @@ void SerialLink::UsbControl(uint8_t a, uint8_t b) {
     if (!usb.Request(UsbAdapter::kRequestControl, {23, a, b, 0}, reply)) deviceKind_ = kNoDevice;
     usb.Close();
     Delay(10);
-}
-
-void SerialLink::SetDeviceFactory(DeviceFactory factory) {
-    ClosePort();
-    factory_ = std::move(factory);
-}
-
-void SerialLink::Reset() {
-    ClosePort();
-    outputState_ = 0;
-    lastValue1_ = 0;
-    lastValue2_ = 0;
-    usbMissCount_ = 0;
-    openFailure_ = OpenFailure::kNone;
-    lastRead_ = LinkStatus::kOk;
-    usbDevicePath_ = kInitialUsbPath;
 }
 
 }  // namespace kelvarn

@@ -13,6 +13,7 @@
 
 #include "link/ByteDevice.h"
 #include "link/DeviceFamily.h"
+#include "link/PortNames.h"
 
 namespace kelvarn {
 
@@ -90,12 +91,12 @@ public:
     int SetPortNumber(int n);
     int GetDeviceKind() const { return deviceKind_; }
     void SetDeviceKind(int kind) { deviceKind_ = kind; }
-    int GetOutputState() const { return outputState_; }
-    int GetLastValue1() const { return lastValue1_; }
-    int GetLastValue2() const { return lastValue2_; }
     QString GetUsbDevicePath() const { return usbDevicePath_; }  // initially "\\.\Vendrausb_1"
     void SetUsbDevicePath(const QString& path) { usbDevicePath_ = path; }
-    int GetUsbMissCount() const { return usbMissCount_; }
+    // Which device each COM number reaches through this link (the
+    // machine's ports only: a factory of the link's own names its devices
+    // itself).
+    PortNames& Names() { return names_; }
 
     // ----- device-independent operations, by DeviceKind
 
@@ -109,21 +110,17 @@ public:
     // DeviceKind.
     void UsbControl(uint8_t a, uint8_t b);
 
-    // ----- what the link is built on
-
-    // A new maker of port devices (empty: the machine's serial ports).
-    // Closes the open port first.
-    void SetDeviceFactory(DeviceFactory factory);
-    // nullptr restores the real clock. The clock must outlive its use.
-    void SetClock(LinkClock* clock) { clock_ = clock; }
-    // nullptr restores the platform's adapter. It must outlive its use.
-    void SetUsbAdapter(UsbAdapter* adapter) { usb_ = adapter; }
+    // The USB adapter the link reaches: the one it was built with, else the
+    // platform's.
     UsbAdapter& Usb();
-    // Closes the port and puts every field back to its state at start,
-    // keeping the factory, clock and adapter.
-    void Reset();
 
 private:
+    // Tests build a link on scripted parts and look at the fields the
+    // program keeps to itself through this.
+    friend class LinkKit;
+
+    static constexpr const char* kInitialUsbPath = "\\\\.\\Vendrausb_1";
+
     LinkClock& Clock();
     bool UsbExchange(uint8_t outputs, std::array<uint8_t, 8>& reply);
     int ReadUsbChannel(int n);
@@ -138,10 +135,12 @@ private:
     OpenFailure openFailure_ = OpenFailure::kNone;
     LinkStatus lastRead_ = LinkStatus::kOk;
     QString usbDevicePath_;
+    PortNames names_;
 
     DeviceFactory factory_;
     LinkClock* clock_ = nullptr;
     UsbAdapter* usb_ = nullptr;
+    std::unique_ptr<UsbAdapter> platformUsb_;  // made at the first use without usb_
 };
 
 // The cause of an open failure as the user reads it, behind the command's

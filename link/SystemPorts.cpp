@@ -14,29 +14,6 @@ namespace {
 
 constexpr int kHighestComNumber = 16;  // the port choice offers COM 1 to COM 16
 
-class SystemLister : public PortLister {
-public:
-    std::vector<SystemPort> Ports() const override {
-        std::vector<SystemPort> ports;
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-            SystemPort p;
-            p.name = info.portName();
-            p.systemLocation = info.systemLocation();
-            p.description = info.description();
-            p.manufacturer = info.manufacturer();
-            p.serialNumber = info.serialNumber();
-            if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();
-            if (info.hasProductIdentifier()) p.productId = info.productIdentifier();
-            const QString byId = ByIdName(p.systemLocation);
-            p.device = byId.isEmpty() ? p.systemLocation : byId;
-            ports.push_back(p);
-        }
-        return ports;
-    }
-};
-
-const PortLister* g_lister = nullptr;
-
 // The file a path finally leads to; the path itself when it leads nowhere.
 QString Resolved(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -56,13 +33,22 @@ QString Hex4(int v) {
 
 }  // namespace
 
-void SetPortLister(const PortLister* lister) {
-    g_lister = lister;
-}
-
-std::vector<SystemPort> AllSystemPorts() {
-    if (g_lister) return g_lister->Ports();
-    return SystemLister().Ports();
+std::vector<SystemPort> SystemPortLister::Ports() const {
+    std::vector<SystemPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        SystemPort p;
+        p.name = info.portName();
+        p.systemLocation = info.systemLocation();
+        p.description = info.description();
+        p.manufacturer = info.manufacturer();
+        p.serialNumber = info.serialNumber();
+        if (info.hasVendorIdentifier()) p.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier()) p.productId = info.productIdentifier();
+        const QString byId = ByIdName(p.systemLocation);
+        p.device = byId.isEmpty() ? p.systemLocation : byId;
+        ports.push_back(p);
+    }
+    return ports;
 }
 
 std::vector<SystemPort> OfferedSystemPorts(const std::vector<SystemPort>& all) {

@@ -24,18 +24,22 @@ struct SystemPort {
     int productId = -1;
 };
 
-// Where the port list comes from: the system (QSerialPortInfo), or a
-// double in tests.
+// Where the port list comes from. Whoever lists ports is handed one: the
+// system's, or a double in tests.
 class PortLister {
 public:
     virtual ~PortLister() = default;
+    // Every serial port there is, on-board ports included, made afresh on
+    // each call.
     virtual std::vector<SystemPort> Ports() const = 0;
 };
 
-// nullptr restores the system's list. The lister must outlive its use.
-void SetPortLister(const PortLister* lister);
-// Every serial port the current lister reports, on-board ports included.
-std::vector<SystemPort> AllSystemPorts();
+// The system's serial ports (QSerialPortInfo), each under its by-id name
+// where it has one.
+class SystemPortLister : public PortLister {
+public:
+    std::vector<SystemPort> Ports() const override;
+};
 // The ports offered beside COM 1 to COM 16: ttyUSB*, ttyACM* and any
 // other port with USB IDs. On-board ports are COM numbers already.
 std::vector<SystemPort> OfferedSystemPorts(const std::vector<SystemPort>& all);

@@ -56,13 +56,12 @@ public:
 
 }  // namespace
 
-UsbAdapter& PlatformUsbAdapter() {
+std::unique_ptr<UsbAdapter> MakePlatformUsbAdapter() {
 #ifdef Q_OS_WIN
-    static WindowsUsbAdapter adapter;
+    return std::make_unique<WindowsUsbAdapter>();
 #else
-    static AbsentUsbAdapter adapter;
+    return std::make_unique<AbsentUsbAdapter>();
 #endif
-    return adapter;
 }
 
 }  // namespace kelvarn

@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace kelvarn {
 
@@ -26,7 +27,8 @@ public:
 };
 
 // The adapter of this machine: the Windows driver's device, where there is
-// one. Elsewhere no path opens.
-UsbAdapter& PlatformUsbAdapter();
+// one. Elsewhere no path opens. Each link makes its own, so the device
+// handle it holds during a request is never shared between threads.
+std::unique_ptr<UsbAdapter> MakePlatformUsbAdapter();
 
 }  // namespace kelvarn

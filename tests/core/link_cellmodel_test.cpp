@@ -2,9 +2,9 @@
 
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 

@@ -2,10 +2,10 @@
 
 #include <deque>
 
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 

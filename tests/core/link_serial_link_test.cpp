@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
+#include "sim/LinkKit.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 
@@ -175,7 +176,7 @@ TEST_F(ComphardTest, ReadChannelTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " channel " << c.n);
-        link.serial.Reset();
+        LinkKit::Reset(link.serial);
         OpenCom3();
         link.serial.SetDeviceKind(c.kind);
         port.written.clear();
@@ -183,8 +184,8 @@ TEST_F(ComphardTest, ReadChannelTable) {
         port.Feed(c.replies);
         EXPECT_EQ(link.serial.ReadChannel(c.n), c.result);
         EXPECT_EQ(port.written, c.sent);
-        EXPECT_EQ(link.serial.GetLastValue1(), c.lastValue1);
-        EXPECT_EQ(link.serial.GetLastValue2(), c.lastValue2);
+        EXPECT_EQ(LinkKit::LastValue1(link.serial), c.lastValue1);
+        EXPECT_EQ(LinkKit::LastValue2(link.serial), c.lastValue2);
         EXPECT_EQ(link.clock.sleeps, c.delays);
     }
 }
@@ -206,13 +207,13 @@ TEST_F(ComphardTest, WriteOutputsTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " value " << c.value);
-        link.serial.Reset();
+        LinkKit::Reset(link.serial);
         OpenCom3();
         link.serial.SetDeviceKind(c.kind);
         port.written.clear();
         link.serial.WriteOutputs(c.value);
         EXPECT_EQ(port.written, c.sent);
-        EXPECT_EQ(link.serial.GetOutputState(), c.outputState);
+        EXPECT_EQ(LinkKit::OutputState(link.serial), c.outputState);
     }
 }
 
@@ -221,11 +222,11 @@ TEST_F(ComphardTest, StartStateAfterReset) {
     link.serial.SetDeviceKind(kCell);
     link.serial.WriteOutputs(3);
     link.serial.SetUsbDevicePath(QStringLiteral("\\\\.\\Vendrausb_9"));
-    link.serial.Reset();
+    LinkKit::Reset(link.serial);
     EXPECT_FALSE(link.serial.IsPortOpen());
     EXPECT_EQ(link.serial.GetPortNumber(), 0);
     EXPECT_EQ(link.serial.GetDeviceKind(), 0);
-    EXPECT_EQ(link.serial.GetOutputState(), 0);
+    EXPECT_EQ(LinkKit::OutputState(link.serial), 0);
     EXPECT_EQ(link.serial.GetUsbDevicePath(), "\\\\.\\Vendrausb_1");
-    EXPECT_EQ(link.serial.GetUsbMissCount(), 0);
+    EXPECT_EQ(LinkKit::UsbMissCount(link.serial), 0);
 }

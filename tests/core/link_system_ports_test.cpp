@@ -22,10 +22,7 @@ protected:
     PortListDouble system;
 
     SystemPortsTest() { qputenv("KELVARN_CONFIG_DIR", folder.toLocal8Bit()); }
-    ~SystemPortsTest() override {
-        SetTemporaryPortDevices({});
-        qunsetenv("KELVARN_CONFIG_DIR");
-    }
+    ~SystemPortsTest() override { qunsetenv("KELVARN_CONFIG_DIR"); }
 
     void WriteFile(const QByteArray& text) { WriteSettingsText(folder, text); }
     QByteArray FileText() { return SettingsText(folder); }
@@ -40,14 +37,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SystemPortsTest, TheListComesFromTheInstalledLister) {
-    system.ports = {UsbPort("ttyUSB0"), OnBoardPort("ttyS0")};
-    const auto all = AllSystemPorts();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].systemLocation, "/dev/ttyUSB0");
-    EXPECT_EQ(all[1].name, "ttyS0");
-}
-
 TEST_F(SystemPortsTest, OffersUsbAndAcmPortsButNotTheOnBoardOnes) {
     SystemPort bluetooth = OnBoardPort("rfcomm0");
     SystemPort usbOther = UsbPort("ttyCH341USB0");
@@ -59,7 +48,7 @@ TEST_F(SystemPortsTest, OffersUsbAndAcmPortsButNotTheOnBoardOnes) {
                     UsbPort("ttyUSB0", "/dev/serial/by-id/usb-A"),
                     usbOther};
     QStringList offered;
-    for (const SystemPort& p : OfferedSystemPorts(AllSystemPorts())) offered << p.name;
+    for (const SystemPort& p : OfferedSystemPorts(system.Ports())) offered << p.name;
 #ifdef Q_OS_WIN
     EXPECT_TRUE(offered.isEmpty());
 #else
@@ -168,16 +157,23 @@ TEST_F(SystemPortsTest, NoFreeNumberOrNoWritableFileGivesNone) {
     EXPECT_FALSE(error.isEmpty());
 }
 
+// Temporary devices belong to the names of one link: the lasting mapping,
+// and any other link's names, stay as the file has them.
 TEST_F(SystemPortsTest, TemporaryDevicesGoBeforeTheFile) {
     WriteFile("[Ports]\nCOM3=/dev/ttyACM0\n");
-    SetTemporaryPortDevices({{3, "/dev/ttyUSB4"}, {5, "/dev/ttyUSB5"}});
+    PortNames names;
+    const PortNames otherLink;
+    names.SetTemporary({{3, "/dev/ttyUSB4"}, {5, "/dev/ttyUSB5"}});
 #ifndef Q_OS_WIN
-    EXPECT_EQ(PortDevicePath(3), "/dev/ttyUSB4");
-    EXPECT_EQ(PortDevicePath(5), "/dev/ttyUSB5");
-    EXPECT_EQ(PortDevicePath(6), "/dev/ttyS5");
-    SetTemporaryPortDevices({});
+    EXPECT_EQ(names.DevicePath(3), "/dev/ttyUSB4");
+    EXPECT_EQ(names.DevicePath(5), "/dev/ttyUSB5");
+    EXPECT_EQ(names.DevicePath(6), "/dev/ttyS5");
     EXPECT_EQ(PortDevicePath(3), "/dev/ttyACM0");
-    EXPECT_EQ(PortDevicePath(5), "/dev/ttyS4");
+    EXPECT_EQ(otherLink.DevicePath(3), "/dev/ttyACM0");
+    EXPECT_EQ(otherLink.DevicePath(5), "/dev/ttyS4");
+    names.SetTemporary({});
+    EXPECT_EQ(names.DevicePath(3), "/dev/ttyACM0");
+    EXPECT_EQ(names.DevicePath(5), "/dev/ttyS4");
 #endif
 }
 

@@ -5,9 +5,10 @@
 #include <set>
 
 #include "link/DeviceSearch.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
 #include "link/UsbAdapter.h"
+#include "sim/LinkKit.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 
@@ -70,9 +71,9 @@ protected:
 
     UsbTest() {
         usb.log = &link.log;
-        link.serial.SetUsbAdapter(&usb);
+        LinkKit::SetUsbAdapter(link.serial, &usb);
     }
-    ~UsbTest() override { link.serial.SetUsbAdapter(nullptr); }
+    ~UsbTest() override { LinkKit::SetUsbAdapter(link.serial, nullptr); }
 };
 
 }  // namespace
@@ -155,12 +156,12 @@ TEST_F(UsbTest, ReadChannelComputesBothValuesFromAMarkedReply) {
     EXPECT_EQ(usb.sent[0].code, UsbAdapter::kRequestExchange);
     EXPECT_EQ(usb.sent[0].block[0], 6);
     EXPECT_EQ(usb.sent[0].block[1], 0xA5);
-    EXPECT_EQ(link.serial.GetOutputState(), 0x1A5);
+    EXPECT_EQ(LinkKit::OutputState(link.serial), 0x1A5);
 
     // byte 4 = 0x37: low nibble 7, 0x37 / 15 = 3.
     usb.replies = {Reply(100, 50, 0x37), Reply(100, 50, 0x37)};
     EXPECT_EQ(link.serial.ReadChannel(1), (7 + 400 + 1) >> 2);
-    EXPECT_EQ(link.serial.GetLastValue2(), (3 + 200 + 1) >> 2);
+    EXPECT_EQ(LinkKit::LastValue2(link.serial), (3 + 200 + 1) >> 2);
     EXPECT_EQ(link.serial.ReadChannel(2), (3 + 200 + 1) >> 2);
     EXPECT_EQ(usb.sent.back().block[0], 6);
     EXPECT_EQ(usb.sent.back().block[1], 0xA5) << "the outputs ride along";
@@ -175,19 +176,19 @@ TEST_F(UsbTest, TenMissesGiveThePreviousValuesTheEleventhGivesMinusOne) {
     for (int miss = 1; miss <= 10; ++miss) {
         SCOPED_TRACE(miss);
         EXPECT_EQ(link.serial.ReadChannel(miss % 2 ? 1 : 2), miss % 2 ? 40 : 80);
-        EXPECT_EQ(link.serial.GetUsbMissCount(), miss);
+        EXPECT_EQ(LinkKit::UsbMissCount(link.serial), miss);
     }
     EXPECT_EQ(link.serial.ReadChannel(2), -1) << "both channels report the lost adapter";
-    EXPECT_EQ(link.serial.GetUsbMissCount(), 0);
+    EXPECT_EQ(LinkKit::UsbMissCount(link.serial), 0);
     EXPECT_EQ(link.serial.ReadChannel(1), 40) << "and the count starts again";
-    EXPECT_EQ(link.serial.GetUsbMissCount(), 1);
+    EXPECT_EQ(LinkKit::UsbMissCount(link.serial), 1);
 
     // A valid reply does not reset the count; a path that does not open
     // counts as a miss too.
     usb.replies = {Reply(44, 88, 0)};
     EXPECT_EQ(link.serial.ReadChannel(1), 44);
-    EXPECT_EQ(link.serial.GetUsbMissCount(), 1);
+    EXPECT_EQ(LinkKit::UsbMissCount(link.serial), 1);
     usb.present.clear();
     EXPECT_EQ(link.serial.ReadChannel(2), 88);
-    EXPECT_EQ(link.serial.GetUsbMissCount(), 2);
+    EXPECT_EQ(LinkKit::UsbMissCount(link.serial), 2);
 }

@@ -12,8 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
+#include "sim/LinkKit.h"
+#include "sim/ScriptedDevice.h"
 
 namespace kelvarn::fuzz {
 
@@ -97,7 +98,7 @@ private:
 // The cell on COM1 of link for as long as it lives (ScriptedLink must live
 // longer).
 inline void InstallOnCom1(SerialLink& link, CellFromInput& cell) {
-    link.SetDeviceFactory([&cell](const QString& name) -> std::unique_ptr<ByteDevice> {
+    LinkKit::SetDeviceFactory(link, [&cell](const QString& name) -> std::unique_ptr<ByteDevice> {
         if (name != QStringLiteral("COM1")) return nullptr;
         return std::make_unique<CellHandle>(cell);
     });
@@ -106,7 +107,7 @@ inline void InstallOnCom1(SerialLink& link, CellFromInput& cell) {
 // Closes the port before the cell goes; declare it after the cell.
 struct PortCloser {
     SerialLink& link;
-    ~PortCloser() { link.Reset(); }
+    ~PortCloser() { LinkKit::Reset(link); }
 };
 
 [[noreturn]] inline void Fail(const char* what) {

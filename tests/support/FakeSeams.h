@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/Seams.h"
-#include "link/ScriptedDevice.h"
+#include "sim/ScriptedDevice.h"
 
 namespace kelvarn {
 
@@ -30,6 +30,8 @@ public:
     bool cellThread = false;  // cell commands on their own thread, as on the desktop
     // The scripted ports behind the window's link; none: the machine's.
     ScriptedLink* line = nullptr;
+    // The serial ports the port choice lists; none: the machine's.
+    const PortLister* serialPorts = nullptr;
     QTime timeOfDay;                 // invalid: the clock's
     QDateTime now;                   // invalid: the clock's
     std::function<void()> onNotice;  // called as a notice shows, to look at the window then
@@ -38,6 +40,9 @@ public:
     bool CellCommandsOnOwnThread() const override { return cellThread; }
     void SetUpLink(SerialLink& link) override {
         if (line) line->Attach(link);
+    }
+    const PortLister& SerialPorts() const override {
+        return serialPorts ? *serialPorts : Seams::SerialPorts();
     }
     QTime TimeOfDay() const override {
         if (timeOfDay.isValid()) return timeOfDay;

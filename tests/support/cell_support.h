@@ -13,10 +13,10 @@
 
 #include "FakeSeams.h"
 #include "app/TForm1.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 namespace kelvarn {
 

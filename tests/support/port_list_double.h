@@ -1,6 +1,7 @@
 #pragma once
 
-// A port list of our choosing in place of the system's.
+// A port list of our choosing in place of the system's, for whoever is
+// handed it.
 
 #include <vector>
 
@@ -10,8 +11,6 @@ namespace kelvarn::test {
 
 class PortListDouble : public PortLister {
 public:
-    PortListDouble() { SetPortLister(this); }
-    ~PortListDouble() override { SetPortLister(nullptr); }
     std::vector<SystemPort> Ports() const override { return ports; }
 
     std::vector<SystemPort> ports;

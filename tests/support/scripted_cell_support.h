@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "cell/CellProgress.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
-#include "link/ScriptedDevice.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 namespace kelvarn {
 

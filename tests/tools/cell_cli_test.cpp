@@ -14,8 +14,8 @@
 
 #include "cellsim_harness.h"
 #include "cli_support.h"
-#include "link/CellModel.h"
 #include "link/SettingsFile.h"
+#include "sim/CellModel.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;

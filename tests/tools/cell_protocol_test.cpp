@@ -14,9 +14,10 @@
 #include "cellsim_harness.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -70,12 +71,12 @@ protected:
 
     CellProtocolTest() {
         EnsureCoreApplication();
-        serial.Reset();
+        LinkKit::Reset(serial);
         config.Map(1, link);
     }
     ~CellProtocolTest() override {
         sim.reset();
-        serial.Reset();
+        LinkKit::Reset(serial);
     }
 
     // An unpaced simulator with these options on COM1, and the connection

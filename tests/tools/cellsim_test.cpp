@@ -7,9 +7,10 @@
 #include <cstdio>
 
 #include "cellsim_harness.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -26,10 +27,10 @@ protected:
 
     CellSimTest() {
         EnsureCoreApplication();
-        serial.Reset();
+        LinkKit::Reset(serial);
         config.Map(1, link);
     }
-    ~CellSimTest() override { serial.Reset(); }
+    ~CellSimTest() override { LinkKit::Reset(serial); }
 
     // The memory read as the cell protocol does it: `count` requests.
     std::vector<int> ReadMemory(int count) {

@@ -11,8 +11,9 @@
 #include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
 #include "cellsim_harness.h"
-#include "link/CellModel.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -62,16 +63,16 @@ protected:
 
     LineFaultTest() {
         EnsureCoreApplication();
-        serial.Reset();
+        LinkKit::Reset(serial);
         config.Map(1, link);
     }
     ~LineFaultTest() override {
         sim.reset();
-        serial.Reset();
+        LinkKit::Reset(serial);
     }
     void Run(QStringList options) {
         sim.reset();
-        serial.Reset();
+        LinkKit::Reset(serial);
         options << "--unpaced";
         sim = std::make_unique<Simulator>(link, options);
         ASSERT_TRUE(sim->Ready());

@@ -9,9 +9,10 @@
 #include "cellsim_harness.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -31,9 +32,9 @@ protected:
 
     SerialLinkTest() {
         EnsureCoreApplication();
-        serial.Reset();
+        LinkKit::Reset(serial);
     }
-    ~SerialLinkTest() override { serial.Reset(); }
+    ~SerialLinkTest() override { LinkKit::Reset(serial); }
 
     // A simulator on COMn.
     std::unique_ptr<Simulator> Start(int n, QStringList args, const QString& log = {}) {

@@ -19,9 +19,9 @@
 #include "cell/Runner.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
+#include "sim/CellModel.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;

@@ -24,7 +24,7 @@
 #include "cell/Runner.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
+#include "sim/CellModel.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;

@@ -9,7 +9,7 @@
 #include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
-#include "link/ScriptedDevice.h"
+#include "sim/ScriptedDevice.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;

@@ -26,9 +26,9 @@
 #include "app/TForm1.h"
 #include "cell/CellTasks.h"
 #include "cell/Runner.h"
-#include "link/CellModel.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
+#include "sim/CellModel.h"
 
 using namespace kelvarn;
 

@@ -11,10 +11,10 @@
 #include "FakeSeams.h"
 #include "app/TForm1.h"
 #include "file_support.h"
-#include "link/CellModel.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 

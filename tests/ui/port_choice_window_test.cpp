@@ -13,11 +13,11 @@
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
 #include "file_support.h"
-#include "link/CellModel.h"
-#include "link/ScriptedDevice.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
 #include "port_list_double.h"
+#include "sim/CellModel.h"
+#include "sim/ScriptedDevice.h"
 
 using namespace kelvarn;
 using namespace kelvarn::test;
@@ -53,6 +53,7 @@ protected:
     QByteArray StoredText() { return SettingsText(dir.path()); }
     void Start() {
         seams.line = &link;
+        seams.serialPorts = &system;
         form = std::make_unique<TForm1>(&seams);
     }
     void Pick(int i) {
@@ -82,6 +83,29 @@ TEST_F(PortChoiceTest, TheChoiceListsTheComNamesThenTheSystemsPorts) {
     form->ComBox->hidePopup();
     EXPECT_EQ(Entries(form->ComBox).mid(17),
               QStringList{"/dev/ttyUSB1 (FT232R USB UART, USB 0403:6001)"});
+}
+
+// The list comes from the lister the window is handed, in its order, and
+// from no other: a second window with a list of its own changes nothing in
+// the first.
+TEST_F(PortChoiceTest, EachWindowListsThePortsOfItsOwnLister) {
+    system.ports = {UsbPort("ttyUSB1"), OnBoardPort("ttyS0"), UsbPort("ttyACM0")};
+    Start();
+    const QStringList first{"/dev/ttyACM0 (FT232R USB UART, USB 0403:6001)",
+                            "/dev/ttyUSB1 (FT232R USB UART, USB 0403:6001)"};
+    EXPECT_EQ(Entries(form->ComBox).mid(17), first);
+
+    PortListDouble otherSystem;
+    otherSystem.ports = {UsbPort("ttyUSB7")};
+    FakeSeams otherSeams;
+    otherSeams.line = &link;
+    otherSeams.serialPorts = &otherSystem;
+    const TForm1 other(&otherSeams);
+    EXPECT_EQ(Entries(other.ComBox).mid(17),
+              QStringList{"/dev/ttyUSB7 (FT232R USB UART, USB 0403:6001)"});
+    form->ComBox->showPopup();
+    form->ComBox->hidePopup();
+    EXPECT_EQ(Entries(form->ComBox).mid(17), first);
 }
 
 TEST_F(PortChoiceTest, ChoosingASystemPortMapsItToAFreeComNumberAndStoresThat) {
@@ -143,6 +167,7 @@ protected:
             f.write(QStringLiteral("COM%1=%2\n").arg(n).arg(dir.filePath("absent")).toUtf8());
         f.close();
         system.ports = {UsbPort("ttyUSB0", link)};
+        seams.serialPorts = &system;
         Launch({"--program", "C", "--unpaced"});
         form = std::make_unique<TForm1>(&seams);
         form->show();

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/CellModel.h"
+#include "sim/CellModel.h"
 
 namespace kelvarn {
 

@@ -17,7 +17,7 @@
 #include <deque>
 
 #include "data/ProgramTable.h"
-#include "link/CellModel.h"
+#include "sim/CellModel.h"
 #include "tools/cellsim/PtyLine.h"
 #include "tools/cellsim/SimOptions.h"
 

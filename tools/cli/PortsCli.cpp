@@ -9,7 +9,11 @@
 namespace kelvarn {
 
 CliOutcome PortsCommand() {
-    const std::vector<SystemPort> all = AllSystemPorts();
+    return PortsCommand(SystemPortLister());
+}
+
+CliOutcome PortsCommand(const PortLister& system) {
+    const std::vector<SystemPort> all = system.Ports();
     QString text = QStringLiteral("COM-Namen (%1, [Ports]):\n").arg(SettingsFilePath());
     std::set<int> listed;
     for (const PortMapping& m : PortMappings()) {

@@ -1,4 +1,4 @@
-#include "link/CellModel.h"
+#include "sim/CellModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +20,9 @@ QString Letter(int row) {
 }  // namespace
 
 std::optional<SimDevice> SimDeviceFromName(const QString& name) {
-    return FamilyFromName(name);
+    for (const DeviceFamily& f : kDeviceFamilies)
+        if (name.compare(QLatin1String(f.name), Qt::CaseInsensitive) == 0) return f.id;
+    return std::nullopt;
 }
 
 QString SimDeviceName(SimDevice device) {

@@ -1,8 +1,9 @@
-#include "link/ScriptedDevice.h"
+#include "sim/ScriptedDevice.h"
 
-#include "link/CellModel.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
+#include "sim/CellModel.h"
+#include "sim/LinkKit.h"
 
 namespace kelvarn {
 
@@ -157,7 +158,7 @@ ScriptedLink::~ScriptedLink() {
 }
 
 void ScriptedLink::Attach(SerialLink& link) {
-    link.SetDeviceFactory([this](const QString& portName) -> std::unique_ptr<ByteDevice> {
+    LinkKit::SetDeviceFactory(link, [this](const QString& portName) -> std::unique_ptr<ByteDevice> {
         ScriptedDevice* d = Port(PortNumberOf(portName));
         if (!d) {
             log << QStringLiteral("open %1 failed").arg(portName);
@@ -165,7 +166,7 @@ void ScriptedLink::Attach(SerialLink& link) {
         }
         return std::make_unique<DeviceHandle>(*d);
     });
-    link.SetClock(&clock);
+    LinkKit::SetClock(link, &clock);
 }
 
 ScriptedDevice& ScriptedLink::AddPort(int n) {

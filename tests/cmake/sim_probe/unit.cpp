@@ -1,0 +1,1 @@
+int kelvarn_probe_unit = 0;
