@@ -16,6 +16,9 @@ namespace {
 
 class SilentSeams : public kelvarn::Seams {
 public:
+    // A benchmark replaces its record over and over: the unsaved one is let go, as "Nein"
+    // to the save question, instead of a message box that would wait for a person.
+    SaveAnswer AskSaveChanges(QWidget*, const QString&) override { return SaveAnswer::No; }
     QString file;
     bool CtrlHeld() const override { return false; }
     QString OpenFileName(QWidget*, const QStringList&, const QString&) override { return file; }
