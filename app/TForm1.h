@@ -43,6 +43,7 @@ struct CommandResult;
 class CloseGuard;
 class CellWorker;
 class CellProgress;
+struct CellResult;
 class ReportHeadBox;
 
 // The main window. Its handlers read the controls, call the core and put
@@ -299,6 +300,8 @@ private:
     bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done);
     void CellBusyChanged(bool busy);
     void CellIdle();
+    // The texts of a command's result: its message box, then its status line.
+    void ShowCellResult(const CellResult& result);
     // The port the commands connect to: the one chosen, also after its
     // open failed (an adapter plugged in again works at the next command).
     int CommandPort() const;
