@@ -436,7 +436,7 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
         case LiveStep::kFailed:
             // No byte, or the 0 that is no level: the views keep what they show.
             ended.status = CellStatus::kFailed;
-            ended.cause = CellCause::kTimeOut;
+            ended.cause = CauseOf(step.fault);
             ShowCellResult(ended);
             return;
         case LiveStep::kSample: break;

@@ -13,8 +13,30 @@ QString With(const QString& message, const QString& cause) {
     return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
 }
 
+// The reason a port did not open, as the system told it; empty otherwise.
 QString OpenCauseText(const CellResult& r) {
-    return CellCauseText(r);
+    return r.cause == CellCause::kOpenFailure ? OpenFailureText(r.openFailure) : QString();
+}
+
+// The text of a line fault behind a message; empty for any other cause.
+QString LineCauseText(CellCause cause) {
+    switch (cause) {
+        case CellCause::kNoAnswer: return QStringLiteral("Zelle antwortet nicht.");
+        case CellCause::kTimeOut: return QStringLiteral("Zelle antwortet nicht mehr.");
+        case CellCause::kLineFailure: return QStringLiteral("Verbindung unterbrochen.");
+        default: return {};
+    }
+}
+
+// A failure whose cause is a line fault: the status line shows the whole message, cause
+// included.
+CellText Named(const QString& message, const QString& cause) {
+    CellText t;
+    t.notice = With(message, cause);
+    t.status = QLatin1Char(' ') + t.notice;
+    t.setsStatus = true;
+    t.line = t.notice;
+    return t;
 }
 
 CellText Status(const QString& status, const QString& notice = {}) {
@@ -28,12 +50,22 @@ CellText Status(const QString& status, const QString& notice = {}) {
 
 CellText ReadOutText(const CellResult& r) {
     if (r.Ok()) return Status(QStringLiteral(" OK."));
-    if (r.cause == CellCause::kDamaged)
-        return Status(QStringLiteral(" Fehler."),
-                      QStringLiteral(" Datensatz ist defekt!  Bitte Batterieen überprüfen."));
+    if (r.cause == CellCause::kDamaged) {
+        const QString cause = LineCauseText(r.headerFault);
+        if (cause.isEmpty())
+            return Status(QStringLiteral(" Fehler."),
+                          QStringLiteral(" Datensatz ist defekt!  Bitte Batterieen überprüfen."));
+        // The header went missing on the line: that is named before the advice.
+        CellText t = Status(QString(), QStringLiteral(" Datensatz ist defekt! ") + cause +
+                                           QStringLiteral("  Bitte Batterieen überprüfen."));
+        t.status = t.notice;
+        return t;
+    }
     // Ended before its data: the readiness question, or a cancel before it.
     if (r.total == 0) {
         if (r.Cancelled()) return Status(QStringLiteral(" Auslesen abgebrochen."));
+        const QString line = LineCauseText(r.cause);
+        if (!line.isEmpty()) return Named(QStringLiteral("Hardware nicht bereit!"), line);
         return Status(QStringLiteral(" Fehler."),
                       With(QStringLiteral("Hardware nicht bereit!"), OpenCauseText(r)));
     }
@@ -43,10 +75,13 @@ CellText ReadOutText(const CellResult& r) {
                       QStringLiteral("Auslesen abgebrochen. Nur %1 von %2 Messwerten empfangen.")
                           .arg(r.count)
                           .arg(r.total));
-    return Status(QStringLiteral(" Fehler."),
-                  QStringLiteral("Auslesen unvollständig! Nur %1 von %2 Messwerten empfangen.")
-                      .arg(r.count)
-                      .arg(r.total));
+    const QString incomplete =
+        QStringLiteral("Auslesen unvollständig! Nur %1 von %2 Messwerten empfangen.")
+            .arg(r.count)
+            .arg(r.total);
+    const QString line = LineCauseText(r.cause);
+    if (!line.isEmpty()) return Named(incomplete, line);
+    return Status(QStringLiteral(" Fehler."), incomplete);
 }
 
 CellText UploadText(const CellResult& r) {
@@ -63,7 +98,7 @@ CellText UploadText(const CellResult& r) {
         t.line = r.detail.trimmed();
         return t;
     }
-    return Status(QStringLiteral(" Fehler."));
+    return Status(With(QStringLiteral(" Fehler."), LineCauseText(r.cause)));
 }
 
 CellText StartText(const CellResult& r) {
@@ -79,6 +114,9 @@ CellText StartText(const CellResult& r) {
         t.line.clear();  // the person ended it: nothing to complain about
         return t;
     }
+    // The line gave out under the START-key program.
+    const QString line = LineCauseText(r.cause);
+    if (!line.isEmpty()) return Status(With(QStringLiteral(" Fehler."), line));
     t.line = r.detail.trimmed();
     return t;
 }
@@ -91,15 +129,17 @@ CellText LiveText(const CellResult& r) {
     }
     if (r.Ok()) return Status(QStringLiteral(" Messung beendet."));
     // No byte, or the 0 that is no level: the views keep what they show.
-    CellText t = Status(QStringLiteral(" Fehler."));
-    t.line = QStringLiteral("Fehler: kein Messwert von der Zelle");
+    const QString line = LineCauseText(r.cause);
+    CellText t = Status(With(QStringLiteral(" Fehler."), line));
+    t.line = With(QStringLiteral("Fehler: kein Messwert von der Zelle."), line);
     return t;
 }
 
 }  // namespace
 
 QString CellCauseText(const CellResult& r) {
-    return r.cause == CellCause::kOpenFailure ? OpenFailureText(r.openFailure) : QString();
+    return r.cause == CellCause::kOpenFailure ? OpenFailureText(r.openFailure)
+                                              : LineCauseText(r.cause);
 }
 
 QString ProgramQueryText(int row) {
@@ -136,17 +176,22 @@ CellResult FromReadOut(const ReadOutResult& r) {
     switch (r.outcome) {
         case ReadOutResult::kOk: out.status = CellStatus::kOk; break;
         case ReadOutResult::kNotReady:
-            out.cause = CellCause::kNoAnswer;
+            // A cell that never answered the question, or a line that failed under it.
+            out.cause = r.fault == LinkStatus::kLineFailure ? CellCause::kLineFailure
+                                                            : CellCause::kNoAnswer;
             out.count = out.total = 0;
             break;
-        case ReadOutResult::kDefective: out.cause = CellCause::kDamaged; break;
+        case ReadOutResult::kDefective:
+            out.cause = CellCause::kDamaged;
+            out.headerFault = CauseOf(r.fault);
+            break;
         case ReadOutResult::kCancelled:
             out.status = CellStatus::kCancelled;
             out.count = out.total = 0;
             break;
         case ReadOutResult::kIncomplete:
             out.status = r.cancelled ? CellStatus::kCancelled : CellStatus::kFailed;
-            out.cause = r.cancelled ? CellCause::kNone : CellCause::kTimeOut;
+            out.cause = r.cancelled ? CellCause::kNone : CauseOf(r.fault);
             break;
     }
     return out;

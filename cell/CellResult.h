@@ -46,6 +46,9 @@ struct CellResult {
     CellStatus status = CellStatus::kFailed;
     CellCause cause = CellCause::kNone;
     OpenFailure openFailure = OpenFailure::kNone;  // with kOpenFailure
+    // With kDamaged: the line fault that left the header incomplete (kTimeOut, kLineFailure),
+    // else kNone.
+    CellCause headerFault = CellCause::kNone;
     // Read-out: samples that arrived (k) of the samples of the whole measurement (n); the
     // live measurement: levels taken. A read-out with n = 0 ended before its data.
     int count = 0;
@@ -75,8 +78,10 @@ struct CellText {
 // The one table from outcome to text, for the window and the command line.
 CellText CellMessage(const CellResult& result);
 
-// The cause the result names behind the command's own message (the system's reason for a
-// failed open); empty when there is none to name.
+// The cause the result names behind the command's own message: the system's reason for a
+// failed open, "Zelle antwortet nicht." (a cell that never answered where it should have),
+// "Zelle antwortet nicht mehr." (a cell that stopped part-way), "Verbindung unterbrochen."
+// (the line failed or hung up); empty when there is none to name.
 QString CellCauseText(const CellResult& result);
 
 // The cause of a failed open of the link's port: kOpenFailure with the system's reason when
@@ -87,7 +92,7 @@ void TakeOpenCause(const SerialLink& link, CellResult& result);
 // The cause a failed exchange on the line names.
 CellCause CauseOf(LinkStatus status);
 
-// A read-out's result in the common shape.
+// A read-out's result in the common shape; the line's fault becomes the cause.
 CellResult FromReadOut(const ReadOutResult& r);
 
 }  // namespace kelvarn

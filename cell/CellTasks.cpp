@@ -63,11 +63,17 @@ CellResult ReadOutCommand(SerialLink& link, int port, MeasurementRecord& rec,
     PrepareCellRead(link, port, progress);
     CellResult open;
     TakeOpenCause(link, open);
+    const bool portOpen = link.IsPortOpen();
     CellResult out = FromReadOut(ReadOutCell(link, rec, progress));
-    // A port that did not open is why the cell was not ready.
-    if (out.cause == CellCause::kNoAnswer && open.cause == CellCause::kOpenFailure) {
+    // A port that did not open is why the cell was not ready; without a port
+    // there is no line whose fault could be named.
+    const bool notReady =
+        out.status == CellStatus::kFailed && out.total == 0 && out.cause != CellCause::kDamaged;
+    if (notReady && open.cause == CellCause::kOpenFailure) {
         out.cause = open.cause;
         out.openFailure = open.openFailure;
+    } else if (notReady && !portOpen) {
+        out.cause = CellCause::kNone;
     }
     return out;
 }

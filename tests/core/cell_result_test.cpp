@@ -95,7 +95,10 @@ const std::vector<Row>& Rows() {
          "hinzufügen)"},
         {"UploadCancelled", Make(C::kUpload, S::kCancelled), "", " Übertragung abgebrochen.",
          "Übertragung abgebrochen."},
-        {"UploadStopped", Make(C::kUpload, S::kFailed, K::kTimeOut), "", " Fehler.", "Fehler."},
+        {"UploadStopped", Make(C::kUpload, S::kFailed, K::kTimeOut), "",
+         " Fehler. Zelle antwortet nicht mehr.", "Fehler. Zelle antwortet nicht mehr."},
+        {"UploadHungUp", Make(C::kUpload, S::kFailed, K::kLineFailure), "",
+         " Fehler. Verbindung unterbrochen.", "Fehler. Verbindung unterbrochen."},
         {"UploadFile", Detail(Make(C::kUpload, S::kFailed, K::kFile), " Dateifehler 2. /w/A.BIN"),
          "", nullptr, "Dateifehler 2. /w/A.BIN"},
         // The program query.
@@ -111,7 +114,15 @@ const std::vector<Row>& Rows() {
          "Unbekannt. Möglicherweise sollte die Hardware aus- und eingeschaltet werden."},
         // The read-out.
         {"ReadOutComplete", Counted(Make(C::kReadOut, S::kOk), 1000, 1000), "", " OK.", "OK."},
-        {"ReadOutNotReady", Make(C::kReadOut, S::kFailed, K::kNoAnswer), "Hardware nicht bereit!",
+        {"ReadOutNotReady", Make(C::kReadOut, S::kFailed, K::kNoAnswer),
+         "Hardware nicht bereit! Zelle antwortet nicht.",
+         " Hardware nicht bereit! Zelle antwortet nicht.",
+         "Hardware nicht bereit! Zelle antwortet nicht."},
+        {"ReadOutNotReadyLineFailed", Make(C::kReadOut, S::kFailed, K::kLineFailure),
+         "Hardware nicht bereit! Verbindung unterbrochen.",
+         " Hardware nicht bereit! Verbindung unterbrochen.",
+         "Hardware nicht bereit! Verbindung unterbrochen."},
+        {"ReadOutNotReadyWithoutPort", Make(C::kReadOut, S::kFailed), "Hardware nicht bereit!",
          " Fehler.", "Hardware nicht bereit!"},
         {"ReadOutBusy", Opened(Make(C::kReadOut, S::kFailed), OpenFailure::kBusy),
          "Hardware nicht bereit! Port belegt (von einem anderen Programm geöffnet)", " Fehler.",
@@ -119,11 +130,32 @@ const std::vector<Row>& Rows() {
         {"ReadOutDamaged", Make(C::kReadOut, S::kFailed, K::kDamaged),
          " Datensatz ist defekt!  Bitte Batterieen überprüfen.", " Fehler.",
          "Datensatz ist defekt!  Bitte Batterieen überprüfen."},
+        {"ReadOutDamagedOnTheLine",
+         [] {
+             CellResult r = Make(C::kReadOut, S::kFailed, K::kDamaged);
+             r.headerFault = K::kLineFailure;
+             return r;
+         }(),
+         " Datensatz ist defekt! Verbindung unterbrochen.  Bitte Batterieen überprüfen.",
+         " Datensatz ist defekt! Verbindung unterbrochen.  Bitte Batterieen überprüfen.",
+         "Datensatz ist defekt! Verbindung unterbrochen.  Bitte Batterieen überprüfen."},
         {"ReadOutCancelledBeforeData", Make(C::kReadOut, S::kCancelled), "",
          " Auslesen abgebrochen.", "Auslesen abgebrochen."},
         {"ReadOutIncomplete", Counted(Make(C::kReadOut, S::kFailed, K::kTimeOut), 500, 1000),
-         "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen.", " Fehler.",
-         "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen."},
+         "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet nicht "
+         "mehr.",
+         " Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet nicht "
+         "mehr.",
+         "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet nicht "
+         "mehr."},
+        {"ReadOutHungUp", Counted(Make(C::kReadOut, S::kFailed, K::kLineFailure), 399, 1000),
+         "Auslesen unvollständig! Nur 399 von 1000 Messwerten empfangen. Verbindung unterbrochen.",
+         " Auslesen unvollständig! Nur 399 von 1000 Messwerten empfangen. Verbindung "
+         "unterbrochen.",
+         "Auslesen unvollständig! Nur 399 von 1000 Messwerten empfangen. Verbindung unterbrochen."},
+        {"ReadOutIncompleteWithoutLineFault", Counted(Make(C::kReadOut, S::kFailed), 500, 6000),
+         "Auslesen unvollständig! Nur 500 von 6000 Messwerten empfangen.", " Fehler.",
+         "Auslesen unvollständig! Nur 500 von 6000 Messwerten empfangen."},
         {"ReadOutCancelledPartWay", Counted(Make(C::kReadOut, S::kCancelled), 250, 6000),
          "Auslesen abgebrochen. Nur 250 von 6000 Messwerten empfangen.", " Auslesen abgebrochen.",
          "Auslesen abgebrochen. Nur 250 von 6000 Messwerten empfangen."},
@@ -140,15 +172,21 @@ const std::vector<Row>& Rows() {
         {"StartCancelled", Make(C::kStart, S::kCancelled), "", " Übertragung abgebrochen.", ""},
         {"StartUploadStopped",
          Detail(Make(C::kStart, S::kFailed, K::kTimeOut), " Übertage Messprogramm ..."), "",
-         nullptr, "Übertage Messprogramm ..."},
+         " Fehler. Zelle antwortet nicht mehr.", "Fehler. Zelle antwortet nicht mehr."},
         {"StartFile", Detail(Make(C::kStart, S::kFailed, K::kFile), " Dateifehler 2. /w/B.BIN"), "",
          nullptr, "Dateifehler 2. /w/B.BIN"},
         // The live measurement.
         {"LiveEnded", Counted(Make(C::kLive, S::kOk), 360, 0), "", " Messung beendet.",
          "Messung beendet."},
         {"LiveStopped", Make(C::kLive, S::kCancelled), "", " Messung gestoppt.", ""},
-        {"LiveNoLevel", Make(C::kLive, S::kFailed, K::kTimeOut), "", " Fehler.",
-         "Fehler: kein Messwert von der Zelle"},
+        {"LiveNoLevel", Make(C::kLive, S::kFailed, K::kTimeOut), "",
+         " Fehler. Zelle antwortet nicht mehr.",
+         "Fehler: kein Messwert von der Zelle. Zelle antwortet nicht mehr."},
+        {"LiveHungUp", Make(C::kLive, S::kFailed, K::kLineFailure), "",
+         " Fehler. Verbindung unterbrochen.",
+         "Fehler: kein Messwert von der Zelle. Verbindung unterbrochen."},
+        {"LiveZeroByte", Make(C::kLive, S::kFailed), "", " Fehler.",
+         "Fehler: kein Messwert von der Zelle."},
     };
     return rows;
 }
@@ -186,6 +224,14 @@ TEST(CellResultFromReadOut, KeepsCountsAndCause) {
     EXPECT_EQ(FromReadOut({ReadOutResult::kDefective, 0, 0, false}).cause, CellCause::kDamaged);
     EXPECT_EQ(FromReadOut({ReadOutResult::kOk, 8, 8, false}).status, CellStatus::kOk);
     EXPECT_EQ(FromReadOut({ReadOutResult::kNotReady, 0, 0, false}).total, 0);
+    EXPECT_EQ(
+        FromReadOut({ReadOutResult::kIncomplete, 399, 1000, false, LinkStatus::kTimeout}).cause,
+        CellCause::kTimeOut);
+    EXPECT_EQ(FromReadOut({ReadOutResult::kNotReady, 0, 0, false, LinkStatus::kLineFailure}).cause,
+              CellCause::kLineFailure);
+    EXPECT_EQ(
+        FromReadOut({ReadOutResult::kDefective, 0, 0, false, LinkStatus::kTimeout}).headerFault,
+        CellCause::kTimeOut);
     EXPECT_EQ(IncompleteReadOutText({ReadOutResult::kIncomplete, 399, 1000, false}),
               "Auslesen unvollständig! Nur 399 von 1000 Messwerten empfangen.");
 }

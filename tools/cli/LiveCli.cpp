@@ -156,7 +156,7 @@ CliOutcome RunLive(const QStringList& args) {
                     if (session.Stopped()) return summary({});
                     CellResult failed;
                     failed.command = CellCommand::kLive;
-                    failed.cause = CellCause::kTimeOut;
+                    failed.cause = CauseOf(step.fault);
                     failed.count = total;
                     return summary(CliFailure(1, CellMessage(failed).line));
                 }
