@@ -181,7 +181,20 @@ bool TForm1::CellCommandRunning() const {
 }
 
 int TForm1::CommandPort() const {
-    return chosenPort_ > 0 ? chosenPort_ : link_.GetPortNumber();
+    // Only what this thread set: the link's own port number belongs to the link's thread, and
+    // the port is let go after every command anyway.
+    return chosenPort_;
+}
+
+void TForm1::ReleasePortAfterLive() {
+    // After the ticks, on the link's thread: a tick still waiting for its byte ends first.
+    auto release = [this] {
+        if (!LiveRunning()) link_.ClosePort();
+    };
+    if (QObject* context = cellWorker ? cellWorker->LinkContext() : nullptr)
+        QMetaObject::invokeMethod(context, release, Qt::QueuedConnection);
+    else
+        release();
 }
 
 bool TForm1::LiveRunning() const {
@@ -201,14 +214,23 @@ bool TForm1::MayEndLive() {
     return true;
 }
 
-bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done) {
+bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
+                              bool keepsPort) {
     if (!cellWorker || cellWorker->Busy()) return false;
     if (!MayEndLive()) return false;
     // A live measurement ends before any other exchange with the cell.
     if (runner) runner->Hold();
     live.Stop();
     StoppButton->setEnabled(false);
-    return cellWorker->Run(std::move(job), std::move(done));
+    // The port is let go after the command, as kelvarn-cli does, so that another program (or
+    // kelvarn-cli) can use it while the window is idle; every command opens it afresh. Only a
+    // live measurement keeps it, and its start decides that itself.
+    return cellWorker->Run(
+        [this, keepsPort, job = std::move(job)](CellProgress& progress) {
+            job(progress);
+            if (!keepsPort) link_.ClosePort();
+        },
+        std::move(done));
 }
 
 void TForm1::CellBusyChanged(bool busy) {
@@ -382,6 +404,8 @@ void TForm1::Button1Click() {
     StartCellCommand(
         [=, this](CellProgress& progress) {
             *out = StartLive(link_, port, selected, binFile, progress);
+            // Only a running live measurement keeps the port.
+            if (!out->Ok()) link_.ClosePort();
         },
         [this, out] {
             // The START-key program went over when the query found no program.
@@ -402,7 +426,8 @@ void TForm1::Button1Click() {
             directbar->setMaximum(program.Points);
             runner->Resume();
             StoppButton->setEnabled(true);
-        });
+        },
+        true);
 }
 
 void TForm1::UpdateLiveEndRule() {
@@ -413,7 +438,11 @@ void TForm1::UpdateLiveEndRule() {
 
 LiveStep TForm1::LiveTick(Runner& ticking) {
     const LiveStep step = live.Tick(link_);
-    if (step.endReached || step.kind != LiveStep::kSample) ticking.Hold();
+    if (step.endReached || step.kind != LiveStep::kSample) {
+        ticking.Hold();
+        // The measurement is over: the port is free again (a restart opens it anew).
+        link_.ClosePort();
+    }
     return step;
 }
 
@@ -489,6 +518,7 @@ void TForm1::StoppClick() {
     runner->Hold();
     live.Stop();
     StoppButton->setEnabled(false);
+    ReleasePortAfterLive();
     CellResult stopped;
     stopped.command = CellCommand::kLive;
     stopped.status = CellStatus::kCancelled;
