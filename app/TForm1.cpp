@@ -107,6 +107,9 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
 
     StatusBar1 = new QLabel(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    // A message with its cause can be longer than the window is wide: it goes on in a second
+    // line rather than being cut.
+    StatusBar1->setWordWrap(true);
     statusBar()->setSizeGripEnabled(true);
     statusBar()->addWidget(StatusBar1, 1);
 

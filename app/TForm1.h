@@ -43,6 +43,7 @@ struct ReportContent;
 struct CommandResult;
 class CellWorker;
 class CellProgress;
+struct CellResult;
 class ReportHeadBox;
 
 // The main window. Its handlers read the controls, call the core and put
@@ -68,6 +69,9 @@ public:
     // The window's serial link. Cell commands use it on the worker's
     // thread only; it outlives the worker and the Runner.
     SerialLink& Link() { return link_; }
+    // The COM number the cell commands use: chosen by hand, restored at the start, or found by
+    // the search.
+    int ChosenPort() const { return chosenPort_; }
     // The polling thread. It ends first when the window goes, before the
     // members and controls that its ticks use.
     struct RunnerEnd {
@@ -315,9 +319,15 @@ private:
     void CreateRunner();
     // Cell commands: StartCellCommand refuses while one runs and holds the
     // live measurement; the job runs on the link's thread, done on this one.
-    bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done);
+    // The port is closed after the job unless keepsPort (the live start).
+    bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
+                          bool keepsPort = false);
+    // Lets the port go once the live measurement's ticks are over.
+    void ReleasePortAfterLive();
     void CellBusyChanged(bool busy);
     void CellIdle();
+    // The texts of a command's result: its message box, then its status line.
+    void ShowCellResult(const CellResult& result);
     // The port the commands connect to: the one chosen, also after its
     // open failed (an adapter plugged in again works at the next command).
     int CommandPort() const;

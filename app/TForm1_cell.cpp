@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "app/TForm1.h"
+#include "cell/CellResult.h"
 #include "cell/CellTasks.h"
 #include "cell/CellWorker.h"
 #include "cell/LiveLevel.h"
@@ -42,11 +43,6 @@ namespace {
 
 // The highest level the level bar shows [dB(A)].
 constexpr int kBarTop = 110;
-
-// A message followed by the cause of a failed open, when there is one.
-QString WithCause(const QString& message, const QString& cause) {
-    return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
-}
 
 // Puts extra right behind anchor, in the row of anchor's layout (a row is
 // made for it when that layout is a column).
@@ -172,12 +168,31 @@ void TForm1::EndCellWork() {
 
 // ----- one command at a time
 
+void TForm1::ShowCellResult(const CellResult& result) {
+    const CellText text = CellMessage(result);
+    if (!text.notice.isEmpty()) seams_->Notice(this, text.notice);
+    if (text.setsStatus) SetStatus(text.status);
+}
+
 bool TForm1::CellCommandRunning() const {
     return cellWorker && cellWorker->Busy();
 }
 
 int TForm1::CommandPort() const {
-    return chosenPort_ > 0 ? chosenPort_ : link_.GetPortNumber();
+    // Only what this thread set: the link's own port number belongs to the link's thread, and
+    // the port is let go after every command anyway.
+    return chosenPort_;
+}
+
+void TForm1::ReleasePortAfterLive() {
+    // After the ticks, on the link's thread: a tick still waiting for its byte ends first.
+    auto release = [this] {
+        if (!LiveRunning()) link_.ClosePort();
+    };
+    if (QObject* context = cellWorker ? cellWorker->LinkContext() : nullptr)
+        QMetaObject::invokeMethod(context, release, Qt::QueuedConnection);
+    else
+        release();
 }
 
 bool TForm1::LiveRunning() const {
@@ -197,14 +212,23 @@ bool TForm1::MayEndLive() {
     return true;
 }
 
-bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done) {
+bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
+                              bool keepsPort) {
     if (!cellWorker || cellWorker->Busy()) return false;
     if (!MayEndLive()) return false;
     // A live measurement ends before any other exchange with the cell.
     if (runner) runner->Hold();
     live.Stop();
     StoppButton->setEnabled(false);
-    return cellWorker->Run(std::move(job), std::move(done));
+    // The port is let go after the command, as kelvarn-cli does, so that another program (or
+    // kelvarn-cli) can use it while the window is idle; every command opens it afresh. Only a
+    // live measurement keeps it, and its start decides that itself.
+    return cellWorker->Run(
+        [this, keepsPort, job = std::move(job)](CellProgress& progress) {
+            job(progress);
+            if (!keepsPort) link_.ClosePort();
+        },
+        std::move(done));
 }
 
 void TForm1::CellBusyChanged(bool busy) {
@@ -250,7 +274,7 @@ void TForm1::RadioZeitClick() {
 }
 
 void TForm1::SendProgButtonClick() {
-    auto out = std::make_shared<UploadOutcome>();
+    auto out = std::make_shared<CellResult>();
     const int port = CommandPort();
     const int row = ProgBox->currentIndex() + 1;
     const bool keyStart = radiotaste->isChecked();
@@ -272,13 +296,10 @@ void TForm1::SendProgButtonClick() {
                 progress);
         },
         [this, out, timed, keyStart, row, target, countedFrom] {
-            if (!out->connected) {
-                seams_->Notice(this,
-                               WithCause(QStringLiteral("Hardware antwortet nicht!"), out->cause));
-                SetStatus(QString());
+            if (!out->Ok()) {
+                ShowCellResult(*out);
                 return;
             }
-            if (!out->sent) return;
             // The cell now holds this program; a start remembered for an earlier one is void.
             const TimedStart start = timed && countedFrom->isValid()
                                          ? NextTimedStart(*countedFrom, target)
@@ -332,64 +353,43 @@ void TForm1::Au1Click() {
     // Read into a copy: a read-out that yields no data leaves the record
     // that the evaluation shows, so nothing unsaved is lost.
     auto read = std::make_shared<MeasurementRecord>(document_.Record());
-    auto result = std::make_shared<ReadOutResult>();
-    auto cause = std::make_shared<QString>();
+    auto result = std::make_shared<CellResult>();
     const int port = CommandPort();
     StartCellCommand(
         [=, this](CellProgress& progress) {
-            PrepareCellRead(link_, port, progress);
-            *cause = OpenCause(link_);
-            *result = ReadOutCell(link_, *read, progress);
+            *result = ReadOutCommand(link_, port, *read, progress);
         },
-        [this, read, result, cause] {
-            switch (result->outcome) {
-                case ReadOutResult::kNotReady:
-                    seams_->Notice(this,
-                                   WithCause(QStringLiteral("Hardware nicht bereit!"), *cause));
-                    SetStatus(QStringLiteral(" Fehler."));
-                    return;
-                case ReadOutResult::kDefective:
-                    seams_->Notice(this, QStringLiteral(" Datensatz ist defekt!  Bitte Batterieen "
-                                                        "überprüfen."));
-                    SetStatus(QStringLiteral(" Fehler."));
-                    return;
-                case ReadOutResult::kCancelled:
-                    SetStatus(QStringLiteral(" Auslesen abgebrochen."));
-                    return;
-                case ReadOutResult::kOk:
-                case ReadOutResult::kIncomplete: break;
+        [this, read, result] {
+            // Nothing arrived (no cell, a damaged header, a cancel before the data): the record
+            // stays.
+            if (!result->Ok() && (result->total == 0 || result->cause == CellCause::kDamaged)) {
+                ShowCellResult(*result);
+                return;
             }
             // What arrived is evaluated and can be saved, also when the data
             // stopped part-way or the read-out was cancelled; then the user
             // is told how much is missing.
-            const bool complete = result->outcome == ReadOutResult::kOk;
-            SetStatus(complete            ? QStringLiteral(" OK.")
-                      : result->cancelled ? QStringLiteral(" Auslesen abgebrochen.")
-                                          : QStringLiteral(" Fehler."));
+            const CellText text = CellMessage(*result);
+            SetStatus(text.status);
             const QDateTime now = seams_->Now();
             document_.ReadOut(*read, ReadOutProtocol(*read, now), now);
             ShowTime();
-            if (!complete) seams_->Notice(this, IncompleteReadOutText(*result));
+            if (!text.notice.isEmpty()) seams_->Notice(this, text.notice);
         });
 }
 
 void TForm1::Button2Click() {
-    auto row = std::make_shared<int>(-1);
-    auto cause = std::make_shared<QString>();
+    auto result = std::make_shared<CellResult>();
     const int port = CommandPort();
     StartCellCommand(
-        [=, this](CellProgress& progress) {
-            PrepareCellRead(link_, port, progress);
-            *cause = OpenCause(link_);
-            *row = QueryCellProgram(link_);
-        },
-        [this, row, cause] { SetStatus(WithCause(ProgramQueryText(*row), *cause)); });
+        [=, this](CellProgress& progress) { *result = QueryCommand(link_, port, progress); },
+        [this, result] { ShowCellResult(*result); });
 }
 
 // ----- start from the PC and the live level
 
 void TForm1::Button1Click() {
-    auto out = std::make_shared<LiveStart>();
+    auto out = std::make_shared<CellResult>();
     const int port = CommandPort();
     const int selected = ProgBox->currentIndex() + 1;
     const bool binFile = Binfile->isChecked();
@@ -398,30 +398,30 @@ void TForm1::Button1Click() {
     StartCellCommand(
         [=, this](CellProgress& progress) {
             *out = StartLive(link_, port, selected, binFile, progress);
+            // Only a running live measurement keeps the port.
+            if (!out->Ok()) link_.ClosePort();
         },
         [this, out] {
-            if (!out->connected) {
-                SetStatus(WithCause(QStringLiteral(" Hardware antwortet nicht."), out->cause));
-                return;
-            }
-            if (!out->uploaded) return;
-            live.Begin(out->row);
-            if (out->row <= 0) {
+            // The START-key program went over when the query found no program.
+            if (out->cause == CellCause::kNoProgram) live.Begin(out->row);
+            if (!out->Ok()) {
                 // Without a row there is nothing to pace or draw by; the cell
                 // got no run command.
-                SetStatus(QStringLiteral(" Messprogramm nicht korrekt."));
+                ShowCellResult(*out);
                 return;
             }
+            live.Begin(out->row);
             const ProgramRow& program = Programs().Row(out->row);
             // The run command has just gone out: the start a take-over records.
             liveStartedAt_ = seams_->Now();
             ShowLiveSession();
             Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
-            SetStatus(QStringLiteral(" Messung läuft ..."));
+            ShowCellResult(*out);
             directbar->setMaximum(program.Points);
             runner->Resume();
             StoppButton->setEnabled(true);
-        });
+        },
+        true);
 }
 
 void TForm1::UpdateLiveEndRule() {
@@ -432,7 +432,11 @@ void TForm1::UpdateLiveEndRule() {
 
 LiveStep TForm1::LiveTick(Runner& ticking) {
     const LiveStep step = live.Tick(link_);
-    if (step.endReached || step.kind != LiveStep::kSample) ticking.Hold();
+    if (step.endReached || step.kind != LiveStep::kSample) {
+        ticking.Hold();
+        // The measurement is over: the port is free again (a restart opens it anew).
+        link_.ClosePort();
+    }
     return step;
 }
 
@@ -443,14 +447,20 @@ void TForm1::Timer1Timer() {
 void TForm1::ApplyLiveStep(const LiveStep& step) {
     // The tick that ended the measurement held the loop before this was queued.
     StoppButton->setEnabled(LiveRunning());
-    if (step.endReached) SetStatus(QStringLiteral(" Messung beendet."));
+    CellResult ended;
+    ended.command = CellCommand::kLive;
+    ended.status = CellStatus::kOk;
+    ended.count = live.Count();
+    if (step.endReached) ShowCellResult(ended);
     switch (step.kind) {
         case LiveStep::kRestart: Button1Click(); return;
         case LiveStep::kNoProgram:
         case LiveStep::kStopped: return;
         case LiveStep::kFailed:
             // No byte, or the 0 that is no level: the views keep what they show.
-            SetStatus(QStringLiteral(" Fehler."));
+            ended.status = CellStatus::kFailed;
+            ended.cause = CauseOf(step.fault);
+            ShowCellResult(ended);
             return;
         case LiveStep::kSample: break;
     }
@@ -502,7 +512,12 @@ void TForm1::StoppClick() {
     runner->Hold();
     live.Stop();
     StoppButton->setEnabled(false);
-    SetStatus(QStringLiteral(" Messung gestoppt."));
+    ReleasePortAfterLive();
+    CellResult stopped;
+    stopped.command = CellCommand::kLive;
+    stopped.status = CellStatus::kCancelled;
+    stopped.count = live.Count();
+    ShowCellResult(stopped);
 }
 
 void TForm1::ZurAuswertung1Click() {

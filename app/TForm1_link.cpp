@@ -12,6 +12,8 @@
 #include "app/PortComboBox.h"
 #include "app/TForm1.h"
 #include "cell/CellProgress.h"
+#include "cell/CellResult.h"
+#include "cell/CellTasks.h"
 #include "cell/CellWorker.h"
 #include "link/DeviceSearch.h"
 #include "link/PortNames.h"
@@ -123,33 +125,20 @@ void TForm1::ComBoxChange() {
     // The choice stands even when the port does not open now: the next
     // command tries it again (an adapter plugged in later then works).
     chosenPort_ = n;
-    struct Outcome {
-        bool connected = false;
-        bool openFailed = false;
-        QString cause;
-    };
-    auto out = std::make_shared<Outcome>();
+    auto out = std::make_shared<CellResult>();
     StartCellCommand(
         [this, n, out](CellProgress&) {
-            out->connected = ConnectCell(link_, n);
-            if (out->connected) {
-                link_.SetPortNumber(n);
-            } else if (!link_.IsPortOpen() && link_.LastOpenFailure() != OpenFailure::kNone) {
-                out->openFailed = true;
-                out->cause = OpenFailureText(link_.LastOpenFailure());
-            }
+            *out = ConnectCommand(link_, n);
+            if (out->Ok()) link_.SetPortNumber(n);
         },
         [this, n, out] {
-            QString text;
-            if (out->connected) {
-                text = QStringLiteral("Hardware an COM %1 gefunden.").arg(n);
+            QString text = CellMessage(*out).status;
+            if (out->Ok()) {
                 if (!WriteStoredPort(n)) text += NotStored();
-            } else {
-                text = QStringLiteral(" Keine Hardware an COM%1!").arg(n);
-                if (!out->cause.isEmpty()) text += QLatin1Char(' ') + out->cause;
+            } else if (out->cause != CellCause::kOpenFailure && !WriteStoredPort(-1)) {
                 // A port that could not be opened (busy, forbidden, unplugged)
                 // says nothing about the cell: the stored choice stays.
-                if (!out->openFailed && !WriteStoredPort(-1)) text += NotStored();
+                text += NotStored();
             }
             SetStatus(text);
         });
@@ -160,10 +149,10 @@ void TForm1::Button4Click() {
     SetStatus(QStringLiteral(" Hardware wird gesucht ..."));
     struct Outcome {
         int kind = kNoDevice;
-        int port = 0;
-        bool cancelled = false;
+        CellResult result;
     };
     auto out = std::make_shared<Outcome>();
+    out->result.command = CellCommand::kSearch;
     CellWorker* worker = cellWorker.get();
     // The system's ports that no COM number reaches yet are tried under
     // numbers that reach nothing else, for this search only; the one where
@@ -198,27 +187,28 @@ void TForm1::Button4Click() {
             link_.Names().SetTemporary(trial);
             out->kind = SearchHardware(link_, prompt);
             link_.Names().SetTemporary({});
-            out->cancelled = progress.Cancelled();
-            out->port = link_.GetPortNumber();
-            // A line that fails here fails the next command, which says so.
-            if (!out->cancelled && out->kind != kNoDevice && out->kind != kVendraUsb &&
-                out->port > 0)
-                (void)link_.ResetLink();
-        },
-        [this, out, trial] {
-            if (out->cancelled) {
-                // The stored choice stays as it was.
-                SetStatus(QStringLiteral(" Suche abgebrochen."));
-                return;
-            }
-            const int n = out->port;
+            CellResult& r = out->result;
+            r.port = link_.GetPortNumber();
             // The USB adapter has no port number of its own, and the cell
             // commands cannot use it: what GetPortNumber holds then is merely
             // the last serial port the search opened.
-            if (out->kind == kNoDevice || out->kind == kVendraUsb || n <= 0) {
-                // Nothing answered: the user's choice stays, stored and shown, for the
-                // cell that is merely switched off or plugged in later.
-                SetStatus(QStringLiteral(" Keine Hardware gefunden."));
+            if (progress.Cancelled()) {
+                r.status = CellStatus::kCancelled;
+            } else if (out->kind == kNoDevice || out->kind == kVendraUsb || r.port <= 0) {
+                r.cause = CellCause::kNoAnswer;
+            } else {
+                r.status = CellStatus::kOk;
+                // A line that fails here fails the next command, which says so.
+                (void)link_.ResetLink();
+            }
+        },
+        [this, out, trial] {
+            CellResult& r = out->result;
+            const int n = r.port;
+            if (!r.Ok()) {
+                // Cancelled, or nothing answered: the user's choice stays, stored and shown,
+                // for the cell that is merely switched off or plugged in later.
+                ShowCellResult(r);
             } else {
                 // The mapping first: a COM number stored without the device it stands for
                 // would reach the on-board port at the next start.
@@ -227,12 +217,12 @@ void TForm1::Button4Click() {
                                     WriteSetting(QStringLiteral("Ports"),
                                                  QStringLiteral("COM%1").arg(n), tried->second);
                 if (!mapped || !WriteStoredPort(n)) {
-                    const QString where =
-                        tried != trial.end() ? tried->second : QStringLiteral("COM %1").arg(n);
-                    SetStatus(QStringLiteral("Hardware an %1 gefunden.").arg(where) + NotStored());
+                    // Named by its device: COM n may not reach it at the next start.
+                    if (tried != trial.end()) r.where = tried->second;
+                    SetStatus(CellMessage(r).status + NotStored());
                     if (!mapped) return;  // COM n reaches nothing without its entry
                 } else {
-                    SetStatus(QStringLiteral("Hardware an COM %1 gefunden.").arg(n));
+                    ShowCellResult(r);
                 }
                 chosenPort_ = n;
                 FillPortChoice();

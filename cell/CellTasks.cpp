@@ -1,5 +1,6 @@
 #include "cell/CellTasks.h"
 
+#include "cell/CellResult.h"
 #include "cell/ProgramTransfer.h"
 #include "data/ProgramTable.h"
 #include "link/CellCommandBytes.h"
@@ -57,92 +58,138 @@ int QueryProgramOnPort(SerialLink& link, int port, CellProgress& progress) {
     return QueryCellProgram(link);
 }
 
-QString ProgramQueryText(int row) {
-    if (row > 0) return QStringLiteral(" Gefundener Messtyp: ") + ProgramLetter(row);
-    return QStringLiteral(
-        " Gefundener Messtyp: Unbekannt. Möglicherweise sollte die Hardware aus- und "
-        "eingeschaltet werden.");
-}
-
-QString OpenCause(const SerialLink& link) {
-    if (link.IsPortOpen()) return {};
-    return OpenFailureText(link.LastOpenFailure());
-}
-
-UploadOutcome UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
-                            bool binFile, const QTime& target, const std::function<QTime()>& now,
-                            CellProgress& reports) {
-    UploadOutcome out;
-    TrackedProgress progress(reports);
-    const QString transferring = QStringLiteral(" Messprogramm ") +
-                                 Programs().Row(row).BinFileName + QStringLiteral(" übertragen...");
-    progress.Status(QStringLiteral(" Hardware suchen ..."));
-    out.connected = ConnectCell(link, port);
-    if (!out.connected) {
-        out.cause = OpenCause(link);
-        return out;
-    }
-    progress.Status(QStringLiteral(" Moment noch ..."));
-    link.Delay(kSettleMs);
-    progress.Status(transferring);
-    out.sent = (!keyStart || UploadKeyProgram(link, row, binFile, progress)) &&
-               (!timed || UploadTimedProgram(link, row, now(), target, &progress));
-    if (out.sent) {
-        link.Delay(kBeforeRunMs);
-        out.sent = SendRunCommand(link) == LinkStatus::kOk;
-        if (out.sent) return out;
-    }
-    out.cancelled = progress.Cancelled();
-    // A cell that stops prompting leaves the upload unfinished: say so
-    // rather than leave "übertragen..." standing as if it went on. A file
-    // error keeps its own text.
-    if (out.cancelled) {
-        progress.Status(QStringLiteral(" Übertragung abgebrochen."));
-    } else if (progress.last == transferring) {
-        progress.Status(QStringLiteral(" Fehler."));
+CellResult ReadOutCommand(SerialLink& link, int port, MeasurementRecord& rec,
+                          CellProgress& progress) {
+    PrepareCellRead(link, port, progress);
+    CellResult open;
+    TakeOpenCause(link, open);
+    const bool portOpen = link.IsPortOpen();
+    CellResult out = FromReadOut(ReadOutCell(link, rec, progress));
+    // A port that did not open is why the cell was not ready; without a port
+    // there is no line whose fault could be named.
+    const bool notReady =
+        out.status == CellStatus::kFailed && out.total == 0 && out.cause != CellCause::kDamaged;
+    if (notReady && open.cause == CellCause::kOpenFailure) {
+        out.cause = open.cause;
+        out.openFailure = open.openFailure;
+    } else if (notReady && !portOpen) {
+        out.cause = CellCause::kNone;
     }
     return out;
 }
 
-LiveStart StartLive(SerialLink& link, int port, int selected, bool binFile,
-                    CellProgress& progress) {
-    LiveStart out;
-    progress.Status(QStringLiteral(" Hardware suchen ..."));
-    out.connected = ConnectCell(link, port);
-    if (!out.connected) {
-        out.cause = OpenCause(link);
+CellResult QueryCommand(SerialLink& link, int port, CellProgress& progress) {
+    PrepareCellRead(link, port, progress);
+    CellResult out;
+    out.command = CellCommand::kQuery;
+    TakeOpenCause(link, out);
+    out.row = QueryCellProgram(link);
+    if (out.row > 0) {
+        out.status = CellStatus::kOk;
+        out.cause = CellCause::kNone;
+    } else if (out.cause == CellCause::kNone) {
+        out.cause = CellCause::kNoProgram;
+    }
+    return out;
+}
+
+CellResult ConnectCommand(SerialLink& link, int port) {
+    CellResult out;
+    out.command = CellCommand::kConnect;
+    out.port = port;
+    if (ConnectCell(link, port)) {
+        out.status = CellStatus::kOk;
         return out;
     }
+    out.cause = CellCause::kNoAnswer;
+    TakeOpenCause(link, out);
+    return out;
+}
+
+CellResult UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
+                         bool binFile, const QTime& target, const std::function<QTime()>& now,
+                         CellProgress& reports) {
+    TrackedProgress progress(reports);
+    const QString transferring = QStringLiteral(" Messprogramm ") +
+                                 Programs().Row(row).BinFileName + QStringLiteral(" übertragen...");
+    progress.Status(QStringLiteral(" Hardware suchen ..."));
+    CellResult out = ConnectCommand(link, port);
+    out.command = CellCommand::kUpload;
+    if (!out.Ok()) return out;
+    out.status = CellStatus::kFailed;
+    progress.Status(QStringLiteral(" Moment noch ..."));
+    link.Delay(kSettleMs);
+    progress.Status(transferring);
+    bool sent = (!keyStart || UploadKeyProgram(link, row, binFile, progress)) &&
+                (!timed || UploadTimedProgram(link, row, now(), target, &progress));
+    LinkStatus failed = link.LastReadStatus();
+    if (sent) {
+        link.Delay(kBeforeRunMs);
+        failed = SendRunCommand(link);
+        sent = failed == LinkStatus::kOk;
+    }
+    if (sent) {
+        out.status = CellStatus::kOk;
+    } else if (progress.Cancelled()) {
+        out.status = CellStatus::kCancelled;
+    } else if (progress.last != transferring) {
+        // A program file that could not be read keeps its own text.
+        out.cause = CellCause::kFile;
+        out.detail = progress.last;
+    } else {
+        // A cell that stops prompting leaves the upload unfinished.
+        out.cause = failed == LinkStatus::kOk ? CellCause::kLineFailure : CauseOf(failed);
+    }
+    // The end's text goes to the status line where the command began it, so
+    // that "übertragen..." does not stand as if it went on.
+    if (!out.Ok()) {
+        const CellText text = CellMessage(out);
+        if (text.setsStatus) progress.Status(text.status);
+    }
+    return out;
+}
+
+CellResult StartLive(SerialLink& link, int port, int selected, bool binFile,
+                     CellProgress& reports) {
+    TrackedProgress progress(reports);
+    progress.Status(QStringLiteral(" Hardware suchen ..."));
+    CellResult out = ConnectCommand(link, port);
+    out.command = CellCommand::kStart;
+    out.port = 0;
+    if (!out.Ok()) return out;
+    out.status = CellStatus::kFailed;
     link.Delay(kAfterConnectMs);
-    progress.Status(QStringLiteral(" Übertage Messprogramm ..."));
+    const QString uploading = QStringLiteral(" Übertage Messprogramm ...");
+    progress.Status(uploading);
     // The START-key program (or its file), whatever start mode is chosen
     // for uploads: the PC starts the cell itself.
     if (!UploadKeyProgram(link, selected, binFile, progress)) {
-        if (progress.Cancelled()) progress.Status(QStringLiteral(" Übertragung abgebrochen."));
+        out.detail = progress.last;
+        if (progress.Cancelled()) {
+            out.status = CellStatus::kCancelled;
+            progress.Status(CellMessage(out).status);
+        } else {
+            out.cause =
+                progress.last != uploading ? CellCause::kFile : CauseOf(link.LastReadStatus());
+            if (out.cause == CellCause::kNone) out.cause = CellCause::kLineFailure;
+        }
         return out;
     }
-    out.uploaded = true;
     progress.Status(QStringLiteral(" OK."));
     link.Delay(kAfterConnectMs);
     out.row = QueryCellProgram(link);
-    if (out.row <= 0) return out;
+    if (out.row <= 0) {
+        out.cause = CellCause::kNoProgram;
+        return out;
+    }
     // A line that fails now shows itself as the first live tick's missing
     // level.
     (void)SendRunCommand(link);
     link.Delay(kCommandPauseMs);
     (void)link.WriteByte(kCmdStartLive);
     link.Delay(kCommandPauseMs);
+    out.status = CellStatus::kOk;
     return out;
-}
-
-QString IncompleteReadOutText(const ReadOutResult& result) {
-    if (result.cancelled)
-        return QStringLiteral("Auslesen abgebrochen. Nur %1 von %2 Messwerten empfangen.")
-            .arg(result.received)
-            .arg(result.expected);
-    return QStringLiteral("Auslesen unvollständig! Nur %1 von %2 Messwerten empfangen.")
-        .arg(result.received)
-        .arg(result.expected);
 }
 
 }  // namespace kelvarn

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "cell/CellProgress.h"
+#include "cell/CellResult.h"
 #include "cell/ReadOut.h"
 #include "data/MeasurementRecord.h"
 #include "link/SerialLink.h"
@@ -34,40 +35,36 @@ int QueryProgramOnPort(SerialLink& link, int port, CellProgress& progress);
 // " Gefundener Messtyp: B", or the "Unbekannt" text for row <= 0.
 QString ProgramQueryText(int row);
 
-// The cause of a failed open of link's port, as the user reads it behind the
-// command's message; empty when the port is open or the open failed for no
-// reason the system told.
-QString OpenCause(const SerialLink& link);
+// The read-out as a command: PrepareCellRead, then ReadOutCell into rec. A port that did not
+// open is named as the cause of a cell that was not ready.
+CellResult ReadOutCommand(SerialLink& link, int port, MeasurementRecord& rec,
+                          CellProgress& progress);
 
-// "Messprogramm an die Zelle senden": what the upload found.
-struct UploadOutcome {
-    bool connected = false;  // the connection check found the cell
-    bool sent = false;       // every byte went out, the run command too
-    bool cancelled = false;  // the person stopped it
-    QString cause;           // why the port did not open, when it did not
-};
+// The program query as a command: PrepareCellRead, then QueryCellProgram; row holds the
+// program found, or -1.
+CellResult QueryCommand(SerialLink& link, int port, CellProgress& progress);
 
-// Connection check on port, a pause, then the START-key program (keyStart;
-// its file with binFile) and the timed program for a start at target
-// (timed), then the run command. now gives the time of day when the timed
-// image is made. A failed upload leaves its reason on the status line
-// (" Übertragung abgebrochen.", " Fehler." or the file error).
-UploadOutcome UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
-                            bool binFile, const QTime& target, const std::function<QTime()>& now,
-                            CellProgress& progress);
+// The connection check on port as a command (the port chosen by hand).
+CellResult ConnectCommand(SerialLink& link, int port);
 
-// The start from the PC ("&Start"): what it found.
-struct LiveStart {
-    bool connected = false;  // the connection check found the cell
-    bool uploaded = false;   // the START-key program went over
-    int row = 0;             // the program the cell now runs (1..9), -1 when unknown
-    QString cause;           // why the port did not open, when it did not
-};
+// "Messprogramm an die Zelle senden": connection check on port, a pause,
+// then the START-key program (keyStart; its file with binFile) and the
+// timed program for a start at target (timed), then the run command. now
+// gives the time of day when the timed image is made. A failed upload
+// leaves its reason on the status line (" Übertragung abgebrochen.",
+// " Fehler." or the file error).
+CellResult UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,
+                         bool binFile, const QTime& target, const std::function<QTime()>& now,
+                         CellProgress& progress);
 
-// Connection check on port, the START-key program of row selected (its
-// file with binFile), the program query, and when it found a program the
-// run command and the command that makes the cell stream its levels.
-LiveStart StartLive(SerialLink& link, int port, int selected, bool binFile, CellProgress& progress);
+// The start from the PC ("&Start"): connection check on port, the
+// START-key program of row selected (its file with binFile), the program
+// query, and when it found a program the run command and the command that
+// makes the cell stream its levels. row holds the program the cell now
+// runs; kNoProgram when the query found none (the START-key program went
+// over, no run command was sent).
+CellResult StartLive(SerialLink& link, int port, int selected, bool binFile,
+                     CellProgress& progress);
 
 // The text of the message box for a read-out whose data stopped part-way,
 // or that the person cancelled.

@@ -48,6 +48,7 @@ LiveStep LiveSession::Tick(SerialLink& link) {
     }
     if (r <= 0) {
         step.kind = LiveStep::kFailed;
+        if (r < 0) step.fault = link.LastReadStatus();
         return step;
     }
     ++taken_;

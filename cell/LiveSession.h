@@ -21,6 +21,8 @@ struct LiveStep {
     Kind kind = kStopped;
     bool endReached = false;  // the end test held: this is the measurement's last tick
     int raw = 0;
+    // kFailed: why no byte came (kOk: the byte 0 that is no level came).
+    LinkStatus fault = LinkStatus::kOk;
 };
 
 // One level as the live views draw it.

@@ -61,27 +61,33 @@ bool CheckHeader(const MeasurementRecord& rec) {
            b[4] <= 3 && b[5] <= 4;
 }
 
-void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress) {
+void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress,
+                LinkStatus* fault) {
     // A line that fails here gives no header bytes, which the header check
     // refuses: the failure is reported there.
-    (void)link.ResetLink();
-    (void)link.WriteByte(kCmdReadMemory);
+    LinkStatus first = link.ResetLink();
+    const LinkStatus command = link.WriteByte(kCmdReadMemory);
+    if (first == LinkStatus::kOk) first = command;
     link.Delay(kCommandPauseMs);
     if (progress) progress->Status(QStringLiteral(" Hardware inititialisiert."));
     // No time-out test: a silent cell gives -1, kept as 255, which the
     // header check refuses.
     for (int i = 0; i < kHeaderBytesFromCell; ++i) {
-        (void)link.WriteByte(kCmdNext);
-        rec.bytes[size_t(i)] = static_cast<uint8_t>(link.ReadByte() & 0xFF);
+        const LinkStatus asked = link.WriteByte(kCmdNext);
+        const int r = link.ReadByte();
+        if (first == LinkStatus::kOk) first = asked;
+        if (first == LinkStatus::kOk && r < 0) first = link.LastReadStatus();
+        rec.bytes[size_t(i)] = static_cast<uint8_t>(r & 0xFF);
     }
+    if (fault) *fault = first;
     if (progress) progress->Status(QStringLiteral(" Datentyp gelesen."));
 }
 
 ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements,
                         CellProgress& progress) {
     rec.Clear();
-    ReadHeader(link, rec, &progress);
     ReadPass pass;
+    ReadHeader(link, rec, &progress, &pass.fault);
     pass.headerValid = CheckHeader(rec);
     if (!pass.headerValid) std::fill_n(rec.bytes.begin(), kHeaderBytesFromCell, uint8_t(0));
     rec.bytes[8] = GetChannels(rec);
@@ -99,9 +105,11 @@ ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measuremen
             return pass;
         }
         // A request that cannot leave ends the pass as a missing byte does.
-        const bool asked = link.WriteByte(kCmdNext) == LinkStatus::kOk;
+        const LinkStatus request = link.WriteByte(kCmdNext);
+        const bool asked = request == LinkStatus::kOk;
         const int r = asked ? link.ReadByte() : -1;
         if (r < 0) {
+            pass.fault = asked ? link.LastReadStatus() : request;
             (void)link.WriteByte(kCmdEnd);
             progress.Status(QStringLiteral(" Fehler."));
             return pass;
@@ -120,7 +128,16 @@ ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measuremen
 }
 
 bool CheckCellReady(SerialLink& link) {
-    return link.ResetLink() == LinkStatus::kOk && link.ReadChannel(kReadyChannel) >= 0;
+    return CellReadiness(link) == LinkStatus::kOk;
+}
+
+LinkStatus CellReadiness(SerialLink& link) {
+    const LinkStatus reset = link.ResetLink();
+    if (reset != LinkStatus::kOk) return reset;
+    if (link.ReadChannel(kReadyChannel) >= 0) return LinkStatus::kOk;
+    // A read that ended without a fault of its own still brought no answer.
+    const LinkStatus read = link.LastReadStatus();
+    return read == LinkStatus::kOk ? LinkStatus::kTimeout : read;
 }
 
 ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress& progress) {
@@ -130,12 +147,14 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
         out.cancelled = true;
         return out;
     }
-    if (!CheckCellReady(link)) {
+    out.fault = CellReadiness(link);
+    if (out.fault != LinkStatus::kOk) {
         out.outcome = ReadOutResult::kNotReady;
         return out;
     }
     ReadOutProgress bar(progress, rec);
     const ReadPass first = ReadCellMemory(link, rec, 1, bar);
+    out.fault = first.fault;
     if (!first.headerValid) {
         out.outcome = ReadOutResult::kDefective;
         return out;
@@ -159,6 +178,7 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
     bar.NextPass(first.expected);
     const ReadPass again = ReadCellMemory(link, second, 12, bar);
     out.cancelled = again.cancelled;
+    if (again.fault != LinkStatus::kOk) out.fault = again.fault;
     if (!again.headerValid || again.received < first.received) return finish(first.received, total);
     rec = second;
     return finish(again.received, again.expected);

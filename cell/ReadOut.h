@@ -14,8 +14,10 @@ bool CheckHeader(const MeasurementRecord& rec);
 // The opening of every read: ResetLink, CmdReadMemory, pause, then eight
 // requested header bytes into offsets 0 to 7 (a silent cell gives 255s).
 // progress, when given, hears " Hardware inititialisiert." and
-// " Datentyp gelesen.".
-void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress);
+// " Datentyp gelesen.". fault, when given, gets the first failed exchange
+// (kOk when every byte came).
+void ReadHeader(SerialLink& link, MeasurementRecord& rec, CellProgress* progress,
+                LinkStatus* fault = nullptr);
 
 // How one read pass ended.
 struct ReadPass {
@@ -23,6 +25,8 @@ struct ReadPass {
     int expected = 0;        // n: data bytes the header asks for (at most 6136)
     int received = 0;        // of those, how many arrived
     bool cancelled = false;  // progress.Cancelled() ended it before the last byte
+    // The first failed exchange: of the header, or the one that ended the data early.
+    LinkStatus fault = LinkStatus::kOk;
     bool Complete() const { return headerValid && received == expected; }
 };
 
@@ -36,6 +40,8 @@ ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measuremen
 // ResetLink, then the readiness question on input channel 2; false also
 // when the line fails.
 bool CheckCellReady(SerialLink& link);
+// The same question: kOk when the cell answered, else why it did not.
+LinkStatus CellReadiness(SerialLink& link);
 
 // How a read-out ended.
 struct ReadOutResult {
@@ -50,6 +56,9 @@ struct ReadOutResult {
     int received = 0;        // samples that arrived
     int expected = 0;        // samples of the whole measurement
     bool cancelled = false;  // the person stopped it (kIncomplete, kCancelled)
+    // Why the line gave out (kNotReady, kIncomplete, and kDefective when the header went
+    // missing); kOk when it did not.
+    LinkStatus fault = LinkStatus::kOk;
 };
 
 // Readiness check and the read passes: a second, complete pass for the

@@ -45,6 +45,9 @@ public:
     // The next received byte 0..255, or -1 after timeoutMs without one or
     // on a read error.
     virtual int Read(int timeoutMs) = 0;
+    // Whether the last Read that gave -1 ended on a read error (the line hung
+    // up, the adapter went) rather than on the time-out.
+    virtual bool ReadFailed() const { return false; }
     virtual bool PurgeReceive() = 0;
     virtual bool PurgeTransmit() = 0;
     virtual bool SetRts(bool on) = 0;

@@ -121,7 +121,8 @@ bool SerialDevice::Write(uint8_t value, int timeoutMs) {
 }
 
 int SerialDevice::Read(int timeoutMs) {
-    if (!port_.isOpen()) return -1;
+    readFailed_ = !port_.isOpen();
+    if (readFailed_) return -1;
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         // waitForReadyRead reports only new data: a byte already buffered
@@ -137,7 +138,10 @@ int SerialDevice::Read(int timeoutMs) {
             const bool timedOut =
                 port_.error() == QSerialPort::TimeoutError || port_.error() == QSerialPort::NoError;
             port_.clearError();
-            if (!timedOut) return -1;  // a read error ends the wait
+            if (!timedOut) {
+                readFailed_ = true;  // a read error ends the wait
+                return -1;
+            }
         }
     }
 }

@@ -19,6 +19,7 @@ public:
     void ClearError() override;
     bool Write(uint8_t value, int timeoutMs) override;
     int Read(int timeoutMs) override;
+    bool ReadFailed() const override { return readFailed_; }
     bool PurgeReceive() override;
     bool PurgeTransmit() override;
     bool SetRts(bool on) override;
@@ -29,6 +30,7 @@ private:
     QSerialPort port_;
     QString path_;
     bool pseudoTerminal_ = false;
+    bool readFailed_ = false;
     OpenFailure failure_ = OpenFailure::kNone;
 };
 

@@ -139,7 +139,9 @@ int SerialLink::ReadByteWithin(int ms) {
     port_->ClearError();
     const int r = port_->Read(ms);
     const bool ok = r >= 0 && r <= 255;
-    lastRead_ = ok ? LinkStatus::kOk : LinkStatus::kTimeout;
+    lastRead_ = ok                    ? LinkStatus::kOk
+                : port_->ReadFailed() ? LinkStatus::kLineFailure
+                                      : LinkStatus::kTimeout;
     return ok ? r : -1;
 }
 

@@ -159,8 +159,11 @@ TEST_F(ReadOutTest, DataStoppingPartWayIsIncompleteAndKeepsWhatArrived) {
     for (int k = 0; k < 500; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
     for (int k = 500; k < MeasurementRecord::kSampleBytes; ++k)
         ASSERT_EQ(rec.bytes[10 + k], 0) << k;
+    // The cell went silent: named behind the counts.
+    EXPECT_EQ(r.fault, LinkStatus::kTimeout);
     EXPECT_EQ(IncompleteReadOutText(r),
-              "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen.");
+              "Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet "
+              "nicht mehr.");
 }
 
 TEST_F(ReadOutTest, ALineThatFailsMidWayEndsThePassAtOnceKeepingWhatArrived) {
@@ -177,6 +180,10 @@ TEST_F(ReadOutTest, ALineThatFailsMidWayEndsThePassAtOnceKeepingWhatArrived) {
     for (int k = 0; k < 300; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
     // No read waits for an answer to a request that never left.
     EXPECT_EQ(link.log.filter("r -1"), QStringList{});
+    EXPECT_EQ(r.fault, LinkStatus::kLineFailure);
+    EXPECT_EQ(IncompleteReadOutText(r),
+              "Auslesen unvollständig! Nur 300 von 1000 Messwerten empfangen. Verbindung "
+              "unterbrochen.");
 }
 
 TEST_F(ReadOutTest, TwelveMeasurementsStoppingInTheSecondPassKeepThatPass) {

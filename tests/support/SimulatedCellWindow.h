@@ -58,7 +58,7 @@ public:
         form = std::make_unique<TForm1>(&seams);
         form->show();
         ASSERT_TRUE(Idle());
-        ASSERT_EQ(form->Link().GetPortNumber(), 2) << form->StatusText().toStdString();
+        ASSERT_EQ(form->ChosenPort(), 2) << form->StatusText().toStdString();
     }
 
     // Only the simulator, on the link (again, after Unplug).

@@ -15,6 +15,7 @@
 #include "app/TForm1.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 #include "sim/CellModel.h"
 #include "sim/ScriptedDevice.h"
 
@@ -40,9 +41,9 @@ protected:
         cell = std::make_unique<CellModel>(std::move(options));
         port.AttachModel(cell.get());
         seams.line = &link;
+        // The stored choice: the window connects to it at its start, as for the user.
+        WriteStoredPort(3);
         form = std::make_unique<TForm1>(&seams);
-        ConnectCell(form->Link(), 3);
-        form->Link().SetPortNumber(3);
         port.written.clear();
         cell->TakeEvents();
     }

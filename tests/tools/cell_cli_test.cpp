@@ -76,13 +76,25 @@ TEST_F(CellCliTest, ReadWritesTheRecordAsAMeasurementFile) {
     EXPECT_EQ(ReadAll(file), Bytes(expected));
 }
 
+TEST_F(CellCliTest, ReadOnALineThatHangsUpNamesTheCause) {
+    // Connection check 1, reset 10, readiness 2, reset 10, command 1, header 8, then 100
+    // samples.
+    Run({"--program", "B", "--hang-up-after", QString::number(1 + 10 + 2 + 10 + 1 + 8 + 100)});
+    const CliRun r = Cli({"read", "com4", file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "kelvarn-cli: Auslesen unvollständig! Nur 99 von 1000 Messwerten empfangen. "
+              "Verbindung unterbrochen. Gespeichert in " +
+                  file.toUtf8() + ".\n");
+}
+
 TEST_F(CellCliTest, ReadThatStopsPartWayKeepsTheDataAndFails) {
     Run({"--program", "B", "--stop-read-after", "258"});
     const CliRun r = Cli({"read", "com4", file});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err,
               "kelvarn-cli: Auslesen unvollständig! Nur 250 von 1000 Messwerten empfangen. "
-              "Gespeichert in " +
+              "Zelle antwortet nicht mehr. Gespeichert in " +
                   file.toUtf8() + ".\n");
     const QByteArray saved = ReadAll(file);
     ASSERT_EQ(saved.size(), MeasurementRecord::kSize);

@@ -140,6 +140,8 @@ TEST_F(LineFaultTest, ReadOutEndsWithItsOutcomeAndKeepsWhatArrived) {
             case ReadOutResult::kIncomplete: {
                 EXPECT_EQ(r.expected, 1000);
                 EXPECT_EQ(progress.texts.back(), " Fehler.");
+                // A line that hangs up is told from a cell that falls silent.
+                EXPECT_EQ(r.fault, LinkStatus::kLineFailure);
                 const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
                 EXPECT_TRUE(std::equal(cell.bytes.begin(), cell.bytes.begin() + 10 + 399,
                                        rec.bytes.begin()))
@@ -150,7 +152,10 @@ TEST_F(LineFaultTest, ReadOutEndsWithItsOutcomeAndKeepsWhatArrived) {
                 EXPECT_EQ(GetSampleTotal(rec), 0) << "a refused header describes no data";
                 break;
             case ReadOutResult::kCancelled: ADD_FAILURE() << "nothing cancels here"; break;
-            case ReadOutResult::kNotReady: EXPECT_EQ(rec, before); break;
+            case ReadOutResult::kNotReady:
+                EXPECT_EQ(rec, before);
+                EXPECT_EQ(r.fault, LinkStatus::kTimeout) << "a late cell is a silent one";
+                break;
             case ReadOutResult::kOk: break;
         }
     }

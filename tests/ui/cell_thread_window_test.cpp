@@ -259,10 +259,40 @@ TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
 
 TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
     Start({"--program", "B"});
+    // A live measurement is what keeps the port.
+    form->Button1Click();
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() > 0; }, 10000));
     EXPECT_TRUE(form->Link().IsPortOpen());
     form.reset();
     QSerialPort other(link);
     EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free for the next program";
+}
+
+TEST_F(ThreadWindowTest, AnIdleWindowLeavesThePortFreeAndOnlyALiveMeasurementHoldsIt) {
+    Start({"--program", "B"});
+    EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden.");
+    {
+        // kelvarn-cli (or any program) opens it beside the idle window.
+        QSerialPort other(link);
+        EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free after the connection check";
+    }
+    form->Button2->click();
+    ASSERT_TRUE(Idle(10000));
+    EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
+    {
+        QSerialPort other(link);
+        EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free after the query";
+    }
+    form->ProgBox->setCurrentIndex(1);  // B
+    form->Button1Click();
+    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() > 0; }, 10000));
+    // The levels come on the window's port: it is held.
+    EXPECT_TRUE(form->Link().IsPortOpen());
+    form->StoppButton->click();
+    // The tick that was waiting for its level ends first, within one read time-out.
+    QSerialPort other(link);
+    EXPECT_TRUE(SpinUntil([&] { return other.isOpen() || other.open(QIODevice::ReadWrite); }, 2000))
+        << "free again once the measurement is stopped";
 }
 
 TEST_F(ThreadWindowTest, AnAdapterPluggedInAgainWorksAtTheNextCommand) {

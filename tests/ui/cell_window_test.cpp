@@ -206,9 +206,13 @@ TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
 TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArrived) {
     Start({.program = 2, .stopReadAfter = 8 + 500});
     form->Au1->trigger();
-    EXPECT_EQ(form->StatusText(), " Fehler.");
+    // The cause is named, in the box and on the status line alike.
+    EXPECT_EQ(form->StatusText(),
+              " Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet "
+              "nicht mehr.");
     EXPECT_EQ(seams.notices,
-              QStringList{"Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen."});
+              QStringList{"Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle "
+                          "antwortet nicht mehr."});
     EXPECT_EQ(form->Document().Record().bytes[10 + 499], cell->Memory().bytes[10 + 499]);
     EXPECT_EQ(form->Document().Record().bytes[10 + 500], 0);
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
@@ -240,8 +244,8 @@ TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
 TEST_F(CellCommandTest, ReadOutWithoutCellIsNotReady) {
     Start({.silent = true});
     form->Au1->trigger();
-    EXPECT_EQ(seams.notices, QStringList{"Hardware nicht bereit!"});
-    EXPECT_EQ(form->StatusText(), " Fehler.");
+    EXPECT_EQ(seams.notices, QStringList{"Hardware nicht bereit! Zelle antwortet nicht."});
+    EXPECT_EQ(form->StatusText(), " Hardware nicht bereit! Zelle antwortet nicht.");
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -78,8 +79,8 @@ TEST_F(LinkWindowTest, StartUpReconnectsToTheStoredPort) {
     Start();
     EXPECT_EQ(form->ComBox->currentIndex(), 3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
-    EXPECT_EQ(form->Link().GetPortNumber(), 3);
-    EXPECT_EQ(form->Link().GetDeviceKind(), kCell);
+    EXPECT_EQ(form->ChosenPort(), 3);
+    EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the connection check";
     EXPECT_TRUE(link.Port(3)->rts);
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_TRUE(seams.notices.isEmpty());
@@ -126,13 +127,13 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     Pick(3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
-    EXPECT_EQ(form->Link().GetPortNumber(), 3);
-    EXPECT_TRUE(form->Link().IsPortOpen());
+    EXPECT_EQ(form->ChosenPort(), 3);
+    EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the connection check";
 
     Pick(4);  // no such port: the stored choice stays
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM4! Gerät nicht vorhanden");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
-    EXPECT_EQ(form->Link().GetPortNumber(), 0);
+    EXPECT_EQ(form->ChosenPort(), 4) << "the next command tries the choice again";
 
     EXPECT_EQ(form->ComBox->itemText(0), "kein Port");
     Pick(0);  // stands for no port
@@ -184,10 +185,14 @@ TEST_F(LinkWindowTest, AutomaticSearchTakesTheFirstDeviceAndStoresItsPort) {
     EXPECT_EQ(form->StatusText(), "Hardware an COM 1 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=1\n");
     EXPECT_EQ(form->ComBox->currentIndex(), 1);
-    EXPECT_EQ(form->Link().GetDeviceKind(), kNera);
     // Ends with a reset of the line, and the selection set by the program
-    // does not connect again.
-    EXPECT_EQ(link.log.mid(link.log.size() - 2), (QStringList{"purge rx", "purge tx"}));
+    // does not connect again; then the port is let go.
+    const qsizetype reset = link.log.lastIndexOf("purge rx");
+    ASSERT_GE(reset, 0);
+    EXPECT_EQ(link.log.mid(reset, 2), (QStringList{"purge rx", "purge tx"}));
+    EXPECT_TRUE(link.log.mid(reset + 2).filter(QRegularExpression("^(w|r) ")).isEmpty())
+        << link.log.mid(reset + 2).join('\n').toStdString();
+    EXPECT_FALSE(form->Link().IsPortOpen());
     EXPECT_EQ(link.log.count("w 0"), 3 * 11 + 1 + 10)
         << "three probes' zeros, WriteOutputs(0), the reset";
 }

@@ -118,7 +118,7 @@ TEST_F(PortChoiceTest, ChoosingASystemPortMapsItToAFreeComNumberAndStoresThat) {
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(StoredText(),
               "[Ports]\nCOM2=/tmp/elsewhere\nCOM3=" + QByteArray(kById) + "\n[KV]\nCOM=3\n");
-    EXPECT_EQ(form->Link().GetPortNumber(), 3);
+    EXPECT_EQ(form->ChosenPort(), 3);
     EXPECT_EQ(form->ComBox->currentIndex(), 17);
     EXPECT_TRUE(form->ComBox->currentText().endsWith(" = COM 3"));
 
@@ -187,7 +187,7 @@ TEST_F(PortChoiceSimTest, TheAutomaticSearchProbesTheSystemsPorts) {
     form->Button4->click();
     ASSERT_TRUE(Idle(60000));
     EXPECT_EQ(form->StatusText(), "Hardware an COM 1 gefunden.");
-    EXPECT_EQ(form->Link().GetDeviceKind(), kCell);
+    EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the search";
     // The port where the cell answered keeps its number.
     EXPECT_EQ(ReadSetting("Ports", "COM1"), link);
     EXPECT_EQ(ReadStoredPort(), 1);

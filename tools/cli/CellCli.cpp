@@ -33,12 +33,6 @@ int Port(const QString& name, CliOutcome& o) {
     return n;
 }
 
-// The message behind a command's own when the port could not be opened.
-QString WithOpenCause(const SerialLink& link, const QString& message) {
-    const QString cause = OpenCause(link);
-    return cause.isEmpty() ? message : message + QLatin1Char(' ') + cause;
-}
-
 // Keeps a record whose save failed after the read-out (the disk filled
 // meanwhile): a new file named as path in the user's home folder or, failing
 // that, the temporary folder, never replacing anything there. The name it
@@ -114,32 +108,23 @@ CliOutcome Read(const QString& portName, const QString& path) {
     const CommandResult destination = CheckMeasurementDestination(path);
     if (!destination.ok) return Fail(1, path + QStringLiteral(": ") + destination.message);
     MeasurementRecord rec;
-    ReadOutResult r;
+    CellResult r;
     {
         SerialLink link;
         ReadProgress progress;
-        PrepareCellRead(link, port, progress);
-        const QString notReady = WithOpenCause(link, QStringLiteral("Hardware nicht bereit!"));
-        r = ReadOutCell(link, rec, progress);
-        if (r.outcome == ReadOutResult::kNotReady) return Fail(1, notReady);
+        r = ReadOutCommand(link, port, rec, progress);
         // The port is let go as soon as the cell has answered.
     }
-    switch (r.outcome) {
-        case ReadOutResult::kNotReady: return Fail(1, QStringLiteral("Hardware nicht bereit!"));
-        case ReadOutResult::kDefective:
-            return Fail(1, QStringLiteral("Datensatz ist defekt!  Bitte Batterieen überprüfen."));
-        case ReadOutResult::kCancelled: return Fail(1, QStringLiteral("Auslesen abgebrochen."));
-        case ReadOutResult::kOk:
-        case ReadOutResult::kIncomplete: break;
-    }
+    const QString text = CellMessage(r).line;
+    // Nothing arrived (no cell, a damaged header, a cancel before the data).
+    if (!r.Ok() && (r.total == 0 || r.cause == CellCause::kDamaged)) return Fail(1, text);
     // What arrived is kept, also when the data stopped part-way.
     const CommandResult written = WriteMeasurementFile(path, rec);
     if (!written.ok) {
         // The destination took the check but not the record (the disk filled
         // during the read-out): what was read is kept elsewhere.
         QString message = path + QStringLiteral(": ") + WithFullStop(written.message);
-        if (r.outcome == ReadOutResult::kIncomplete)
-            message += QLatin1Char(' ') + IncompleteReadOutText(r);
+        if (!r.Ok()) message += QLatin1Char(' ') + text;
         const QString kept = KeepElsewhere(path, rec);
         message += kept.isEmpty()
                        ? QStringLiteral(" Die gelesenen Daten konnten nirgends gespeichert werden.")
@@ -147,11 +132,10 @@ CliOutcome Read(const QString& portName, const QString& path) {
                              .arg(kept);
         return Fail(1, message);
     }
-    if (r.outcome == ReadOutResult::kIncomplete)
-        return Fail(1, IncompleteReadOutText(r) + QStringLiteral(" Gespeichert in %1.").arg(path));
+    if (!r.Ok()) return Fail(1, text + QStringLiteral(" Gespeichert in %1.").arg(path));
     // The name's bytes as given, so a script finds the file by them.
     o.out = Utf8WithCarriedBytes(
-        QStringLiteral("%1 Messwerte gelesen, gespeichert in %2.\n").arg(r.received).arg(path));
+        QStringLiteral("%1 Messwerte gelesen, gespeichert in %2.\n").arg(r.count).arg(path));
     return o;
 }
 
@@ -161,18 +145,12 @@ CliOutcome Query(const QString& portName) {
     if (port <= 0) return o;
     SerialLink link;
     CellProgress quiet;
-    PrepareCellRead(link, port, quiet);
-    const QString cause = WithOpenCause(link, QString()).trimmed();
-    const int row = QueryCellProgram(link);
+    const CellResult r = QueryCommand(link, port, quiet);
     link.ClosePort();
+    const QString cause = CellCauseText(r);
     if (!cause.isEmpty()) o.err = "kelvarn-cli: " + cause.toUtf8() + '\n';
-    if (row > 0) {
-        o.out = QString(ProgramLetter(row)).toUtf8() + '\n';
-        return o;
-    }
-    // The status line's text after "Gefundener Messtyp: ".
-    o.exitCode = 1;
-    o.out = ProgramQueryText(row).section(QStringLiteral(": "), 1).toUtf8() + '\n';
+    if (!r.Ok()) o.exitCode = 1;
+    o.out = CellMessage(r).line.toUtf8() + '\n';
     return o;
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "cell/CellResult.h"
 #include "cell/CellTasks.h"
 #include "cell/LiveLevel.h"
 #include "cell/LiveSession.h"
@@ -47,12 +48,10 @@ private:
     struct sigaction old_ {};
 };
 
-// Status texts of the start go to stderr when something goes wrong only.
+// Status texts of the start are not shown: its result says what went wrong.
 class StartProgress : public CellProgress {
 public:
-    void Status(const QString& text) override { last = text.trimmed(); }
     bool Cancelled() const override { return g_interrupted; }
-    QString last;
 };
 
 struct LiveOptions {
@@ -130,16 +129,12 @@ CliOutcome RunLive(const QStringList& args) {
     bool headerWritten = false;
     for (;;) {
         StartProgress progress;
-        const LiveStart start = StartLive(link, port, options.row, false, progress);
-        if (!start.connected) {
-            QString text = QStringLiteral("Hardware antwortet nicht.");
-            if (!start.cause.isEmpty()) text += QLatin1Char(' ') + start.cause;
-            return summary(CliFailure(1, text));
-        }
+        const CellResult start = StartLive(link, port, options.row, false, progress);
+        const bool connected =
+            start.cause != CellCause::kNoAnswer && start.cause != CellCause::kOpenFailure;
+        if (!connected) return summary(CliFailure(1, CellMessage(start).line));
         if (g_interrupted) return summary({});
-        if (!start.uploaded) return summary(CliFailure(1, progress.last));
-        if (start.row <= 0)
-            return summary(CliFailure(1, QStringLiteral("Messprogramm nicht korrekt.")));
+        if (!start.Ok()) return summary(CliFailure(1, CellMessage(start).line));
         session.Begin(start.row);
         if (g_interrupted) session.Stop();
         const ProgramRow& program = Programs().Row(start.row);
@@ -157,10 +152,14 @@ CliOutcome RunLive(const QStringList& args) {
                 case LiveStep::kStopped: return summary({});
                 case LiveStep::kRestart: again = true; continue;
                 case LiveStep::kNoProgram:
-                case LiveStep::kFailed:
+                case LiveStep::kFailed: {
                     if (session.Stopped()) return summary({});
-                    return summary(
-                        CliFailure(1, QStringLiteral("Fehler: kein Messwert von der Zelle")));
+                    CellResult failed;
+                    failed.command = CellCommand::kLive;
+                    failed.cause = CauseOf(step.fault);
+                    failed.count = total;
+                    return summary(CliFailure(1, CellMessage(failed).line));
+                }
                 case LiveStep::kSample: break;
             }
             LiveSample s;
