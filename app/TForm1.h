@@ -46,47 +46,9 @@ class CellProgress;
 struct CellResult;
 class ReportHeadBox;
 
-// The main window. Its handlers read the controls, call the core and put
-// the results back; the work itself lives in the core library.
-class TForm1 : public QMainWindow {
-    Q_OBJECT
-    // First of all members, so it goes last: the worker and the Runner that
-    // use it end before it.
-    SerialLink link_;
-    // The measurement the window shows: record, description, protocol, name and file.
-    MeasurementDocument document_;
-
-public:
-    // seams: dialogs, message boxes and the Ctrl key; the window does not
-    // own them. nullptr uses the desktop's.
-    explicit TForm1(Seams* seams = nullptr, QWidget* parent = nullptr);
-    ~TForm1() override;
-
-    // ----- state owned by the window
-    // The measurement shown; the window's handlers open, save and replace it through it.
-    MeasurementDocument& Document() { return document_; }
-    const MeasurementDocument& Document() const { return document_; }
-    // The window's serial link. Cell commands use it on the worker's
-    // thread only; it outlives the worker and the Runner.
-    SerialLink& Link() { return link_; }
-    // The COM number the cell commands use: chosen by hand, restored at the start, or found by
-    // the search.
-    int ChosenPort() const { return chosenPort_; }
-    // The polling thread. It ends first when the window goes, before the
-    // members and controls that its ticks use.
-    struct RunnerEnd {
-        void operator()(Runner* r) const;
-    };
-    std::unique_ptr<Runner, RunnerEnd> runner;
-    // The live measurement: end rule, byte waits and what was taken. The
-    // Runner paces its ticks by its program.
-    LiveSession live;
-    // Runs the commands to the cell, one at a time, off the window's thread.
-    struct CellWorkerEnd {
-        void operator()(CellWorker* w) const;
-    };
-    std::unique_ptr<CellWorker, CellWorkerEnd> cellWorker;
-
+// The window's controls. The window holds them privately; its own helpers and tests that
+// drive it as a user would reach them through TForm1::Controls().
+struct TForm1Controls {
     // ----- menu "&Datei"
     QMenu* Datei1 = nullptr;
     QAction* Au1 = nullptr;
@@ -191,6 +153,51 @@ public:
     QAction* AutomatischeXSkalierung1 = nullptr;  // Chart2
     QAction* FarbigeBalken1 = nullptr;            // Chart2
     QAction* SpeichernalsText1 = nullptr;         // grid, always disabled
+};
+
+// The main window. Its handlers read the controls, call the core and put
+// the results back; the work itself lives in the core library.
+class TForm1 : public QMainWindow, private TForm1Controls {
+    Q_OBJECT
+    // First of all members, so it goes last: the worker and the Runner that
+    // use it end before it.
+    SerialLink link_;
+    // The measurement the window shows: record, description, protocol, name and file.
+    MeasurementDocument document_;
+
+public:
+    // seams: dialogs, message boxes and the Ctrl key; the window does not
+    // own them. nullptr uses the desktop's.
+    explicit TForm1(Seams* seams = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The controls by their names in the window (N1, Chart1, ProgBox, ...).
+    const TForm1Controls& Controls() const { return *this; }
+
+    // ----- state owned by the window
+    // The measurement shown; the window's handlers open, save and replace it through it.
+    MeasurementDocument& Document() { return document_; }
+    const MeasurementDocument& Document() const { return document_; }
+    // The window's serial link. Cell commands use it on the worker's
+    // thread only; it outlives the worker and the Runner.
+    SerialLink& Link() { return link_; }
+    // The COM number the cell commands use: chosen by hand, restored at the start, or found by
+    // the search.
+    int ChosenPort() const { return chosenPort_; }
+    // The polling thread. It ends first when the window goes, before the
+    // members and controls that its ticks use.
+    struct RunnerEnd {
+        void operator()(Runner* r) const;
+    };
+    std::unique_ptr<Runner, RunnerEnd> runner;
+    // The live measurement: end rule, byte waits and what was taken. The
+    // Runner paces its ticks by its program.
+    LiveSession live;
+    // Runs the commands to the cell, one at a time, off the window's thread.
+    struct CellWorkerEnd {
+        void operator()(CellWorker* w) const;
+    };
+    std::unique_ptr<CellWorker, CellWorkerEnd> cellWorker;
 
     // The status line: each report replaces the whole text.
     void SetStatus(const QString& text);

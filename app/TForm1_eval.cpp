@@ -30,14 +30,15 @@ void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
 
 // The LeQ curves of the four charts and both LeQ tables.
 void ShowLeq(TForm1& form, const Evaluation& ev) {
-    SetSeries(form.Chart1, kLeqSeries, ev.levelSeries.data() + kLeqSeries, kLeqCurves);
-    SetSeries(form.Chart3, kLeqSeries, ev.overviewSeries.data() + kLeqSeries, kLeqCurves);
-    SetSeries(form.Chart6, 0, ev.leqSeries.data(), kLeqCurves);
-    form.Chart6->xAxis->setLabel(ev.leqAxisTitle);
-    form.Chart6->Rescale();
-    SetSeries(form.Chart12Leq, 0, ev.overviewLeqSeries.data(), kLeqCurves);
-    form.GridLeQ->SetTable(ev.leqTable);
-    form.Grid12Leq->SetTable(ev.overviewLeqTable);
+    SetSeries(form.Controls().Chart1, kLeqSeries, ev.levelSeries.data() + kLeqSeries, kLeqCurves);
+    SetSeries(form.Controls().Chart3, kLeqSeries, ev.overviewSeries.data() + kLeqSeries,
+              kLeqCurves);
+    SetSeries(form.Controls().Chart6, 0, ev.leqSeries.data(), kLeqCurves);
+    form.Controls().Chart6->xAxis->setLabel(ev.leqAxisTitle);
+    form.Controls().Chart6->Rescale();
+    SetSeries(form.Controls().Chart12Leq, 0, ev.overviewLeqSeries.data(), kLeqCurves);
+    form.Controls().GridLeQ->SetTable(ev.leqTable);
+    form.Controls().Grid12Leq->SetTable(ev.overviewLeqTable);
 }
 
 }  // namespace

@@ -44,37 +44,42 @@ private:
 }  // namespace
 
 void MakeReachable(TForm1& form) {
-    form.N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    form.Speichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    form.Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    form.Controls().N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    form.Controls().Speichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    form.Controls().Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // A tab typed into the description is rarely meant; leaving it is.
-    form.RichEdit1->setTabChangesFocus(true);
-    form.RichEdit1->setAccessibleName(QStringLiteral("Beschreibung"));
+    form.Controls().RichEdit1->setTabChangesFocus(true);
+    form.Controls().RichEdit1->setAccessibleName(QStringLiteral("Beschreibung"));
 
     auto* panelScroll = qobject_cast<QAbstractScrollArea*>(
-        form.Panel6->parentWidget() ? form.Panel6->parentWidget()->parentWidget() : nullptr);
+        form.Controls().Panel6->parentWidget()
+            ? form.Controls().Panel6->parentWidget()->parentWidget()
+            : nullptr);
     auto* wheel = panelScroll ? new WheelToPanel(panelScroll, &form) : nullptr;
-    for (size_t k = 0; k < form.Pegel.size(); ++k) {
-        if (wheel) form.Pegel[k]->installEventFilter(wheel);
-        form.Pegel[k]->setAccessibleName(
+    for (size_t k = 0; k < form.Controls().Pegel.size(); ++k) {
+        if (wheel) form.Controls().Pegel[k]->installEventFilter(wheel);
+        form.Controls().Pegel[k]->setAccessibleName(
             QStringLiteral("Verteilung in der Übersicht, Messung %1").arg(k + 1));
     }
 
     // A table is named after the tab it stands on.
-    for (QWidget* page : {form.TabSheet6, form.TabSheet3, form.TabSheet7, form.TabSheet9,
-                          form.TabSheet15, form.TabSheet8}) {
+    for (QWidget* page :
+         {form.Controls().TabSheet6, form.Controls().TabSheet3, form.Controls().TabSheet7,
+          form.Controls().TabSheet9, form.Controls().TabSheet15, form.Controls().TabSheet8}) {
         // The caption as it reads, without the mark of its Alt letter.
         const QString caption =
-            form.PageControl2->tabText(form.PageControl2->indexOf(page)).remove(QLatin1Char('&'));
+            form.Controls()
+                .PageControl2->tabText(form.Controls().PageControl2->indexOf(page))
+                .remove(QLatin1Char('&'));
         for (StringGrid* table : page->findChildren<StringGrid*>())
             table->setAccessibleName(QStringLiteral("Tabelle ") + caption);
     }
 
-    form.Panel1->setAccessibleName(QStringLiteral("Pegel in dB(A)"));
-    form.LabelMax->setAccessibleName(QStringLiteral("Maximalpegel"));
-    form.LabelMin->setAccessibleName(QStringLiteral("Minimalpegel"));
-    form.dbabar->setAccessibleName(QStringLiteral("Pegelbalken"));
+    form.Controls().Panel1->setAccessibleName(QStringLiteral("Pegel in dB(A)"));
+    form.Controls().LabelMax->setAccessibleName(QStringLiteral("Maximalpegel"));
+    form.Controls().LabelMin->setAccessibleName(QStringLiteral("Minimalpegel"));
+    form.Controls().dbabar->setAccessibleName(QStringLiteral("Pegelbalken"));
 }
 
 }  // namespace kelvarn

@@ -161,10 +161,10 @@ void CellLiveTick(benchmark::State& state) {
     TForm1 form(&seams);
     form.show();
     // The analogue view in front, as the user watches it.
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    form.PageControl3->setCurrentWidget(form.TabSheet11);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
+    form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
     ConnectCell(form.Link(), 3);
-    form.ProgBox->setCurrentIndex(3);
+    form.Controls().ProgBox->setCurrentIndex(3);
     form.Button1Click();
     form.runner->Hold();  // the ticks come from here
     for (int i = 0; i < 1000; ++i) form.Timer1Timer();
@@ -190,9 +190,9 @@ void LiveTrailsTheCell(benchmark::State& state) {
     QuietSeams seams;
     TForm1 form(&seams);
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    form.PageControl3->setCurrentWidget(form.TabSheet11);
-    form.ProgBox->setCurrentIndex(0);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
+    form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
+    form.Controls().ProgBox->setCurrentIndex(0);
     WaitForCommand(form);
     double displayS = 0;
     for (auto _ : state) {

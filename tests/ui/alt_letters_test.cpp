@@ -32,7 +32,7 @@ protected:
     TForm1 form{&seams};
     void ShowPage(QWidget* page) {
         form.show();
-        form.PageControl1->setCurrentWidget(page);
+        form.Controls().PageControl1->setCurrentWidget(page);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         QApplication::setActiveWindow(&form);
         QApplication::processEvents();
@@ -40,46 +40,47 @@ protected:
 };
 
 TEST_F(AltLettersTest, NoTwoControlsOfAScreenShareALetter) {
-    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('\n').toStdString(), "");
+    EXPECT_EQ(AltLetterClashes(form, *form.Controls().PageControl1).join('\n').toStdString(), "");
 }
 
 TEST_F(AltLettersTest, ANewClashIsFound) {
-    new QPushButton(QStringLiteral("&Drucken"), form.TabSheet1);
-    new QCheckBox(QStringLiteral("&Kurz"), form.TabSheet13);
-    form.Datei1->addAction(QStringLiteral("&Bereinigen"));
-    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+    new QPushButton(QStringLiteral("&Drucken"), form.Controls().TabSheet1);
+    new QCheckBox(QStringLiteral("&Kurz"), form.Controls().TabSheet13);
+    form.Controls().Datei1->addAction(QStringLiteral("&Bereinigen"));
+    EXPECT_EQ(AltLetterClashes(form, *form.Controls().PageControl1).join('|').toStdString(),
               "&Kelvarn: d: &Datei, &Drucken|&Einstellungen: k: &Kelvarn, &Kurz|"
               "&Datei: b: &Beenden, &Bereinigen");
 }
 
 TEST_F(AltLettersTest, AltDOpensTheFileMenuOnEveryPage) {
-    for (QWidget* page : {form.TabSheet1, form.TabSheet2, form.TabSheet4, form.TabSheet13}) {
+    for (QWidget* page : {form.Controls().TabSheet1, form.Controls().TabSheet2,
+                          form.Controls().TabSheet4, form.Controls().TabSheet13}) {
         ShowPage(page);
         QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
         QApplication::processEvents();
-        EXPECT_EQ(QApplication::activePopupWidget(), form.Datei1)
+        EXPECT_EQ(QApplication::activePopupWidget(), form.Controls().Datei1)
             << page->objectName().toStdString();
         if (QApplication::activePopupWidget()) QApplication::activePopupWidget()->close();
-        EXPECT_EQ(form.PageControl1->currentWidget(), page);
+        EXPECT_EQ(form.Controls().PageControl1->currentWidget(), page);
     }
 }
 
 TEST_F(AltLettersTest, ACheckBoxLetterTicksIt) {
-    ShowPage(form.TabSheet13);
-    ASSERT_FALSE(form.Binfile->isChecked());
+    ShowPage(form.Controls().TabSheet13);
+    ASSERT_FALSE(form.Controls().Binfile->isChecked());
     QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
     QTest::qWait(300);  // the click is animated
-    EXPECT_TRUE(form.Binfile->isChecked());
+    EXPECT_TRUE(form.Controls().Binfile->isChecked());
 
-    ShowPage(form.TabSheet2);
-    ASSERT_FALSE(form.dauerbox->isChecked());
+    ShowPage(form.Controls().TabSheet2);
+    ASSERT_FALSE(form.Controls().dauerbox->isChecked());
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
     QTest::qWait(300);
-    EXPECT_TRUE(form.dauerbox->isChecked());
+    EXPECT_TRUE(form.Controls().dauerbox->isChecked());
 }
 
 TEST_F(AltLettersTest, EverySubTabHasALetter) {
-    for (QTabWidget* tabs : {form.PageControl2, form.PageControl3}) {
+    for (QTabWidget* tabs : {form.Controls().PageControl2, form.Controls().PageControl3}) {
         for (int i = 0; i < tabs->count(); ++i)
             EXPECT_FALSE(AltLetter(tabs->tabText(i)).isNull()) << tabs->tabText(i).toStdString();
     }
@@ -87,26 +88,31 @@ TEST_F(AltLettersTest, EverySubTabHasALetter) {
 
 TEST_F(AltLettersTest, ASubTabClashIsFoundAlsoWhileItIsHidden) {
     // "Pegel 12" is hidden until a record of twelve measurements is shown.
-    ASSERT_FALSE(form.PageControl2->isTabVisible(form.PageControl2->indexOf(form.TabSheet9)));
-    form.PageControl2->setTabText(form.PageControl2->indexOf(form.TabSheet9),
-                                  QStringLiteral("&Pegel 12"));
-    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+    ASSERT_FALSE(form.Controls().PageControl2->isTabVisible(
+        form.Controls().PageControl2->indexOf(form.Controls().TabSheet9)));
+    form.Controls().PageControl2->setTabText(
+        form.Controls().PageControl2->indexOf(form.Controls().TabSheet9),
+        QStringLiteral("&Pegel 12"));
+    EXPECT_EQ(AltLetterClashes(form, *form.Controls().PageControl1).join('|').toStdString(),
               "&Auswertung: p: &Pegel, &Pegel 12");
 
-    form.PageControl2->setTabText(form.PageControl2->indexOf(form.TabSheet9),
-                                  QStringLiteral("Pe&gel 12"));
-    form.PageControl2->addTab(new QWidget, QStringLiteral("&Datenblatt"));
-    EXPECT_EQ(AltLetterClashes(form, *form.PageControl1).join('|').toStdString(),
+    form.Controls().PageControl2->setTabText(
+        form.Controls().PageControl2->indexOf(form.Controls().TabSheet9),
+        QStringLiteral("Pe&gel 12"));
+    form.Controls().PageControl2->addTab(new QWidget, QStringLiteral("&Datenblatt"));
+    EXPECT_EQ(AltLetterClashes(form, *form.Controls().PageControl1).join('|').toStdString(),
               "&Auswertung: d: &Datei, &Datenblatt");
 }
 
 TEST_F(AltLettersTest, ASubTabLetterBringsItToTheFront) {
-    ShowPage(form.TabSheet4);
-    const std::pair<Qt::Key, QWidget*> cases[] = {
-        {Qt::Key_L, form.TabSheet3}, {Qt::Key_W, form.TabSheet16}, {Qt::Key_P, form.TabSheet6}};
+    ShowPage(form.Controls().TabSheet4);
+    const std::pair<Qt::Key, QWidget*> cases[] = {{Qt::Key_L, form.Controls().TabSheet3},
+                                                  {Qt::Key_W, form.Controls().TabSheet16},
+                                                  {Qt::Key_P, form.Controls().TabSheet6}};
     for (const auto& [key, page] : cases) {
         QTest::keyClick(&form, key, Qt::AltModifier);
         QApplication::processEvents();
-        EXPECT_EQ(form.PageControl2->currentWidget(), page) << page->objectName().toStdString();
+        EXPECT_EQ(form.Controls().PageControl2->currentWidget(), page)
+            << page->objectName().toStdString();
     }
 }

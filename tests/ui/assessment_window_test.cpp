@@ -83,14 +83,14 @@ protected:
 }  // namespace
 
 TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
-    const int tab = form.PageControl2->indexOf(form.TabSheetBeurteilung);
+    const int tab = form.Controls().PageControl2->indexOf(form.Controls().TabSheetBeurteilung);
     ASSERT_GE(tab, 0);
-    EXPECT_EQ(form.PageControl2->tabText(tab), "&Beurteilung");
+    EXPECT_EQ(form.Controls().PageControl2->tabText(tab), "&Beurteilung");
 
     // Without a start there are no clock hours: each place says why instead of a level.
     Show(OneHour(150), {});
-    EXPECT_EQ(form.GridStunden->RowCount(), 1);
-    const TableText none = form.GridZeitraeume->Table();
+    EXPECT_EQ(form.Controls().GridStunden->RowCount(), 1);
+    const TableText none = form.Controls().GridZeitraeume->Table();
     EXPECT_EQ(none.Cell(2, 1), "–");
     EXPECT_FALSE(none.Cell(3, 1).isEmpty());
     auto* reason = Find<QLabel>("BeurteilungStundenHinweis");
@@ -98,11 +98,12 @@ TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
         reason->text().startsWith("Stunden und Zeiträume nicht berechnet: " + none.Cell(3, 1)))
         << reason->text().toStdString();
     EXPECT_FALSE(reason->isHidden());
-    EXPECT_EQ(form.GridMessungen->Cell(5, 1), "50,0") << "the measurement's level needs no start";
+    EXPECT_EQ(form.Controls().GridMessungen->Cell(5, 1), "50,0")
+        << "the measurement's level needs no start";
 
     // 21:30 to 22:30: half a day hour and half a night hour at 50 dB(A).
     Show(OneHour(150), StartingAt(21, 30));
-    const TableText hours = form.GridStunden->Table();
+    const TableText hours = form.Controls().GridStunden->Table();
     ASSERT_EQ(hours.Rows(), 3);
     EXPECT_TRUE(hours.Cell(0, 1).startsWith("10.06.2026 21:00:00"))
         << hours.Cell(0, 1).toStdString();
@@ -110,7 +111,7 @@ TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
     EXPECT_EQ(hours.Cell(2, 1), "30,0");
     EXPECT_EQ(hours.Cell(3, 1), "50,0");
     EXPECT_EQ(hours.Cell(1, 2), "Nacht");
-    const TableText periods = form.GridZeitraeume->Table();
+    const TableText periods = form.Controls().GridZeitraeume->Table();
     EXPECT_EQ(periods.Cell(1, 1), "0,50");
     EXPECT_EQ(periods.Cell(2, 1), "50,0");
     EXPECT_EQ(periods.Cell(2, 2), "50,0");
@@ -121,21 +122,21 @@ TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
     EXPECT_FALSE(periods.Cell(3, 7).isEmpty());
     // One day bar, one night bar, and the limit of the area by day (allgemeines Wohngebiet).
     EXPECT_TRUE(reason->isHidden());
-    EXPECT_EQ(form.ChartBeurteilung->Points(0).y, std::vector<double>{50.0});
-    EXPECT_EQ(form.ChartBeurteilung->Points(1).y, std::vector<double>{50.0});
-    EXPECT_EQ(form.ChartBeurteilung->Points(2).y, (std::vector<double>{55.0, 55.0}));
+    EXPECT_EQ(form.Controls().ChartBeurteilung->Points(0).y, std::vector<double>{50.0});
+    EXPECT_EQ(form.Controls().ChartBeurteilung->Points(1).y, std::vector<double>{50.0});
+    EXPECT_EQ(form.Controls().ChartBeurteilung->Points(2).y, (std::vector<double>{55.0, 55.0}));
     // A marker of foreign noise over the first half hour leaves the night hour alone.
     Find<QPushButton>("MarkeHinzufuegen")->click();
     auto* markers = Find<QTableWidget>("ProtokollMarken");
     markers->item(0, 2)->setText("1800");
-    EXPECT_EQ(form.GridStunden->Cell(2, 1), "0,0");
-    EXPECT_EQ(form.GridStunden->Cell(3, 1), "–");
-    EXPECT_EQ(form.GridMessungen->Cell(4, 1), "1800");
-    EXPECT_EQ(form.ChartBeurteilung->PointCount(0), 0);
-    EXPECT_EQ(form.ChartBeurteilung->Points(1).y, std::vector<double>{50.0});
+    EXPECT_EQ(form.Controls().GridStunden->Cell(2, 1), "0,0");
+    EXPECT_EQ(form.Controls().GridStunden->Cell(3, 1), "–");
+    EXPECT_EQ(form.Controls().GridMessungen->Cell(4, 1), "1800");
+    EXPECT_EQ(form.Controls().ChartBeurteilung->PointCount(0), 0);
+    EXPECT_EQ(form.Controls().ChartBeurteilung->Points(1).y, std::vector<double>{50.0});
     // The area's night limit once Nacht is chosen; choosing alone is an input kept.
     Find<QComboBox>("BeurteilungZeitraum")->setCurrentIndex(1);
-    EXPECT_EQ(form.ChartBeurteilung->Points(2).y, (std::vector<double>{40.0, 40.0}));
+    EXPECT_EQ(form.Controls().ChartBeurteilung->Points(2).y, (std::vector<double>{40.0, 40.0}));
     ASSERT_TRUE(TaLaermOf(form.Document().Protocol()));
     EXPECT_EQ(TaLaermOf(form.Document().Protocol())->period, RatingPeriod::Nacht);
 }

@@ -115,21 +115,21 @@ class LiveWindowTest : public CellWindowTest {};
 
 TEST_F(LiveWindowTest, RunnerPacesTheLiveViewUntilAZeroByte) {
     Start({.liveZeroAfter = 20});
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     ASSERT_TRUE(form->runner->Running());
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText() == " Fehler."; }));
     EXPECT_EQ(form->live.Count(), 20);
     EXPECT_FALSE(form->runner->Running());
     SpinUntil([] { return false; }, 100);
     EXPECT_EQ(form->live.Count(), 20) << "no tick after the failure";
-    EXPECT_EQ(form->Chart4->PointCount(0), 20);
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), 20);
 }
 
 TEST_F(LiveWindowTest, WindowEndsCleanlyWhileTheRunnerRuns) {
     Start();
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 3; }));
     QElapsedTimer t;
     t.start();

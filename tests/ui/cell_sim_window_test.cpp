@@ -34,7 +34,7 @@ class SimWindowTest : public ::testing::Test, public SimulatedCellWindow {};
 
 TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
     Start({"--program", "C"});
-    form->ProgBox->setCurrentIndex(0);
+    form->Controls().ProgBox->setCurrentIndex(0);
     QElapsedTimer t;
     t.start();
     form->Button1Click();
@@ -45,11 +45,11 @@ TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
     const qint64 took = t.elapsed();
     EXPECT_GE(took, 9990) << "1000 samples 10 ms apart";
     EXPECT_FALSE(form->runner->Running());
-    EXPECT_EQ(form->Chart4->PointCount(0), 1000);
-    EXPECT_NEAR(form->Chart4->Points(0).x.back(), 9.99, 1e-9);
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), 1000);
+    EXPECT_NEAR(form->Controls().Chart4->Points(0).x.back(), 9.99, 1e-9);
 
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(1, 1);
-    const SeriesData line = form->Chart4->Points(0);
+    const SeriesData line = form->Controls().Chart4->Points(0);
     for (int k = 0; k < 1000; ++k)
         ASSERT_EQ(line.y[size_t(k)], SampleToLevel(cell.bytes[size_t(10 + k)])) << k;
 
@@ -71,7 +71,7 @@ TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
 
 TEST_F(SimWindowTest, ReadOutThroughTheMenu) {
     Start({"--program", "G", "--unpaced"});
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(form->StatusText(), " OK.");
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");  // in no file yet
     MeasurementRecord expected = CellModel::SyntheticMeasurement(7, 1);

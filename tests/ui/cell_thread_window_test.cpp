@@ -81,21 +81,22 @@ int Received(const QString& notice, int n) {
 TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
     Start({"--program", "B"});
     Heartbeat heart;
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_TRUE(form->CellCommandRunning());
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 2"); }, 20000))
         << form->StatusText().toStdString();
-    EXPECT_TRUE(form->ProgressBar1->isVisible());
-    EXPECT_TRUE(form->AbbrechenButton->isVisible());
-    EXPECT_GT(form->ProgressBar1->value(), 100) << "the bar follows the bytes";
+    EXPECT_TRUE(form->Controls().ProgressBar1->isVisible());
+    EXPECT_TRUE(form->Controls().AbbrechenButton->isVisible());
+    EXPECT_GT(form->Controls().ProgressBar1->value(), 100) << "the bar follows the bytes";
     // The message about the outcome shows beside idle controls, not beside a bar and an
     // "Abbrechen" that no longer do anything.
     bool idleAtNotice = false;
     seams.onNotice = [&] {
-        idleAtNotice = !form->ProgressBar1->isVisible() && !form->AbbrechenButton->isVisible() &&
-                       form->Button2->isEnabled();
+        idleAtNotice = !form->Controls().ProgressBar1->isVisible() &&
+                       !form->Controls().AbbrechenButton->isVisible() &&
+                       form->Controls().Button2->isEnabled();
     };
-    QTest::mouseClick(form->AbbrechenButton, Qt::LeftButton);
+    QTest::mouseClick(form->Controls().AbbrechenButton, Qt::LeftButton);
     ASSERT_TRUE(Idle(5000));
     std::printf(
         "[ measure  ] longest stretch without the event loop during the read-out: %lld ms"
@@ -110,8 +111,8 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
     ASSERT_GT(k, 190) << seams.notices[0].toStdString();
     ASSERT_LT(k, 1000);
     EXPECT_EQ(form->StatusText(), " Auslesen abgebrochen.");
-    EXPECT_FALSE(form->ProgressBar1->isVisible());
-    EXPECT_FALSE(form->AbbrechenButton->isVisible());
+    EXPECT_FALSE(form->Controls().ProgressBar1->isVisible());
+    EXPECT_FALSE(form->Controls().AbbrechenButton->isVisible());
 
     // Exactly what arrived, nothing behind it.
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(2, 1);
@@ -133,28 +134,28 @@ TEST_F(ThreadWindowTest, CancelledReadOutKeepsAndEvaluatesWhatArrived) {
         << "the read is closed with a 0";
 
     // The next command finds the cell as before.
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
 }
 
 TEST_F(ThreadWindowTest, EscCancelsAndInputForOtherCommandsIsNotActedOn) {
     Start({"--program", "B"});
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 1"); }, 20000));
     // A second read-out, a query, a start, a search and a port choice,
     // by mouse and by the handlers themselves: none of them runs.
-    QTest::mouseClick(form->Button2, Qt::LeftButton);
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
-    form->Au1->trigger();
+    QTest::mouseClick(form->Controls().Button2, Qt::LeftButton);
+    QTest::mouseClick(form->Controls().Button1, Qt::LeftButton);
+    QTest::mouseClick(form->Controls().Button4, Qt::LeftButton);
+    form->Controls().Au1->trigger();
     form->Au1Click();
     form->Button2Click();
     form->Button1Click();
     form->Button4Click();
     form->SendProgButtonClick();
-    EXPECT_FALSE(form->Button2->isEnabled());
-    EXPECT_FALSE(form->ComBox->isEnabled());
+    EXPECT_FALSE(form->Controls().Button2->isEnabled());
+    EXPECT_FALSE(form->Controls().ComBox->isEnabled());
     QTest::keyClick(form.get(), Qt::Key_Escape);
     ASSERT_TRUE(Idle(5000));
     SpinUntil([] { return false; }, 500);  // anything replayed would start now
@@ -163,17 +164,17 @@ TEST_F(ThreadWindowTest, EscCancelsAndInputForOtherCommandsIsNotActedOn) {
     EXPECT_EQ(form->StatusText(), " Auslesen abgebrochen.");
     ASSERT_EQ(seams.notices.size(), 1);
     EXPECT_GT(Received(seams.notices[0], 1000), 0) << seams.notices[0].toStdString();
-    EXPECT_TRUE(form->Button2->isEnabled());
+    EXPECT_TRUE(form->Controls().Button2->isEnabled());
 }
 
 TEST_F(ThreadWindowTest, CancelStopsAnUploadBeforeTheRunCommand) {
     Start({"--program", "B", "--events", dir.filePath("events.txt")});
-    form->ProgBox->setCurrentIndex(5);  // F
-    form->SendProgButton->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->ProgressBar1->value() >= 5; }, 20000))
+    form->Controls().ProgBox->setCurrentIndex(5);  // F
+    form->Controls().SendProgButton->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->Controls().ProgressBar1->value() >= 5; }, 20000))
         << form->StatusText().toStdString();
     EXPECT_EQ(form->StatusText(), " Messprogramm F.BIN übertragen...");
-    form->AbbrechenButton->click();
+    form->Controls().AbbrechenButton->click();
     ASSERT_TRUE(Idle(5000));
     EXPECT_EQ(form->StatusText(), " Übertragung abgebrochen.");
     EXPECT_TRUE(seams.notices.isEmpty()) << "no \"Messbeginn\": nothing was started";
@@ -183,7 +184,7 @@ TEST_F(ThreadWindowTest, CancelStopsAnUploadBeforeTheRunCommand) {
     EXPECT_FALSE(text.contains("run program")) << text.toStdString();
 
     // The cell takes the next upload whole.
-    form->SendProgButton->click();
+    form->Controls().SendProgButton->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(seams.notices, QStringList{"Messbeginn mit der START-Taste"});
 }
@@ -206,15 +207,15 @@ TEST_F(ThreadWindowTest, ACellThatAnswersLateIsFoundAgainAfterACancelledUpload) 
     bin.close();
 
     Start({"--program", "B", "--answer-delay", "100"});
-    form->ProgBox->setCurrentIndex(5);  // F
-    form->Binfile->setChecked(true);
-    form->SendProgButton->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->ProgressBar1->value() >= 2; }, 20000))
+    form->Controls().ProgBox->setCurrentIndex(5);  // F
+    form->Controls().Binfile->setChecked(true);
+    form->Controls().SendProgButton->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->Controls().ProgressBar1->value() >= 2; }, 20000))
         << form->StatusText().toStdString();
-    form->AbbrechenButton->click();
+    form->Controls().AbbrechenButton->click();
     ASSERT_TRUE(Idle(5000));
     EXPECT_EQ(form->StatusText(), " Übertragung abgebrochen.");
-    form->SendProgButton->click();
+    form->Controls().SendProgButton->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(seams.notices, QStringList{"Messbeginn mit der START-Taste"})
         << seams.notices.join('|').toStdString();
@@ -228,8 +229,8 @@ TEST_F(ThreadWindowTest, CancelStopsASearch) {
     sim.terminate();
     sim.waitForFinished(5000);
     Launch({"--silent"});
-    form->Button4->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->ProgressBar1->value() >= 2; }, 20000));
+    form->Controls().Button4->click();
+    ASSERT_TRUE(SpinUntil([&] { return form->Controls().ProgressBar1->value() >= 2; }, 20000));
     QElapsedTimer t;
     t.start();
     QTest::keyClick(form.get(), Qt::Key_Escape);
@@ -242,7 +243,7 @@ TEST_F(ThreadWindowTest, CancelStopsASearch) {
 TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
     Start({"--program", "B"});
     seams.saveAnswers = {Seams::SaveAnswer::No};
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText().startsWith(" Daten lesen: 1"); }, 20000));
     EXPECT_FALSE(form->close()) << "not while the command runs";
     EXPECT_TRUE(form->isVisible());
@@ -276,19 +277,19 @@ TEST_F(ThreadWindowTest, AnIdleWindowLeavesThePortFreeAndOnlyALiveMeasurementHol
         QSerialPort other(link);
         EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free after the connection check";
     }
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle(10000));
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
     {
         QSerialPort other(link);
         EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free after the query";
     }
-    form->ProgBox->setCurrentIndex(1);  // B
+    form->Controls().ProgBox->setCurrentIndex(1);  // B
     form->Button1Click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() > 0; }, 10000));
     // The levels come on the window's port: it is held.
     EXPECT_TRUE(form->Link().IsPortOpen());
-    form->StoppButton->click();
+    form->Controls().StoppButton->click();
     // The tick that was waiting for its level ends first, within one read time-out.
     QSerialPort other(link);
     EXPECT_TRUE(SpinUntil([&] { return other.isOpen() || other.open(QIODevice::ReadWrite); }, 2000))
@@ -298,14 +299,14 @@ TEST_F(ThreadWindowTest, AnIdleWindowLeavesThePortFreeAndOnlyALiveMeasurementHol
 TEST_F(ThreadWindowTest, AnAdapterPluggedInAgainWorksAtTheNextCommand) {
     Start({"--program", "C"});
     Unplug();
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle());
     EXPECT_TRUE(form->StatusText().endsWith(" Gerät nicht vorhanden"))
         << form->StatusText().toStdString();
     EXPECT_EQ(ReadStoredPort(), 2);
 
     Launch({"--program", "C"});
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: C");
 }
@@ -321,13 +322,13 @@ TEST_F(ThreadWindowTest, APortHeldByAnotherProgramSaysSo) {
               " Keine Hardware an COM2! Port belegt (von einem anderen Programm geöffnet)");
     EXPECT_EQ(ReadStoredPort(), 2) << "a busy port never changes the stored choice";
 
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(seams.notices,
               QStringList{"Hardware nicht bereit! Port belegt (von einem anderen Programm "
                           "geöffnet)"});
     other.close();
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: B");
 }
@@ -336,21 +337,21 @@ TEST_F(ThreadWindowTest, FirstLevelOneIntervalAfterTheStart) {
     // Program C sends every 360 ms, the first level too: longer than one
     // read time-out after the start.
     Start({"--program", "B"});
-    form->ProgBox->setCurrentIndex(2);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(2);
+    form->Controls().Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 3; }, 10000))
         << form->StatusText().toStdString();
-    EXPECT_EQ(form->Chart4->PointCount(0), form->live.Count());
-    form->StoppButton->click();
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), form->live.Count());
+    form->Controls().StoppButton->click();
 }
 
 TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     Start({"--program", "B"});
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 50; }, 20000))
         << form->StatusText().toStdString();
-    QTest::mouseClick(form->StoppButton, Qt::LeftButton);
+    QTest::mouseClick(form->Controls().StoppButton, Qt::LeftButton);
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
     EXPECT_FALSE(form->runner->Running());
     const int taken = form->live.Count();
@@ -358,7 +359,7 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     EXPECT_EQ(form->live.Count(), taken) << "no tick after the stop";
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
 
-    form->Button3->click();
+    form->Controls().Button3->click();
     EXPECT_EQ(form->StatusText(), QStringLiteral(" %1 von 1000 Messwerten übernommen.").arg(taken));
     const MeasurementRecord cell = CellModel::SyntheticMeasurement(1, 1);
     for (int i = 0; i < 1000; ++i) {
@@ -367,23 +368,23 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     }
 
     // A command after the stop runs as usual.
-    form->Button2->click();
+    form->Controls().Button2->click();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
 }
 
 TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResult) {
     Start({"--program", "B"});
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
         << form->StatusText().toStdString();
-    form->Button2->click();  // the program query, answered Ja when it asks
+    form->Controls().Button2->click();  // the program query, answered Ja when it asks
     ASSERT_TRUE(Idle());
     EXPECT_EQ(seams.asked.size(), 1);
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
     EXPECT_FALSE(form->runner->Running());
-    EXPECT_FALSE(form->StoppButton->isEnabled());
+    EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
     const int taken = form->live.Count();
     SpinUntil([] { return false; }, 300);
     EXPECT_EQ(form->live.Count(), taken) << "no tick reads the query's answer as a level";
@@ -394,19 +395,19 @@ TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResu
 // end it asks first, and Nein leaves it running with nothing sent to the cell.
 TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
     Start({"--program", "B"});
-    EXPECT_FALSE(form->StoppButton->isEnabled());
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
         << form->StatusText().toStdString();
-    EXPECT_TRUE(form->StoppButton->isEnabled());
+    EXPECT_TRUE(form->Controls().StoppButton->isEnabled());
 
     const std::pair<const char*, std::function<void()>> commands[] = {
-        {"&Start", [&] { form->Button1->click(); }},
-        {"Ü&bertragen", [&] { form->SendProgButton->click(); }},
-        {"Messprogramm erfragen", [&] { form->Button2->click(); }},
-        {"Automatische S&uche", [&] { form->Button4->click(); }},
-        {"&Auslesen der Zelle", [&] { form->Au1->trigger(); }},
+        {"&Start", [&] { form->Controls().Button1->click(); }},
+        {"Ü&bertragen", [&] { form->Controls().SendProgButton->click(); }},
+        {"Messprogramm erfragen", [&] { form->Controls().Button2->click(); }},
+        {"Automatische S&uche", [&] { form->Controls().Button4->click(); }},
+        {"&Auslesen der Zelle", [&] { form->Controls().Au1->trigger(); }},
     };
     for (const auto& [what, command] : commands) {
         SCOPED_TRACE(what);
@@ -421,6 +422,6 @@ TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
         EXPECT_TRUE(SpinUntil([&] { return form->live.Count() > before + 2; }, 10000))
             << "the measurement goes on";
     }
-    form->StoppButton->click();
-    EXPECT_FALSE(form->StoppButton->isEnabled());
+    form->Controls().StoppButton->click();
+    EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
 }

@@ -63,7 +63,7 @@ protected:
         for (int i = 0; i < n; ++i) form->Timer1Timer();
     }
     // The levels of the live curve.
-    std::vector<double> Curve() { return form->Chart4->Points(0).y; }
+    std::vector<double> Curve() { return form->Controls().Chart4->Points(0).y; }
 };
 
 }  // namespace
@@ -72,8 +72,8 @@ protected:
 
 TEST_F(CellCommandTest, TransferOfTheStartKeyProgram) {
     Start();
-    form->ProgBox->setCurrentIndex(3);  // D
-    form->SendProgButton->click();
+    form->Controls().ProgBox->setCurrentIndex(3);  // D
+    form->Controls().SendProgButton->click();
     const QStringList events = Events(*cell);
     EXPECT_TRUE(HasEvent(events, "program D, START key")) << events.join('\n').toStdString();
     EXPECT_TRUE(HasEvent(events, "run program D"));
@@ -85,14 +85,14 @@ TEST_F(CellCommandTest, TransferOfTheStartKeyProgram) {
 
 TEST_F(CellCommandTest, TimedTransferWritesTheDelayUpToThePickersTime) {
     Start();
-    form->Binfile->setChecked(true);
-    form->RadioZeit->click();
-    EXPECT_FALSE(form->Binfile->isEnabled());
-    EXPECT_TRUE(form->Binfile->isChecked()) << "the check mark stays";
+    form->Controls().Binfile->setChecked(true);
+    form->Controls().RadioZeit->click();
+    EXPECT_FALSE(form->Controls().Binfile->isEnabled());
+    EXPECT_TRUE(form->Controls().Binfile->isChecked()) << "the check mark stays";
 
     seams.now = QDateTime(QDate(2026, 12, 11), QTime(22, 58, 30));
-    form->DateTimePicker1->setDateTime(QDateTime(QDate::currentDate(), QTime(1, 0, 35)));
-    form->SendProgButton->click();
+    form->Controls().DateTimePicker1->setDateTime(QDateTime(QDate::currentDate(), QTime(1, 0, 35)));
+    form->Controls().SendProgButton->click();
     // Past midnight: the delay runs into the next day.
     const QStringList events = Events(*cell);
     EXPECT_TRUE(HasEvent(events, "timed program B, start in 2:02:05"))
@@ -107,13 +107,13 @@ TEST_F(CellCommandTest, TimedTransferWritesTheDelayUpToThePickersTime) {
     EXPECT_EQ(ReadRememberedStart().start,
               QDateTime(QDate(2026, 12, 12), QTime(1, 0, 35)).toOffsetFromUtc(3600));
 
-    form->radiotaste->click();
-    EXPECT_TRUE(form->Binfile->isEnabled());
+    form->Controls().radiotaste->click();
+    EXPECT_TRUE(form->Controls().Binfile->isEnabled());
 }
 
 TEST_F(CellCommandTest, TransferWithoutCellShowsTheBoxAndEmptiesTheStatus) {
     Start({.silent = true});
-    form->SendProgButton->click();
+    form->Controls().SendProgButton->click();
     EXPECT_EQ(seams.notices, QStringList{"Hardware antwortet nicht!"});
     EXPECT_EQ(form->StatusText(), "");
     for (uint8_t b : port.written) EXPECT_TRUE(b == 12 || b == 13) << int(b);
@@ -121,8 +121,8 @@ TEST_F(CellCommandTest, TransferWithoutCellShowsTheBoxAndEmptiesTheStatus) {
 
 TEST_F(CellCommandTest, TransferWithMissingProgramFileStopsSilently) {
     Start();
-    form->Binfile->setChecked(true);
-    form->SendProgButton->click();
+    form->Controls().Binfile->setChecked(true);
+    form->Controls().SendProgButton->click();
     EXPECT_EQ(form->StatusText(), "Dateifehler 2. " + QDir::current().absoluteFilePath("B.BIN"));
     EXPECT_TRUE(seams.notices.isEmpty());
     EXPECT_FALSE(HasEvent(Events(*cell), "run program"));
@@ -132,7 +132,7 @@ TEST_F(CellCommandTest, TransferWithMissingProgramFileStopsSilently) {
 
 TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
     Start({.program = 2});
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     MeasurementRecord expected = cell->Memory();
     expected.bytes[8] = 1;
     expected.bytes[9] = 1;
@@ -140,12 +140,12 @@ TEST_F(CellCommandTest, ReadOutFillsTheRecordAndEvaluatesIt) {
     EXPECT_EQ(form->StatusText(), " OK.");
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
     EXPECT_EQ(form->Document().ProposedSaveName(), "OhneName.dba");
-    EXPECT_EQ(form->RichEdit1->toPlainText(), "Bemerkungen hier ...");
-    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
-    EXPECT_EQ(form->ProgressBar1->maximum(), 1000);
-    EXPECT_EQ(form->ProgressBar1->value(), 1000);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
-    EXPECT_EQ(form->Chart1->PointCount(0), 1000);
+    EXPECT_EQ(form->Controls().RichEdit1->toPlainText(), "Bemerkungen hier ...");
+    EXPECT_FALSE(form->Controls().ProgressBar1->isVisibleTo(form.get()));
+    EXPECT_EQ(form->Controls().ProgressBar1->maximum(), 1000);
+    EXPECT_EQ(form->Controls().ProgressBar1->value(), 1000);
+    EXPECT_EQ(form->Controls().PageControl1->currentWidget(), form->Controls().TabSheet4);
+    EXPECT_EQ(form->Controls().Chart1->PointCount(0), 1000);
     EXPECT_TRUE(seams.notices.isEmpty());
 }
 
@@ -154,7 +154,7 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
     seams.now = now;
     Start({.program = 2});
     ForgetRememberedStart();
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     const int measured = MeasuredCount(form->Document().Record().bytes.data() + 10, 1000, 1);
     ASSERT_GT(measured, 0);
     ASSERT_EQ(form->Document().Protocol().starts.size(), 1u);
@@ -168,7 +168,7 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
     ASSERT_TRUE(RememberStart({2, timed}));
     seams.answers = {true, false};
     seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // the last read-out is in no file
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     ASSERT_EQ(seams.asked.size(), 1);
     EXPECT_TRUE(
         seams.asked[0].contains("Programm B wurde für den 10.06.2026 um 09:00:00 "
@@ -178,11 +178,11 @@ TEST_F(CellCommandTest, ReadOutSetsTheLatestPossibleStartOrTheRememberedTimedSta
     EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kZeitstart);
     EXPECT_EQ(form->Document().Protocol().starts[0].start, timed);
     // Declined: the estimate.
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kGeschaetzt);
     // A start after the read-out is not offered.
     ASSERT_TRUE(RememberStart({2, now.addSecs(60)}));
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(seams.asked.size(), 2);
     ForgetRememberedStart();
 }
@@ -191,21 +191,22 @@ TEST_F(CellCommandTest, ReadOutOfTwelveMeasurementsShowsTheOverview) {
     Start({.program = 7});
     // The bar runs once over both passes (500 and 6000 samples), never back to its start.
     std::vector<int> shown;
-    QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged,
+    QObject::connect(form->Controls().ProgressBar1, &QProgressBar::valueChanged,
                      [&shown](int v) { shown.push_back(v); });
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(form->Document().Record().bytes[9], 12);
-    EXPECT_EQ(form->ProgressBar1->maximum(), 500 + 6000);
-    EXPECT_EQ(form->ProgressBar1->value(), 500 + 6000);
+    EXPECT_EQ(form->Controls().ProgressBar1->maximum(), 500 + 6000);
+    EXPECT_EQ(form->Controls().ProgressBar1->value(), 500 + 6000);
     ASSERT_FALSE(shown.empty());
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
-    EXPECT_TRUE(form->PageControl2->isTabVisible(form->PageControl2->indexOf(form->TabSheet9)));
+    EXPECT_TRUE(form->Controls().PageControl2->isTabVisible(
+        form->Controls().PageControl2->indexOf(form->Controls().TabSheet9)));
     EXPECT_EQ(form->StatusText(), " OK.");
 }
 
 TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArrived) {
     Start({.program = 2, .stopReadAfter = 8 + 500});
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     // The cause is named, in the box and on the status line alike.
     EXPECT_EQ(form->StatusText(),
               " Auslesen unvollständig! Nur 500 von 1000 Messwerten empfangen. Zelle antwortet "
@@ -216,11 +217,11 @@ TEST_F(CellCommandTest, IncompleteReadOutIsAFailureButKeepsAndEvaluatesWhatArriv
     EXPECT_EQ(form->Document().Record().bytes[10 + 499], cell->Memory().bytes[10 + 499]);
     EXPECT_EQ(form->Document().Record().bytes[10 + 500], 0);
     EXPECT_EQ(form->windowTitle(), "KELVARN - OhneName.dba[*]");
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
+    EXPECT_EQ(form->Controls().PageControl1->currentWidget(), form->Controls().TabSheet4);
 
     // And it can be saved as it is.
     seams.saveName = WorkPath("teil.dba");
-    form->Speichern1->trigger();
+    form->Controls().Speichern1->trigger();
     QFile f(seams.saveName);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray saved = f.readAll();
@@ -233,7 +234,7 @@ TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
     Start({.program = 2, .badHeader = true});
     SetRecord(*form, Filled(0x55));
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(seams.notices, QStringList{" Datensatz ist defekt!  Bitte Batterieen überprüfen."});
     EXPECT_EQ(form->StatusText(), " Fehler.");
     // The title still names no file, and marks the record in hand as in none.
@@ -243,21 +244,21 @@ TEST_F(CellCommandTest, DefectiveHeaderShowsItsBoxAndKeepsTheRecord) {
 
 TEST_F(CellCommandTest, ReadOutWithoutCellIsNotReady) {
     Start({.silent = true});
-    form->Au1->trigger();
+    form->Controls().Au1->trigger();
     EXPECT_EQ(seams.notices, QStringList{"Hardware nicht bereit! Zelle antwortet nicht."});
     EXPECT_EQ(form->StatusText(), " Hardware nicht bereit! Zelle antwortet nicht.");
-    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->Controls().ProgressBar1->isVisibleTo(form.get()));
 }
 
 TEST_F(CellCommandTest, QueryShowsTheLetterOrUnknown) {
     Start({.program = 5});
     SetRecord(*form, Filled(0x12));
-    form->Button2->click();
+    form->Controls().Button2->click();
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: E");
     EXPECT_EQ(form->Document().Record(), Filled(0x12));
 
     Replace({.silent = true});
-    form->Button2->click();
+    form->Controls().Button2->click();
     EXPECT_EQ(form->StatusText(),
               " Gefundener Messtyp: Unbekannt. Möglicherweise sollte die Hardware aus- und "
               "eingeschaltet werden.");
@@ -268,26 +269,26 @@ TEST_F(CellCommandTest, QueryShowsTheLetterOrUnknown) {
 TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     Start();
     // Maximum and minimum are named, and empty until the first level.
-    for (QLabel* value : {form->LabelMax, form->LabelMin}) {
+    for (QLabel* value : {form->Controls().LabelMax, form->Controls().LabelMin}) {
         auto* name = form->findChild<QLabel*>(value->objectName() + "Caption");
         ASSERT_NE(name, nullptr);
-        EXPECT_EQ(name->text(), value == form->LabelMax ? "Max:" : "Min:");
+        EXPECT_EQ(name->text(), value == form->Controls().LabelMax ? "Max:" : "Min:");
         EXPECT_EQ(name->parentWidget(), value->parentWidget());
         EXPECT_EQ(value->text(), "");
     }
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
-    EXPECT_EQ(form->LabelMax->text(), "");
-    EXPECT_EQ(form->LabelMin->text(), "");
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
+    EXPECT_EQ(form->Controls().LabelMax->text(), "");
+    EXPECT_EQ(form->Controls().LabelMin->text(), "");
     const QStringList events = Events(*cell);
     EXPECT_TRUE(HasEvent(events, "program A, START key"));
     EXPECT_TRUE(HasEvent(events, "run program A"));
     EXPECT_TRUE(HasEvent(events, "live start, program A, 1000 samples"));
     EXPECT_EQ(form->StatusText(), " Messung läuft ...");
     EXPECT_EQ(form->live.Row(), 1);
-    EXPECT_EQ(form->Chart4->xAxis->label(), "t/s");
-    EXPECT_EQ(form->Chart4->xAxis->range(), QCPRange(0, 10));
-    EXPECT_EQ(form->directbar->maximum(), 1000);
+    EXPECT_EQ(form->Controls().Chart4->xAxis->label(), "t/s");
+    EXPECT_EQ(form->Controls().Chart4->xAxis->range(), QCPRange(0, 10));
+    EXPECT_EQ(form->Controls().directbar->maximum(), 1000);
     EXPECT_TRUE(form->runner->Running());
 
     Ticks(999);
@@ -297,9 +298,9 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     EXPECT_FALSE(form->runner->Running());
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 1000");
     EXPECT_EQ(form->live.Count(), 1000);
-    EXPECT_EQ(form->directbar->value(), 1000);
+    EXPECT_EQ(form->Controls().directbar->value(), 1000);
 
-    const SeriesData line = form->Chart4->Points(0);
+    const SeriesData line = form->Controls().Chart4->Points(0);
     ASSERT_EQ(line.Count(), 1000);
     EXPECT_NEAR(line.x.back(), 9.99, 1e-9);
     std::map<double, int> histogram;
@@ -308,13 +309,13 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
         ++histogram[line.y[size_t(k)]];
     }
     const double last = line.y.back();
-    EXPECT_EQ(form->Panel1->text(), QLocale().toString(last, 'f', 1).rightJustified(5));
-    EXPECT_EQ(form->dbabar->value(), RoundHalfEven(last));
+    EXPECT_EQ(form->Controls().Panel1->text(), QLocale().toString(last, 'f', 1).rightJustified(5));
+    EXPECT_EQ(form->Controls().dbabar->value(), RoundHalfEven(last));
     const auto [lo, hi] = std::minmax_element(line.y.begin(), line.y.end());
-    EXPECT_EQ(form->LabelMax->text(), QLocale().toString(*hi));
-    EXPECT_EQ(form->LabelMin->text(), QLocale().toString(*lo));
+    EXPECT_EQ(form->Controls().LabelMax->text(), QLocale().toString(*hi));
+    EXPECT_EQ(form->Controls().LabelMin->text(), QLocale().toString(*lo));
 
-    const SeriesData bars = form->Chart5->Points(0);
+    const SeriesData bars = form->Controls().Chart5->Points(0);
     ASSERT_EQ(size_t(bars.Count()), histogram.size());
     size_t i = 0;
     for (const auto& [level, count] : histogram) {
@@ -326,17 +327,17 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
 
 TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
     Start();
-    form->ProgBox->setCurrentIndex(0);
-    form->dauerbox->setChecked(true);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().dauerbox->setChecked(true);
+    form->Controls().Button1->click();
     Ticks(999);
     Events(*cell);
     port.written.clear();
     Ticks(1);
     EXPECT_EQ(form->StatusText(), " Messung läuft ...");
     EXPECT_EQ(form->live.Count(), 0);
-    EXPECT_EQ(form->Chart4->PointCount(0), 0);
-    EXPECT_EQ(form->Chart5->PointCount(0), 0);
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), 0);
+    EXPECT_EQ(form->Controls().Chart5->PointCount(0), 0);
     EXPECT_TRUE(form->runner->Running());
     ASSERT_FALSE(port.written.empty());
     EXPECT_EQ(port.written.front(), 12) << "the whole start sequence, connection check first";
@@ -347,23 +348,23 @@ TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
 
 TEST_F(CellCommandTest, ALiveZeroByteStopsWithFehler) {
     Start({.liveZeroAfter = 5});
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     Ticks(6);
     EXPECT_EQ(form->StatusText(), " Fehler.");
     EXPECT_FALSE(form->runner->Running());
-    EXPECT_EQ(form->Chart4->PointCount(0), 5) << "the views keep what they show";
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), 5) << "the views keep what they show";
     EXPECT_EQ(form->live.Count(), 5);
 }
 
 TEST_F(CellCommandTest, StartWithoutCellOrWithUnknownProgram) {
     Start({.silent = true});
-    form->Button1->click();
+    form->Controls().Button1->click();
     EXPECT_EQ(form->StatusText(), " Hardware antwortet nicht.");
     EXPECT_FALSE(form->runner->Running());
 
     Replace({.badHeader = true});
-    form->Button1->click();
+    form->Controls().Button1->click();
     EXPECT_EQ(form->StatusText(), " Messprogramm nicht korrekt.");
     EXPECT_EQ(form->live.Row(), -1);
     EXPECT_FALSE(HasEvent(Events(*cell), "run program")) << "the program went in, no run command";
@@ -374,10 +375,10 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     // A cell that keeps its memory: the program file is none of Kelvarn's.
     Put("A.BIN", QByteArray("\x01\x02\x03", 3));
     Start({.memoryFile = ProgramAMemory(141)});
-    form->ProgBox->setCurrentIndex(0);
-    form->Binfile->setChecked(true);
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Binfile->setChecked(true);
     seams.now = QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0), QTimeZone("Europe/Berlin"));
-    form->Button1->click();
+    form->Controls().Button1->click();
     ASSERT_EQ(form->live.Row(), 1);
     Ticks(100);
     ASSERT_EQ(Curve(), std::vector<double>(100, 45.5));
@@ -386,7 +387,7 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     seams.saveAnswers.assign(4, Seams::SaveAnswer::No);  // each record shown is in no file
     const QDateTime started = seams.now;
     form->Document().EditProtocol([](MeasurementProtocol& p) { p.site = "Hof"; });
-    form->Button3->click();
+    form->Controls().Button3->click();
     // The start from the PC is the take-over's start time; the site stays.
     ASSERT_EQ(form->Document().Protocol().starts.size(), 1u);
     EXPECT_EQ(form->Document().Protocol().starts[0].source, StartSource::kPcStart);
@@ -398,7 +399,7 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     BuildHeader(expected, 1);
     for (int k = 0; k < 100; ++k) expected.bytes[size_t(10 + k)] = 141;
     EXPECT_EQ(form->Document().Record(), expected);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet4);
+    EXPECT_EQ(form->Controls().PageControl1->currentWidget(), form->Controls().TabSheet4);
     EXPECT_EQ(form->StatusText(), " 100 von 1000 Messwerten übernommen.");
 
     // Every "Zur Auswertung" of the live views does the same.
@@ -416,65 +417,66 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
 TEST_F(CellCommandTest, TakeOverWithoutLiveCurveDoesNothing) {
     Start();
     SetRecord(*form, Filled(0x33));
-    form->Button3->click();
+    form->Controls().Button3->click();
     EXPECT_EQ(form->Document().Record(), Filled(0x33));
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_EQ(form->Controls().PageControl1->currentWidget(), form->Controls().TabSheet1);
     EXPECT_TRUE(seams.notices.isEmpty());
 }
 
 TEST_F(CellCommandTest, TakeOverAfterAStartWithoutProgramIsRefused) {
     Start();
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     Ticks(10);
     Replace({.badHeader = true});
-    form->Button1->click();
+    form->Controls().Button1->click();
     ASSERT_EQ(form->live.Row(), -1);
-    ASSERT_EQ(form->Chart4->PointCount(0), 10) << "a failed start leaves the views";
+    ASSERT_EQ(form->Controls().Chart4->PointCount(0), 10) << "a failed start leaves the views";
 
     SetRecord(*form, Filled(0x33));
-    form->Button3->click();
+    form->Controls().Button3->click();
     EXPECT_EQ(seams.notices,
               QStringList{"Die Direktmessung kann nicht übernommen werden: Messprogramm nicht "
                           "korrekt."});
     EXPECT_EQ(form->Document().Record(), Filled(0x33));
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_EQ(form->Controls().PageControl1->currentWidget(), form->Controls().TabSheet1);
 }
 
 TEST_F(CellCommandTest, EndTestFollowsTheProgramSelectedNow) {
     Start();
-    form->ProgBox->setCurrentIndex(0);
-    form->Button1->click();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
     Ticks(10);
-    form->ProgBox->setCurrentIndex(6);  // G: 500 samples
+    form->Controls().ProgBox->setCurrentIndex(6);  // G: 500 samples
     Ticks(489);
     EXPECT_TRUE(form->runner->Running());
     Ticks(1);
     EXPECT_FALSE(form->runner->Running());
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 500");
-    EXPECT_EQ(form->directbar->maximum(), 1000) << "the bar stays that of the program running";
+    EXPECT_EQ(form->Controls().directbar->maximum(), 1000)
+        << "the bar stays that of the program running";
 }
 
 TEST_F(CellCommandTest, DigitsGrowWithThePanelAndStayWithinIt) {
     Start();
     form->show();
-    form->PageControl1->setCurrentWidget(form->TabSheet2);
+    form->Controls().PageControl1->setCurrentWidget(form->Controls().TabSheet2);
     const QString widest = QLocale().toString(888.8, 'f', 1);
     // A panel wider than tall: a third of its height, in points.
     form->resize(1200, 500);
     QApplication::processEvents();
-    const int h1 = form->Panel1->height();
-    ASSERT_GT(form->Panel1->width(), 2 * h1);
-    EXPECT_EQ(form->Panel1->font().pointSize(), h1 / 3);
+    const int h1 = form->Controls().Panel1->height();
+    ASSERT_GT(form->Controls().Panel1->width(), 2 * h1);
+    EXPECT_EQ(form->Controls().Panel1->font().pointSize(), h1 / 3);
 
     form->resize(1200, 800);
     QApplication::processEvents();
-    const int h2 = form->Panel1->height();
+    const int h2 = form->Controls().Panel1->height();
     EXPECT_GT(h2, h1);
-    EXPECT_GT(form->Panel1->font().pointSize(), h1 / 3) << "grows with the height";
-    EXPECT_LE(form->Panel1->font().pointSize(), h2 / 3);
-    EXPECT_LE(QFontMetrics(form->Panel1->font()).horizontalAdvance(widest),
-              form->Panel1->contentsRect().width())
+    EXPECT_GT(form->Controls().Panel1->font().pointSize(), h1 / 3) << "grows with the height";
+    EXPECT_LE(form->Controls().Panel1->font().pointSize(), h2 / 3);
+    EXPECT_LE(QFontMetrics(form->Controls().Panel1->font()).horizontalAdvance(widest),
+              form->Controls().Panel1->contentsRect().width())
         << "the widest level is never cut off";
     EXPECT_EQ(form->size(), QSize(1200, 800)) << "the digits do not push the window";
 }

@@ -52,24 +52,25 @@ protected:
 
     // Sample data in every big chart, as after an evaluation and a live run.
     void FillAll() {
-        form.Chart4->SetPoints(0, Wave(600, 60, 55));
-        form.Chart5->SetPoints(0, Histogram(40, 30));
-        form.Chart5->Rescale();
-        form.Chart1->SetBottomAxis("t/min", 0, 6);
-        form.Chart1->SetPoints(0, Wave(3000, 6, 50));
-        form.Chart1->SetPoints(12, Wave(40, 6, 70));
-        form.Chart6->SetPoints(0, Wave(40, 6, 40));
-        form.Chart6->SetPoints(1, Wave(40, 6, 60));
-        form.Chart6->SetPoints(2, Wave(40, 6, 80));
-        form.Chart6->Rescale();
-        form.Chart2->SetPoints(0, Histogram(30, 40));
-        form.Chart2->Rescale();
+        form.Controls().Chart4->SetPoints(0, Wave(600, 60, 55));
+        form.Controls().Chart5->SetPoints(0, Histogram(40, 30));
+        form.Controls().Chart5->Rescale();
+        form.Controls().Chart1->SetBottomAxis("t/min", 0, 6);
+        form.Controls().Chart1->SetPoints(0, Wave(3000, 6, 50));
+        form.Controls().Chart1->SetPoints(12, Wave(40, 6, 70));
+        form.Controls().Chart6->SetPoints(0, Wave(40, 6, 40));
+        form.Controls().Chart6->SetPoints(1, Wave(40, 6, 60));
+        form.Controls().Chart6->SetPoints(2, Wave(40, 6, 80));
+        form.Controls().Chart6->Rescale();
+        form.Controls().Chart2->SetPoints(0, Histogram(30, 40));
+        form.Controls().Chart2->Rescale();
         for (int k = 0; k < 12; ++k) {
             SeriesData d;
             for (int p = 0; p < 500; ++p) d.Add(k + 0.5 + p / 500.0, 40 + 3 * k + (p % 5));
-            form.Chart3->SetPoints(k, d);
+            form.Controls().Chart3->SetPoints(k, d);
         }
-        for (int i = 0; i < 3; ++i) form.Chart12Leq->SetPoints(i, Wave(12, 12, 40 + 20 * i));
+        for (int i = 0; i < 3; ++i)
+            form.Controls().Chart12Leq->SetPoints(i, Wave(12, 12, 40 + 20 * i));
     }
 };
 
@@ -82,14 +83,14 @@ TEST_F(ChartRenderTest, DepthViewRoundTripGivesTheFlatChartBackPixelForPixel) {
     for (TChart* chart : form.BigCharts()) flat.push_back(Render(*chart));
 
     seams.ctrl = true;
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
     for (size_t k = 0; k < flat.size(); ++k) {
         TChart* chart = form.BigCharts()[k];
         SCOPED_TRACE(chart->objectName().toStdString());
         EXPECT_TRUE(chart->DepthView());
         EXPECT_NE(Render(*chart), flat[k]);
     }
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
     for (size_t k = 0; k < flat.size(); ++k) {
         TChart* chart = form.BigCharts()[k];
         SCOPED_TRACE(chart->objectName().toStdString());
@@ -97,13 +98,13 @@ TEST_F(ChartRenderTest, DepthViewRoundTripGivesTheFlatChartBackPixelForPixel) {
         EXPECT_EQ(Render(*chart), flat[k]);
     }
     // The small charts keep their flat view.
-    for (TChart* small : form.Pegel) EXPECT_FALSE(small->DepthView());
+    for (TChart* small : form.Controls().Pegel) EXPECT_FALSE(small->DepthView());
 }
 
 TEST_F(ChartRenderTest, DepthViewDrawsRibbonsBlocksAndWalls) {
     FillAll();
-    TChart& line = *form.Chart4;
-    TChart& bars = *form.Chart2;
+    TChart& line = *form.Controls().Chart4;
+    TChart& bars = *form.Controls().Chart2;
     const QColor lineColour = line.SeriesColor(0);
     const QColor barColour = bars.SeriesColor(0);
     const QImage flatLine = Render(line), flatBars = Render(bars);
@@ -135,7 +136,7 @@ TEST_F(ChartRenderTest, DepthViewDrawsRibbonsBlocksAndWalls) {
 }
 
 TEST_F(ChartRenderTest, LabelsStayInsideAndNeverOverlapOnALongRecord) {
-    TChart& chart = *form.Chart1;
+    TChart& chart = *form.Controls().Chart1;
     chart.SetBottomAxis("t/h", 0, 24);
     chart.SetPoints(0, Wave(6000, 24, 50));
     SeriesData leq;

@@ -180,10 +180,10 @@ TEST(ClippedSvgChartTest, LevelsOutsideTheAxisRangesStayInsideThePlotArea) {
     FakeSeams seams;
     TForm1 form{&seams};
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
-    form.PageControl2->setCurrentWidget(form.TabSheet6);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet6);
     QApplication::processEvents();
-    TChart* chart = form.Chart1;
+    TChart* chart = form.Controls().Chart1;
     // Levels from below 0 dB(A) to above the axis, times beyond both ends.
     SeriesData data;
     for (int i = 0; i <= 80; ++i) data.Add(i * 0.1, -40 + (i * 37) % 180);

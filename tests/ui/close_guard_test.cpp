@@ -114,12 +114,12 @@ TEST_F(CloseGuardTest, AnEditedDescriptionAsksAlsoAfterOpening) {
     EXPECT_TRUE(other.close());  // just opened: all of it is in files
     EXPECT_TRUE(otherSeams.saveQuestions.isEmpty());
 
-    other.RichEdit1->append("Straße nass");
+    other.Controls().RichEdit1->append("Straße nass");
     EXPECT_FALSE(other.close());
     EXPECT_EQ(otherSeams.saveQuestions.size(), 1);
 
     // Typed back to what was saved: nothing would be lost.
-    other.RichEdit1->undo();
+    other.Controls().RichEdit1->undo();
     EXPECT_TRUE(other.close());
     EXPECT_EQ(otherSeams.saveQuestions.size(), 1);
 }
@@ -168,14 +168,15 @@ TEST_F(CloseGuardTest, CommandsThatReplaceTheRecordAskFirst) {
             TForm1 window{&caseSeams};
             FeedLiveCurve(window, 60);
             window.ZurAuswertung1Click();
-            window.RichEdit1->setPlainText("Notiz");
+            window.Controls().RichEdit1->setPlainText("Notiz");
             const MeasurementRecord before = window.Document().Record();
             const qsizetype sent = link.log.size();
             caseSeams.saveAnswers = {answer};
             c.command(window, caseSeams);
             EXPECT_EQ(caseSeams.saveQuestions, QStringList{"Änderungen speichern?"});
             const bool kept = window.Document().Record() == before &&
-                              window.RichEdit1->toPlainText() == "Notiz" && link.log.size() == sent;
+                              window.Controls().RichEdit1->toPlainText() == "Notiz" &&
+                              link.log.size() == sent;
             EXPECT_EQ(kept, answer == Answer::Cancel);
         }
     }

@@ -28,7 +28,8 @@ protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
     bool TabVisible(QWidget* page) {
-        return form.PageControl2->isTabVisible(form.PageControl2->indexOf(page));
+        return form.Controls().PageControl2->isTabVisible(
+            form.Controls().PageControl2->indexOf(page));
     }
     FakeSeams seams;
     TForm1 form{&seams};
@@ -40,68 +41,72 @@ TEST_F(EvalWindowTest, ProgramARecordFillsLevelChartTablesAndBringsTheTabToFront
     SetRecord(form, Record(1, 150));
     form.SetStatus(" OK.");
     form.ShowTime();
-    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
-    EXPECT_EQ(form.PageControl2->currentWidget(), form.TabSheet6);
+    EXPECT_EQ(form.Controls().PageControl1->currentWidget(), form.Controls().TabSheet4);
+    EXPECT_EQ(form.Controls().PageControl2->currentWidget(), form.Controls().TabSheet6);
     EXPECT_EQ(form.StatusText(), " OK.");  // a tab brought forward by the program
-    EXPECT_EQ(form.Chart1->PointCount(0), 1000);
-    EXPECT_EQ(form.Chart1->xAxis->label(), "t/s");
-    EXPECT_EQ(form.Chart1->xAxis->range(), QCPRange(0, 10));
-    const SeriesData block1 = form.Chart1->Points(0);
+    EXPECT_EQ(form.Controls().Chart1->PointCount(0), 1000);
+    EXPECT_EQ(form.Controls().Chart1->xAxis->label(), "t/s");
+    EXPECT_EQ(form.Controls().Chart1->xAxis->range(), QCPRange(0, 10));
+    const SeriesData block1 = form.Controls().Chart1->Points(0);
     EXPECT_DOUBLE_EQ(block1.x.back(), 9.99);
     EXPECT_DOUBLE_EQ(block1.y.back(), 50.0);
-    EXPECT_EQ(form.grid->RowCount(), 1001);
-    EXPECT_EQ(form.grid->Cell(1, 1), " 50,0");
-    EXPECT_EQ(form.gridspek->RowCount(), 2);
-    EXPECT_EQ(form.gridspek->Cell(1, 1), "1000");
-    EXPECT_EQ(form.Chart2->PointCount(0), 1);
-    EXPECT_EQ(form.GridLeQ->Cell(1, 1), " 50,0");
-    EXPECT_EQ(form.Chart1->PointCount(12), 0);  // LeqBox unticked
+    EXPECT_EQ(form.Controls().grid->RowCount(), 1001);
+    EXPECT_EQ(form.Controls().grid->Cell(1, 1), " 50,0");
+    EXPECT_EQ(form.Controls().gridspek->RowCount(), 2);
+    EXPECT_EQ(form.Controls().gridspek->Cell(1, 1), "1000");
+    EXPECT_EQ(form.Controls().Chart2->PointCount(0), 1);
+    EXPECT_EQ(form.Controls().GridLeQ->Cell(1, 1), " 50,0");
+    EXPECT_EQ(form.Controls().Chart1->PointCount(12), 0);  // LeqBox unticked
     EXPECT_TRUE(seams.notices.isEmpty());
 }
 
 TEST_F(EvalWindowTest, TwelveMeasurementsSwitchTheTabs) {
     SetRecord(form, Record(7, 140));
     form.ShowTime();
-    for (QWidget* p : {form.TabSheet9, form.TabSheet15, form.TabSheet8}) EXPECT_TRUE(TabVisible(p));
-    for (QWidget* p : {form.TabSheet6, form.TabSheet3, form.TabSheet7}) EXPECT_FALSE(TabVisible(p));
-    EXPECT_EQ(form.PageControl2->currentWidget(), form.TabSheet9);
-    EXPECT_EQ(form.Chart3->PointCount(11), 500);
-    EXPECT_TRUE(form.Chart1->SeriesVisible(11));
-    EXPECT_EQ(form.Pegel[4]->PointCount(0), 1);
-    EXPECT_EQ(form.Chart12Leq->PointCount(0), 24);
+    for (QWidget* p :
+         {form.Controls().TabSheet9, form.Controls().TabSheet15, form.Controls().TabSheet8})
+        EXPECT_TRUE(TabVisible(p));
+    for (QWidget* p :
+         {form.Controls().TabSheet6, form.Controls().TabSheet3, form.Controls().TabSheet7})
+        EXPECT_FALSE(TabVisible(p));
+    EXPECT_EQ(form.Controls().PageControl2->currentWidget(), form.Controls().TabSheet9);
+    EXPECT_EQ(form.Controls().Chart3->PointCount(11), 500);
+    EXPECT_TRUE(form.Controls().Chart1->SeriesVisible(11));
+    EXPECT_EQ(form.Controls().Pegel[4]->PointCount(0), 1);
+    EXPECT_EQ(form.Controls().Chart12Leq->PointCount(0), 24);
 
     SetRecord(form, Record(2, 140));
     form.ShowTime();
-    EXPECT_TRUE(TabVisible(form.TabSheet6));
-    EXPECT_FALSE(TabVisible(form.TabSheet9));
-    EXPECT_FALSE(form.Chart1->SeriesVisible(11));
-    EXPECT_EQ(form.Chart3->PointCount(11), 0);
-    EXPECT_EQ(form.Pegel[4]->PointCount(0), 0);
+    EXPECT_TRUE(TabVisible(form.Controls().TabSheet6));
+    EXPECT_FALSE(TabVisible(form.Controls().TabSheet9));
+    EXPECT_FALSE(form.Controls().Chart1->SeriesVisible(11));
+    EXPECT_EQ(form.Controls().Chart3->PointCount(11), 0);
+    EXPECT_EQ(form.Controls().Pegel[4]->PointCount(0), 0);
 }
 
 TEST_F(EvalWindowTest, LeqBoxesDrawAndRemoveTheirCurves) {
     // Before any record only the tick changes.
-    form.LeqBox->click();
-    EXPECT_TRUE(form.LeqBox->isChecked());
-    EXPECT_EQ(form.Chart1->PointCount(12), 0);
-    form.LeqBox->click();
+    form.Controls().LeqBox->click();
+    EXPECT_TRUE(form.Controls().LeqBox->isChecked());
+    EXPECT_EQ(form.Controls().Chart1->PointCount(12), 0);
+    form.Controls().LeqBox->click();
 
     SetRecord(form, Record(2, 150));
     form.ShowTime();
-    form.LeqBox->click();
-    EXPECT_EQ(form.Chart1->PointCount(12), 12);  // six sections, two points each
-    EXPECT_EQ(form.Chart6->PointCount(1), 12);
-    form.LeqBox->click();
-    EXPECT_EQ(form.Chart1->PointCount(12), 0);
-    EXPECT_EQ(form.Chart6->PointCount(1), 12);  // only Chart1 loses its curves
+    form.Controls().LeqBox->click();
+    EXPECT_EQ(form.Controls().Chart1->PointCount(12), 12);  // six sections, two points each
+    EXPECT_EQ(form.Controls().Chart6->PointCount(1), 12);
+    form.Controls().LeqBox->click();
+    EXPECT_EQ(form.Controls().Chart1->PointCount(12), 0);
+    EXPECT_EQ(form.Controls().Chart6->PointCount(1), 12);  // only Chart1 loses its curves
 
     SetRecord(form, Record(8, 150));
     form.ShowTime();
-    EXPECT_EQ(form.Chart3->PointCount(12), 0);
-    form.Leq12Box->click();
-    EXPECT_EQ(form.Chart3->PointCount(12), 24);
-    form.Leq12Box->click();
-    EXPECT_EQ(form.Chart3->PointCount(12), 0);
+    EXPECT_EQ(form.Controls().Chart3->PointCount(12), 0);
+    form.Controls().Leq12Box->click();
+    EXPECT_EQ(form.Controls().Chart3->PointCount(12), 24);
+    form.Controls().Leq12Box->click();
+    EXPECT_EQ(form.Controls().Chart3->PointCount(12), 0);
 }
 
 TEST_F(EvalWindowTest, DoubleClickOnASmallChartShowsThatMeasurement) {
@@ -109,16 +114,16 @@ TEST_F(EvalWindowTest, DoubleClickOnASmallChartShowsThatMeasurement) {
     for (int i = 0; i < 500; ++i) rec.bytes[size_t(10 + 2 * 500 + i)] = 120;  // measurement 3
     SetRecord(form, rec);
     form.ShowTime();
-    QTest::mouseDClick(form.Pegel[2], Qt::LeftButton);
-    EXPECT_EQ(form.Chart2->Title(), "3. Verteilung");
-    EXPECT_EQ(form.gridspek->RowCount(), 2);
-    EXPECT_EQ(form.gridspek->Cell(0, 1), " 35,0");
-    EXPECT_EQ(form.gridspek->Cell(1, 0), "   n");
-    EXPECT_EQ(form.PageControl2->currentWidget(), form.TabSheet7);
+    QTest::mouseDClick(form.Controls().Pegel[2], Qt::LeftButton);
+    EXPECT_EQ(form.Controls().Chart2->Title(), "3. Verteilung");
+    EXPECT_EQ(form.Controls().gridspek->RowCount(), 2);
+    EXPECT_EQ(form.Controls().gridspek->Cell(0, 1), " 35,0");
+    EXPECT_EQ(form.Controls().gridspek->Cell(1, 0), "   n");
+    EXPECT_EQ(form.Controls().PageControl2->currentWidget(), form.Controls().TabSheet7);
     // The next pass refills the distribution but keeps the title.
     form.ShowTime();
-    EXPECT_EQ(form.Chart2->Title(), "3. Verteilung");
-    EXPECT_EQ(form.gridspek->Cell(1, 0), "    n");
+    EXPECT_EQ(form.Controls().Chart2->Title(), "3. Verteilung");
+    EXPECT_EQ(form.Controls().gridspek->Cell(1, 0), "    n");
 }
 
 TEST_F(EvalWindowTest, DamagedRecordIsShownWithANotice) {
@@ -128,5 +133,5 @@ TEST_F(EvalWindowTest, DamagedRecordIsShownWithANotice) {
     form.ShowTime();
     ASSERT_EQ(seams.notices.size(), 1);
     EXPECT_FALSE(seams.notices[0].isEmpty());
-    EXPECT_EQ(form.Chart1->PointCount(0), 6000);
+    EXPECT_EQ(form.Controls().Chart1->PointCount(0), 6000);
 }

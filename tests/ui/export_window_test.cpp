@@ -38,7 +38,8 @@ protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
     bool TabShown(QWidget* page) {
-        return form.PageControl2->isTabVisible(form.PageControl2->indexOf(page));
+        return form.Controls().PageControl2->isTabVisible(
+            form.Controls().PageControl2->indexOf(page));
     }
     QTemporaryDir dir;
     FakeSeams seams;
@@ -48,29 +49,30 @@ protected:
 }  // namespace
 
 TEST_F(ExportWindowTest, FiguresTabIsEmptyBeforeTheFirstEvaluationAndRefilledByEach) {
-    const int index = form.PageControl2->indexOf(form.TabSheet16);
+    const int index = form.Controls().PageControl2->indexOf(form.Controls().TabSheet16);
     ASSERT_GE(index, 0);
-    EXPECT_EQ(form.PageControl2->tabText(index), "Kenn&werte");
+    EXPECT_EQ(form.Controls().PageControl2->tabText(index), "Kenn&werte");
     // Empty cells, as every grid of the window has them at start.
-    EXPECT_EQ(form.GridKennwerte->Table().CopyText(), "\t\t\r\n\t\t\r\n");
+    EXPECT_EQ(form.Controls().GridKennwerte->Table().CopyText(), "\t\t\r\n\t\t\r\n");
 
     SetRecord(form, Record(1, 150));
     form.ShowTime();
-    EXPECT_TRUE(TabShown(form.TabSheet16));
+    EXPECT_TRUE(TabShown(form.Controls().TabSheet16));
     const RecordFigures one = ComputeFigures(form.Document().Record());
-    EXPECT_EQ(form.GridKennwerte->Table(), FiguresTable(one, NumberFormat::FromLocale(), false));
-    EXPECT_EQ(form.GridKennwerte->RowCount(), 2);
-    EXPECT_EQ(form.GridKennwerte->Cell(3, 0), "LAeq");
+    EXPECT_EQ(form.Controls().GridKennwerte->Table(),
+              FiguresTable(one, NumberFormat::FromLocale(), false));
+    EXPECT_EQ(form.Controls().GridKennwerte->RowCount(), 2);
+    EXPECT_EQ(form.Controls().GridKennwerte->Cell(3, 0), "LAeq");
 
     SetRecord(form, Record(7, 140));
     form.ShowTime();
-    EXPECT_TRUE(TabShown(form.TabSheet16));  // shown for both kinds of record
-    EXPECT_EQ(form.GridKennwerte->RowCount(), 14);
-    EXPECT_EQ(form.GridKennwerte->Cell(0, 13), "Gesamt");
+    EXPECT_TRUE(TabShown(form.Controls().TabSheet16));  // shown for both kinds of record
+    EXPECT_EQ(form.Controls().GridKennwerte->RowCount(), 14);
+    EXPECT_EQ(form.Controls().GridKennwerte->Cell(0, 13), "Gesamt");
 }
 
 TEST_F(ExportWindowTest, FiguresTableCopiesAsText) {
-    const QList<QAction*> entries = form.GridKennwerte->actions();
+    const QList<QAction*> entries = form.Controls().GridKennwerte->actions();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0]->text(), "Kopieren als Text");
     SetRecord(form, Record(2, 160));
@@ -83,14 +85,16 @@ TEST_F(ExportWindowTest, FiguresTableCopiesAsText) {
     EXPECT_EQ(lines[0], "Messung\tn\tDauer/s\tLAeq\tLmax\tLmin\tL1\tL5\tL10\tL50\tL90\tL95\tL99");
     const QStringList cells = lines[1].split('\t');
     ASSERT_EQ(cells.size(), 13) << lines[1].toStdString();
-    for (int c = 0; c < 13; ++c) EXPECT_EQ(cells[c], form.GridKennwerte->Cell(c, 1).trimmed());
+    for (int c = 0; c < 13; ++c)
+        EXPECT_EQ(cells[c], form.Controls().GridKennwerte->Cell(c, 1).trimmed());
     EXPECT_EQ(cells[1], "1000");
     EXPECT_EQ(lines[2], "");
 }
 
 TEST_F(ExportWindowTest, ExportEntryFollowsSaveAs) {
     QStringList captions;
-    for (QAction* a : form.Datei1->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : form.Controls().Datei1->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
     const qsizetype at = captions.indexOf("&Speichern als ...");
     ASSERT_GE(at, 0);
     EXPECT_EQ(captions.value(at + 1), "E&xportieren ...");
@@ -101,7 +105,7 @@ TEST_F(ExportWindowTest, ExportWritesTheCsvOfTheCurrentRecord) {
     NameMeasurement(form, "MESS1.DBA");
     form.ShowTime();
     seams.saveName = dir.filePath("mess1");  // typed without an extension
-    form.Exportieren1->trigger();
+    form.Controls().Exportieren1->trigger();
     EXPECT_EQ(seams.saveFilter, "CSV-Dateien (*.csv);;JSON-Dateien (*.json)");
     EXPECT_EQ(seams.saveProposed, "MESS1.csv");
     EXPECT_TRUE(seams.stops.isEmpty());
@@ -114,12 +118,12 @@ TEST_F(ExportWindowTest, CancelWritesNothingAndAFailureIsShown) {
     SetRecord(form, Record(1, 150));
     form.ShowTime();
     seams.saveName.clear();
-    form.Exportieren1->trigger();
+    form.Controls().Exportieren1->trigger();
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     EXPECT_TRUE(seams.stops.isEmpty());
 
     seams.saveName = dir.filePath("fehlt/x.csv");
-    form.Exportieren1->trigger();
+    form.Controls().Exportieren1->trigger();
     ASSERT_EQ(seams.stops.size(), 1);
     EXPECT_EQ(seams.stops[0], "Ungültiger Dateiname.\n" + dir.filePath("fehlt/x.csv"));
 }
@@ -150,7 +154,7 @@ TEST_F(ExportWindowTest, ExportWritesJsonForTheJsonTypeOrExtension) {
         SCOPED_TRACE(c.typed);
         seams.saveName = dir.filePath(c.typed);
         seams.chosenFilter = c.type;
-        form.Exportieren1->trigger();
+        form.Controls().Exportieren1->trigger();
         EXPECT_EQ(seams.saveFilter, csvType + ";;" + jsonType);
         EXPECT_EQ(FileBytes(dir.filePath(c.written)), c.content);
     }
@@ -162,9 +166,11 @@ TEST_F(ExportWindowTest, ExportWritesJsonForTheJsonTypeOrExtension) {
 // Before anything was read out, opened or taken over there is no measurement: export and
 // report are offered only once there is one, and say so when they are asked all the same.
 TEST_F(ExportWindowTest, NoMeasurementNoExportAndNoReport) {
-    QAction* const commands[] = {form.Exportieren1, form.BerichtPdf1, form.BerichtDrucken1};
+    QAction* const commands[] = {form.Controls().Exportieren1, form.Controls().BerichtPdf1,
+                                 form.Controls().BerichtDrucken1};
     for (QAction* a : commands) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-    EXPECT_TRUE(form.Speichern1->isEnabled()) << "the start-up record can still be saved";
+    EXPECT_TRUE(form.Controls().Speichern1->isEnabled())
+        << "the start-up record can still be saved";
     seams.saveName = dir.filePath("leer.csv");
     seams.previewPdf = dir.filePath("leer.pdf");
     form.Exportieren1Click();
@@ -178,6 +184,6 @@ TEST_F(ExportWindowTest, NoMeasurementNoExportAndNoReport) {
     SetRecord(form, Record(1, 150));
     form.ShowTime();
     for (QAction* a : commands) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-    form.Exportieren1->trigger();
+    form.Controls().Exportieren1->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("leer.csv")));
 }

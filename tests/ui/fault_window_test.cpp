@@ -97,14 +97,14 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
         g.write(GarbageMemory());
     }
     Start(options);
-    form->ProgBox->setCurrentIndex(1);  // B
+    form->Controls().ProgBox->setCurrentIndex(1);  // B
     const MeasurementRecord before = form->Document().Record();
     const QString titleBefore = form->windowTitle();
 
     QElapsedTimer t;
     t.start();
     switch (f.command) {
-        case Command::ReadOut: form->Au1->trigger(); break;
+        case Command::ReadOut: form->Controls().Au1->trigger(); break;
         case Command::Upload: form->SendProgButtonClick(); break;
         case Command::LiveStart:
             form->Button1Click();
@@ -140,12 +140,12 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     EXPECT_TRUE(form->isEnabled());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(form->runner->Running());
-    EXPECT_FALSE(form->ProgressBar1->isVisible());
+    EXPECT_FALSE(form->Controls().ProgressBar1->isVisible());
     bool answered = false;
     QTimer::singleShot(0, form.get(), [&] { answered = true; });
     EXPECT_TRUE(SpinUntil([&] { return answered; }, 1000));
-    form->ProgBox->setCurrentIndex(0);
-    EXPECT_EQ(form->ProgBox->currentText().left(1), "A");
+    form->Controls().ProgBox->setCurrentIndex(0);
+    EXPECT_EQ(form->Controls().ProgBox->currentText().left(1), "A");
 }
 
 INSTANTIATE_TEST_SUITE_P(

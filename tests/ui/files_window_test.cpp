@@ -51,7 +51,7 @@ protected:
 
 TEST_F(FilesWindowTest, SaveAndOpenRoundTripWithTheDescription) {
     SetRecord(form, ProgramB(120));
-    form.RichEdit1->setPlainText("Lärm an der Straße\nMessung 2");
+    form.Controls().RichEdit1->setPlainText("Lärm an der Straße\nMessung 2");
     seams.saveName = Path("x");  // typed without an extension
     form.Speichern1Click();
     EXPECT_EQ(seams.saveTitle, "Speichern als ...");
@@ -67,11 +67,11 @@ TEST_F(FilesWindowTest, SaveAndOpenRoundTripWithTheDescription) {
     seams.openName = Path("x.dba");
     other.N1Click();
     EXPECT_EQ(other.Document().Record(), form.Document().Record());
-    EXPECT_EQ(other.RichEdit1->toPlainText(), "Lärm an der Straße\nMessung 2");
+    EXPECT_EQ(other.Controls().RichEdit1->toPlainText(), "Lärm an der Straße\nMessung 2");
     EXPECT_EQ(other.windowTitle(), "KELVARN - x.dba");
     EXPECT_EQ(other.Document().ProposedSaveName(), "x.dba");
-    EXPECT_EQ(other.PageControl1->currentWidget(), other.TabSheet4);
-    EXPECT_EQ(other.Chart1->PointCount(0), 1000);
+    EXPECT_EQ(other.Controls().PageControl1->currentWidget(), other.Controls().TabSheet4);
+    EXPECT_EQ(other.Controls().Chart1->PointCount(0), 1000);
     EXPECT_TRUE(seams.notices.isEmpty());  // no Ctrl, no information line
 }
 
@@ -87,7 +87,7 @@ TEST_F(FilesWindowTest, CtrlShowsTheInformationLine) {
 TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
     SetRecord(form, ProgramB(90));
     form.ShowTime();
-    form.RichEdit1->setPlainText("vorher");
+    form.Controls().RichEdit1->setPlainText("vorher");
     const MeasurementRecord before = form.Document().Record();
     WriteFile(Path("kurz.dba"), QByteArray(100, '\x33'));
     seams.openName = Path("kurz.dba");
@@ -96,10 +96,10 @@ TEST_F(FilesWindowTest, ShortFileLeavesEverythingAsItWas) {
     EXPECT_EQ(seams.stops,
               QStringList{"Versuch hinter dem Dateiende zu lesen.\n" + Path("kurz.dba")});
     EXPECT_EQ(form.Document().Record(), before);
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "vorher");
     EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");
     EXPECT_EQ(form.Document().ProposedSaveName(), "ohnename.dba");
-    EXPECT_EQ(form.grid->Cell(1, 1), " 20.0");  // 90 / 2 - 25 in the C locale
+    EXPECT_EQ(form.Controls().grid->Cell(1, 1), " 20.0");  // 90 / 2 - 25 in the C locale
 }
 
 TEST_F(FilesWindowTest, MissingFileAndCancelledDialogs) {
@@ -122,10 +122,10 @@ TEST_F(FilesWindowTest, OpeningWithoutRemarksShowsAnEmptyDescription) {
     WriteFile(Path("B.RMK"), "zu B");
     seams.openName = Path("B.DBA");
     form.N1Click();
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "zu B");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "zu B");
     seams.openName = Path("A.DBA");
     form.N1Click();
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "");
     // Saving A again writes no description of B beside it.
     seams.saveName = Path("A.DBA");
     form.Speichern1Click();
@@ -147,7 +147,7 @@ TEST_F(FilesWindowTest, NamesWithSeveralPointsKeepTheirOwnRemarks) {
         {"Messung 01.06.2024.dba", "Messung 01.06.2024.RMK"},
     };
     for (const auto& c : cases) {
-        form.RichEdit1->setPlainText(QString("zu ") + c.in);
+        form.Controls().RichEdit1->setPlainText(QString("zu ") + c.in);
         seams.saveName = Path(c.in);
         form.Speichern1Click();
         QFile f(Path(c.out));
@@ -163,7 +163,7 @@ TEST_F(FilesWindowTest, NamesWithSeveralPointsKeepTheirOwnRemarks) {
     WriteFile(Path("alt.RMK"), "alte Beschreibung");
     seams.openName = Path("alt.1.2.dba");
     form.N1Click();
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "alte Beschreibung");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "alte Beschreibung");
 }
 
 TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
@@ -171,16 +171,16 @@ TEST_F(FilesWindowTest, FailedRemarksLoadEndsTheOpen) {
     form.ShowTime();
     WriteFile(Path("M.DBA"), Bytes(ProgramB(120)));
     WriteFile(Path("M.RMK"), QByteArray(17 * 1024 * 1024, 'a'));
-    form.RichEdit1->setPlainText("vorher");
+    form.Controls().RichEdit1->setPlainText("vorher");
     seams.openName = Path("M.DBA");
     seams.saveAnswers = {Seams::SaveAnswer::No};  // the record shown is in no file
     form.N1Click();
     // Which file and why on a second line: the first alone left the user guessing.
     EXPECT_EQ(seams.stops, QStringList{"Das Laden des Streams ist misslungen.\n" + Path("M.RMK") +
                                        ": Die Datei ist größer als 16 MB"});
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "vorher");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "vorher");
     EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");
-    EXPECT_EQ(form.grid->Cell(1, 1), " 20.0") << "no evaluation of the new record";
+    EXPECT_EQ(form.Controls().grid->Cell(1, 1), " 20.0") << "no evaluation of the new record";
 }
 
 TEST_F(FilesWindowTest, FailedRemarksSaveIsReported) {
@@ -244,16 +244,16 @@ TEST_F(FilesWindowTest, TitleNamesTheSavedFileAndMarksUnsavedWork) {
     EXPECT_EQ(form.Document().ProposedSaveName(), "erste.dba");
 
     // Typing marks it, typing it back clears the mark.
-    const QString text = form.RichEdit1->toPlainText();
-    form.RichEdit1->setPlainText(text + "x");
+    const QString text = form.Controls().RichEdit1->toPlainText();
+    form.Controls().RichEdit1->setPlainText(text + "x");
     EXPECT_EQ(shown(), "KELVARN - erste.dba*");
     EXPECT_TRUE(form.isWindowModified());
-    form.RichEdit1->setPlainText(text);
+    form.Controls().RichEdit1->setPlainText(text);
     EXPECT_EQ(shown(), "KELVARN - erste.dba");
     EXPECT_FALSE(form.isWindowModified());
 
     // A failed save changes neither name nor mark.
-    form.RichEdit1->setPlainText("geändert");
+    form.Controls().RichEdit1->setPlainText("geändert");
     seams.saveName = Path("fehlt/zweite.dba");
     form.Speichern1Click();
     EXPECT_EQ(seams.stops.size(), 1);
@@ -383,7 +383,7 @@ TEST_F(FilesWindowTest, AnUnreadableProtocolOpensTheMeasurementAndIsReplacedOnly
 
     // No: measurement and remarks are saved, the protocol file stays.
     form.Document().EditProtocol([](MeasurementProtocol& p) { p.site = "neu"; });
-    form.RichEdit1->setPlainText("neu beschrieben");
+    form.Controls().RichEdit1->setPlainText("neu beschrieben");
     seams.saveName = Path("m.dba");
     seams.answers = {false};
     form.Speichern1Click();

@@ -36,7 +36,7 @@ protected:
 // for it, the last column also lies inside the grid's visible area at the
 // window's first size (twelve level columns side by side scroll instead).
 void ExpectReadable(TForm1& form, QWidget* sheet, StringGrid* g, bool whole) {
-    form.PageControl2->setCurrentWidget(sheet);
+    form.Controls().PageControl2->setCurrentWidget(sheet);
     QTest::qWait(20);
     ASSERT_GT(g->ColCount(), 0);
     const QFontMetrics fm(g->font());
@@ -63,11 +63,12 @@ TEST_P(GridColumnsTest, ColumnsFitTheirContentsAt800x596) {
     form.show();
     SetRecord(form, Rising(GetParam()));
     form.ShowTime();
-    ExpectReadable(form, form.TabSheet6, form.grid, false);
-    if (form.PageControl2->isTabVisible(form.PageControl2->indexOf(form.TabSheet15)))
-        ExpectReadable(form, form.TabSheet15, form.Grid12Leq, true);
+    ExpectReadable(form, form.Controls().TabSheet6, form.Controls().grid, false);
+    if (form.Controls().PageControl2->isTabVisible(
+            form.Controls().PageControl2->indexOf(form.Controls().TabSheet15)))
+        ExpectReadable(form, form.Controls().TabSheet15, form.Controls().Grid12Leq, true);
     else
-        ExpectReadable(form, form.TabSheet3, form.GridLeQ, true);
+        ExpectReadable(form, form.Controls().TabSheet3, form.Controls().GridLeQ, true);
 }
 
 // A (short times), F (6000 points, times above 100), G (twelve measurements).

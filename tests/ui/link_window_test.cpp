@@ -59,8 +59,8 @@ protected:
     }
     // The user picks entry i of ComBox.
     void Pick(int i) {
-        form->ComBox->setCurrentIndex(i);
-        emit form->ComBox->activated(i);
+        form->Controls().ComBox->setCurrentIndex(i);
+        emit form->Controls().ComBox->activated(i);
     }
 };
 
@@ -77,7 +77,7 @@ TEST_F(LinkWindowTest, StartUpReconnectsToTheStoredPort) {
     link.AddPort(3).AttachModel(&cell);
     StoreText("[KV]\nCOM=3\n");
     Start();
-    EXPECT_EQ(form->ComBox->currentIndex(), 3);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(form->ChosenPort(), 3);
     EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the connection check";
@@ -111,7 +111,7 @@ TEST_F(LinkWindowTest, StartUpWithCtrlShowsTheNumberRead) {
         seams.ctrl = true;
         Start();
         EXPECT_EQ(seams.notices, QStringList{c.shown});
-        EXPECT_EQ(form->ComBox->currentIndex(), c.selected);
+        EXPECT_EQ(form->Controls().ComBox->currentIndex(), c.selected);
         EXPECT_EQ(form->StatusText(), c.status ? QString(c.status) : kStartText);
         EXPECT_EQ(StoredText(), c.stored);
     }
@@ -135,20 +135,20 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_EQ(form->ChosenPort(), 4) << "the next command tries the choice again";
 
-    EXPECT_EQ(form->ComBox->itemText(0), "kein Port");
+    EXPECT_EQ(form->Controls().ComBox->itemText(0), "kein Port");
     Pick(0);  // stands for no port
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM0!");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=-1\n");
-    EXPECT_EQ(form->PortDevice->text(), "");
+    EXPECT_EQ(form->Controls().PortDevice->text(), "");
 }
 
 // What the chosen number reaches is shown: the [Ports] entry, else the on-board port.
 TEST_F(LinkWindowTest, TheChosenNumberShowsItsDevice) {
     StoreText("[KV]\nCOM=4\n\n[Ports]\nCOM4=/dev/ttyUSB7\n");
     Start();
-    EXPECT_EQ(form->PortDevice->text(), "COM 4 = /dev/ttyUSB7");
+    EXPECT_EQ(form->Controls().PortDevice->text(), "COM 4 = /dev/ttyUSB7");
     Pick(3);
-    EXPECT_EQ(form->PortDevice->text(), "COM 3 = /dev/ttyS2 (eingebaut)");
+    EXPECT_EQ(form->Controls().PortDevice->text(), "COM 3 = /dev/ttyS2 (eingebaut)");
 }
 
 // A choice that cannot be written to KV.INI is not reported as stored: the next start would
@@ -162,7 +162,7 @@ TEST_F(LinkWindowTest, AChoiceThatCannotBeStoredSaysSo) {
         " Die Wahl konnte nicht gespeichert werden (" + dir.path() + "/KV.INI).";
     Pick(2);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden." + notStored);
-    form->Button4->click();
+    form->Controls().Button4->click();
     EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden." + notStored);
 }
 
@@ -170,7 +170,7 @@ TEST_F(LinkWindowTest, ASelectionSetByTheProgramDoesNotConnect) {
     CellModel cell;
     link.AddPort(3).AttachModel(&cell);
     Start();
-    form->ComBox->setCurrentIndex(3);
+    form->Controls().ComBox->setCurrentIndex(3);
     EXPECT_TRUE(link.log.isEmpty());
     EXPECT_EQ(form->StatusText(), kStartText);
 }
@@ -181,10 +181,10 @@ TEST_F(LinkWindowTest, AutomaticSearchTakesTheFirstDeviceAndStoresItsPort) {
     link.AddPort(1).AttachModel(&nera);
     link.AddPort(2).AttachModel(&cell);
     Start();
-    form->Button4->click();
+    form->Controls().Button4->click();
     EXPECT_EQ(form->StatusText(), "Hardware an COM 1 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=1\n");
-    EXPECT_EQ(form->ComBox->currentIndex(), 1);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 1);
     // Ends with a reset of the line, and the selection set by the program
     // does not connect again; then the port is let go.
     const qsizetype reset = link.log.lastIndexOf("purge rx");
@@ -205,13 +205,13 @@ TEST_F(LinkWindowTest, AutomaticSearchWithCtrlAndNoSkipsADevice) {
     Start();
     seams.ctrl = true;
     seams.answers = {false, true};
-    form->Button4->click();
+    form->Controls().Button4->click();
     EXPECT_EQ(seams.asked,
               (QStringList{"NERA an COM1|Übernehmen?", "RQ410 (Zelle) an COM2|Übernehmen?"}));
     EXPECT_EQ(seams.statusAtAsk, QStringList(2, " Hardware wird gesucht ..."));
     EXPECT_EQ(form->StatusText(), "Hardware an COM 2 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=2\n");
-    EXPECT_EQ(form->ComBox->currentIndex(), 2);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 2);
     EXPECT_TRUE(link.Port(2)->rts);
 }
 
@@ -219,9 +219,9 @@ TEST_F(LinkWindowTest, AutomaticSearchWithCtrlAndNoSkipsADevice) {
 TEST_F(LinkWindowTest, AutomaticSearchWithoutHardwareKeepsTheChoice) {
     StoreText("[KV]\nCOM=7\n");
     Start();  // COM7 is not there
-    form->Button4->click();
+    form->Controls().Button4->click();
     EXPECT_EQ(form->StatusText(), " Keine Hardware gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=7\n");
-    EXPECT_EQ(form->ComBox->currentIndex(), 7);
-    EXPECT_EQ(form->PortDevice->text(), "COM 7 = /dev/ttyS6 (eingebaut)");
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 7);
+    EXPECT_EQ(form->Controls().PortDevice->text(), "COM 7 = /dev/ttyS6 (eingebaut)");
 }

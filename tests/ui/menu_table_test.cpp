@@ -51,7 +51,7 @@ TEST_F(MenuTableTest, EveryControlShowsTheMenuTheTableGivesIt) {
     // The unit beside the level shows the level's menu.
     EXPECT_EQ(form.findChild<QWidget*>("Panel2")->actions(),
               form.findChild<QWidget*>("Panel1")->actions());
-    EXPECT_EQ(Shown(form.Datei1->actions()).join('\n').toStdString(),
+    EXPECT_EQ(Shown(form.Controls().Datei1->actions()).join('\n').toStdString(),
               Listed(FileMenu()).join('\n').toStdString());
 }
 
@@ -98,10 +98,10 @@ TEST_F(MenuTableTest, TheFileMenusEntriesRunTheirHandlers) {
     // "&Öffnen ..." asks for a file (none chosen here), "E&xportieren ..." waits for a
     // measurement: each entry reached the handler of its own name.
     seams.openName.clear();
-    form.N1->trigger();
+    form.Controls().N1->trigger();
     EXPECT_EQ(seams.openFilters, (QStringList{"Pegeldateien (*.DBA)", "Lärmdateien (*.DAT)"}));
-    EXPECT_FALSE(form.Exportieren1->isEnabled());
-    form.Exportieren1->setEnabled(true);
-    form.Exportieren1->trigger();
+    EXPECT_FALSE(form.Controls().Exportieren1->isEnabled());
+    form.Controls().Exportieren1->setEnabled(true);
+    form.Controls().Exportieren1->trigger();
     EXPECT_EQ(seams.notices, QStringList{"Keine Messung geladen."});
 }

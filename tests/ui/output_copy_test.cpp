@@ -79,10 +79,11 @@ protected:
 }  // namespace
 
 TEST_F(OutputCopyTest, TableTextHasATabAfterEveryCellAndCrLfAfterEveryLine) {
-    form.grid->SetTable(Table({{"L/dB(A)", "   n"}, {" 35,0", "  12"}, {"", "Häufigkeit"}}));
+    form.Controls().grid->SetTable(
+        Table({{"L/dB(A)", "   n"}, {" 35,0", "  12"}, {"", "Häufigkeit"}}));
     Trigger("Kopierenalstext1");
     EXPECT_EQ(Clipboard().text(), "L/dB(A)\t   n\t\r\n 35,0\t  12\t\r\n\tHäufigkeit\t\r\n");
-    EXPECT_EQ(Clipboard().text(), form.grid->Table().CopyText());
+    EXPECT_EQ(Clipboard().text(), form.Controls().grid->Table().CopyText());
     EXPECT_TRUE(seams.stops.isEmpty());
 }
 
@@ -92,7 +93,7 @@ TEST_F(OutputCopyTest, DistributionTableRightAfterStartUpIsTwoLinesOfTwoTabs) {
 }
 
 TEST_F(OutputCopyTest, CopyingTwiceGivesTheSameText) {
-    form.GridLeQ->SetTable(Table({{"t/min", "LeQ"}, {"1", " 50,5"}}));
+    form.Controls().GridLeQ->SetTable(Table({{"t/min", "LeQ"}, {"1", " 50,5"}}));
     Trigger("MenuItem7");
     const QString first = Clipboard().text();
     Trigger("MenuItem7");
@@ -111,7 +112,7 @@ TEST_F(OutputCopyTest, OneColumnAndEmptyTables) {
         {TableText(3, 1), "\t\t\t\r\n"},
     };
     for (const Case& c : cases) {
-        form.Grid12->SetTable(c.table);
+        form.Controls().Grid12->SetTable(c.table);
         Trigger("KopierenalsText2");
         EXPECT_EQ(Clipboard().text(), c.text);
     }
@@ -119,15 +120,15 @@ TEST_F(OutputCopyTest, OneColumnAndEmptyTables) {
 
 TEST_F(OutputCopyTest, EveryTextEntryCopiesItsOwnTable) {
     const std::pair<const char*, StringGrid*> entries[] = {
-        {"Kopierenalstext1", form.grid},
-        {"MenuItem7", form.GridLeQ},
-        {"KopierenlasText1", form.gridspek},
-        {"KopierenalsText2", form.Grid12},
-        {"Kopierenalstext4", form.Grid12Leq},
-        {"KopierenalsText3", form.GridSpek12},
-        {"StundenKopierenalsText", form.GridStunden},
-        {"ZeitraeumeKopierenalsText", form.GridZeitraeume},
-        {"MessungenKopierenalsText", form.GridMessungen},
+        {"Kopierenalstext1", form.Controls().grid},
+        {"MenuItem7", form.Controls().GridLeQ},
+        {"KopierenlasText1", form.Controls().gridspek},
+        {"KopierenalsText2", form.Controls().Grid12},
+        {"Kopierenalstext4", form.Controls().Grid12Leq},
+        {"KopierenalsText3", form.Controls().GridSpek12},
+        {"StundenKopierenalsText", form.Controls().GridStunden},
+        {"ZeitraeumeKopierenalsText", form.Controls().GridZeitraeume},
+        {"MessungenKopierenalsText", form.Controls().GridMessungen},
     };
     for (const auto& [handler, grid] : entries) {
         TableText t(1, 1);
@@ -142,31 +143,31 @@ TEST_F(OutputCopyTest, EveryTextEntryCopiesItsOwnTable) {
 
 TEST_F(OutputCopyTest, SaveAsTextCannotBeChosen) {
     Clipboard().setText("vorher");
-    EXPECT_FALSE(form.SpeichernalsText1->isEnabled());
-    EXPECT_TRUE(form.grid->actions().contains(form.SpeichernalsText1));
-    form.SpeichernalsText1->trigger();
+    EXPECT_FALSE(form.Controls().SpeichernalsText1->isEnabled());
+    EXPECT_TRUE(form.Controls().grid->actions().contains(form.Controls().SpeichernalsText1));
+    form.Controls().SpeichernalsText1->trigger();
     EXPECT_EQ(Clipboard().text(), "vorher");
     EXPECT_TRUE(seams.stops.isEmpty());
 }
 
 TEST_F(OutputCopyTest, BitmapIsTheChartAtItsSizeInItsOwnColours) {
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
-    form.PageControl2->setCurrentWidget(form.TabSheet6);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet6);
     QApplication::processEvents();
     SeriesData data;
     for (int i = 0; i < 50; ++i) data.Add(i * 0.1, 40 + i % 20);
-    form.Chart1->SetPoints(0, data);
-    form.Chart1->Rescale();
-    ASSERT_GT(form.Chart1->width(), 100);
+    form.Controls().Chart1->SetPoints(0, data);
+    form.Controls().Chart1->Rescale();
+    ASSERT_GT(form.Controls().Chart1->width(), 100);
     Trigger("KopierenalsBitmap1");
     const QImage image = qvariant_cast<QImage>(Clipboard().mimeData()->imageData());
-    EXPECT_EQ(image.size(), form.Chart1->size());
+    EXPECT_EQ(image.size(), form.Controls().Chart1->size());
     EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::white));
-    EXPECT_TRUE(HasPixelOf(image, form.Chart1->SeriesColor(0)));
+    EXPECT_TRUE(HasPixelOf(image, form.Controls().Chart1->SeriesColor(0)));
 }
 
 TEST_F(OutputCopyTest, VectorDrawingIsSvgAndPdfBesideABitmap) {
-    form.Chart6->resize(420, 300);
+    form.Controls().Chart6->resize(420, 300);
     Trigger("MenuItem12");
     const QMimeData* data = Clipboard().mimeData();
     ASSERT_TRUE(data->hasFormat(kSvgMime));
@@ -186,13 +187,13 @@ TEST_F(OutputCopyTest, EveryChartEntryCopiesItsOwnChart) {
         TChart* chart;
     };
     const Entry entries[] = {
-        {"KopierenalsBitmap1", "KopierenalsVektorgrafik1", form.Chart1},
-        {"MenuItem11", "MenuItem12", form.Chart6},
-        {"KopierenalsBitmap2", "Kopierenalsvektorgrafik2", form.Chart2},
-        {"KopierenalsBitmap4", "KopierenalsGrafik2", form.Chart3},
-        {"KopierenalsBitmap5", "KopierenalsGrafik3", form.Chart12Leq},
-        {"KopierenalsBitmap3", "KopierenalsGrafik1", form.Chart4},
-        {"MenuItem3", "MenuItem4", form.Chart5},
+        {"KopierenalsBitmap1", "KopierenalsVektorgrafik1", form.Controls().Chart1},
+        {"MenuItem11", "MenuItem12", form.Controls().Chart6},
+        {"KopierenalsBitmap2", "Kopierenalsvektorgrafik2", form.Controls().Chart2},
+        {"KopierenalsBitmap4", "KopierenalsGrafik2", form.Controls().Chart3},
+        {"KopierenalsBitmap5", "KopierenalsGrafik3", form.Controls().Chart12Leq},
+        {"KopierenalsBitmap3", "KopierenalsGrafik1", form.Controls().Chart4},
+        {"MenuItem3", "MenuItem4", form.Controls().Chart5},
     };
     QStringList vectorFormats;
     int n = 0;

@@ -72,9 +72,10 @@ protected:
 
 TEST_F(OutputPrintTest, EveryChartPrintsOnOneLandscapePageNamedAfterIt) {
     const std::pair<const char*, TChart*> entries[] = {
-        {"Drucken1", form.Chart1},  {"MenuItem13", form.Chart6},   {"Drucken3", form.Chart2},
-        {"Drucken4", form.Chart3},  {"Drucken5", form.Chart12Leq}, {"Drucken2", form.Chart4},
-        {"MenuItem6", form.Chart5},
+        {"Drucken1", form.Controls().Chart1},     {"MenuItem13", form.Controls().Chart6},
+        {"Drucken3", form.Controls().Chart2},     {"Drucken4", form.Controls().Chart3},
+        {"Drucken5", form.Controls().Chart12Leq}, {"Drucken2", form.Controls().Chart4},
+        {"MenuItem6", form.Controls().Chart5},
     };
     for (const auto& [handler, chart] : entries) {
         ASSERT_EQ(Orientation(), QPageLayout::Portrait);
@@ -101,8 +102,8 @@ TEST_F(OutputPrintTest, PrintingKeepsALandscapePrinterLandscape) {
 TEST_F(OutputPrintTest, LevelChartFillsThePageOthersKeepTheirShape) {
     // A square chart on screen stays square on paper; the level chart, also
     // square on screen, fills the landscape page inside its margins.
-    form.Chart1->resize(400, 400);
-    form.Chart2->resize(400, 400);
+    form.Controls().Chart1->resize(400, 400);
+    form.Controls().Chart2->resize(400, 400);
     const QRectF paint = [&] {
         printers.printer.setPageOrientation(QPageLayout::Landscape);
         const QRectF r = printers.printer.pageLayout().paintRect(QPageLayout::Point);
@@ -134,8 +135,8 @@ TEST_F(OutputPrintTest, ChartTextComesOutAtTheSizeItHasOnScreen) {
     // The titles are set in 10 pt bold, the tick labels in 8 pt: on paper a
     // word of the title is about as high as 10 pt, whatever the printer's
     // resolution and whether the chart is stretched or keeps its shape.
-    form.Chart1->resize(500, 350);
-    form.Chart2->resize(300, 300);
+    form.Controls().Chart1->resize(500, 350);
+    form.Controls().Chart2->resize(300, 300);
     const int resolution = printers.printer.resolution();
     for (const auto& [handler, word] :
          {std::pair{"Drucken1", "Schallpegeldiagramm"}, std::pair{"Drucken3", "Verteilung"}}) {
@@ -225,15 +226,15 @@ TEST_F(OutputPrintTest, DescriptionPrintsAsBeschreibungOverAsManyPagesAsItNeeds)
     // At the top left of the printable area, at its size on screen.
     const QRectF word = kelvarn::testing::WordBox(file, "Beschreibung");
     const QRectF paint = printers.printer.pageLayout().paintRect(QPageLayout::Point);
-    const QFontInfo font(form.RichEdit1->document()->defaultFont());
+    const QFontInfo font(form.Controls().RichEdit1->document()->defaultFont());
     EXPECT_NEAR(word.height(), font.pointSizeF() * 1.16, 2.0);
     EXPECT_NEAR(word.left(), paint.left(), 8.0);
     EXPECT_NEAR(word.top(), paint.top(), 8.0);
 
     QStringList lines;
     for (int i = 1; i <= 150; ++i) lines << QString("Zeile %1 der Messung am Bahndamm").arg(i);
-    form.RichEdit1->setPlainText(lines.join('\n'));
-    const QSizeF fieldPageSize = form.RichEdit1->document()->pageSize();
+    form.Controls().RichEdit1->setPlainText(lines.join('\n'));
+    const QSizeF fieldPageSize = form.Controls().RichEdit1->document()->pageSize();
     printers.printer.setPageOrientation(QPageLayout::Landscape);
     Trigger("BeschreibungDrucken1");
     pdf = ReadPdf(file);
@@ -249,6 +250,6 @@ TEST_F(OutputPrintTest, DescriptionPrintsAsBeschreibungOverAsManyPagesAsItNeeds)
         at = found + line.size();
     }
     // The field on screen keeps its own layout.
-    EXPECT_EQ(form.RichEdit1->document()->pageSize(), fieldPageSize);
+    EXPECT_EQ(form.Controls().RichEdit1->document()->pageSize(), fieldPageSize);
     EXPECT_TRUE(seams.stops.isEmpty());
 }

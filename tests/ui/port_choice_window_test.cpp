@@ -57,8 +57,8 @@ protected:
         form = std::make_unique<TForm1>(&seams);
     }
     void Pick(int i) {
-        form->ComBox->setCurrentIndex(i);
-        emit form->ComBox->activated(i);
+        form->Controls().ComBox->setCurrentIndex(i);
+        emit form->Controls().ComBox->activated(i);
     }
 };
 
@@ -73,15 +73,15 @@ TEST_F(PortChoiceTest, TheChoiceListsTheComNamesThenTheSystemsPorts) {
     // their names, a mapped one with its number.
     expected << QString(kById) + " (ttyUSB0, FT232R USB UART, USB 0403:6001)"
              << "/dev/ttyACM0 (Cell Adapter, USB 2341:0043) = COM 4";
-    EXPECT_EQ(Entries(form->ComBox), expected);
-    EXPECT_EQ(form->ComBox->currentIndex(), -1);
+    EXPECT_EQ(Entries(form->Controls().ComBox), expected);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), -1);
 
     // The list is made again when it opens: an adapter plugged in meanwhile
     // is there, one pulled out is gone.
     system.ports = {UsbPort("ttyUSB1")};
-    form->ComBox->showPopup();
-    form->ComBox->hidePopup();
-    EXPECT_EQ(Entries(form->ComBox).mid(17),
+    form->Controls().ComBox->showPopup();
+    form->Controls().ComBox->hidePopup();
+    EXPECT_EQ(Entries(form->Controls().ComBox).mid(17),
               QStringList{"/dev/ttyUSB1 (FT232R USB UART, USB 0403:6001)"});
 }
 
@@ -93,7 +93,7 @@ TEST_F(PortChoiceTest, EachWindowListsThePortsOfItsOwnLister) {
     Start();
     const QStringList first{"/dev/ttyACM0 (FT232R USB UART, USB 0403:6001)",
                             "/dev/ttyUSB1 (FT232R USB UART, USB 0403:6001)"};
-    EXPECT_EQ(Entries(form->ComBox).mid(17), first);
+    EXPECT_EQ(Entries(form->Controls().ComBox).mid(17), first);
 
     PortListDouble otherSystem;
     otherSystem.ports = {UsbPort("ttyUSB7")};
@@ -101,11 +101,11 @@ TEST_F(PortChoiceTest, EachWindowListsThePortsOfItsOwnLister) {
     otherSeams.line = &link;
     otherSeams.serialPorts = &otherSystem;
     const TForm1 other(&otherSeams);
-    EXPECT_EQ(Entries(other.ComBox).mid(17),
+    EXPECT_EQ(Entries(other.Controls().ComBox).mid(17),
               QStringList{"/dev/ttyUSB7 (FT232R USB UART, USB 0403:6001)"});
-    form->ComBox->showPopup();
-    form->ComBox->hidePopup();
-    EXPECT_EQ(Entries(form->ComBox).mid(17), first);
+    form->Controls().ComBox->showPopup();
+    form->Controls().ComBox->hidePopup();
+    EXPECT_EQ(Entries(form->Controls().ComBox).mid(17), first);
 }
 
 TEST_F(PortChoiceTest, ChoosingASystemPortMapsItToAFreeComNumberAndStoresThat) {
@@ -119,8 +119,8 @@ TEST_F(PortChoiceTest, ChoosingASystemPortMapsItToAFreeComNumberAndStoresThat) {
     EXPECT_EQ(StoredText(),
               "[Ports]\nCOM2=/tmp/elsewhere\nCOM3=" + QByteArray(kById) + "\n[KV]\nCOM=3\n");
     EXPECT_EQ(form->ChosenPort(), 3);
-    EXPECT_EQ(form->ComBox->currentIndex(), 17);
-    EXPECT_TRUE(form->ComBox->currentText().endsWith(" = COM 3"));
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 17);
+    EXPECT_TRUE(form->Controls().ComBox->currentText().endsWith(" = COM 3"));
 
     // Chosen again, it keeps its number; the file stays as it is.
     const QByteArray before = StoredText();
@@ -131,7 +131,7 @@ TEST_F(PortChoiceTest, ChoosingASystemPortMapsItToAFreeComNumberAndStoresThat) {
     // At the next start the stored number shows the adapter it reaches.
     form.reset();
     Start();
-    EXPECT_EQ(form->ComBox->currentIndex(), 17);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 17);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
 }
 
@@ -154,8 +154,8 @@ protected:
     PortListDouble system;
 
     void Pick(int i) {
-        form->ComBox->setCurrentIndex(i);
-        emit form->ComBox->activated(i);
+        form->Controls().ComBox->setCurrentIndex(i);
+        emit form->Controls().ComBox->activated(i);
     }
     void SetUp() override {
         // No number reaches the link; the others lead nowhere, so the
@@ -184,19 +184,19 @@ TEST_F(PortChoiceSimTest, ChoosingTheAdapterReachesTheCell) {
 }
 
 TEST_F(PortChoiceSimTest, TheAutomaticSearchProbesTheSystemsPorts) {
-    form->Button4->click();
+    form->Controls().Button4->click();
     ASSERT_TRUE(Idle(60000));
     EXPECT_EQ(form->StatusText(), "Hardware an COM 1 gefunden.");
     EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the search";
     // The port where the cell answered keeps its number.
     EXPECT_EQ(ReadSetting("Ports", "COM1"), link);
     EXPECT_EQ(ReadStoredPort(), 1);
-    EXPECT_EQ(form->ComBox->currentIndex(), 17);
+    EXPECT_EQ(form->Controls().ComBox->currentIndex(), 17);
 }
 
 TEST_F(PortChoiceSimTest, ASearchThatFindsNothingThereMapsNothing) {
     Unplug();
-    form->Button4->click();
+    form->Controls().Button4->click();
     ASSERT_TRUE(Idle(60000));
     EXPECT_EQ(form->StatusText(), " Keine Hardware gefunden.");
     EXPECT_EQ(ReadSetting("Ports", "COM1"), QString());

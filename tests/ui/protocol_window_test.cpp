@@ -65,9 +65,9 @@ TEST_F(ProtocolWindowTest, ShowsStartsSiteCalibrationAndMarkers) {
     p.markers.push_back(mk);
     Show(Record(2, 150), p);
 
-    const int tab = form.PageControl2->indexOf(form.TabSheetProtokoll);
+    const int tab = form.Controls().PageControl2->indexOf(form.Controls().TabSheetProtokoll);
     ASSERT_GE(tab, 0);
-    EXPECT_EQ(form.PageControl2->tabText(tab), "Pro&tokoll");
+    EXPECT_EQ(form.Controls().PageControl2->tabText(tab), "Pro&tokoll");
     auto* starts = Find<QTableWidget>("ProtokollBeginn");
     ASSERT_EQ(starts->rowCount(), 1);
     EXPECT_EQ(starts->item(0, 1)->text(), "spätestens 10.06.2026 21:37:12");
@@ -82,7 +82,7 @@ TEST_F(ProtocolWindowTest, ShowsStartsSiteCalibrationAndMarkers) {
     EXPECT_EQ(markers->item(0, 3)->text(), "Ereignis");
     EXPECT_EQ(markers->item(0, 4)->text(), "Hund");
     // An event leaves nothing out.
-    EXPECT_EQ(form.GridKennwerte->Table().Rows(), 2);
+    EXPECT_EQ(form.Controls().GridKennwerte->Table().Rows(), 2);
 }
 
 TEST_F(ProtocolWindowTest, EditsGoIntoTheProtocolAndAreUnsavedWork) {
@@ -129,7 +129,7 @@ TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
     markers->item(0, 4)->setText("Lkw");
     EXPECT_EQ(form.Document().Protocol().markers[0].fromS, 30.0);
     EXPECT_EQ(form.Document().Protocol().markers[0].text, "Lkw");
-    const TableText k = form.GridKennwerte->Table();
+    const TableText k = form.Controls().GridKennwerte->Table();
     ASSERT_EQ(k.Rows(), 3);
     EXPECT_EQ(k.Cell(0, 2), "1 ohne Fremdgeräusch");
     EXPECT_EQ(k.Cell(1, 2), " 500");
@@ -143,7 +143,7 @@ TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
     EXPECT_EQ(markers->item(0, 2)->text(), "60,000");
     markers->item(0, 3)->setText("Ereignis");
     EXPECT_EQ(form.Document().Protocol().markers[0].kind, MarkerKind::kEreignis);
-    EXPECT_EQ(form.GridKennwerte->Table().Rows(), 2);
+    EXPECT_EQ(form.Controls().GridKennwerte->Table().Rows(), 2);
 
     markers->setCurrentCell(0, 0);
     Find<QPushButton>("MarkeEntfernen")->click();
@@ -182,24 +182,25 @@ TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
     Show(Record(2, 150), {});  // program B: the time axis in seconds, 0 to 60
     form.resize(1000, 800);
     form.show();
-    form.PageControl2->setCurrentWidget(form.TabSheet6);
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet6);
     QCoreApplication::processEvents();
-    form.Chart1->replot();
+    form.Controls().Chart1->replot();
     const auto at = [&](double minutes) {
-        return QPoint(int(form.Chart1->xAxis->coordToPixel(minutes)),
-                      int(form.Chart1->yAxis->coordToPixel(form.Chart1->yAxis->range().center())));
+        return QPoint(int(form.Controls().Chart1->xAxis->coordToPixel(minutes)),
+                      int(form.Controls().Chart1->yAxis->coordToPixel(
+                          form.Controls().Chart1->yAxis->range().center())));
     };
-    const int itemsBefore = form.Chart1->itemCount();
+    const int itemsBefore = form.Controls().Chart1->itemCount();
     // Without Shift nothing is proposed.
-    QTest::mousePress(form.Chart1, Qt::LeftButton, Qt::NoModifier, at(12));
-    QTest::mouseRelease(form.Chart1, Qt::LeftButton, Qt::NoModifier, at(30));
+    QTest::mousePress(form.Controls().Chart1, Qt::LeftButton, Qt::NoModifier, at(12));
+    QTest::mouseRelease(form.Controls().Chart1, Qt::LeftButton, Qt::NoModifier, at(30));
     EXPECT_TRUE(form.Document().Protocol().markers.empty());
 
-    QTest::mousePress(form.Chart1, Qt::LeftButton, Qt::ShiftModifier, at(30));
-    QMouseEvent move(QEvent::MouseMove, at(12), form.Chart1->mapToGlobal(at(12)), Qt::LeftButton,
-                     Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(form.Chart1, &move);
-    QTest::mouseRelease(form.Chart1, Qt::LeftButton, Qt::ShiftModifier, at(12));
+    QTest::mousePress(form.Controls().Chart1, Qt::LeftButton, Qt::ShiftModifier, at(30));
+    QMouseEvent move(QEvent::MouseMove, at(12), form.Controls().Chart1->mapToGlobal(at(12)),
+                     Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(form.Controls().Chart1, &move);
+    QTest::mouseRelease(form.Controls().Chart1, Qt::LeftButton, Qt::ShiftModifier, at(12));
     ASSERT_EQ(form.Document().Protocol().markers.size(), 1u);
     const ProtocolMarker& mk = form.Document().Protocol().markers[0];
     EXPECT_EQ(mk.kind, MarkerKind::kFremdgeraeusch);
@@ -207,8 +208,9 @@ TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
     EXPECT_NEAR(mk.toS, 30.0, 0.5);
     EXPECT_TRUE(form.StatusText().startsWith(" Marke 1 vorgeschlagen: "));
     // Its range is shaded on the chart; the Kennwerte gain their second row.
-    EXPECT_EQ(form.Chart1->itemCount(), itemsBefore + 2);  // the drag band and the shading
-    EXPECT_EQ(form.GridKennwerte->Table().Cell(0, 2), "1 ohne Fremdgeräusch");
+    EXPECT_EQ(form.Controls().Chart1->itemCount(),
+              itemsBefore + 2);  // the drag band and the shading
+    EXPECT_EQ(form.Controls().GridKennwerte->Table().Cell(0, 2), "1 ohne Fremdgeräusch");
 }
 
 TEST_F(ProtocolWindowTest, TheLevelTableAndChartCanShowTheTimeOfDay) {
@@ -219,27 +221,27 @@ TEST_F(ProtocolWindowTest, TheLevelTableAndChartCanShowTheTimeOfDay) {
     auto* box = Find<QCheckBox>("UhrzeitBox");
     ASSERT_TRUE(box->isEnabled());
     EXPECT_FALSE(box->isChecked());  // the time from the start stays the default
-    const TableText before = form.grid->Table();
-    const QString axisTitle = form.Chart1->xAxis->label();
+    const TableText before = form.Controls().grid->Table();
+    const QString axisTitle = form.Controls().Chart1->xAxis->label();
     box->setChecked(true);
-    EXPECT_EQ(form.grid->Table().Cell(0, 0), "Uhrzeit");
-    EXPECT_EQ(form.Chart1->xAxis->label(), "Uhrzeit");
-    EXPECT_EQ(form.grid->Table().Cell(0, 1), start.toLocalTime().toString("HH:mm:ss"));
+    EXPECT_EQ(form.Controls().grid->Table().Cell(0, 0), "Uhrzeit");
+    EXPECT_EQ(form.Controls().Chart1->xAxis->label(), "Uhrzeit");
+    EXPECT_EQ(form.Controls().grid->Table().Cell(0, 1), start.toLocalTime().toString("HH:mm:ss"));
     // Point 1001 would be 60 s on: point 18 is 1,02 s after the start.
-    EXPECT_EQ(form.grid->Table().Cell(0, 18),
+    EXPECT_EQ(form.Controls().grid->Table().Cell(0, 18),
               start.addMSecs(1020).toLocalTime().toString("HH:mm:ss"));
-    EXPECT_EQ(form.grid->Table().Cell(1, 1), before.Cell(1, 1));
+    EXPECT_EQ(form.Controls().grid->Table().Cell(1, 1), before.Cell(1, 1));
     // The chart's axis labels are times of day as well.
     QVector<double> ticks;
     QVector<QString> labels;
-    form.Chart1->xAxis->ticker()->generate(QCPRange(0, 1), QLocale(), 'g', 6, ticks, nullptr,
-                                           &labels);
+    form.Controls().Chart1->xAxis->ticker()->generate(QCPRange(0, 1), QLocale(), 'g', 6, ticks,
+                                                      nullptr, &labels);
     ASSERT_FALSE(labels.isEmpty());
     EXPECT_EQ(labels[0],
               start.addMSecs(qint64(ticks[0] * 60000)).toLocalTime().toString("HH:mm:ss"));
     box->setChecked(false);
-    EXPECT_EQ(form.grid->Table(), before);
-    EXPECT_EQ(form.Chart1->xAxis->label(), axisTitle);
+    EXPECT_EQ(form.Controls().grid->Table(), before);
+    EXPECT_EQ(form.Controls().Chart1->xAxis->label(), axisTitle);
 
     // Without a start the toggle cannot be used.
     Show(Record(2, 150), {});

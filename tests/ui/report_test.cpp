@@ -356,7 +356,8 @@ protected:
 
 TEST_F(ReportWindowTest, MenuHoldsTheReportEntriesBeforeTheEnd) {
     QStringList captions;
-    for (QAction* a : form.Datei1->actions()) captions << (a->isSeparator() ? "-" : a->text());
+    for (QAction* a : form.Controls().Datei1->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions,
               (QStringList{"&Auslesen der Zelle", "-", "&Öffnen ...", "&Speichern als ...",
                            "E&xportieren ...", "-", "Bericht als &PDF ...", "Bericht d&rucken ...",
@@ -367,10 +368,10 @@ TEST_F(ReportWindowTest, ReportOfAnOpenedFileShowsItsNameDateAndDescription) {
     const QString file = dir.filePath("M1.DBA");
     ASSERT_TRUE(WriteMeasurementFile(file, Record(2)).ok);
     seams.openName = file;
-    form.N1->trigger();
-    form.RichEdit1->setPlainText("Werkhalle Nord");
+    form.Controls().N1->trigger();
+    form.Controls().RichEdit1->setPlainText("Werkhalle Nord");
     seams.saveName = dir.filePath("bericht");
-    form.BerichtPdf1->trigger();
+    form.Controls().BerichtPdf1->trigger();
     EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
     EXPECT_EQ(seams.saveProposed, "M1.pdf");
     EXPECT_EQ(seams.saveFilter, "PDF-Dateien (*.pdf)");
@@ -385,7 +386,7 @@ TEST_F(ReportWindowTest, ReportOfAnOpenedFileShowsItsNameDateAndDescription) {
     // After a take-over the record is no longer the file's.
     SetRecord(form, form.Document().Record());
     form.ShowTime();
-    form.BerichtPdf1->trigger();
+    form.Controls().BerichtPdf1->trigger();
     EXPECT_TRUE(PdfText(pdf).contains("Dateidatum: nicht gespeichert"));
 }
 
@@ -403,13 +404,13 @@ TEST_F(ReportWindowTest, TheReportsChartsShowTheTimesTheWindowShows) {
     SetRecord(form, Record(1));
     form.ShowTime();
     seams.saveName = dir.filePath("ganz.pdf");
-    form.BerichtPdf1->trigger();
+    form.Controls().BerichtPdf1->trigger();
     const int whole = ZoomedTicks(PdfText(dir.filePath("ganz.pdf")));
 
-    form.Chart1->xAxis->setRange(2, 3);
-    form.Chart6->xAxis->setRange(2, 3);
+    form.Controls().Chart1->xAxis->setRange(2, 3);
+    form.Controls().Chart6->xAxis->setRange(2, 3);
     seams.saveName = dir.filePath("nah.pdf");
-    form.BerichtPdf1->trigger();
+    form.Controls().BerichtPdf1->trigger();
     EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
     // Both charts' axes carry the zoomed ticks.
     const QString text = PdfText(dir.filePath("nah.pdf"));
@@ -421,7 +422,7 @@ TEST_F(ReportWindowTest, PrintGoesThroughThePreviewToTheChosenPrinter) {
     NameMeasurement(form, "G.DBA");
     form.ShowTime();
     seams.previewPdf = dir.filePath("gedruckt.pdf");
-    form.BerichtDrucken1->trigger();
+    form.Controls().BerichtDrucken1->trigger();
     EXPECT_EQ(seams.previews, 1);
     EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
     const PdfFacts facts = ReadPdf(seams.previewPdf);
@@ -431,7 +432,7 @@ TEST_F(ReportWindowTest, PrintGoesThroughThePreviewToTheChosenPrinter) {
 
     // Cancelled: nothing printed, nothing shown.
     seams.previewPdf.clear();
-    form.BerichtDrucken1->trigger();
+    form.Controls().BerichtDrucken1->trigger();
     EXPECT_EQ(seams.previews, 2);
     EXPECT_TRUE(seams.stops.isEmpty());
 }
@@ -453,11 +454,11 @@ TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
     ASSERT_TRUE(logo.save(logoFile));
     {
         TForm1 form{&seams};
-        ReportHeadBox* box = form.GroupBox3;
+        ReportHeadBox* box = form.Controls().GroupBox3;
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(box->BerichtFirma->text().isEmpty());
         EXPECT_FALSE(box->BerichtUnterschrift->isChecked());
-        EXPECT_EQ(box->parentWidget(), form.TabSheet13);
+        EXPECT_EQ(box->parentWidget(), form.Controls().TabSheet13);
 
         box->BerichtFirma->setFocus();
         QTest::keyClicks(box->BerichtFirma, QStringLiteral("Messdienst "));
@@ -479,7 +480,7 @@ TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
         NameMeasurement(form, "G.DBA");
         form.ShowTime();
         seams.saveName = dir.filePath("bericht.pdf");
-        form.BerichtPdf1->trigger();
+        form.Controls().BerichtPdf1->trigger();
         EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
         const QString text = PdfText(seams.saveName);
         EXPECT_TRUE(text.contains(QStringLiteral("Messdienst Süd"))) << text.toStdString();
@@ -488,20 +489,20 @@ TEST_F(ReportHeadWindowTest, WhatIsTypedIsStoredAtOnceAndGoesIntoTheReport) {
         EXPECT_EQ(ImagesIn(seams.saveName), 1);
     }
     TForm1 again{&seams};
-    EXPECT_EQ(again.GroupBox3->BerichtFirma->text(), QStringLiteral("Messdienst Süd"));
-    EXPECT_EQ(again.GroupBox3->BerichtAnschrift->toPlainText(),
+    EXPECT_EQ(again.Controls().GroupBox3->BerichtFirma->text(), QStringLiteral("Messdienst Süd"));
+    EXPECT_EQ(again.Controls().GroupBox3->BerichtAnschrift->toPlainText(),
               QStringLiteral("Am Markt 1\n80331 München"));
-    EXPECT_EQ(again.GroupBox3->BerichtLogo->text(), logoFile);
-    EXPECT_TRUE(again.GroupBox3->BerichtUnterschrift->isChecked());
+    EXPECT_EQ(again.Controls().GroupBox3->BerichtLogo->text(), logoFile);
+    EXPECT_TRUE(again.Controls().GroupBox3->BerichtUnterschrift->isChecked());
 }
 
 TEST_F(ReportHeadWindowTest, AnUnreadableLogoStopsTheReportWithItsPath) {
     TForm1 form{&seams};
-    form.GroupBox3->BerichtLogo->setText(dir.filePath("weg.png"));
+    form.Controls().GroupBox3->BerichtLogo->setText(dir.filePath("weg.png"));
     SetRecord(form, Record(1));
     form.ShowTime();  // a measurement shown: the report is offered
     seams.saveName = dir.filePath("bericht.pdf");
-    form.BerichtPdf1->trigger();
+    form.Controls().BerichtPdf1->trigger();
     ASSERT_EQ(seams.stops.size(), 1);
     EXPECT_TRUE(seams.stops[0].contains(dir.filePath("weg.png"))) << seams.stops[0].toStdString();
     EXPECT_FALSE(QFile::exists(seams.saveName));
@@ -514,7 +515,7 @@ TEST_F(ReportHeadWindowTest, AFieldThatCannotBeStoredIsToldInTheStatusLine) {
     QFile blocker(config.path());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    form.GroupBox3->BerichtFirma->setText("X");
+    form.Controls().GroupBox3->BerichtFirma->setText("X");
     EXPECT_TRUE(form.StatusText().contains(QStringLiteral("kann nicht gespeichert werden")))
         << form.StatusText().toStdString();
     EXPECT_TRUE(form.StatusText().contains(SettingsFilePath()));

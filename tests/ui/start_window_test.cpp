@@ -56,8 +56,8 @@ protected:
         EXPECT_TRUE(seams.stops.isEmpty()) << seams.stops.join('|').toStdString();
         EXPECT_EQ(form.windowTitle(), "KELVARN - " + name);
         EXPECT_EQ(form.Document().ProposedSaveName(), name);
-        EXPECT_EQ(form.PageControl1->currentWidget(), form.TabSheet4);
-        EXPECT_EQ(form.Chart1->PointCount(0), 1000);
+        EXPECT_EQ(form.Controls().PageControl1->currentWidget(), form.Controls().TabSheet4);
+        EXPECT_EQ(form.Controls().Chart1->PointCount(0), 1000);
     }
 
     // A drag from a file manager, entering and dropped on target.
@@ -91,7 +91,7 @@ TEST_F(StartWindowTest, FileOnTheCommandLineOpensWithItsDescription) {
     EXPECT_EQ(line.File(), Path("M1.DBA"));
     form.OpenMeasurementFile(line.File());
     ExpectOpened("M1.DBA");
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "An der Kreuzung");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "An der Kreuzung");
 }
 
 TEST_F(StartWindowTest, CommandLineForms) {
@@ -135,27 +135,27 @@ TEST_F(StartWindowTest, MissingOrShortFileGivesTheOpenCommandsMessage) {
         window.OpenMeasurementFile(line.File());
         EXPECT_EQ(s.stops, QStringList{c.message + ("\n" + Path(c.name))});
         EXPECT_EQ(window.windowTitle(), "Kelvarn");
-        EXPECT_EQ(window.Chart1->PointCount(0), 0);
+        EXPECT_EQ(window.Controls().Chart1->PointCount(0), 0);
     }
 }
 
 TEST_F(StartWindowTest, MeasurementFileDroppedOnTheDescriptionOpens) {
     test::WriteBytes(Path("lauf.dba"), ProgramBFile(120));
     test::WriteBytes(Path("lauf.RMK"), "Lauf am Morgen");
-    form.RichEdit1->setPlainText("Bemerkungen hier ...");
+    form.Controls().RichEdit1->setPlainText("Bemerkungen hier ...");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(Path("lauf.dba"))});
     data.setText(QUrl::fromLocalFile(Path("lauf.dba")).toString());  // as file managers do
     // The changed description is unsaved work: Abbrechen keeps it, Nein lets the file in.
     seams.saveAnswers = {Seams::SaveAnswer::Cancel, Seams::SaveAnswer::No};
-    Drop(form.RichEdit1->viewport(), data);
+    Drop(form.Controls().RichEdit1->viewport(), data);
     EXPECT_EQ(seams.saveQuestions, QStringList{"Änderungen speichern?"});
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Bemerkungen hier ...");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "Bemerkungen hier ...");
     EXPECT_EQ(form.windowTitle(), "Kelvarn[*]");  // the typed description is still unsaved
-    EXPECT_TRUE(Drop(form.RichEdit1->viewport(), data));
+    EXPECT_TRUE(Drop(form.Controls().RichEdit1->viewport(), data));
     ExpectOpened("lauf.dba");
     // Its description, not its address pasted into the one shown before.
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Lauf am Morgen");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "Lauf am Morgen");
 }
 
 TEST_F(StartWindowTest, MeasurementFileDroppedOnTheWindowOpens) {
@@ -170,16 +170,16 @@ TEST_F(StartWindowTest, OtherFilesAreRefusedAndTextStillDrops) {
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(Path("notiz.txt"))});
     files.setText(QUrl::fromLocalFile(Path("notiz.txt")).toString());
-    EXPECT_FALSE(Drop(form.RichEdit1->viewport(), files));
+    EXPECT_FALSE(Drop(form.Controls().RichEdit1->viewport(), files));
     EXPECT_FALSE(Drop(&form, files));
     EXPECT_EQ(form.windowTitle(), "Kelvarn");
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Beschreibung\n");
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "Beschreibung\n");
 
     // Plain text dragged into the description is the text field's business.
     QMimeData text;
     text.setText("Straße");
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.RichEdit1->viewport(), &enter);
+    QApplication::sendEvent(form.Controls().RichEdit1->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
 }
 
@@ -187,7 +187,7 @@ TEST(ProgramTest, VersionLabelShowsTheBuildsVersion) {
     FakeSeams seams;
     TForm1 form{&seams};
     EXPECT_EQ(ProgramVersion(), KELVARN_VERSION);
-    EXPECT_EQ(form.WebLabel1->text(), "Version " KELVARN_VERSION);
+    EXPECT_EQ(form.Controls().WebLabel1->text(), "Version " KELVARN_VERSION);
 }
 
 TEST(ProgramTest, QtsOwnTextsAreGerman) {

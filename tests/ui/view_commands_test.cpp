@@ -28,8 +28,8 @@ protected:
     void FillDistribution(double from, int bars) {
         SeriesData d;
         for (int k = 0; k < bars; ++k) d.Add(from + 0.5 * k, 10 + 7 * k);
-        form.Chart2->SetPoints(0, d);
-        form.Chart2->Rescale();
+        form.Controls().Chart2->SetPoints(0, d);
+        form.Controls().Chart2->Rescale();
     }
 };
 
@@ -40,12 +40,13 @@ TEST_F(ViewCommandsTest, EachSwitchFlipsItsStateAndMarkAndBackAgain) {
         bool atStart;
     };
     const Case cases[] = {
-        {"Legende1", [&] { return form.Chart1->LegendVisible(); }, false},
-        {"Werte", [&] { return form.Chart1->SeriesMarks(1); }, false},
-        {"MenuItem8", [&] { return form.Chart6->LegendVisible(); }, false},
-        {"Legende2", [&] { return form.Chart12Leq->LegendVisible(); }, false},
-        {"AutomatischeXSkalierung1", [&] { return form.Chart2->BottomAutoScale(); }, true},
-        {"FarbigeBalken1", [&] { return form.Chart2->BarsMultiColour(0); }, false},
+        {"Legende1", [&] { return form.Controls().Chart1->LegendVisible(); }, false},
+        {"Werte", [&] { return form.Controls().Chart1->SeriesMarks(1); }, false},
+        {"MenuItem8", [&] { return form.Controls().Chart6->LegendVisible(); }, false},
+        {"Legende2", [&] { return form.Controls().Chart12Leq->LegendVisible(); }, false},
+        {"AutomatischeXSkalierung1", [&] { return form.Controls().Chart2->BottomAutoScale(); },
+         true},
+        {"FarbigeBalken1", [&] { return form.Controls().Chart2->BarsMultiColour(0); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
@@ -63,22 +64,22 @@ TEST_F(ViewCommandsTest, EachSwitchFlipsItsStateAndMarkAndBackAgain) {
 }
 
 TEST_F(ViewCommandsTest, WerteSwitchesTheLabelsOfAllFifteenSeries) {
-    ASSERT_EQ(form.Chart1->SeriesCount(), 15);
+    ASSERT_EQ(form.Controls().Chart1->SeriesCount(), 15);
     form.WerteClick();
-    for (int i = 0; i < 15; ++i) EXPECT_TRUE(form.Chart1->SeriesMarks(i)) << i;
-    EXPECT_TRUE(form.Werte->isChecked());
+    for (int i = 0; i < 15; ++i) EXPECT_TRUE(form.Controls().Chart1->SeriesMarks(i)) << i;
+    EXPECT_TRUE(form.Controls().Werte->isChecked());
     form.WerteClick();
-    for (int i = 0; i < 15; ++i) EXPECT_FALSE(form.Chart1->SeriesMarks(i)) << i;
-    EXPECT_FALSE(form.Werte->isChecked());
+    for (int i = 0; i < 15; ++i) EXPECT_FALSE(form.Controls().Chart1->SeriesMarks(i)) << i;
+    EXPECT_FALSE(form.Controls().Werte->isChecked());
 }
 
 TEST_F(ViewCommandsTest, LegendListsTheSeriesThatAreShown) {
-    form.Legende1->trigger();
-    form.Chart1->toPixmap(500, 300);
+    form.Controls().Legende1->trigger();
+    form.Controls().Chart1->toPixmap(500, 300);
     // One measurement: "Block 2" to "Block 12" are hidden.
     QStringList names;
-    for (int k = 0; k < form.Chart1->legend->itemCount(); ++k)
-        names << qobject_cast<QCPPlottableLegendItem*>(form.Chart1->legend->item(k))
+    for (int k = 0; k < form.Controls().Chart1->legend->itemCount(); ++k)
+        names << qobject_cast<QCPPlottableLegendItem*>(form.Controls().Chart1->legend->item(k))
                      ->plottable()
                      ->name();
     EXPECT_EQ(names, (QStringList{"Block 1", "LeQ", "L01", "L95"}));
@@ -86,23 +87,23 @@ TEST_F(ViewCommandsTest, LegendListsTheSeriesThatAreShown) {
 
 TEST_F(ViewCommandsTest, FixedXAxisHoldsThroughNewDataUntilSwitchedBack) {
     FillDistribution(30, 21);  // 30 .. 40 dB(A)
-    EXPECT_LT(form.Chart2->xAxis->range().upper, 50);
+    EXPECT_LT(form.Controls().Chart2->xAxis->range().upper, 50);
 
-    form.AutomatischeXSkalierung1->trigger();
-    EXPECT_EQ(form.Chart2->xAxis->range(), QCPRange(0, 110));
-    EXPECT_FALSE(form.AutomatischeXSkalierung1->isChecked());
+    form.Controls().AutomatischeXSkalierung1->trigger();
+    EXPECT_EQ(form.Controls().Chart2->xAxis->range(), QCPRange(0, 110));
+    EXPECT_FALSE(form.Controls().AutomatischeXSkalierung1->isChecked());
     FillDistribution(60, 5);  // a later evaluation keeps the user's axis
-    EXPECT_EQ(form.Chart2->xAxis->range(), QCPRange(0, 110));
+    EXPECT_EQ(form.Controls().Chart2->xAxis->range(), QCPRange(0, 110));
 
-    form.AutomatischeXSkalierung1->trigger();
-    EXPECT_TRUE(form.AutomatischeXSkalierung1->isChecked());
-    EXPECT_GT(form.Chart2->xAxis->range().lower, 50);
-    EXPECT_LT(form.Chart2->xAxis->range().upper, 70);
+    form.Controls().AutomatischeXSkalierung1->trigger();
+    EXPECT_TRUE(form.Controls().AutomatischeXSkalierung1->isChecked());
+    EXPECT_GT(form.Controls().Chart2->xAxis->range().lower, 50);
+    EXPECT_LT(form.Controls().Chart2->xAxis->range().upper, 70);
 }
 
 TEST_F(ViewCommandsTest, BunteBalkenGivesNeighboursDifferentColoursAndOneColourWhenOff) {
     FillDistribution(30, 20);
-    TChart& chart = *form.Chart2;
+    TChart& chart = *form.Controls().Chart2;
     chart.resize(600, 400);
     auto barColours = [&] {
         const QImage image = chart.toPixmap(600, 400).toImage();
@@ -142,7 +143,7 @@ protected:
         form.ShowTime();
         form.resize(1000, 700);
         form.show();
-        form.PageControl2->setCurrentWidget(chart->parentWidget()->parentWidget());
+        form.Controls().PageControl2->setCurrentWidget(chart->parentWidget()->parentWidget());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
         QApplication::setActiveWindow(&form);
         chart->replot();
@@ -177,10 +178,10 @@ TEST_F(ZoomTest, WheelDragKeysAndResetWorkOnTheTimeAxisOnly) {
         QCPRange home;
     };
     const Case cases[] = {
-        {1, form.Chart1, QCPRange(0, 10)},      // the level axis ends at Duration
-        {6, form.Chart6, QCPRange(0, 24)},      // the LeQ curves of 24 h
-        {7, form.Chart3, QCPRange(0, 13)},      // the overview
-        {7, form.Chart12Leq, QCPRange(0, 13)},  // the LeQ overview
+        {1, form.Controls().Chart1, QCPRange(0, 10)},      // the level axis ends at Duration
+        {6, form.Controls().Chart6, QCPRange(0, 24)},      // the LeQ curves of 24 h
+        {7, form.Controls().Chart3, QCPRange(0, 13)},      // the overview
+        {7, form.Controls().Chart12Leq, QCPRange(0, 13)},  // the LeQ overview
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chart->objectName().toStdString());
@@ -242,8 +243,9 @@ TEST_F(ZoomTest, WheelDragKeysAndResetWorkOnTheTimeAxisOnly) {
 }
 
 TEST_F(ZoomTest, OtherChartsKeepTheirAxes) {
-    Show(1, kelvarn::testing::Constant(150), form.Chart2);
-    for (TChart* chart : {form.Chart2, form.Chart4, form.Chart5, form.Pegel[0]}) {
+    Show(1, kelvarn::testing::Constant(150), form.Controls().Chart2);
+    for (TChart* chart : {form.Controls().Chart2, form.Controls().Chart4, form.Controls().Chart5,
+                          form.Controls().Pegel[0]}) {
         const QCPRange view = chart->xAxis->range();
         Wheel(chart, chart->rect().center(), 120);
         chart->setFocus();
@@ -256,8 +258,8 @@ TEST_F(ZoomTest, TheReadOutNamesTimeAndLevelOfTheNearestSample) {
     kelvarn::testing::GermanFormat();
     // Program A: sample p at 25 + (p - 1) % 40 / 2 dB(A), every 10 ms.
     Show(
-        1, [](int, int p) { return uint8_t(100 + (p - 1) % 40); }, form.Chart1);
-    TChart* c = form.Chart1;
+        1, [](int, int p) { return uint8_t(100 + (p - 1) % 40); }, form.Controls().Chart1);
+    TChart* c = form.Controls().Chart1;
     c->xAxis->setRange(2.0, 2.5);  // 50 samples over the chart's width
     c->replot();
     // Point 218 (t = 2.170 s) has the byte 100 + 217 % 40 = 117: 33.5 dB(A).
@@ -276,8 +278,9 @@ TEST_F(ZoomTest, TheReadOutNamesTimeAndLevelOfTheNearestSample) {
     Show(
         6, [](int, int p) { return uint8_t(p > 250 ? 170
                                            : p % 2 ? 140
-                                                   : 160); }, form.Chart6);
-    c = form.Chart6;
+                                                   : 160); },
+        form.Controls().Chart6);
+    c = form.Controls().Chart6;
     c->replot();
     EXPECT_EQ(c->ReadoutAt(PixelOf(c, 0.5, 52.4)), "Leq: t = 0,500 h, L = 52,4 dB(A)");
     EXPECT_EQ(c->ReadoutAt(PixelOf(c, 0.9, 45)), "L95: t = 0,900 h, L = 45,0 dB(A)");
@@ -288,13 +291,14 @@ TEST_F(ZoomTest, TheOverviewReadOutNamesTheMeasurement) {
     // Program G: measurement m at 25 + m and 35 + m dB(A) by turns, so that its L95 (25 + m),
     // LeQ (32.4 + m) and L01 (35 + m) lie apart.
     Show(
-        7, [](int m, int p) { return uint8_t((p % 2 ? 100 : 120) + 2 * m); }, form.Chart3);
-    TChart* c = form.Chart3;
+        7, [](int m, int p) { return uint8_t((p % 2 ? 100 : 120) + 2 * m); },
+        form.Controls().Chart3);
+    TChart* c = form.Controls().Chart3;
     // Measurement 3, t = 4.56 s (point 229) lies at x = 2.5 + 0.456.
     EXPECT_EQ(c->ReadoutAt(PixelOf(c, 2.956, 28)), "Messung 3: t = 4,560 s, L = 28,0 dB(A)");
 
-    form.PageControl2->setCurrentWidget(form.TabSheet15);
-    c = form.Chart12Leq;
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet15);
+    c = form.Controls().Chart12Leq;
     c->replot();
     // Measurement 5's LeQ runs from x = 4.5 to 5.5; its ends touch its neighbours' steps.
     for (double x : {4.6, 5.0, 5.4})

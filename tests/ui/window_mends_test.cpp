@@ -29,7 +29,7 @@ protected:
 }  // namespace
 
 TEST_F(MendsTest, MeasurementAxesCountInWholeNumbers) {
-    for (TChart* chart : {form.Chart3, form.Chart12Leq}) {
+    for (TChart* chart : {form.Controls().Chart3, form.Controls().Chart12Leq}) {
         for (int width : {200, 420, 900}) {
             chart->resize(width, 300);
             chart->replot();
@@ -97,24 +97,26 @@ TEST(DarkDesktopTest, TextStaysReadable) {
     form.resize(800, 596);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    form.Panel1->setText(QStringLiteral("73,5"));
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
+    form.Controls().Panel1->setText(QStringLiteral("73,5"));
     QApplication::processEvents();
     // The live level on its light panel, the product name and the version
     // link on the dark window.
-    EXPECT_GE(TextContrast(form.Panel1), 110);
-    for (QWidget* w : {static_cast<QWidget*>(form.Panel3), static_cast<QWidget*>(form.WebLabel1)}) {
+    EXPECT_GE(TextContrast(form.Controls().Panel1), 110);
+    for (QWidget* w : {static_cast<QWidget*>(form.Controls().Panel3),
+                       static_cast<QWidget*>(form.Controls().WebLabel1)}) {
         const QPalette pal = w->palette();
         EXPECT_GE(std::abs(pal.color(QPalette::WindowText).lightness() -
                            pal.color(w->backgroundRole()).lightness()),
                   110)
             << w->objectName().toStdString();
     }
-    const QPalette box = form.LeqBox->palette();
+    const QPalette box = form.Controls().LeqBox->palette();
     EXPECT_EQ(box.color(QPalette::WindowText), QColor(Qt::black));  // on the white chart
     if (const QByteArray dir = qgetenv("KELVARN_SHOTS_DIR"); !dir.isEmpty()) {
-        for (QWidget* page : {form.TabSheet1, form.TabSheet2, form.TabSheet4, form.TabSheet13}) {
-            form.PageControl1->setCurrentWidget(page);
+        for (QWidget* page : {form.Controls().TabSheet1, form.Controls().TabSheet2,
+                              form.Controls().TabSheet4, form.Controls().TabSheet13}) {
+            form.Controls().PageControl1->setCurrentWidget(page);
             QApplication::processEvents();
             form.grab().save(QString::fromLocal8Bit(dir) + "/dark-" + page->objectName() + ".png");
         }

@@ -52,9 +52,10 @@ protected:
     void ShowTwelve() {
         form.resize(800, 596);
         form.show();
-        form.PageControl1->setCurrentWidget(form.TabSheet4);
-        form.PageControl2->setTabVisible(form.PageControl2->indexOf(form.TabSheet8), true);
-        form.PageControl2->setCurrentWidget(form.TabSheet8);
+        form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
+        form.Controls().PageControl2->setTabVisible(
+            form.Controls().PageControl2->indexOf(form.Controls().TabSheet8), true);
+        form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet8);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
 };
@@ -72,7 +73,7 @@ QStringList MenuOf(QWidget* w, QContextMenuEvent::Reason reason) {
 TEST_F(ReachTest, ASmallChartOpensThePanelMenu) {
     ShowTwelve();
     for (int k : {0, 5, 11}) {
-        TChart* small = form.Pegel[size_t(k)];
+        TChart* small = form.Controls().Pegel[size_t(k)];
         for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard})
             EXPECT_EQ(MenuOf(small, reason).join('|').toStdString(), "Drucken (Druck)")
                 << "Pegel" << k + 1 << " reason " << reason;
@@ -81,72 +82,72 @@ TEST_F(ReachTest, ASmallChartOpensThePanelMenu) {
 
 TEST_F(ReachTest, TabReachesAChartWhoseMenuKeyOpensItsMenu) {
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::setActiveWindow(&form);
-    form.PageControl2->setFocus();
+    form.Controls().PageControl2->setFocus();
     int presses = 0;
-    while (QApplication::focusWidget() != form.Chart1 && presses < 40) {
+    while (QApplication::focusWidget() != form.Controls().Chart1 && presses < 40) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ++presses;
     }
-    ASSERT_EQ(QApplication::focusWidget(), form.Chart1);
-    EXPECT_EQ(MenuOf(form.Chart1, QContextMenuEvent::Keyboard).join('|').toStdString(),
+    ASSERT_EQ(QApplication::focusWidget(), form.Controls().Chart1);
+    EXPECT_EQ(MenuOf(form.Controls().Chart1, QContextMenuEvent::Keyboard).join('|').toStdString(),
               "Legende|Werte|Ansicht zurücksetzen|Kopieren als Bitmap|Kopieren als Vektorgrafik|"
               "Drucken");
 }
 
 TEST_F(ReachTest, TabLeavesTheDescription) {
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::setActiveWindow(&form);
-    form.RichEdit1->setFocus();
-    QTest::keyClick(form.RichEdit1, Qt::Key_Tab);
-    EXPECT_NE(QApplication::focusWidget(), form.RichEdit1);
-    EXPECT_EQ(form.RichEdit1->toPlainText(), "Beschreibung\n");
+    form.Controls().RichEdit1->setFocus();
+    QTest::keyClick(form.Controls().RichEdit1, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), form.Controls().RichEdit1);
+    EXPECT_EQ(form.Controls().RichEdit1->toPlainText(), "Beschreibung\n");
 }
 
 TEST_F(ReachTest, TabLeavesATableWhoseArrowsMoveInsideIt) {
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::setActiveWindow(&form);
-    form.grid->SetTable(TableText(2, 6001));
-    form.grid->setFocus();
-    form.grid->setCurrentIndex(form.grid->model()->index(0, 0));
-    ASSERT_EQ(QApplication::focusWidget(), form.grid);
+    form.Controls().grid->SetTable(TableText(2, 6001));
+    form.Controls().grid->setFocus();
+    form.Controls().grid->setCurrentIndex(form.Controls().grid->model()->index(0, 0));
+    ASSERT_EQ(QApplication::focusWidget(), form.Controls().grid);
 
     // The arrows move from cell to cell.
-    QTest::keyClick(form.grid, Qt::Key_Down);
-    QTest::keyClick(form.grid, Qt::Key_Right);
-    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+    QTest::keyClick(form.Controls().grid, Qt::Key_Down);
+    QTest::keyClick(form.Controls().grid, Qt::Key_Right);
+    EXPECT_EQ(form.Controls().grid->currentIndex(), form.Controls().grid->model()->index(1, 1));
 
     // Ctrl+Tab does not walk the cells.
-    QTest::keyClick(form.grid, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+    QTest::keyClick(form.Controls().grid, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form.Controls().grid->currentIndex(), form.Controls().grid->model()->index(1, 1));
 
     // Tab leaves the table, and goes on to the description; Shift+Tab comes back.
-    form.PageControl2->setCurrentWidget(form.TabSheet6);
-    form.grid->setFocus();
-    QTest::keyClick(form.grid, Qt::Key_Tab);
-    EXPECT_NE(QApplication::focusWidget(), form.grid);
-    EXPECT_EQ(form.grid->currentIndex(), form.grid->model()->index(1, 1));
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheet6);
+    form.Controls().grid->setFocus();
+    QTest::keyClick(form.Controls().grid, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), form.Controls().grid);
+    EXPECT_EQ(form.Controls().grid->currentIndex(), form.Controls().grid->model()->index(1, 1));
     int presses = 1;
-    while (QApplication::focusWidget() != form.RichEdit1 && presses < 10) {
+    while (QApplication::focusWidget() != form.Controls().RichEdit1 && presses < 10) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ++presses;
     }
-    EXPECT_EQ(QApplication::focusWidget(), form.RichEdit1) << presses << " presses";
+    EXPECT_EQ(QApplication::focusWidget(), form.Controls().RichEdit1) << presses << " presses";
     for (int k = 0; k < presses; ++k)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), form.grid);
+    EXPECT_EQ(QApplication::focusWidget(), form.Controls().grid);
 }
 
 TEST_F(ReachTest, MenuEntriesHaveTheirShortcuts) {
-    EXPECT_EQ(form.N1->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(form.Speichern1->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_EQ(form.Beenden1->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(form.Controls().N1->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(form.Controls().Speichern1->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(form.Controls().Beenden1->shortcut(), QKeySequence("Ctrl+Q"));
 
     // Ctrl+O runs the open command as the menu entry does.
     form.show();
@@ -163,7 +164,7 @@ TEST_F(ReachTest, TheWheelOverASmallChartScrollsThePanel) {
     QScrollBar* bar = scroll->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0) << "the twelve charts do not fill more than the panel";
     bar->setValue(0);
-    TChart* small = form.Pegel[1];
+    TChart* small = form.Controls().Pegel[1];
     const QPointF at = small->rect().center();
     QWheelEvent wheel(at, small->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -177,17 +178,17 @@ TEST_F(ReachTest, ViewsCarryAccessibleNames) {
         const char* name;
     };
     const Case cases[] = {
-        {form.Chart1, "Schallpegeldiagramm"},
-        {form.Chart4, "Direktmessung"},
-        {form.Chart5, "Verteilung"},
-        {form.Chart12Leq, "Äquivalenzen in der Übersicht"},
-        {form.Pegel[0], "Verteilung in der Übersicht, Messung 1"},
-        {form.Pegel[11], "Verteilung in der Übersicht, Messung 12"},
-        {form.grid, "Tabelle Pegel"},
-        {form.GridLeQ, "Tabelle LeQ"},
-        {form.GridSpek12, "Tabelle Verteilung 12"},
-        {form.Panel1, "Pegel in dB(A)"},
-        {form.RichEdit1, "Beschreibung"},
+        {form.Controls().Chart1, "Schallpegeldiagramm"},
+        {form.Controls().Chart4, "Direktmessung"},
+        {form.Controls().Chart5, "Verteilung"},
+        {form.Controls().Chart12Leq, "Äquivalenzen in der Übersicht"},
+        {form.Controls().Pegel[0], "Verteilung in der Übersicht, Messung 1"},
+        {form.Controls().Pegel[11], "Verteilung in der Übersicht, Messung 12"},
+        {form.Controls().grid, "Tabelle Pegel"},
+        {form.Controls().GridLeQ, "Tabelle LeQ"},
+        {form.Controls().GridSpek12, "Tabelle Verteilung 12"},
+        {form.Controls().Panel1, "Pegel in dB(A)"},
+        {form.Controls().RichEdit1, "Beschreibung"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.w->accessibleName().toStdString(), c.name);
 }

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     };
     shot("start");
 
-    form.PageControl1->setCurrentWidget(form.TabSheet13);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet13);
     form.SendProgButtonClick();
     Watch(700);
     shot("uploading");
@@ -73,19 +73,19 @@ int main(int argc, char** argv) {
     Settle(form);
     shot("query");
 
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    form.ProgBox->setCurrentIndex(0);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
+    form.Controls().ProgBox->setCurrentIndex(0);
     form.Button1Click();
     Settle(form);
     Watch(3000);
     shot("live-digital");
-    form.PageControl3->setCurrentWidget(form.TabSheet11);
+    form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
     Watch(3000);
     shot("live-analog");
-    form.PageControl3->setCurrentWidget(form.TabSheet12);
+    form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet12);
     Watch(5000);
     shot("live-distribution");
-    form.PageControl3->setCurrentWidget(form.TabSheet11);
+    form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
     shot("live-end");
 
     form.ZurAuswertung1Click();
@@ -96,9 +96,9 @@ int main(int argc, char** argv) {
     shot("reading");
     Settle(form);
     shot("read-out");
-    for (int i = 0; i < form.PageControl2->count(); ++i) {
-        if (!form.PageControl2->isTabVisible(i)) continue;
-        form.PageControl2->setCurrentIndex(i);
+    for (int i = 0; i < form.Controls().PageControl2->count(); ++i) {
+        if (!form.Controls().PageControl2->isTabVisible(i)) continue;
+        form.Controls().PageControl2->setCurrentIndex(i);
         shot("evaluation");
     }
     return 0;

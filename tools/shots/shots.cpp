@@ -47,19 +47,19 @@ int main(int argc, char** argv) {
     }
     if (argc > 3 && QByteArray(argv[3]) == "depth")
         for (kelvarn::TChart* chart : form.BigCharts()) chart->SetDepthView(true);
-    for (int i = 0; i < form.PageControl1->count(); ++i) {
-        form.PageControl1->setCurrentIndex(i);
+    for (int i = 0; i < form.Controls().PageControl1->count(); ++i) {
+        form.Controls().PageControl1->setCurrentIndex(i);
         Save(form, QStringLiteral("%1/tab%2.png").arg(out).arg(i));
     }
-    form.PageControl1->setCurrentWidget(form.TabSheet4);
-    for (int i = 0; i < form.PageControl2->count(); ++i) {
-        if (!form.PageControl2->isTabVisible(i)) continue;
-        form.PageControl2->setCurrentIndex(i);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet4);
+    for (int i = 0; i < form.Controls().PageControl2->count(); ++i) {
+        if (!form.Controls().PageControl2->isTabVisible(i)) continue;
+        form.Controls().PageControl2->setCurrentIndex(i);
         Save(form, QStringLiteral("%1/eval%2.png").arg(out).arg(i));
     }
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    for (int i = 0; i < form.PageControl3->count(); ++i) {
-        form.PageControl3->setCurrentIndex(i);
+    form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
+    for (int i = 0; i < form.Controls().PageControl3->count(); ++i) {
+        form.Controls().PageControl3->setCurrentIndex(i);
         Save(form, QStringLiteral("%1/direkt%2.png").arg(out).arg(i));
     }
     return 0;
