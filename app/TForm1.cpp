@@ -529,7 +529,6 @@ void TForm1::FormCreate() {
     Programs();
     SetStatus(kStatusKelvarn);
     RestorePort();
-    CreateRunner();
     ShowEvaluationTabs(false);
     ColourSmallCharts();
     const QSignalBlocker block(PageControl1);

@@ -38,7 +38,6 @@ namespace kelvarn {
 class TChart;
 class StringGrid;
 class TWebLabel;
-class Runner;
 struct ReportContent;
 struct CommandResult;
 class CellWorker;
@@ -87,7 +86,7 @@ struct TForm1Controls {
     QCheckBox* dauerbox = nullptr;
     QPushButton* Button3 = nullptr;
     QPushButton* StoppButton = nullptr;  // "St&opp": ends the live measurement
-    QTimer* Timer1 = nullptr;            // never enabled: ticks come from the Runner
+    QTimer* Timer1 = nullptr;            // the live ticks when commands run inline
 
     // ----- "&Auswertung"
     QTabWidget* PageControl2 = nullptr;
@@ -159,8 +158,8 @@ struct TForm1Controls {
 // the results back; the work itself lives in the core library.
 class TForm1 : public QMainWindow, private TForm1Controls {
     Q_OBJECT
-    // First of all members, so it goes last: the worker and the Runner that
-    // use it end before it.
+    // First of all members, so it goes last: the worker that uses it ends
+    // before it.
     SerialLink link_;
     // The measurement the window shows: record, description, protocol, name and file.
     MeasurementDocument document_;
@@ -179,19 +178,13 @@ public:
     MeasurementDocument& Document() { return document_; }
     const MeasurementDocument& Document() const { return document_; }
     // The window's serial link. Cell commands use it on the worker's
-    // thread only; it outlives the worker and the Runner.
+    // thread only; it outlives the worker.
     SerialLink& Link() { return link_; }
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
     int ChosenPort() const { return chosenPort_; }
-    // The polling thread. It ends first when the window goes, before the
-    // members and controls that its ticks use.
-    struct RunnerEnd {
-        void operator()(Runner* r) const;
-    };
-    std::unique_ptr<Runner, RunnerEnd> runner;
-    // The live measurement: end rule, byte waits and what was taken. The
-    // Runner paces its ticks by its program.
+    // The live measurement: end rule, byte waits and what was taken. Its
+    // ticks wait for the cell's own pacing.
     LiveSession live;
     // Runs the commands to the cell, one at a time, off the window's thread.
     struct CellWorkerEnd {
@@ -282,6 +275,8 @@ public slots:
     void Au1Click();
     void Button2Click();
     void Button1Click();
+    // One live tick on this thread, when commands run inline (tests step the ticks with it
+    // after stopping Timer1); with a link thread the ticks run there and this does nothing.
     void Timer1Timer();
     void ZurAuswertung1Click();
     void Panel1Resize();
@@ -323,14 +318,17 @@ private:
 
     // Start-up steps that belong to the device link and the live display.
     void RestorePort();
-    void CreateRunner();
     // Cell commands: StartCellCommand refuses while one runs and holds the
     // live measurement; the job runs on the link's thread, done on this one.
     // The port is closed after the job unless keepsPort (the live start).
     bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
                           bool keepsPort = false);
-    // Lets the port go once the live measurement's ticks are over.
-    void ReleasePortAfterLive();
+    // Lets the live measurement tick: a job on the link's thread that ends
+    // with the measurement, or, inline, Timer1 on this thread.
+    void RunLive(int row);
+    // Stops the live measurement (its job ends within one read time-out and lets the port go).
+    void EndLive();
+    bool liveRunning_ = false;
     void CellBusyChanged(bool busy);
     void CellIdle();
     // The texts of a command's result: its message box, then its status line.
@@ -345,8 +343,9 @@ private:
     void ShowPortDevice(int n);
     std::vector<SystemPort> allPorts_;
     std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
-    // One live tick where the link is used, and its result shown here.
-    LiveStep LiveTick(Runner& ticking);
+    // One live tick where the link is used (the port is let go once it ends the measurement),
+    // and its result shown here.
+    LiveStep LiveTick();
     void ApplyLiveStep(const LiveStep& step);
     // The live views drawn afresh from the session; its figures only.
     void ShowLiveSession();

@@ -29,7 +29,6 @@
 #include "cell/LiveLevel.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
-#include "cell/Runner.h"
 #include "cell/StartTimes.h"
 #include "data/ProgramTable.h"
 #include "eval/Figures.h"
@@ -125,41 +124,15 @@ void TForm1::WireCell() {
     UpdateLiveEndRule();
 }
 
-void TForm1::CreateRunner() {
-    // The tick holds its own Runner through this, not through the member:
-    // while the window ends, the member is already empty when the last
-    // tick runs, but the Runner waits for that tick before it goes.
-    auto self = std::make_shared<Runner*>(nullptr);
-    runner.reset(new Runner(
-        [this, self] {
-            if (!cellWorker->OwnThread()) {
-                Timer1Timer();
-                return;
-            }
-            // On the link's thread: the wait for the byte keeps the window
-            // free; what it found is shown on the window's thread.
-            const LiveStep step = LiveTick(**self);
-            QMetaObject::invokeMethod(
-                this, [this, step] { ApplyLiveStep(step); }, Qt::QueuedConnection);
-        },
-        live));
-    *self = runner.get();
-    runner->TickOn(cellWorker->LinkContext());
-}
-
-void TForm1::RunnerEnd::operator()(Runner* r) const {
-    delete r;
-}
-
 void TForm1::CellWorkerEnd::operator()(CellWorker* w) const {
     delete w;
 }
 
 void TForm1::EndCellWork() {
     if (!cellWorker) return;
-    live.Stop();
+    // The live job ends within one read time-out of the stop; Drain waits for it.
+    EndLive();
     cellWorker->Drain();
-    runner.reset();
     // The port is let go here, not left to the process's end: its lock
     // file goes with it, and the next program (or user) finds it free.
     cellWorker->RunAndWait([this] { link_.ClosePort(); });
@@ -184,19 +157,37 @@ int TForm1::CommandPort() const {
     return chosenPort_;
 }
 
-void TForm1::ReleasePortAfterLive() {
-    // After the ticks, on the link's thread: a tick still waiting for its byte ends first.
-    auto release = [this] {
-        if (!LiveRunning()) link_.ClosePort();
-    };
-    if (QObject* context = cellWorker ? cellWorker->LinkContext() : nullptr)
-        QMetaObject::invokeMethod(context, release, Qt::QueuedConnection);
-    else
-        release();
+bool TForm1::LiveRunning() const {
+    return liveRunning_;
 }
 
-bool TForm1::LiveRunning() const {
-    return runner && runner->Running();
+void TForm1::EndLive() {
+    liveRunning_ = false;
+    live.Stop();
+    Timer1->stop();
+    StoppButton->setEnabled(false);
+}
+
+void TForm1::RunLive(int row) {
+    liveRunning_ = true;
+    StoppButton->setEnabled(true);
+    if (!cellWorker->OwnThread()) {
+        // Inline the link belongs to this thread: one tick per sampling interval of the
+        // program, as the cell sends.
+        Timer1->start(Programs().Row(row).IntervalMs);
+        return;
+    }
+    // One job for the whole measurement: each tick waits for the cell's next level (the cell
+    // paces its stream), and what it found is shown on this thread. It ends with the
+    // measurement or with a stop, and the port goes with it.
+    cellWorker->RunInBackground([this] {
+        for (;;) {
+            const LiveStep step = LiveTick();
+            QMetaObject::invokeMethod(
+                this, [this, step] { ApplyLiveStep(step); }, Qt::QueuedConnection);
+            if (step.endReached || step.kind != LiveStep::kSample) return;
+        }
+    });
 }
 
 bool TForm1::MayEndLive() {
@@ -206,9 +197,7 @@ bool TForm1::MayEndLive() {
     if (!seams_->Ask(this, ApplicationTitle(),
                      QStringLiteral("Die laufende Messung wird beendet. Fortfahren?")))
         return false;
-    runner->Hold();
-    live.Stop();
-    StoppButton->setEnabled(false);
+    EndLive();
     return true;
 }
 
@@ -216,10 +205,9 @@ bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::funct
                               bool keepsPort) {
     if (!cellWorker || cellWorker->Busy()) return false;
     if (!MayEndLive()) return false;
-    // A live measurement ends before any other exchange with the cell.
-    if (runner) runner->Hold();
-    live.Stop();
-    StoppButton->setEnabled(false);
+    // A live measurement ends before any other exchange with the cell: its job ends within one
+    // read time-out, and the command, queued behind it on the link's thread, runs then.
+    EndLive();
     // The port is let go after the command, as kelvarn-cli does, so that another program (or
     // kelvarn-cli) can use it while the window is idle; every command opens it afresh. Only a
     // live measurement keeps it, and its start decides that itself.
@@ -418,8 +406,7 @@ void TForm1::Button1Click() {
             Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
             ShowCellResult(*out);
             directbar->setMaximum(program.Points);
-            runner->Resume();
-            StoppButton->setEnabled(true);
+            RunLive(out->row);
         },
         true);
 }
@@ -430,22 +417,25 @@ void TForm1::UpdateLiveEndRule() {
     live.SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
 }
 
-LiveStep TForm1::LiveTick(Runner& ticking) {
+LiveStep TForm1::LiveTick() {
     const LiveStep step = live.Tick(link_);
-    if (step.endReached || step.kind != LiveStep::kSample) {
-        ticking.Hold();
-        // The measurement is over: the port is free again (a restart opens it anew).
-        link_.ClosePort();
-    }
+    // The measurement is over, or stopped: the port is free again (a restart opens it anew).
+    if (step.endReached || step.kind != LiveStep::kSample) link_.ClosePort();
     return step;
 }
 
 void TForm1::Timer1Timer() {
-    ApplyLiveStep(LiveTick(*runner));
+    if (cellWorker->OwnThread()) return;
+    ApplyLiveStep(LiveTick());
 }
 
 void TForm1::ApplyLiveStep(const LiveStep& step) {
-    // The tick that ended the measurement held the loop before this was queued.
+    // What the ticks found after a stop is not shown: the stop has said how it ended.
+    if (live.Stopped()) return;
+    if (step.endReached || step.kind != LiveStep::kSample) {
+        liveRunning_ = false;
+        Timer1->stop();
+    }
     StoppButton->setEnabled(LiveRunning());
     CellResult ended;
     ended.command = CellCommand::kLive;
@@ -508,11 +498,10 @@ void TForm1::ShowLiveFigures() {
 }
 
 void TForm1::StoppClick() {
-    if (!runner || !runner->Running()) return;
-    runner->Hold();
-    live.Stop();
-    StoppButton->setEnabled(false);
-    ReleasePortAfterLive();
+    if (!LiveRunning()) return;
+    EndLive();
+    // The job lets the port go as it ends; inline it is this thread's to close.
+    if (!cellWorker->OwnThread()) link_.ClosePort();
     CellResult stopped;
     stopped.command = CellCommand::kLive;
     stopped.status = CellStatus::kCancelled;

@@ -18,7 +18,6 @@
 #include "app/Seams.h"
 #include "app/TForm1.h"
 #include "cell/ReadOut.h"
-#include "cell/Runner.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
@@ -166,7 +165,7 @@ void CellLiveTick(benchmark::State& state) {
     ConnectCell(form.Link(), 3);
     form.Controls().ProgBox->setCurrentIndex(3);
     form.Button1Click();
-    form.runner->Hold();  // the ticks come from here
+    form.Controls().Timer1->stop();  // the ticks come from here
     for (int i = 0; i < 1000; ++i) form.Timer1Timer();
     QApplication::processEvents();
     for (auto _ : state) {

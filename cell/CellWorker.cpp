@@ -1,7 +1,7 @@
 #include "cell/CellWorker.h"
 
-#include <QCoreApplication>
 #include <QThread>
+#include <memory>
 
 namespace kelvarn {
 
@@ -37,15 +37,36 @@ CellWorker::~CellWorker() {
 }
 
 void CellWorker::Drain() {
-    dying_ = true;
-    cancel_ = true;
-    // A job may wait for a question on this thread: those are dropped now,
-    // so hand them over until the job has ended.
-    while (jobRunning_) {
-        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-        QThread::msleep(1);
+    {
+        // Under the lock, so a job waiting for an answer hears it.
+        const std::lock_guard lock(mutex_);
+        dying_ = true;
+        cancel_ = true;
     }
+    changed_.notify_all();
+    // A question a job waits for is dropped now (its waiter gives up), so
+    // the jobs end without this thread's help.
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return jobs_ == 0; });
     busy_ = false;
+}
+
+void CellWorker::Post(std::function<void()> f) {
+    {
+        const std::lock_guard lock(mutex_);
+        ++jobs_;
+    }
+    QMetaObject::invokeMethod(
+        context_,
+        [this, f = std::move(f)] {
+            if (!dying_) f();
+            {
+                const std::lock_guard lock(mutex_);
+                --jobs_;
+            }
+            changed_.notify_all();
+        },
+        Qt::QueuedConnection);
 }
 
 bool CellWorker::Run(Job job, std::function<void()> done) {
@@ -59,18 +80,19 @@ bool CellWorker::Run(Job job, std::function<void()> done) {
         Finish(done);
         return true;
     }
-    jobRunning_ = true;
-    QMetaObject::invokeMethod(
-        context_,
-        [this, job = std::move(job), done = std::move(done)] {
-            Reporter reporter(*this);
-            job(reporter);
-            // Posted after every report of the job, so it comes last.
-            QMetaObject::invokeMethod(
-                this, [this, done] { Finish(done); }, Qt::QueuedConnection);
-            jobRunning_ = false;
-        },
-        Qt::QueuedConnection);
+    Post([this, job = std::move(job), done = std::move(done)] {
+        Reporter reporter(*this);
+        job(reporter);
+        // Posted after every report of the job, so it comes last.
+        QMetaObject::invokeMethod(
+            this, [this, done] { Finish(done); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+bool CellWorker::RunInBackground(std::function<void()> job) {
+    if (!thread_ || dying_) return false;
+    Post(std::move(job));
     return true;
 }
 
@@ -96,12 +118,23 @@ void CellWorker::OnOwnerThread(const std::function<void()>& f) {
         if (!dying_) f();
         return;
     }
+    // Both threads see answered under the lock; f is only run while this
+    // waits (dying_ is set on the owner's thread, never while f runs), so
+    // a question dropped at the end never reaches a gone f.
+    auto answered = std::make_shared<bool>(false);
     QMetaObject::invokeMethod(
         this,
-        [this, &f] {
+        [this, &f, answered] {
             if (!dying_) f();
+            {
+                const std::lock_guard lock(mutex_);
+                *answered = true;
+            }
+            changed_.notify_all();
         },
-        Qt::BlockingQueuedConnection);
+        Qt::QueuedConnection);
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return *answered || dying_; });
 }
 
 }  // namespace kelvarn

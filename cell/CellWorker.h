@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 #include "cell/CellProgress.h"
 
@@ -21,8 +23,14 @@ namespace kelvarn {
 // While a worker with a thread of its own exists, every use of the link
 // goes through it: a serial device belongs to the thread that opened it.
 //
+// Besides the commands, one long job may run in the background (the live
+// measurement): it does not make the worker busy, and a command started
+// meanwhile runs after it on the same thread, so the two never share the
+// link. Whoever starts a command ends the background job first.
+//
 // Inline (no thread of its own) every job runs at once on the calling
-// thread: for tests that drive a scripted link step by step.
+// thread: for tests that drive a scripted link step by step. There is no
+// background job inline.
 class CellWorker : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +48,10 @@ public:
     // this object's thread. false, with nothing run, while another job is
     // busy: commands never queue up behind each other.
     bool Run(Job job, std::function<void()> done = {});
+    // Runs job on the link's thread without making the worker busy; it
+    // must end by itself once asked to (its owner's stop). false, with
+    // nothing run, inline or while the worker ends.
+    bool RunInBackground(std::function<void()> job);
     // Runs f on the link's thread and waits for it: short link work outside
     // a command (closing the port at the end). Not while a job is busy.
     void RunAndWait(const std::function<void()>& f);
@@ -53,9 +65,10 @@ public:
     // handed to it; null inline.
     QThread* LinkThread() const { return thread_; }
     QObject* LinkContext() const { return context_; }
-    // Ends for good: cancels the running job and waits for it (its done and
-    // its questions are dropped); no job starts afterwards. RunAndWait still
-    // works.
+    // Ends for good: cancels the running job and waits for it and for a
+    // background job (its done and its questions are dropped; the
+    // background job must have been asked to stop); no job starts
+    // afterwards. RunAndWait still works.
     void Drain();
 
 signals:
@@ -71,13 +84,21 @@ signals:
 private:
     class Reporter;
     void Finish(const std::function<void()>& done);
+    // Runs f on the link's thread unless the worker ends before it gets
+    // there; counted in jobs_ until it is over.
+    void Post(std::function<void()> f);
 
     QThread* thread_ = nullptr;   // null inline
     QObject* context_ = nullptr;  // lives on thread_; jobs are posted to it
     bool busy_ = false;
     std::atomic<bool> cancel_{false};
-    std::atomic<bool> jobRunning_{false};
     std::atomic<bool> dying_{false};
+    // Jobs posted to the link's thread and not over yet, and the questions
+    // they wait for: Drain waits on changed_ until jobs_ is 0, and a job
+    // waiting for its answer gives up when the worker ends.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int jobs_ = 0;  // guarded by mutex_
 };
 
 }  // namespace kelvarn

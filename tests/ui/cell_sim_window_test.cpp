@@ -16,7 +16,6 @@
 #include "FakeSeams.h"
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
-#include "cell/Runner.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "link/SerialLink.h"
@@ -44,7 +43,7 @@ TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
         << form->StatusText().toStdString();
     const qint64 took = t.elapsed();
     EXPECT_GE(took, 9990) << "1000 samples 10 ms apart";
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 1000);
     EXPECT_NEAR(form->Controls().Chart4->Points(0).x.back(), 9.99, 1e-9);
 

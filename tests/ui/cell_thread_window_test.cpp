@@ -21,7 +21,6 @@
 #include <memory>
 
 #include "SimulatedCellWindow.h"
-#include "cell/Runner.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "sim/CellModel.h"
@@ -353,7 +352,7 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
         << form->StatusText().toStdString();
     QTest::mouseClick(form->Controls().StoppButton, Qt::LeftButton);
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     const int taken = form->live.Count();
     SpinUntil([] { return false; }, 300);
     EXPECT_EQ(form->live.Count(), taken) << "no tick after the stop";
@@ -383,7 +382,7 @@ TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResu
     ASSERT_TRUE(Idle());
     EXPECT_EQ(seams.asked.size(), 1);
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
     const int taken = form->live.Count();
     SpinUntil([] { return false; }, 300);
@@ -418,7 +417,7 @@ TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
         EXPECT_EQ(seams.asked, QStringList{ApplicationTitle() +
                                            "|Die laufende Messung wird beendet. Fortfahren?"});
         EXPECT_FALSE(form->CellCommandRunning());
-        EXPECT_TRUE(form->runner->Running());
+        EXPECT_TRUE(form->LiveRunning());
         EXPECT_TRUE(SpinUntil([&] { return form->live.Count() > before + 2; }, 10000))
             << "the measurement goes on";
     }

@@ -21,7 +21,6 @@
 
 #include "DocumentSupport.h"
 #include "cell/LiveLevel.h"
-#include "cell/Runner.h"
 #include "cell/StartDelay.h"
 #include "cell/StartTimes.h"
 #include "cell_support.h"
@@ -289,13 +288,13 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     EXPECT_EQ(form->Controls().Chart4->xAxis->label(), "t/s");
     EXPECT_EQ(form->Controls().Chart4->xAxis->range(), QCPRange(0, 10));
     EXPECT_EQ(form->Controls().directbar->maximum(), 1000);
-    EXPECT_TRUE(form->runner->Running());
+    EXPECT_TRUE(form->LiveRunning());
 
     Ticks(999);
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 999");
-    EXPECT_TRUE(form->runner->Running());
+    EXPECT_TRUE(form->LiveRunning());
     Ticks(1);  // the end test comes first, then the last sample
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 1000");
     EXPECT_EQ(form->live.Count(), 1000);
     EXPECT_EQ(form->Controls().directbar->value(), 1000);
@@ -338,7 +337,7 @@ TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
     EXPECT_EQ(form->live.Count(), 0);
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 0);
     EXPECT_EQ(form->Controls().Chart5->PointCount(0), 0);
-    EXPECT_TRUE(form->runner->Running());
+    EXPECT_TRUE(form->LiveRunning());
     ASSERT_FALSE(port.written.empty());
     EXPECT_EQ(port.written.front(), 12) << "the whole start sequence, connection check first";
     const QStringList events = Events(*cell);
@@ -352,7 +351,7 @@ TEST_F(CellCommandTest, ALiveZeroByteStopsWithFehler) {
     form->Controls().Button1->click();
     Ticks(6);
     EXPECT_EQ(form->StatusText(), " Fehler.");
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 5) << "the views keep what they show";
     EXPECT_EQ(form->live.Count(), 5);
 }
@@ -361,14 +360,14 @@ TEST_F(CellCommandTest, StartWithoutCellOrWithUnknownProgram) {
     Start({.silent = true});
     form->Controls().Button1->click();
     EXPECT_EQ(form->StatusText(), " Hardware antwortet nicht.");
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
 
     Replace({.badHeader = true});
     form->Controls().Button1->click();
     EXPECT_EQ(form->StatusText(), " Messprogramm nicht korrekt.");
     EXPECT_EQ(form->live.Row(), -1);
     EXPECT_FALSE(HasEvent(Events(*cell), "run program")) << "the program went in, no run command";
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
 }
 
 TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
@@ -449,9 +448,9 @@ TEST_F(CellCommandTest, EndTestFollowsTheProgramSelectedNow) {
     Ticks(10);
     form->Controls().ProgBox->setCurrentIndex(6);  // G: 500 samples
     Ticks(489);
-    EXPECT_TRUE(form->runner->Running());
+    EXPECT_TRUE(form->LiveRunning());
     Ticks(1);
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 500");
     EXPECT_EQ(form->Controls().directbar->maximum(), 1000)
         << "the bar stays that of the program running";

@@ -25,7 +25,6 @@
 #include "SimulatedCellWindow.h"
 #include "app/TForm1.h"
 #include "cell/CellTasks.h"
-#include "cell/Runner.h"
 #include "link/SerialLink.h"
 #include "link/SettingsFile.h"
 #include "sim/CellModel.h"
@@ -109,7 +108,7 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
         case Command::LiveStart:
             form->Button1Click();
             // The ticks run on their own; the first one meets the fault.
-            SpinUntil([&] { return !form->runner->Running(); }, 10000);
+            SpinUntil([&] { return !form->LiveRunning(); }, 10000);
             break;
     }
     const qint64 took = t.elapsed();
@@ -139,7 +138,7 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->isEnabled());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_FALSE(form->runner->Running());
+    EXPECT_FALSE(form->LiveRunning());
     EXPECT_FALSE(form->Controls().ProgressBar1->isVisible());
     bool answered = false;
     QTimer::singleShot(0, form.get(), [&] { answered = true; });
