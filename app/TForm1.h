@@ -183,6 +183,12 @@ public:
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
     int ChosenPort() const { return chosenPort_; }
+    // The live measurement, for tests and benchmarks that look at what it took (or, without a
+    // cell, fill it as the ticks would).
+    LiveSession& Live() { return live; }
+    const LiveSession& Live() const { return live; }
+
+private:
     // The live measurement: end rule, byte waits and what was taken. Its
     // ticks wait for the cell's own pacing.
     LiveSession live;
@@ -192,6 +198,7 @@ public:
     };
     std::unique_ptr<CellWorker, CellWorkerEnd> cellWorker;
 
+public:
     // The status line: each report replaces the whole text.
     void SetStatus(const QString& text);
     QString StatusText() const;

@@ -177,7 +177,7 @@ void CellLiveTick(benchmark::State& state) {
     }
     for (int i = 0; i < 1000; ++i) form.Timer1Timer();
     QApplication::processEvents();
-    if (form.live.Count() != 1000) {
+    if (form.Live().Count() != 1000) {
         state.SkipWithError("the cell sent fewer than 1000 levels");
         qunsetenv("KELVARN_CONFIG_DIR");
         return;
@@ -185,7 +185,7 @@ void CellLiveTick(benchmark::State& state) {
     for (auto _ : state) {
         form.Timer1Timer();
         if (replot) QApplication::processEvents();
-        if (form.live.Count() >= 5900) state.SkipWithError("stream used up");
+        if (form.Live().Count() >= 5900) state.SkipWithError("stream used up");
     }
     state.SetLabel(replot ? "tick + replot" : "tick");
     qunsetenv("KELVARN_CONFIG_DIR");
@@ -220,7 +220,7 @@ void LiveTrailsTheCell(benchmark::State& state) {
         QEventLoop loop;
         QTimer check;
         QObject::connect(&check, &QTimer::timeout, [&] {
-            if (form.live.Count() >= 1000 || t.elapsed() > 60000) loop.quit();
+            if (form.Live().Count() >= 1000 || t.elapsed() > 60000) loop.quit();
         });
         check.start(1);
         loop.exec();

@@ -114,11 +114,11 @@ TEST_F(LiveWindowTest, TheLiveViewTicksUntilAZeroByte) {
     form->Controls().Button1->click();
     ASSERT_TRUE(form->LiveRunning());
     ASSERT_TRUE(SpinUntil([&] { return form->StatusText() == " Fehler."; }));
-    EXPECT_EQ(form->live.Count(), 20);
+    EXPECT_EQ(form->Live().Count(), 20);
     EXPECT_FALSE(form->LiveRunning());
     EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
     SpinUntil([] { return false; }, 100);
-    EXPECT_EQ(form->live.Count(), 20) << "no tick after the failure";
+    EXPECT_EQ(form->Live().Count(), 20) << "no tick after the failure";
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 20);
 }
 
@@ -126,7 +126,7 @@ TEST_F(LiveWindowTest, WindowEndsCleanlyWhileALiveMeasurementRuns) {
     Start();
     form->Controls().ProgBox->setCurrentIndex(0);
     form->Controls().Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 3; }));
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() >= 3; }));
     QElapsedTimer t;
     t.start();
     form.reset();

@@ -261,7 +261,7 @@ TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
     Start({"--program", "B"});
     // A live measurement is what keeps the port.
     form->Button1Click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() > 0; }, 10000));
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() > 0; }, 10000));
     EXPECT_TRUE(form->Link().IsPortOpen());
     form.reset();
     QSerialPort other(link);
@@ -285,7 +285,7 @@ TEST_F(ThreadWindowTest, AnIdleWindowLeavesThePortFreeAndOnlyALiveMeasurementHol
     }
     form->Controls().ProgBox->setCurrentIndex(1);  // B
     form->Button1Click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() > 0; }, 10000));
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() > 0; }, 10000));
     // The levels come on the window's port: it is held.
     EXPECT_TRUE(form->Link().IsPortOpen());
     form->Controls().StoppButton->click();
@@ -338,9 +338,9 @@ TEST_F(ThreadWindowTest, FirstLevelOneIntervalAfterTheStart) {
     Start({"--program", "B"});
     form->Controls().ProgBox->setCurrentIndex(2);
     form->Controls().Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 3; }, 10000))
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() >= 3; }, 10000))
         << form->StatusText().toStdString();
-    EXPECT_EQ(form->Controls().Chart4->PointCount(0), form->live.Count());
+    EXPECT_EQ(form->Controls().Chart4->PointCount(0), form->Live().Count());
     form->Controls().StoppButton->click();
 }
 
@@ -348,14 +348,14 @@ TEST_F(ThreadWindowTest, StoppEndsTheLiveMeasurementAndKeepsTheCurve) {
     Start({"--program", "B"});
     form->Controls().ProgBox->setCurrentIndex(0);
     form->Controls().Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 50; }, 20000))
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() >= 50; }, 20000))
         << form->StatusText().toStdString();
     QTest::mouseClick(form->Controls().StoppButton, Qt::LeftButton);
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
     EXPECT_FALSE(form->LiveRunning());
-    const int taken = form->live.Count();
+    const int taken = form->Live().Count();
     SpinUntil([] { return false; }, 300);
-    EXPECT_EQ(form->live.Count(), taken) << "no tick after the stop";
+    EXPECT_EQ(form->Live().Count(), taken) << "no tick after the stop";
     EXPECT_EQ(form->StatusText(), " Messung gestoppt.");
 
     form->Controls().Button3->click();
@@ -376,7 +376,7 @@ TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResu
     Start({"--program", "B"});
     form->Controls().ProgBox->setCurrentIndex(0);
     form->Controls().Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() >= 5; }, 10000))
         << form->StatusText().toStdString();
     form->Controls().Button2->click();  // the program query, answered Ja when it asks
     ASSERT_TRUE(Idle());
@@ -384,9 +384,9 @@ TEST_F(ThreadWindowTest, ACommandDuringALiveMeasurementHoldsItAndKeepsItsOwnResu
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
     EXPECT_FALSE(form->LiveRunning());
     EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
-    const int taken = form->live.Count();
+    const int taken = form->Live().Count();
     SpinUntil([] { return false; }, 300);
-    EXPECT_EQ(form->live.Count(), taken) << "no tick reads the query's answer as a level";
+    EXPECT_EQ(form->Live().Count(), taken) << "no tick reads the query's answer as a level";
     EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
 }
 
@@ -397,7 +397,7 @@ TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
     EXPECT_FALSE(form->Controls().StoppButton->isEnabled());
     form->Controls().ProgBox->setCurrentIndex(0);
     form->Controls().Button1->click();
-    ASSERT_TRUE(SpinUntil([&] { return form->live.Count() >= 5; }, 10000))
+    ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() >= 5; }, 10000))
         << form->StatusText().toStdString();
     EXPECT_TRUE(form->Controls().StoppButton->isEnabled());
 
@@ -412,13 +412,13 @@ TEST_F(ThreadWindowTest, CommandsDuringALiveMeasurementAskBeforeEndingIt) {
         SCOPED_TRACE(what);
         seams.asked.clear();
         seams.answers = {false};
-        const int before = form->live.Count();
+        const int before = form->Live().Count();
         command();
         EXPECT_EQ(seams.asked, QStringList{ApplicationTitle() +
                                            "|Die laufende Messung wird beendet. Fortfahren?"});
         EXPECT_FALSE(form->CellCommandRunning());
         EXPECT_TRUE(form->LiveRunning());
-        EXPECT_TRUE(SpinUntil([&] { return form->live.Count() > before + 2; }, 10000))
+        EXPECT_TRUE(SpinUntil([&] { return form->Live().Count() > before + 2; }, 10000))
             << "the measurement goes on";
     }
     form->Controls().StoppButton->click();

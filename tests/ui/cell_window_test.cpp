@@ -284,7 +284,7 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     EXPECT_TRUE(HasEvent(events, "run program A"));
     EXPECT_TRUE(HasEvent(events, "live start, program A, 1000 samples"));
     EXPECT_EQ(form->StatusText(), " Messung läuft ...");
-    EXPECT_EQ(form->live.Row(), 1);
+    EXPECT_EQ(form->Live().Row(), 1);
     EXPECT_EQ(form->Controls().Chart4->xAxis->label(), "t/s");
     EXPECT_EQ(form->Controls().Chart4->xAxis->range(), QCPRange(0, 10));
     EXPECT_EQ(form->Controls().directbar->maximum(), 1000);
@@ -296,7 +296,7 @@ TEST_F(CellCommandTest, ProgramAFromThePcShowsAThousandSamples) {
     Ticks(1);  // the end test comes first, then the last sample
     EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->StatusText(), " Programm A, Messwert 1000");
-    EXPECT_EQ(form->live.Count(), 1000);
+    EXPECT_EQ(form->Live().Count(), 1000);
     EXPECT_EQ(form->Controls().directbar->value(), 1000);
 
     const SeriesData line = form->Controls().Chart4->Points(0);
@@ -334,7 +334,7 @@ TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
     port.written.clear();
     Ticks(1);
     EXPECT_EQ(form->StatusText(), " Messung läuft ...");
-    EXPECT_EQ(form->live.Count(), 0);
+    EXPECT_EQ(form->Live().Count(), 0);
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 0);
     EXPECT_EQ(form->Controls().Chart5->PointCount(0), 0);
     EXPECT_TRUE(form->LiveRunning());
@@ -353,7 +353,7 @@ TEST_F(CellCommandTest, ALiveZeroByteStopsWithFehler) {
     EXPECT_EQ(form->StatusText(), " Fehler.");
     EXPECT_FALSE(form->LiveRunning());
     EXPECT_EQ(form->Controls().Chart4->PointCount(0), 5) << "the views keep what they show";
-    EXPECT_EQ(form->live.Count(), 5);
+    EXPECT_EQ(form->Live().Count(), 5);
 }
 
 TEST_F(CellCommandTest, StartWithoutCellOrWithUnknownProgram) {
@@ -365,7 +365,7 @@ TEST_F(CellCommandTest, StartWithoutCellOrWithUnknownProgram) {
     Replace({.badHeader = true});
     form->Controls().Button1->click();
     EXPECT_EQ(form->StatusText(), " Messprogramm nicht korrekt.");
-    EXPECT_EQ(form->live.Row(), -1);
+    EXPECT_EQ(form->Live().Row(), -1);
     EXPECT_FALSE(HasEvent(Events(*cell), "run program")) << "the program went in, no run command";
     EXPECT_FALSE(form->LiveRunning());
 }
@@ -378,7 +378,7 @@ TEST_F(CellCommandTest, TakeOverTurnsTheLiveCurveIntoTheRecord) {
     form->Controls().Binfile->setChecked(true);
     seams.now = QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0), QTimeZone("Europe/Berlin"));
     form->Controls().Button1->click();
-    ASSERT_EQ(form->live.Row(), 1);
+    ASSERT_EQ(form->Live().Row(), 1);
     Ticks(100);
     ASSERT_EQ(Curve(), std::vector<double>(100, 45.5));
 
@@ -429,7 +429,7 @@ TEST_F(CellCommandTest, TakeOverAfterAStartWithoutProgramIsRefused) {
     Ticks(10);
     Replace({.badHeader = true});
     form->Controls().Button1->click();
-    ASSERT_EQ(form->live.Row(), -1);
+    ASSERT_EQ(form->Live().Row(), -1);
     ASSERT_EQ(form->Controls().Chart4->PointCount(0), 10) << "a failed start leaves the views";
 
     SetRecord(*form, Filled(0x33));

@@ -21,12 +21,12 @@ using Answer = Seams::SaveAnswer;
 // Forty levels of program A, as a live measurement started from the PC
 // takes them.
 void FeedLiveCurve(TForm1& w, double base = 50) {
-    w.live.Begin(1);
+    w.Live().Begin(1);
     for (int i = 0; i < 40; ++i) {
         LiveStep step;
         step.kind = LiveStep::kSample;
         step.raw = LevelToSample(base + i % 5);
-        ASSERT_TRUE(w.live.Accept(step));
+        ASSERT_TRUE(w.Live().Accept(step));
     }
 }
 
