@@ -10,6 +10,19 @@ namespace {
 const QLatin1String kWorkplace("workplace");
 const QLatin1String kTaLaerm("ta_laerm");
 
+// The stored inputs; error set where the key holds no object or a bad one.
+Parsed<std::vector<ExposureTask>> ReadWorkplace(const MeasurementProtocol& p) {
+    const QJsonValue v = p.extra.value(kWorkplace);
+    if (!v.isObject()) return {{}, QStringLiteral("workplace: kein Objekt")};
+    return ParseWorkplace(v.toObject());
+}
+
+Parsed<TaLaermInput> ReadTaLaerm(const MeasurementProtocol& p) {
+    const QJsonValue v = p.extra.value(kTaLaerm);
+    if (!v.isObject()) return {{}, QStringLiteral("ta_laerm: kein Objekt")};
+    return ParseTaLaerm(v.toObject());
+}
+
 }  // namespace
 
 AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementProtocol& p,
@@ -24,39 +37,31 @@ AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementP
             if (mk.measurement == m.number && mk.kind == MarkerKind::kFremdgeraeusch)
                 m.leftOut.push_back({mk.fromS, mk.toS});
     }
+    // An input that cannot be read is named and left out; the rest is still assessed.
     if (p.extra.contains(kWorkplace)) {
-        const Parsed<std::vector<ExposureTask>> w =
-            ParseWorkplace(p.extra.value(kWorkplace).toObject());
-        if (!p.extra.value(kWorkplace).isObject())
-            out.problems << QStringLiteral("workplace: kein Objekt");
-        else if (!w.error.isEmpty())
-            out.problems << w.error;
+        Parsed<std::vector<ExposureTask>> w = ReadWorkplace(p);
+        if (w.error.isEmpty())
+            out.input.tasks = std::move(w.value);
         else
-            out.input.tasks = w.value;
+            out.problems << w.error;
     }
     if (p.extra.contains(kTaLaerm)) {
-        const Parsed<TaLaermInput> t = ParseTaLaerm(p.extra.value(kTaLaerm).toObject());
-        if (!p.extra.value(kTaLaerm).isObject())
-            out.problems << QStringLiteral("ta_laerm: kein Objekt");
-        else if (!t.error.isEmpty())
-            out.problems << t.error;
+        Parsed<TaLaermInput> t = ReadTaLaerm(p);
+        if (t.error.isEmpty())
+            out.input.taLaerm = std::move(t.value);
         else
-            out.input.taLaerm = t.value;
+            out.problems << t.error;
     }
     return out;
 }
 
 std::vector<ExposureTask> WorkplaceTasksOf(const MeasurementProtocol& p) {
-    const QJsonValue v = p.extra.value(kWorkplace);
-    if (!v.isObject()) return {};
-    Parsed<std::vector<ExposureTask>> w = ParseWorkplace(v.toObject());
+    Parsed<std::vector<ExposureTask>> w = ReadWorkplace(p);
     return w.error.isEmpty() ? std::move(w.value) : std::vector<ExposureTask>{};
 }
 
 std::optional<TaLaermInput> TaLaermOf(const MeasurementProtocol& p) {
-    const QJsonValue v = p.extra.value(kTaLaerm);
-    if (!v.isObject()) return std::nullopt;
-    Parsed<TaLaermInput> t = ParseTaLaerm(v.toObject());
+    Parsed<TaLaermInput> t = ReadTaLaerm(p);
     if (!t.error.isEmpty()) return std::nullopt;
     return std::move(t.value);
 }

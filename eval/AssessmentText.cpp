@@ -11,14 +11,8 @@ QString Db(double v, const NumberFormat& fmt) {
     return fmt.Level(v).trimmed() + QStringLiteral(" dB(A)");
 }
 
-QString Num(double v, const NumberFormat& fmt) {
-    QString s = QString::number(v, 'g', 10);
-    if (fmt.DecimalPoint() != QLatin1Char('.')) s.replace(QLatin1Char('.'), fmt.DecimalPoint());
-    return s;
-}
-
 QString Covered(double seconds, const NumberFormat& fmt) {
-    return QStringLiteral("erfasst %1 s").arg(Num(seconds, fmt));
+    return QStringLiteral("erfasst %1 s").arg(DecimalText(seconds, fmt));
 }
 
 QString Span(const SpanLevel& l, const NumberFormat& fmt) {
@@ -89,12 +83,18 @@ QString SampleNote() {
         "zeitgenau ausgelassen.");
 }
 
+QString DecimalText(double v, const NumberFormat& fmt) {
+    QString s = QString::number(v, 'g', 10);
+    if (fmt.DecimalPoint() != QLatin1Char('.')) s.replace(QLatin1Char('.'), fmt.DecimalPoint());
+    return s;
+}
+
 QString RangeText(const MeasurementRange& r, const NumberFormat& fmt) {
     QString s = QStringLiteral("Messung %1").arg(r.measurement);
     if (r.fromS || r.toS)
         s += QStringLiteral(", %1–%2 s")
-                 .arg(r.fromS ? Num(*r.fromS, fmt) : QStringLiteral("Beginn"),
-                      r.toS ? Num(*r.toS, fmt) : QStringLiteral("Ende"));
+                 .arg(r.fromS ? DecimalText(*r.fromS, fmt) : QStringLiteral("Beginn"),
+                      r.toS ? DecimalText(*r.toS, fmt) : QStringLiteral("Ende"));
     return s;
 }
 
@@ -136,7 +136,7 @@ QString RatingInputLine(const RatingResult& r, const TaLaermInput& t, const Numb
                 : QStringLiteral("Nacht (Tr = 1 h, lauteste Nachtstunde)")) +
            QStringLiteral(", Immissionsrichtwert %1 dB(A), Cmet = %2 dB")
                .arg(r.limit)
-               .arg(Num(t.cMetDb, fmt)) +
+               .arg(DecimalText(t.cMetDb, fmt)) +
            (t.messabschlag ? QStringLiteral(", Messabschlag 3 dB (Überwachungsmessung)")
                            : QString());
 }
@@ -181,7 +181,7 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
         if (i < in.measurements.size())
             for (const TimeRange& r : in.measurements[i].leftOut)
                 out << QStringLiteral("  ausgelassen (Fremdgeräusch): %1–%2 s")
-                           .arg(Num(r.fromS, fmt), Num(r.toS, fmt));
+                           .arg(DecimalText(r.fromS, fmt), DecimalText(r.toS, fmt));
     }
     out << QString();
 
@@ -225,10 +225,11 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
     } else {
         const ExposureResult& e = *a.exposure;
         for (size_t i = 0; i < e.tasks.size() && i < in.tasks.size(); ++i) {
-            QString line = QStringLiteral("Tätigkeit %1: %2, Te = %3 h, ")
-                               .arg(i + 1)
-                               .arg(RangeText(in.tasks[i].range, fmt), Num(in.tasks[i].teH, fmt)) +
-                           Span(e.tasks[i].level, fmt);
+            QString line =
+                QStringLiteral("Tätigkeit %1: %2, Te = %3 h, ")
+                    .arg(i + 1)
+                    .arg(RangeText(in.tasks[i].range, fmt), DecimalText(in.tasks[i].teH, fmt)) +
+                Span(e.tasks[i].level, fmt);
             if (!e.tasks[i].reason.isEmpty())
                 line += QStringLiteral(" (") + e.tasks[i].reason + QLatin1Char(')');
             out << line;
@@ -246,13 +247,14 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
         out << RatingInputLine(r, t, fmt);
         for (size_t i = 0; i < r.parts.size() && i < t.parts.size(); ++i) {
             const RatingPart& p = t.parts[i];
-            QString line = QStringLiteral(
-                               "Teilzeit %1: %2, T = %3 h, KT = %4 dB, KI = %5 dB, "
-                               "KR = %6 dB, ")
-                               .arg(i + 1)
-                               .arg(RangeText(p.range, fmt), Num(p.tH, fmt), Num(p.ktDb, fmt),
-                                    Num(p.kiDb, fmt), Num(r.parts[i].krDb, fmt)) +
-                           Span(r.parts[i].level, fmt);
+            QString line =
+                QStringLiteral(
+                    "Teilzeit %1: %2, T = %3 h, KT = %4 dB, KI = %5 dB, "
+                    "KR = %6 dB, ")
+                    .arg(i + 1)
+                    .arg(RangeText(p.range, fmt), DecimalText(p.tH, fmt), DecimalText(p.ktDb, fmt),
+                         DecimalText(p.kiDb, fmt), DecimalText(r.parts[i].krDb, fmt)) +
+                Span(r.parts[i].level, fmt);
             if (!r.parts[i].reason.isEmpty())
                 line += QStringLiteral(" (") + r.parts[i].reason + QLatin1Char(')');
             out << line;

@@ -24,6 +24,9 @@ QString SampleNote();         // LAeq from the samples, each the level of its in
 // "Lr = 62,1 dB(A)" without.
 QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFormat& fmt);
 
+// An entered number as typed, up to ten significant digits, with the format's decimal point.
+QString DecimalText(double v, const NumberFormat& fmt);
+
 // A range of a measurement: "Messung 2", "Messung 2, 120–Ende s".
 QString RangeText(const MeasurementRange& r, const NumberFormat& fmt);
 

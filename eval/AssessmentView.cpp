@@ -18,12 +18,6 @@ QString Hours(double seconds, const NumberFormat& fmt) {
     return fmt.Format(seconds > 0 && seconds < 36 ? "%.4f" : "%.2f", seconds / 3600.0);
 }
 
-QString Decimal(double v, const NumberFormat& fmt) {
-    QString s = QString::number(v, 'g', 10);
-    if (fmt.DecimalPoint() != QLatin1Char('.')) s.replace(QLatin1Char('.'), fmt.DecimalPoint());
-    return s;
-}
-
 void Headings(TableText& t, const QStringList& h) {
     for (int c = 0; c < h.size(); ++c) t.SetCell(c, 0, h[c]);
 }
@@ -47,7 +41,7 @@ TableText MeasurementLevelTable(const Assessment& a, const NumberFormat& fmt) {
         t.SetCell(1, r, m.start.isValid() ? LocalTimeText(m.start) : kNone);
         t.SetCell(2, r, m.end.isValid() ? LocalTimeText(m.end) : kNone);
         t.SetCell(3, r, Hours(m.level.coveredS, fmt));
-        t.SetCell(4, r, Decimal(m.leftOutS, fmt));
+        t.SetCell(4, r, DecimalText(m.leftOutS, fmt));
         t.SetCell(5, r, LevelText(m.level.laeq, fmt));
         t.SetCell(6, r, m.reason);
     }
@@ -120,7 +114,7 @@ TableText ExposureTable(const Assessment& a, const AssessmentInput& in, const Nu
         const ExposureTask& task = in.tasks[size_t(i)];
         t.SetCell(0, i + 1, QString::number(i + 1));
         t.SetCell(1, i + 1, RangeText(task.range, fmt));
-        t.SetCell(2, i + 1, Decimal(task.teH, fmt));
+        t.SetCell(2, i + 1, DecimalText(task.teH, fmt));
         if (a.exposure && size_t(i) < a.exposure->tasks.size()) {
             const ExposureTaskResult& r = a.exposure->tasks[size_t(i)];
             t.SetCell(3, i + 1, Hours(r.level.coveredS, fmt));
@@ -142,14 +136,14 @@ TableText RatingTable(const Assessment& a, const AssessmentInput& in, const Numb
         const RatingPart& p = in.taLaerm->parts[size_t(i)];
         t.SetCell(0, i + 1, QString::number(i + 1));
         t.SetCell(1, i + 1, RangeText(p.range, fmt));
-        t.SetCell(2, i + 1, Decimal(p.tH, fmt));
-        t.SetCell(5, i + 1, Decimal(p.ktDb, fmt));
-        t.SetCell(6, i + 1, Decimal(p.kiDb, fmt));
+        t.SetCell(2, i + 1, DecimalText(p.tH, fmt));
+        t.SetCell(5, i + 1, DecimalText(p.ktDb, fmt));
+        t.SetCell(6, i + 1, DecimalText(p.kiDb, fmt));
         if (a.rating && size_t(i) < a.rating->parts.size()) {
             const RatingPartResult& r = a.rating->parts[size_t(i)];
             t.SetCell(3, i + 1, Hours(r.level.coveredS, fmt));
             t.SetCell(4, i + 1, LevelText(r.level.laeq, fmt));
-            t.SetCell(7, i + 1, Decimal(r.krDb, fmt));
+            t.SetCell(7, i + 1, DecimalText(r.krDb, fmt));
             t.SetCell(8, i + 1, r.reason);
         }
     }
