@@ -68,13 +68,12 @@ QWidget* Page(const char* name) {
 
 }  // namespace
 
-TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
-    if (!seams) {
-        ownSeams_ = std::make_unique<Seams>();
-        seams = ownSeams_.get();
-    }
-    seams_ = seams;
-    seams_->SetUpLink(link_);
+TForm1::TForm1(Seams* seams, QWidget* parent)
+    : QMainWindow(parent),
+      ownSeams_(seams ? nullptr : std::make_unique<Seams>()),
+      seams_(seams ? seams : ownSeams_.get()),
+      session_(seams_->CellCommandsOnOwnThread()) {
+    seams_->SetUpLink(session_.Link());
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelvarn"));
     resize(800, 596);
@@ -131,9 +130,8 @@ TForm1::TForm1(Seams* seams, QWidget* parent) : QMainWindow(parent) {
     PlaceOnScreen(*this);
 }
 
-TForm1::~TForm1() {
-    EndCellWork();
-}
+// The cell session, the last member, goes first and ends its jobs and the port itself.
+TForm1::~TForm1() = default;
 
 void TForm1::BuildMenu() {
     Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "app/Seams.h"
+#include "cell/CellSession.h"
 #include "cell/LiveSession.h"
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
 #include "eval/ViewData.h"
 #include "files/MeasurementDocument.h"
-#include "link/SerialLink.h"
 #include "link/SystemPorts.h"
 
 class QAction;
@@ -40,7 +40,6 @@ class StringGrid;
 class TWebLabel;
 struct ReportContent;
 struct CommandResult;
-class CellWorker;
 class CellProgress;
 struct CellResult;
 class ReportHeadBox;
@@ -158,9 +157,6 @@ struct TForm1Controls {
 // the results back; the work itself lives in the core library.
 class TForm1 : public QMainWindow, private TForm1Controls {
     Q_OBJECT
-    // First of all members, so it goes last: the worker that uses it ends
-    // before it.
-    SerialLink link_;
     // The measurement the window shows: record, description, protocol, name and file.
     MeasurementDocument document_;
 
@@ -177,28 +173,16 @@ public:
     // The measurement shown; the window's handlers open, save and replace it through it.
     MeasurementDocument& Document() { return document_; }
     const MeasurementDocument& Document() const { return document_; }
-    // The window's serial link. Cell commands use it on the worker's
-    // thread only; it outlives the worker.
-    SerialLink& Link() { return link_; }
+    // The window's serial link. Cell commands use it on the link's thread only.
+    SerialLink& Link() { return session_.Link(); }
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
     int ChosenPort() const { return chosenPort_; }
     // The live measurement, for tests and benchmarks that look at what it took (or, without a
     // cell, fill it as the ticks would).
-    LiveSession& Live() { return live; }
-    const LiveSession& Live() const { return live; }
+    LiveSession& Live() { return session_.Live(); }
+    const LiveSession& Live() const { return session_.Live(); }
 
-private:
-    // The live measurement: end rule, byte waits and what was taken. Its
-    // ticks wait for the cell's own pacing.
-    LiveSession live;
-    // Runs the commands to the cell, one at a time, off the window's thread.
-    struct CellWorkerEnd {
-        void operator()(CellWorker* w) const;
-    };
-    std::unique_ptr<CellWorker, CellWorkerEnd> cellWorker;
-
-public:
     // The status line: each report replaces the whole text.
     void SetStatus(const QString& text);
     QString StatusText() const;
@@ -328,8 +312,7 @@ private:
     // Cell commands: StartCellCommand refuses while one runs and holds the
     // live measurement; the job runs on the link's thread, done on this one.
     // The port is closed after the job unless keepsPort (the live start).
-    bool StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
-                          bool keepsPort = false);
+    bool StartCellCommand(CellSession::Job job, std::function<void()> done, bool keepsPort = false);
     // Lets the live measurement tick: a job on the link's thread that ends
     // with the measurement, or, inline, Timer1 on this thread.
     void RunLive(int row);
@@ -350,16 +333,12 @@ private:
     void ShowPortDevice(int n);
     std::vector<SystemPort> allPorts_;
     std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
-    // One live tick where the link is used (the port is let go once it ends the measurement),
-    // and its result shown here.
-    LiveStep LiveTick();
+    // A live step's result shown here.
     void ApplyLiveStep(const LiveStep& step);
     // The live views drawn afresh from the session; its figures only.
     void ShowLiveSession();
     void ShowLiveFigures();
     void UpdateLiveEndRule();
-    // Cancels and ends the command thread and closes the port.
-    void EndCellWork();
     // A close asked for during a command waits for its end.
     bool DeferWhileBusy(bool quit);
     bool closeAfterCommand_ = false;
@@ -402,6 +381,12 @@ private:
     MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now);
     // When the last start from the PC sent its run command.
     QDateTime liveStartedAt_;
+
+    // The link to the cell, its live measurement and the thread its commands run on. Last of
+    // all members, so it goes first: its jobs and their questions (which use the seams, the
+    // controls and the document) are over before any of those go, and no hand-written end
+    // call is needed.
+    CellSession session_;
 };
 
 }  // namespace kelvarn

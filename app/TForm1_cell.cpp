@@ -25,7 +25,7 @@
 #include "app/TForm1.h"
 #include "cell/CellResult.h"
 #include "cell/CellTasks.h"
-#include "cell/CellWorker.h"
+#include "cell/CellSession.h"
 #include "cell/LiveLevel.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
@@ -106,37 +106,20 @@ void TForm1::WireCell() {
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { AbbrechenClick(); });
 
-    cellWorker.reset(new CellWorker(seams_->CellCommandsOnOwnThread()));
-    connect(cellWorker.get(), &CellWorker::Status, this,
-            [this](const QString& t) { SetStatus(t); });
-    connect(cellWorker.get(), &CellWorker::ProgressMax, this, [this](int max) {
+    connect(&session_, &CellSession::Status, this, [this](const QString& t) { SetStatus(t); });
+    connect(&session_, &CellSession::ProgressMax, this, [this](int max) {
         // A range of 0..0 would make the bar a busy indicator.
         ProgressBar1->setRange(0, std::max(max, 1));
         ProgressBar1->setValue(0);
     });
-    connect(cellWorker.get(), &CellWorker::ProgressPosition, ProgressBar1, &QProgressBar::setValue);
-    connect(cellWorker.get(), &CellWorker::BusyChanged, this,
+    connect(&session_, &CellSession::ProgressPosition, ProgressBar1, &QProgressBar::setValue);
+    connect(&session_, &CellSession::BusyChanged, this,
             [this](bool busy) { CellBusyChanged(busy); });
-    connect(cellWorker.get(), &CellWorker::Idle, this, [this] { CellIdle(); });
+    connect(&session_, &CellSession::Idle, this, [this] { CellIdle(); });
 
     connect(ProgBox, &QComboBox::currentIndexChanged, this, [this] { UpdateLiveEndRule(); });
     connect(dauerbox, &QCheckBox::toggled, this, [this] { UpdateLiveEndRule(); });
     UpdateLiveEndRule();
-}
-
-void TForm1::CellWorkerEnd::operator()(CellWorker* w) const {
-    delete w;
-}
-
-void TForm1::EndCellWork() {
-    if (!cellWorker) return;
-    // The live job ends within one read time-out of the stop; Drain waits for it.
-    EndLive();
-    cellWorker->Drain();
-    // The port is let go here, not left to the process's end: its lock
-    // file goes with it, and the next program (or user) finds it free.
-    cellWorker->RunAndWait([this] { link_.ClosePort(); });
-    cellWorker.reset();
 }
 
 // ----- one command at a time
@@ -148,7 +131,7 @@ void TForm1::ShowCellResult(const CellResult& result) {
 }
 
 bool TForm1::CellCommandRunning() const {
-    return cellWorker && cellWorker->Busy();
+    return session_.Busy();
 }
 
 int TForm1::CommandPort() const {
@@ -163,7 +146,8 @@ bool TForm1::LiveRunning() const {
 
 void TForm1::EndLive() {
     liveRunning_ = false;
-    live.Stop();
+    // The live job lets the port go as it ends; inline it goes at once.
+    session_.StopLive();
     Timer1->stop();
     StoppButton->setEnabled(false);
 }
@@ -171,23 +155,15 @@ void TForm1::EndLive() {
 void TForm1::RunLive(int row) {
     liveRunning_ = true;
     StoppButton->setEnabled(true);
-    if (!cellWorker->OwnThread()) {
+    if (!session_.OwnThread()) {
         // Inline the link belongs to this thread: one tick per sampling interval of the
         // program, as the cell sends.
         Timer1->start(Programs().Row(row).IntervalMs);
         return;
     }
-    // One job for the whole measurement: each tick waits for the cell's next level (the cell
-    // paces its stream), and what it found is shown on this thread. It ends with the
-    // measurement or with a stop, and the port goes with it.
-    cellWorker->RunInBackground([this] {
-        for (;;) {
-            const LiveStep step = LiveTick();
-            QMetaObject::invokeMethod(
-                this, [this, step] { ApplyLiveStep(step); }, Qt::QueuedConnection);
-            if (step.endReached || step.kind != LiveStep::kSample) return;
-        }
-    });
+    // One job for the whole measurement: it ends with the measurement or with a stop, and the
+    // port goes with it; each step is shown here.
+    session_.RunLive([this](const LiveStep& step) { ApplyLiveStep(step); });
 }
 
 bool TForm1::MayEndLive() {
@@ -201,22 +177,16 @@ bool TForm1::MayEndLive() {
     return true;
 }
 
-bool TForm1::StartCellCommand(std::function<void(CellProgress&)> job, std::function<void()> done,
-                              bool keepsPort) {
-    if (!cellWorker || cellWorker->Busy()) return false;
+bool TForm1::StartCellCommand(CellSession::Job job, std::function<void()> done, bool keepsPort) {
+    if (session_.Busy()) return false;
     if (!MayEndLive()) return false;
     // A live measurement ends before any other exchange with the cell: its job ends within one
-    // read time-out, and the command, queued behind it on the link's thread, runs then.
+    // read time-out, and the command, queued behind it on the link's thread, runs then. The
+    // port is let go after the command, as kelvarn-cli does, so that another program (or
+    // kelvarn-cli) can use it while the window is idle; only a live measurement keeps it, and
+    // its start decides that itself.
     EndLive();
-    // The port is let go after the command, as kelvarn-cli does, so that another program (or
-    // kelvarn-cli) can use it while the window is idle; every command opens it afresh. Only a
-    // live measurement keeps it, and its start decides that itself.
-    return cellWorker->Run(
-        [this, keepsPort, job = std::move(job)](CellProgress& progress) {
-            job(progress);
-            if (!keepsPort) link_.ClosePort();
-        },
-        std::move(done));
+    return session_.Run(std::move(job), std::move(done), keepsPort);
 }
 
 void TForm1::CellBusyChanged(bool busy) {
@@ -245,12 +215,12 @@ void TForm1::CellIdle() {
 }
 
 void TForm1::AbbrechenClick() {
-    if (CellCommandRunning()) cellWorker->Cancel();
+    if (CellCommandRunning()) session_.Cancel();
 }
 
 bool TForm1::DeferWhileBusy(bool quit) {
     if (!CellCommandRunning()) return false;
-    cellWorker->Cancel();
+    session_.Cancel();
     (quit ? quitAfterCommand_ : closeAfterCommand_) = true;
     return true;
 }
@@ -272,9 +242,9 @@ void TForm1::SendProgButtonClick() {
     // The clock the delay was counted from: the start it leads to is remembered for the read-out.
     auto countedFrom = std::make_shared<QDateTime>();
     StartCellCommand(
-        [=, this](CellProgress& progress) {
+        [=, this](SerialLink& link, CellProgress& progress) {
             *out = UploadProgram(
-                link_, port, row, keyStart, timed, binFile, target,
+                link, port, row, keyStart, timed, binFile, target,
                 [this, countedFrom] {
                     const QTime now = seams_->TimeOfDay();
                     *countedFrom = seams_->Now();
@@ -344,8 +314,8 @@ void TForm1::Au1Click() {
     auto result = std::make_shared<CellResult>();
     const int port = CommandPort();
     StartCellCommand(
-        [=, this](CellProgress& progress) {
-            *result = ReadOutCommand(link_, port, *read, progress);
+        [=, this](SerialLink& link, CellProgress& progress) {
+            *result = ReadOutCommand(link, port, *read, progress);
         },
         [this, read, result] {
             // Nothing arrived (no cell, a damaged header, a cancel before the data): the record
@@ -370,7 +340,9 @@ void TForm1::Button2Click() {
     auto result = std::make_shared<CellResult>();
     const int port = CommandPort();
     StartCellCommand(
-        [=, this](CellProgress& progress) { *result = QueryCommand(link_, port, progress); },
+        [=, this](SerialLink& link, CellProgress& progress) {
+            *result = QueryCommand(link, port, progress);
+        },
         [this, result] { ShowCellResult(*result); });
 }
 
@@ -384,21 +356,21 @@ void TForm1::Button1Click() {
     if (CellCommandRunning() || !MayEndLive()) return;
     directbar->setValue(0);
     StartCellCommand(
-        [=, this](CellProgress& progress) {
-            *out = StartLive(link_, port, selected, binFile, progress);
+        [=, this](SerialLink& link, CellProgress& progress) {
+            *out = StartLive(link, port, selected, binFile, progress);
             // Only a running live measurement keeps the port.
-            if (!out->Ok()) link_.ClosePort();
+            if (!out->Ok()) link.ClosePort();
         },
         [this, out] {
             // The START-key program went over when the query found no program.
-            if (out->cause == CellCause::kNoProgram) live.Begin(out->row);
+            if (out->cause == CellCause::kNoProgram) Live().Begin(out->row);
             if (!out->Ok()) {
                 // Without a row there is nothing to pace or draw by; the cell
                 // got no run command.
                 ShowCellResult(*out);
                 return;
             }
-            live.Begin(out->row);
+            Live().Begin(out->row);
             const ProgramRow& program = Programs().Row(out->row);
             // The run command has just gone out: the start a take-over records.
             liveStartedAt_ = seams_->Now();
@@ -414,24 +386,17 @@ void TForm1::Button1Click() {
 void TForm1::UpdateLiveEndRule() {
     // The end follows the program selected now; interval, axis and bar stay
     // those of the program the cell runs.
-    live.SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
-}
-
-LiveStep TForm1::LiveTick() {
-    const LiveStep step = live.Tick(link_);
-    // The measurement is over, or stopped: the port is free again (a restart opens it anew).
-    if (step.endReached || step.kind != LiveStep::kSample) link_.ClosePort();
-    return step;
+    Live().SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
 }
 
 void TForm1::Timer1Timer() {
-    if (cellWorker->OwnThread()) return;
-    ApplyLiveStep(LiveTick());
+    if (session_.OwnThread()) return;
+    ApplyLiveStep(session_.LiveTick());
 }
 
 void TForm1::ApplyLiveStep(const LiveStep& step) {
     // What the ticks found after a stop is not shown: the stop has said how it ended.
-    if (live.Stopped()) return;
+    if (Live().Stopped()) return;
     if (step.endReached || step.kind != LiveStep::kSample) {
         liveRunning_ = false;
         Timer1->stop();
@@ -440,7 +405,7 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
     CellResult ended;
     ended.command = CellCommand::kLive;
     ended.status = CellStatus::kOk;
-    ended.count = live.Count();
+    ended.count = Live().Count();
     if (step.endReached) ShowCellResult(ended);
     switch (step.kind) {
         case LiveStep::kRestart: Button1Click(); return;
@@ -457,14 +422,14 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
     // A level that was on its way when the measurement was stopped is not
     // taken.
     LiveSample sample;
-    if (!live.Accept(step, &sample)) return;
+    if (!Live().Accept(step, &sample)) return;
     dbabar->setValue(std::clamp(RoundHalfEven(sample.level), 0, kBarTop));
     LiveLine(Chart4)->addData(sample.time, sample.level);
     ShowLiveFigures();
     Panel1->setText(NumberFormat::FromLocale().Level(sample.level));
-    directbar->setValue(std::min(live.Count(), directbar->maximum()));
-    SetStatus(QStringLiteral(" Programm ") + ProgramLetter(live.Row()) +
-              QStringLiteral(", Messwert ") + QString::number(live.Count()));
+    directbar->setValue(std::min(Live().Count(), directbar->maximum()));
+    SetStatus(QStringLiteral(" Programm ") + ProgramLetter(Live().Row()) +
+              QStringLiteral(", Messwert ") + QString::number(Live().Count()));
     // Drawn on the next pass of the event loop, between two ticks.
     Chart4->QueueReplot();
     Chart5->QueueReplot();
@@ -472,9 +437,9 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
 
 void TForm1::ShowLiveSession() {
     QVector<double> times, levels;
-    for (int k = 0; k < live.Count(); ++k) {
-        times << LiveTime(k, live.Row());
-        levels << live.Levels()[size_t(k)];
+    for (int k = 0; k < Live().Count(); ++k) {
+        times << LiveTime(k, Live().Row());
+        levels << Live().Levels()[size_t(k)];
     }
     LiveLine(Chart4)->setData(times, levels, true);
     ShowLiveFigures();
@@ -485,11 +450,11 @@ void TForm1::ShowLiveSession() {
 void TForm1::ShowLiveFigures() {
     // Before the first level there is no maximum or minimum to show.
     const QLocale locale;
-    const bool any = live.Count() > 0;
-    LabelMax->setText(any ? locale.toString(live.Maximum()) : QString());
-    LabelMin->setText(any ? locale.toString(live.Minimum()) : QString());
+    const bool any = Live().Count() > 0;
+    LabelMax->setText(any ? locale.toString(Live().Maximum()) : QString());
+    LabelMin->setText(any ? locale.toString(Live().Minimum()) : QString());
     QVector<double> keys, counts;
-    for (const auto& [level, count] : live.Distribution()) {
+    for (const auto& [level, count] : Live().Distribution()) {
         keys << level;
         counts << count;
     }
@@ -500,18 +465,16 @@ void TForm1::ShowLiveFigures() {
 void TForm1::StoppClick() {
     if (!LiveRunning()) return;
     EndLive();
-    // The job lets the port go as it ends; inline it is this thread's to close.
-    if (!cellWorker->OwnThread()) link_.ClosePort();
     CellResult stopped;
     stopped.command = CellCommand::kLive;
     stopped.status = CellStatus::kCancelled;
-    stopped.count = live.Count();
+    stopped.count = Live().Count();
     ShowCellResult(stopped);
 }
 
 void TForm1::ZurAuswertung1Click() {
-    if (CellCommandRunning() || live.Count() == 0) return;
-    if (!IsProgramRow(live.Row())) {
+    if (CellCommandRunning() || Live().Count() == 0) return;
+    if (!IsProgramRow(Live().Row())) {
         // The last start found no program: there is no header to give the
         // curve, and the record stays as it is.
         seams_->Notice(this, QStringLiteral("Die Direktmessung kann nicht übernommen werden: "
@@ -522,7 +485,7 @@ void TForm1::ZurAuswertung1Click() {
     // The take-over writes the header and the samples taken over into the record in hand; the
     // bytes after them stay.
     MeasurementRecord record = document_.Record();
-    live.TakeOver(record);
+    Live().TakeOver(record);
     // Site, people and calibration stay, as the description does; the times and markers were
     // those of the record replaced.
     MeasurementProtocol protocol = document_.Protocol();
@@ -534,8 +497,8 @@ void TForm1::ZurAuswertung1Click() {
     document_.TakeOver(record, protocol, seams_->Now());
     ShowTime();
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
-                  .arg(live.Count())
-                  .arg(Programs().Row(live.Row()).Points));
+                  .arg(Live().Count())
+                  .arg(Programs().Row(Live().Row()).Points));
 }
 
 void TForm1::Panel1Resize() {

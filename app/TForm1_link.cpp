@@ -14,7 +14,7 @@
 #include "cell/CellProgress.h"
 #include "cell/CellResult.h"
 #include "cell/CellTasks.h"
-#include "cell/CellWorker.h"
+#include "cell/CellSession.h"
 #include "link/DeviceSearch.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
@@ -127,9 +127,9 @@ void TForm1::ComBoxChange() {
     chosenPort_ = n;
     auto out = std::make_shared<CellResult>();
     StartCellCommand(
-        [this, n, out](CellProgress&) {
-            *out = ConnectCommand(link_, n);
-            if (out->Ok()) link_.SetPortNumber(n);
+        [n, out](SerialLink& link, CellProgress&) {
+            *out = ConnectCommand(link, n);
+            if (out->Ok()) link.SetPortNumber(n);
         },
         [this, n, out] {
             QString text = CellMessage(*out).status;
@@ -153,7 +153,6 @@ void TForm1::Button4Click() {
     };
     auto out = std::make_shared<Outcome>();
     out->result.command = CellCommand::kSearch;
-    CellWorker* worker = cellWorker.get();
     // The system's ports that no COM number reaches yet are tried under
     // numbers that reach nothing else, for this search only; the one where
     // a device answers keeps its number.
@@ -168,27 +167,27 @@ void TForm1::Button4Click() {
         trial[n] = p.device;
     }
     StartCellCommand(
-        [this, out, worker, trial](CellProgress& progress) {
+        [this, out, trial](SerialLink& link, CellProgress& progress) {
             // The questions go to the person on the window's thread.
             const AcceptPrompt prompt{
-                [this, worker] {
+                [this] {
                     bool held = false;
-                    worker->OnOwnerThread([&] { held = seams().CtrlHeld(); });
+                    session_.OnOwnerThread([&] { held = seams().CtrlHeld(); });
                     return held;
                 },
-                [this, worker](const QString& caption, const QString& text) {
+                [this](const QString& caption, const QString& text) {
                     bool yes = false;
-                    worker->OnOwnerThread([&] { yes = seams().Ask(this, caption, text); });
+                    session_.OnOwnerThread([&] { yes = seams().Ask(this, caption, text); });
                     return yes;
                 },
                 [&progress] { return progress.Cancelled(); },
                 [&progress](int n) { progress.ProgressPosition(n - 1); }};
             progress.ProgressMax(16);
-            link_.Names().SetTemporary(trial);
-            out->kind = SearchHardware(link_, prompt);
-            link_.Names().SetTemporary({});
+            link.Names().SetTemporary(trial);
+            out->kind = SearchHardware(link, prompt);
+            link.Names().SetTemporary({});
             CellResult& r = out->result;
-            r.port = link_.GetPortNumber();
+            r.port = link.GetPortNumber();
             // The USB adapter has no port number of its own, and the cell
             // commands cannot use it: what GetPortNumber holds then is merely
             // the last serial port the search opened.
@@ -199,7 +198,7 @@ void TForm1::Button4Click() {
             } else {
                 r.status = CellStatus::kOk;
                 // A line that fails here fails the next command, which says so.
-                (void)link_.ResetLink();
+                (void)link.ResetLink();
             }
         },
         [this, out, trial] {

@@ -3,11 +3,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
 #include "LiveCli.h"
 #include "PortsCli.h"
+#include "cell/CellSession.h"
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
 #include "files/CommandResult.h"
@@ -65,34 +67,43 @@ QString KeepElsewhere(const QString& path, const MeasurementRecord& rec) {
     return {};
 }
 
+// The session Ctrl+C cancels; its cancel is a lock-free atomic store, safe in a signal handler.
+std::atomic<CellSession*> g_session{nullptr};
 volatile sig_atomic_t g_interrupted = 0;
 void OnInterrupt(int) {
     g_interrupted = 1;
+    if (CellSession* s = g_session.load()) s->Cancel();
 }
 
 // Ctrl+C stops the read-out between two exchanges (what arrived is saved);
 // progress goes to stderr when that is a terminal.
-class ReadProgress : public CellProgress {
+class ReadProgress {
 public:
-    ReadProgress() : terminal_(::isatty(2) == 1) {
+    explicit ReadProgress(CellSession& session) : terminal_(::isatty(2) == 1) {
         g_interrupted = 0;
+        g_session = &session;
         struct sigaction sa {};
         sa.sa_handler = OnInterrupt;
         sigaction(SIGINT, &sa, &old_);
+        QObject::connect(&session, &CellSession::ProgressMax, [this](int max) { max_ = max; });
+        QObject::connect(&session, &CellSession::ProgressPosition,
+                         [this](int position) { Show(position); });
     }
-    ~ReadProgress() override {
+    ~ReadProgress() {
         sigaction(SIGINT, &old_, nullptr);
+        g_session = nullptr;
         if (shown_) std::fputs("\n", stderr);
     }
-    void ProgressMax(int max) override { max_ = max; }
-    void ProgressPosition(int position) override {
+    ReadProgress(const ReadProgress&) = delete;
+    ReadProgress& operator=(const ReadProgress&) = delete;
+
+private:
+    void Show(int position) {
         if (!terminal_ || (position % 50 != 0 && position + 1 < max_)) return;
         std::fprintf(stderr, "\r%d/%d Messwerte", position + 1, max_);
         shown_ = true;
     }
-    bool Cancelled() const override { return g_interrupted != 0; }
 
-private:
     bool terminal_;
     bool shown_ = false;
     int max_ = 0;
@@ -110,10 +121,15 @@ CliOutcome Read(const QString& portName, const QString& path) {
     MeasurementRecord rec;
     CellResult r;
     {
-        SerialLink link;
-        ReadProgress progress;
-        r = ReadOutCommand(link, port, rec, progress);
-        // The port is let go as soon as the cell has answered.
+        // The same session as the window's, on this thread: the port is let go as soon as the
+        // cell has answered.
+        CellSession session(false);
+        const ReadProgress shown(session);
+        session.Run([&](SerialLink& link, CellProgress& progress) {
+            // A Ctrl+C before the command began stops it at once.
+            if (g_interrupted) session.Cancel();
+            r = ReadOutCommand(link, port, rec, progress);
+        });
     }
     const QString text = CellMessage(r).line;
     // Nothing arrived (no cell, a damaged header, a cancel before the data).
@@ -143,10 +159,10 @@ CliOutcome Query(const QString& portName) {
     CliOutcome o;
     const int port = Port(portName, o);
     if (port <= 0) return o;
-    SerialLink link;
-    CellProgress quiet;
-    const CellResult r = QueryCommand(link, port, quiet);
-    link.ClosePort();
+    CellSession session(false);
+    CellResult r;
+    session.Run(
+        [&](SerialLink& link, CellProgress& progress) { r = QueryCommand(link, port, progress); });
     const QString cause = CellCauseText(r);
     if (!cause.isEmpty()) o.err = "kelvarn-cli: " + cause.toUtf8() + '\n';
     if (!r.Ok()) o.exitCode = 1;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "cell/CellResult.h"
+#include "cell/CellSession.h"
 #include "cell/CellTasks.h"
 #include "cell/LiveLevel.h"
 #include "cell/LiveSession.h"
@@ -19,20 +20,23 @@ namespace kelvarn {
 
 namespace {
 
-// The session Ctrl+C stops; its stop is a lock-free atomic store, safe in
-// a signal handler.
-std::atomic<LiveSession*> g_session{nullptr};
+// The session Ctrl+C stops: its stop and its cancel are lock-free atomic stores, safe in a
+// signal handler.
+std::atomic<CellSession*> g_session{nullptr};
 std::atomic<bool> g_interrupted{false};
 
 void OnInterrupt(int) {
     g_interrupted = true;
-    if (LiveSession* s = g_session.load()) s->Stop();
+    if (CellSession* s = g_session.load()) {
+        s->Live().Stop();
+        s->Cancel();
+    }
 }
 
 // Holds Ctrl+C for the session's lifetime.
 class InterruptStops {
 public:
-    explicit InterruptStops(LiveSession& session) {
+    explicit InterruptStops(CellSession& session) {
         g_interrupted = false;
         g_session = &session;
         struct sigaction sa {};
@@ -43,15 +47,11 @@ public:
         sigaction(SIGINT, &old_, nullptr);
         g_session = nullptr;
     }
+    InterruptStops(const InterruptStops&) = delete;
+    InterruptStops& operator=(const InterruptStops&) = delete;
 
 private:
     struct sigaction old_ {};
-};
-
-// Status texts of the start are not shown: its result says what went wrong.
-class StartProgress : public CellProgress {
-public:
-    bool Cancelled() const override { return g_interrupted; }
 };
 
 struct LiveOptions {
@@ -112,10 +112,12 @@ CliOutcome RunLive(const QStringList& args) {
     QString message;
     if (!ParseOptions(args.mid(1), options, message)) return CliFailure(2, message);
 
-    SerialLink link;
-    LiveSession session;
+    // The same session as the window's, on this thread: the start is one of its commands, and
+    // the levels are its live ticks.
+    CellSession cell(false);
+    LiveSession& session = cell.Live();
     session.SetEndRule(Programs().Row(options.row).Points, options.restart);
-    const InterruptStops interrupts(session);
+    const InterruptStops interrupts(cell);
     // Numbers and separator as the export writes them, so that a spreadsheet of the user's
     // locale reads both alike: "0,000;48,5" in German, "0.000,48.5" in English.
     const NumberFormat fmt = NumberFormat::FromLocale();
@@ -128,8 +130,15 @@ CliOutcome RunLive(const QStringList& args) {
 
     bool headerWritten = false;
     for (;;) {
-        StartProgress progress;
-        const CellResult start = StartLive(link, port, options.row, false, progress);
+        // Status texts of the start are not shown: its result says what went wrong. The port
+        // stays open for the levels when the start succeeds.
+        CellResult start;
+        cell.Run(
+            [&](SerialLink& link, CellProgress& progress) {
+                if (g_interrupted) cell.Cancel();
+                start = StartLive(link, port, options.row, false, progress);
+            },
+            {}, true);
         const bool connected =
             start.cause != CellCause::kNoAnswer && start.cause != CellCause::kOpenFailure;
         if (!connected) return summary(CliFailure(1, CellMessage(start).line));
@@ -147,7 +156,7 @@ CliOutcome RunLive(const QStringList& args) {
         // runs.
         bool again = false;
         while (!again) {
-            const LiveStep step = session.Tick(link);
+            const LiveStep step = cell.LiveTick();
             switch (step.kind) {
                 case LiveStep::kStopped: return summary({});
                 case LiveStep::kRestart: again = true; continue;
