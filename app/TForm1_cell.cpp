@@ -24,8 +24,8 @@
 
 #include "app/TForm1.h"
 #include "cell/CellResult.h"
-#include "cell/CellTasks.h"
 #include "cell/CellSession.h"
+#include "cell/CellTasks.h"
 #include "cell/LiveLevel.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
