@@ -21,6 +21,9 @@
 #include <memory>
 
 #include "SimulatedCellWindow.h"
+#include "cell/CellResult.h"
+#include "cell/CellSession.h"
+#include "cell/CellTasks.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"
 #include "sim/CellModel.h"
@@ -264,6 +267,44 @@ TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
     ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() > 0; }, 10000));
     EXPECT_TRUE(form->Link().IsPortOpen());
     form.reset();
+    QSerialPort other(link);
+    EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free for the next program";
+}
+
+// The session as the window and kelvarn-cli hold it, on a thread of its own: ending it ends
+// the live job that waits for the cell's next level, hands on no step after (not even the
+// stop's own), and lets the port go.
+TEST_F(ThreadWindowTest, EndingASessionEndsItsLiveJobAndHandsOnNoStepAfter) {
+    Launch({"--program", "D"});  // a level every 6 s: the job waits for the next one
+    auto session = std::make_unique<CellSession>(true);
+    CellResult start;
+    bool started = false;
+    ASSERT_TRUE(session->Run(
+        [&](SerialLink& line, CellProgress& progress) {
+            start = StartLive(line, 2, 4, false, progress);
+        },
+        [&] { started = true; }, true));
+    ASSERT_TRUE(SpinUntil([&] { return started; }, 20000));
+    ASSERT_TRUE(start.Ok()) << CellMessage(start).line.toStdString();
+    ASSERT_EQ(start.row, 4);
+    session->Live().SetEndRule(Programs().Row(4).Points, false);
+    session->Live().Begin(4);
+    int steps = 0;
+    ASSERT_TRUE(session->RunLive([&](const LiveStep&) { ++steps; }));
+    SpinUntil([] { return false; }, 300);
+    EXPECT_TRUE(session->Link().IsPortOpen()) << "the live measurement keeps the port";
+    {
+        QSerialPort other(link);
+        EXPECT_FALSE(other.open(QIODevice::ReadWrite)) << "held while the levels come";
+    }
+    const int before = steps;
+
+    QElapsedTimer t;
+    t.start();
+    session.reset();
+    EXPECT_LT(t.elapsed(), 1500) << "the wait for the next level ends with the session";
+    SpinUntil([] { return false; }, 300);
+    EXPECT_EQ(steps, before) << "no step reaches a session that is gone";
     QSerialPort other(link);
     EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free for the next program";
 }
