@@ -107,8 +107,14 @@ TForm1::TForm1(Seams* seams, QWidget* parent)
     StatusBar1 = new QLabel(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     // A message with its cause can be longer than the window is wide: it goes on in a second
-    // line rather than being cut.
+    // line rather than being cut. The band is two lines high whatever it shows, so the page
+    // above does not move when a longer message comes or goes; the whole text is also the
+    // tooltip, for the rare message that needs more.
     StatusBar1->setWordWrap(true);
+    StatusBar1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const QMargins margins = StatusBar1->contentsMargins();
+    StatusBar1->setFixedHeight(2 * StatusBar1->fontMetrics().lineSpacing() + margins.top() +
+                               margins.bottom());
     statusBar()->setSizeGripEnabled(true);
     statusBar()->addWidget(StatusBar1, 1);
 
@@ -572,6 +578,7 @@ void TForm1::PageControl1Change() {
 
 void TForm1::SetStatus(const QString& text) {
     StatusBar1->setText(text);
+    StatusBar1->setToolTip(text.trimmed());
 }
 
 QString TForm1::StatusText() const {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -61,6 +62,32 @@ TEST_F(WindowTest, StartsAsTheProgramIsKnown) {
     EXPECT_EQ(form.Controls().Panel1->text(), "0");
     EXPECT_EQ(form.Document().Record(), MeasurementRecord{});
     EXPECT_FALSE(form.Controls().Timer1->isActive());
+}
+
+// A message with its cause wraps into a second line; the page above keeps its place and size
+// whichever message the status line shows.
+TEST_F(WindowTest, TheStatusLineShowsALongMessageWholeWithoutMovingThePage) {
+    form.show();
+    const QString shortText = QStringLiteral(" Messung gestoppt.");
+    const QString longText = QStringLiteral(
+        "Auslesen unvollständig! Es wurden nur 117 von 1000 Messwerten gelesen. "
+        "Zelle antwortet nicht mehr. Bitte prüfen Sie die Verbindung und die "
+        "Batterie der Zelle und lesen Sie erneut aus.");
+    QRect page;
+    for (const QString& text : {shortText, longText, shortText}) {
+        form.SetStatus(text);
+        QApplication::processEvents();
+        const QRect now = form.Controls().PageControl1->geometry();
+        if (page.isValid()) {
+            EXPECT_EQ(now, page) << text.toStdString();
+        }
+        page = now;
+        const QLabel* line = form.Controls().StatusBar1;
+        const QRect needed = line->fontMetrics().boundingRect(
+            line->contentsRect(), Qt::TextWordWrap | int(line->alignment()), text);
+        EXPECT_LE(needed.height(), line->contentsRect().height()) << "shown whole";
+        EXPECT_EQ(line->toolTip(), text.trimmed());
+    }
 }
 
 TEST_F(WindowTest, MenuHasItsEntriesInOrder) {
