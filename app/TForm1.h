@@ -233,6 +233,8 @@ public slots:
     // the protocol of the current record ("Protokoll")
     void ShowProtocol();
     void ProtokollBeginnSetzenClick();
+    // The start field shows the start of the measurement chosen in the list, where one is known.
+    void ShowSelectedStart();
     void MarkeHinzufuegenClick();
     void MarkeEntfernenClick();
 

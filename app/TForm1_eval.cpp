@@ -82,6 +82,7 @@ void TForm1::ShowTime() {
     // A new record is shown whole.
     for (TChart* chart : ZoomCharts()) chart->ResetView();
     ShowProtocol();
+    ShowSelectedStart();
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
     {
         // Brought to the front by the program, not by the user: no help text.

@@ -221,6 +221,10 @@ QWidget* TForm1::BuildProtokollTab() {
     for (QLineEdit* e : {t.reference, t.before, t.after})
         connect(e, &QLineEdit::editingFinished, this, [this] { ProtocolCalibrationEdited(); });
     connect(setStart, &QPushButton::clicked, this, [this] { ProtokollBeginnSetzenClick(); });
+    connect(t.starts, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previousRow, int) {
+                if (row != previousRow) ShowSelectedStart();
+            });
     connect(add, &QPushButton::clicked, this, [this] { MarkeHinzufuegenClick(); });
     connect(remove, &QPushButton::clicked, this, [this] { MarkeEntfernenClick(); });
     connect(t.markers, &QTableWidget::itemChanged, this,
@@ -447,6 +451,15 @@ void TForm1::ProtocolCalibrationEdited() {
     }
     document_.EditProtocol([&](MeasurementProtocol& p) { p.calibration = c; });
     ShowCalibrationDrift();
+}
+
+void TForm1::ShowSelectedStart() {
+    // The field starts from the chosen measurement's start where one is known, so that a
+    // correction changes it rather than retyping it; otherwise what was typed stays.
+    ProtocolTab& t = *protocolTab_;
+    const ProtocolStart* s = document_.Protocol().StartOf(std::max(t.starts->currentRow(), 0) + 1);
+    if (s && s->start.isValid())
+        t.startEdit->setDateTime(s->start.toTimeZone(QTimeZone::systemTimeZone()));
 }
 
 void TForm1::ProtokollBeginnSetzenClick() {

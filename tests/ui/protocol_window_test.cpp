@@ -178,6 +178,37 @@ TEST_F(ProtocolWindowTest, AStartEnteredForASeriesOffersToFillTheOthers) {
     EXPECT_EQ(form.Document().Protocol().StartOf(7)->start.time(), QTime(10, 6, 0));
 }
 
+// The field begins at the chosen measurement's start, so that a correction of an estimate
+// changes it instead of retyping date and time; where none is known, what it holds stays.
+TEST_F(ProtocolWindowTest, TheStartFieldShowsTheChosenMeasurementsStart) {
+    MeasurementProtocol p;
+    const QDateTime first = QDateTime::fromString("2026-06-10T10:00:00+02:00", Qt::ISODate);
+    const QDateTime third = QDateTime::fromString("2026-06-10T10:02:00+02:00", Qt::ISODate);
+    p.SetStart(1, first, StartSource::kGeschaetzt);
+    p.SetStart(3, third, StartSource::kGeschaetzt);
+    Show(Record(8, 150), p);  // program H: twelve measurements
+    auto* starts = Find<QTableWidget>("ProtokollBeginn");
+    auto* field = Find<QDateTimeEdit>("ProtokollBeginnEingabe");
+    starts->selectRow(2);
+    EXPECT_EQ(field->dateTime().toSecsSinceEpoch(), third.toSecsSinceEpoch());
+    starts->selectRow(0);
+    EXPECT_EQ(field->dateTime().toSecsSinceEpoch(), first.toSecsSinceEpoch());
+
+    const QDateTime typed(QDate(2026, 6, 11), QTime(8, 0, 0));
+    field->setDateTime(typed);
+    starts->selectRow(4);
+    EXPECT_EQ(field->dateTime(), typed);
+
+    // A measurement opened with its start shows it at once, also where the same row stays
+    // chosen.
+    starts->selectRow(0);
+    MeasurementProtocol other;
+    other.SetStart(1, third, StartSource::kEingegeben);
+    form.Document().TakeOver(Record(2, 120), other, QDateTime());
+    form.ShowTime();
+    EXPECT_EQ(field->dateTime().toSecsSinceEpoch(), third.toSecsSinceEpoch());
+}
+
 TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
     Show(Record(2, 150), {});  // program B: the time axis in seconds, 0 to 60
     form.resize(1000, 800);
