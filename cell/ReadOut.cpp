@@ -50,6 +50,33 @@ private:
     int shownMax_ = -1;
 };
 
+// A byte the cell sent after its read had given up may still be on its way; taken as the answer
+// to a later request it would put every byte behind it one place out, unnoticed. Reads until
+// the line has been quiet for one read time-out and drops what came (a line that keeps
+// talking is given up on after a few bytes: the checks of the next pass catch what is left).
+void LetLateAnswersPass(SerialLink& link) {
+    constexpr int kLateBytesAtMost = 16;
+    for (int i = 0; i < kLateBytesAtMost && link.ReadByte() >= 0; ++i) {
+    }
+}
+
+// Whether a byte arrives after a pass's last answer: one that came too late for its own
+// request was taken in its place, and every answer after it was one place out.
+bool AnswerLeftOver(SerialLink& link) {
+    return link.ReadByte() >= 0;
+}
+
+// A second pass reads the same memory as the first: its header and its first samples must be
+// what the first pass received.
+bool RepeatsFirstPass(const MeasurementRecord& first, const MeasurementRecord& second,
+                      int received) {
+    const auto a = first.bytes.begin();
+    const auto b = second.bytes.begin();
+    const auto samples = MeasurementRecord::kHeaderSize;
+    return std::equal(a, a + kHeaderBytesFromCell, b) &&
+           std::equal(a + samples, a + samples + received, b + samples);
+}
+
 }  // namespace
 
 bool CheckHeader(const MeasurementRecord& rec) {
@@ -88,7 +115,9 @@ ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measuremen
     rec.Clear();
     ReadPass pass;
     ReadHeader(link, rec, &progress, &pass.fault);
-    pass.headerValid = CheckHeader(rec);
+    // A header byte that did not come reads as 255, which the limits let pass in some places;
+    // its answer may still come and be taken for a sample.
+    pass.headerValid = pass.fault == LinkStatus::kOk && CheckHeader(rec);
     if (!pass.headerValid) std::fill_n(rec.bytes.begin(), kHeaderBytesFromCell, uint8_t(0));
     rec.bytes[8] = GetChannels(rec);
     rec.bytes[9] = static_cast<uint8_t>(measurements);
@@ -174,13 +203,21 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
     // it, the first pass's data stay.
     const int total = TwelveTotal(rec);
     if (first.cancelled) return finish(first.received, total);
+    // The answer the first pass gave up on may come yet.
+    const bool lateAnswerPossible = first.fault == LinkStatus::kTimeout;
+    if (lateAnswerPossible) LetLateAnswersPass(link);
     MeasurementRecord second;
     bar.NextPass(first.expected);
     const ReadPass again = ReadCellMemory(link, second, 12, bar);
     out.cancelled = again.cancelled;
     if (again.fault != LinkStatus::kOk) out.fault = again.fault;
-    if (!again.headerValid || again.received < first.received) return finish(first.received, total);
+    if (!again.headerValid || again.received < first.received ||
+        !RepeatsFirstPass(rec, second, first.received))
+        return finish(first.received, total);
+    if (lateAnswerPossible && again.Complete() && AnswerLeftOver(link))
+        return finish(first.received, total);
     rec = second;
+    out.fault = again.fault;
     return finish(again.received, again.expected);
 }
 

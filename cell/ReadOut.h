@@ -31,9 +31,10 @@ struct ReadPass {
 };
 
 // One full read pass into rec, which is cleared first; measurements is 1 or
-// 12. n + 1 bytes are requested; the last has no place in the record when
-// n is 6136 and is read and dropped. A cancel between two requests ends the
-// pass with the closing 0, as a missing byte does.
+// 12. A header with a byte that did not come is refused, whatever its
+// values. n + 1 bytes are requested; the last has no place in the record
+// when n is 6136 and is read and dropped. A cancel between two requests ends
+// the pass with the closing 0, as a missing byte does.
 ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements,
                         CellProgress& progress);
 
@@ -63,8 +64,12 @@ struct ReadOutResult {
 
 // Readiness check and the read passes: a second, complete pass for the
 // programs of twelve measurements. A second pass that no longer yields a
-// valid header leaves the first pass's record in place. After a cancel in
-// the first pass no second pass is made.
+// valid header, or does not repeat what the first received, leaves the
+// first pass's record in place. When the first pass ended on a missing
+// answer, the second begins only once the line has been quiet for one read
+// time-out, and is kept only when no answer is left over behind it (a late
+// answer would have put its bytes one place out). After a cancel in the
+// first pass no second pass is made.
 ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress& progress);
 
 // The program row (1..9) whose interval and points the cell's header

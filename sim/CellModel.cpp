@@ -91,6 +91,12 @@ void CellModel::Answered(const QString& request, int reply) {
         Event(request + QStringLiteral(" -> ") + QString::number(reply));
 }
 
+std::optional<CellModel::LateAnswer> CellModel::TakeLateAnswer() {
+    std::optional<LateAnswer> late;
+    late.swap(late_);
+    return late;
+}
+
 QStringList CellModel::TakeEvents() {
     QStringList e;
     e.swap(events_);
@@ -140,8 +146,18 @@ std::vector<uint8_t> CellModel::Receive(uint8_t b, int baud) {
             break;
         case Mode::Reading:
             if (b == kCmdNext) {
-                if (o_.stopReadAfter < 0 || readIndex_ < o_.stopReadAfter)
-                    out.push_back(uint8_t(MemoryByte(readIndex_)));
+                if (o_.stopReadAfter < 0 || readIndex_ < o_.stopReadAfter) {
+                    const auto answer = uint8_t(MemoryByte(readIndex_));
+                    if (readIndex_ == o_.lateReadAt && !lateSent_ && !o_.silent) {
+                        lateSent_ = true;
+                        late_ = LateAnswer{{answer}, o_.lateReadMs};
+                        Event(QStringLiteral("request %1 answered %2 ms late")
+                                  .arg(readIndex_)
+                                  .arg(o_.lateReadMs));
+                    } else {
+                        out.push_back(answer);
+                    }
+                }
                 ++readIndex_;
             } else {
                 Event(QStringLiteral("read end after %1 requests").arg(readIndex_));

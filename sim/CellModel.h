@@ -35,6 +35,11 @@ struct CellModelOptions {
     int stopReadAfter = -1;  // answers only this many requests of a memory read
     bool badHeader = false;  // the header reports 0 samples
     int liveZeroAfter = -1;  // the live byte after this many samples is 0
+    // The answer to this request of a memory read (counted as stopReadAfter
+    // counts) comes late, once: lateReadMs after the request, which is past
+    // the PC's read time-out of 210 ms when lateReadMs is larger.
+    int lateReadAt = -1;
+    int lateReadMs = 0;  // [ms]
 };
 
 class CellModel {
@@ -45,6 +50,15 @@ public:
     // device sends back. A device at another speed sees only noise and
     // ignores the byte.
     std::vector<uint8_t> Receive(uint8_t byte, int baud = 0);
+
+    // An answer the last Receive held back (CellModelOptions::lateReadAt):
+    // it is sent afterMs after the byte that asked for it. The host that
+    // keeps the time takes it; one that does not lets it go unsent.
+    struct LateAnswer {
+        std::vector<uint8_t> bytes;
+        int afterMs = 0;  // [ms]
+    };
+    std::optional<LateAnswer> TakeLateAnswer();
 
     // The live stream after command 9: one byte per sampling interval of
     // the loaded program, as long as LiveRunning().
@@ -85,6 +99,8 @@ private:
     int outputs_ = 0;
     int liveLeft_ = 0;
     int liveIndex_ = 0;
+    bool lateSent_ = false;  // the one late answer is used up
+    std::optional<LateAnswer> late_;
     QStringList events_;
 };
 

@@ -49,6 +49,17 @@ void ScriptedDevice::Feed(const std::vector<uint8_t>& bytes) {
     rx.insert(rx.end(), bytes.begin(), bytes.end());
 }
 
+void ScriptedDevice::FeedAt(long long atMs, const std::vector<uint8_t>& bytes) {
+    for (uint8_t b : bytes) onTheirWay.emplace(atMs, b);
+}
+
+void ScriptedDevice::Arrive() {
+    while (!onTheirWay.empty() && onTheirWay.begin()->first <= Now()) {
+        rx.push_back(onTheirWay.begin()->second);
+        onTheirWay.erase(onTheirWay.begin());
+    }
+}
+
 void ScriptedDevice::Answer(uint8_t sent, std::vector<uint8_t> reply) {
     answers_[sent] = std::move(reply);
 }
@@ -90,26 +101,39 @@ bool ScriptedDevice::Write(uint8_t value, int) {
         return false;
     }
     if (writesLeft > 0) --writesLeft;
+    Now() += byteMs;
+    // What was on its way came before any answer to this byte.
+    Arrive();
     written.push_back(value);
     Log(QStringLiteral("w %1").arg(value));
     if (auto it = answers_.find(value); it != answers_.end()) Feed(it->second);
     if (responder_) Feed(responder_(value));
-    if (model_) Feed(model_->Receive(value, line.baud));
+    if (model_) {
+        Feed(model_->Receive(value, line.baud));
+        if (auto late = model_->TakeLateAnswer()) FeedAt(Now() + late->afterMs, late->bytes);
+    }
     return true;
 }
 
 int ScriptedDevice::Read(int timeoutMs) {
     if (!isOpen) return -1;
+    Arrive();
     int r = -1;
     if (!rx.empty()) {
         r = rx.front();
         rx.pop_front();
     } else if (model_ && model_->LiveRunning()) {
-        if (clock_) clock_->elapsedMs += model_->LiveIntervalMs();
+        Now() += model_->LiveIntervalMs();
         r = model_->NextLiveByte();
+    } else if (!onTheirWay.empty() && onTheirWay.begin()->first <= Now() + timeoutMs) {
+        // A byte that comes while the read waits ends the wait.
+        Now() = onTheirWay.begin()->first;
+        Arrive();
+        r = rx.front();
+        rx.pop_front();
     } else {
         ++silentReads;
-        if (clock_) clock_->elapsedMs += timeoutMs;
+        Now() += timeoutMs;
     }
     Log(QStringLiteral("r %1").arg(r));
     return r;
@@ -117,6 +141,7 @@ int ScriptedDevice::Read(int timeoutMs) {
 
 bool ScriptedDevice::PurgeReceive() {
     if (!isOpen) return false;
+    Arrive();
     rx.clear();
     Log(QStringLiteral("purge rx"));
     return true;

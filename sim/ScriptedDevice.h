@@ -61,13 +61,23 @@ public:
     // Called for every written byte; what it returns arrives.
     void SetResponder(std::function<std::vector<uint8_t>(uint8_t written)> responder);
     // Answers as the model does; a read of an empty buffer takes the
-    // model's next live byte while it streams. The model must outlive use.
+    // model's next live byte while it streams. An answer the model sends
+    // late is fed at its time. The model must outlive use.
     void AttachModel(CellModel* model) { model_ = model; }
+    // Bytes on their way: they reach the receive buffer when the clock
+    // reaches atMs (a read that waits past then gets them; a purge before
+    // then does not discard them).
+    void FeedAt(long long atMs, const std::vector<uint8_t>& bytes);
+    // [ms] on the clock for each byte written: the line time that lets a
+    // late byte arrive in the middle of an exchange. 0 (the default): only
+    // pauses and read time-outs take time.
+    int byteMs = 0;
 
     // ----- what happened
-    std::vector<uint8_t> written;  // every byte written, over all openings
-    std::deque<uint8_t> rx;        // the receive buffer
-    LineSettings line;             // as last configured
+    std::vector<uint8_t> written;                  // every byte written, over all openings
+    std::deque<uint8_t> rx;                        // the receive buffer
+    std::multimap<long long, uint8_t> onTheirWay;  // [ms] arrival -> byte, in order
+    LineSettings line;                             // as last configured
     bool isOpen = false;
     bool rts = false;
     bool dtr = false;
@@ -91,6 +101,9 @@ public:
 
 private:
     void Log(const QString& entry);
+    long long& Now() { return clock_ ? clock_->elapsedMs : ownMs_; }  // [ms]
+    // Moves the bytes whose time has come into the receive buffer.
+    void Arrive();
 
     QString name_;
     QStringList* log_;
@@ -98,6 +111,7 @@ private:
     std::map<uint8_t, std::vector<uint8_t>> answers_;
     std::function<std::vector<uint8_t>(uint8_t)> responder_;
     CellModel* model_ = nullptr;
+    long long ownMs_ = 0;  // [ms] the time without a clock
 };
 
 // Scripted ports and a scripted clock, and a link built on them. Other

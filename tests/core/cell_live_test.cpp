@@ -1,10 +1,24 @@
-// The arithmetic of the live level and of its take-over into the record.
+// The arithmetic of the live level and of its take-over into the record,
+// and what a live session takes from the cell's stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "cell/LiveLevel.h"
+#include "cell/LiveSession.h"
+#include "cell/ProgramTransfer.h"
 #include "data/MeasurementRecord.h"
+#include "link/CellCommandBytes.h"
+#include "scripted_cell_support.h"
 
 using namespace kelvarn;
+
+namespace {
+
+class LiveStreamTest : public ScriptedCellTest {};
+
+}  // namespace
 
 TEST(LiveLevelTest, TimeAxisCountsSamplesInTheProgramsUnit) {
     struct Row {
@@ -72,4 +86,48 @@ TEST(LiveLevelTest, TakeOverStopsAtTheEndOfTheRecord) {
     ASSERT_TRUE(TakeOverLive(g.rec, 4, std::vector<double>(7000, 50.0)));
     EXPECT_EQ(g.rec.bytes[MeasurementRecord::kSize - 1], 150);
     for (uint8_t b : g.guard) ASSERT_EQ(b, 0xAB);
+}
+
+// The link's tick has read a level when "St&opp" comes; the level reaches
+// the session only after the stop. It is shown nowhere and taken over by
+// nothing, and no tick reads on.
+TEST_F(LiveStreamTest, ALevelOnItsWayWhenStoppedIsNotTaken) {
+    // Program A streams 50.0, 40.0, 60.0, 40.0, then a loud 90.0 dB(A).
+    const std::vector<uint8_t> stream = {150, 130, 170, 130, 230, 240};
+    MeasurementRecord memory;
+    BuildHeader(memory, 1);
+    std::copy(stream.begin(), stream.end(), memory.bytes.begin() + 10);
+    Attach({.memoryFile = std::vector<uint8_t>(memory.bytes.begin(), memory.bytes.end())});
+    ASSERT_EQ(SendRunCommand(link.serial), LinkStatus::kOk);
+    ASSERT_EQ(link.serial.WriteByte(kCmdStartLive), LinkStatus::kOk);
+    ASSERT_TRUE(cell->LiveRunning());
+
+    LiveSession live;
+    live.SetEndRule(1000, false);
+    live.Begin(1);
+    for (int k = 0; k < 4; ++k) ASSERT_TRUE(live.Accept(live.Tick(link.serial))) << k;
+    const LiveStep onItsWay = live.Tick(link.serial);
+    ASSERT_EQ(onItsWay.kind, LiveStep::kSample);
+    ASSERT_EQ(onItsWay.raw, 230);
+
+    live.Stop();
+    LiveSample shown{-1, -1};
+    EXPECT_FALSE(live.Accept(onItsWay, &shown));
+    EXPECT_EQ(shown.level, -1) << "nothing handed to the views";
+    EXPECT_EQ(live.Tick(link.serial).kind, LiveStep::kStopped);
+    EXPECT_EQ(live.Taken(), 5) << "no level read after the stop";
+
+    EXPECT_EQ(live.Count(), 4);
+    EXPECT_EQ(live.Levels(), (std::vector<double>{50.0, 40.0, 60.0, 40.0}));
+    EXPECT_EQ(live.Maximum(), 60.0);
+    EXPECT_EQ(live.Minimum(), 40.0);
+    EXPECT_EQ(live.Distribution(), (std::map<double, int>{{40.0, 2}, {50.0, 1}, {60.0, 1}}));
+
+    MeasurementRecord rec;
+    rec.bytes.fill(0x33);
+    ASSERT_TRUE(live.TakeOver(rec));
+    MeasurementRecord expected;
+    BuildHeader(expected, 1);
+    std::copy_n(stream.begin(), 4, expected.bytes.begin() + 10);
+    EXPECT_EQ(rec, expected) << "the four levels taken, and none behind them";
 }

@@ -219,6 +219,84 @@ TEST_F(ReadOutTest, SecondPassWithoutHeaderLeavesTheFirstPasssData) {
     for (int k = 0; k < 500; ++k) ASSERT_EQ(rec.bytes[10 + k], cell->Memory().bytes[10 + k]) << k;
 }
 
+// Program H reads its memory twice. In the first pass the cell answers the
+// request for sample 200 only lateMs after it, when the read has given up;
+// with the line's time of 1 ms a byte, the answer then lands where the row
+// says. The second pass must never take it for one of its own bytes.
+TEST_F(ReadOutTest, ALateAnswerInTheFirstPassNeverShiftsTheSecond) {
+    const struct {
+        const char* lands;
+        int lateMs;
+        int secondStopsAt;  // the cell fails in the second pass too: at this sample
+        bool secondKept;    // false: it could not be kept out of the second pass
+    } rows[] = {
+        {"among the reset's zeros", 215, -1, true},
+        {"behind the reset's purge", 243, -1, true},
+        {"in the middle of the header", 250, -1, true},
+        {"in the samples", 400, -1, true},
+        {"in the samples, much later", 1500, -1, false},
+        {"in the first samples of a second pass that stops", 600, 3000, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lands);
+        Attach({.program = 8,
+                .stopReadAfter = row.secondStopsAt < 0 ? -1 : 8 + row.secondStopsAt,
+                .lateReadAt = 8 + 200,
+                .lateReadMs = row.lateMs});
+        port.byteMs = 1;
+        RecordedProgress progress;
+        MeasurementRecord rec;
+        const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
+
+        ASSERT_TRUE(port.onTheirWay.empty()) << "the late answer came";
+        // In a second pass that stops, the late byte stood in for one answer: one request more.
+        const std::vector<uint8_t> second =
+            row.secondStopsAt < 0
+                ? ReadPassFrame(6000)
+                : Cat({Reset(), {2}, Ones(8 + size_t(row.secondStopsAt) + 2), {0}});
+        EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, Reset(), {2}, Ones(8 + 201), {0}, second}));
+        MeasurementRecord expected = cell->Memory();
+        expected.bytes[8] = 1;
+        if (row.secondKept) {
+            EXPECT_EQ(r.outcome, ReadOutResult::kOk);
+            EXPECT_EQ(r.received, 6000);
+            EXPECT_EQ(r.expected, 6000);
+            EXPECT_EQ(r.fault, LinkStatus::kOk) << "nothing is missing from the record kept";
+            expected.bytes[9] = 12;
+            EXPECT_EQ(rec, expected) << "byte for byte the cell's memory";
+        } else {
+            // The first pass's samples, and the cell's failure named.
+            EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+            EXPECT_EQ(r.received, 200);
+            EXPECT_EQ(r.expected, 6000);
+            expected.bytes[9] = 1;
+            std::fill(expected.bytes.begin() + 10 + 200, expected.bytes.end(), uint8_t(0));
+            EXPECT_EQ(rec, expected);
+            EXPECT_EQ(IncompleteReadOutText(r),
+                      "Auslesen unvollständig! Nur 200 von 6000 Messwerten empfangen. Zelle "
+                      "antwortet nicht mehr.");
+        }
+    }
+}
+
+// A header byte that comes too late reads as 255, which the limits let
+// pass in the point count's low byte and in the interval; the answer then
+// arrives among the samples. Such a header is refused as any other.
+TEST_F(ReadOutTest, AHeaderByteThatCameTooLateMakesTheRecordDefective) {
+    for (int late : {1, 6, 7}) {
+        SCOPED_TRACE(late);
+        Attach({.program = 2, .lateReadAt = late, .lateReadMs = 300});
+        port.byteMs = 1;
+        RecordedProgress progress;
+        MeasurementRecord rec;
+        const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
+        EXPECT_EQ(r.outcome, ReadOutResult::kDefective);
+        EXPECT_EQ(r.fault, LinkStatus::kTimeout);
+        EXPECT_EQ(GetSampleTotal(rec), 0) << "a refused header describes no data";
+        EXPECT_EQ(port.written, Cat({Reset(), {7, 2}, ReadPassFrame(0)}));
+    }
+}
+
 TEST_F(ReadOutTest, FullRecordDropsTheByteBehindIt) {
     // Four channels of 1534 points fill all 6136 sample bytes.
     std::vector<uint8_t> memory = Memory({0x05, 0xFE, 1, 2, 3, 4, 0x00, 0x08});

@@ -120,6 +120,33 @@ TEST_F(CellModelTest, FaultsOfTheRead) {
     EXPECT_EQ(ReadMemory(1)[0], 0) << "each read pass answers again";
 }
 
+TEST_F(CellModelTest, ALateAnswerComesOnceAtItsTimeAndOutlivesAPurgeBeforeIt) {
+    CellModelOptions o;
+    o.lateReadAt = 9;  // the second data byte
+    o.lateReadMs = 300;
+    CellModel cell(o);
+    Attach(cell);
+    const MeasurementRecord& m = cell.Memory();
+    (void)link.serial.ResetLink();
+    (void)link.serial.WriteByte(2);
+    for (int k = 0; k < 9; ++k) {
+        (void)link.serial.WriteByte(1);
+        ASSERT_EQ(link.serial.ReadByte(), Expected(m, 9)[size_t(k)]) << k;
+    }
+    const long long asked = link.clock.elapsedMs;
+    (void)link.serial.WriteByte(1);
+    EXPECT_EQ(link.serial.ReadByte(), -1) << "not within the read's time-out";
+    EXPECT_EQ(link.clock.elapsedMs, asked + kReadTimeoutMs);
+    (void)link.serial.WriteByte(0);
+    EXPECT_TRUE(link.serial.PurgeReceive());
+    EXPECT_EQ(link.serial.ReadByte(), m.bytes[11]) << "a read that waits past its time gets it";
+    EXPECT_EQ(link.clock.elapsedMs, asked + 300) << "and waits no longer";
+
+    // Once: the next read answers every request at once.
+    EXPECT_EQ(ReadMemory(12), Expected(m, 12));
+    EXPECT_EQ(link.serial.ReadByte(), -1);
+}
+
 TEST_F(CellModelTest, LiveStreamAndItsZeroFault) {
     CellModelOptions o;
     o.program = 7;  // G: 500 samples of 20 ms, twelve times

@@ -38,6 +38,7 @@ protected:
         const bool silent = options.silent;
         cell = std::make_unique<CellModel>(std::move(options));
         port.AttachModel(cell.get());
+        port.onTheirWay.clear();  // nothing the last cell sent late
         if (silent) {
             ASSERT_FALSE(ConnectCell(link.serial, 3));
         } else {
