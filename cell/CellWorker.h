@@ -13,10 +13,10 @@ class QThread;
 
 namespace kelvarn {
 
-// Runs the commands to the cell one at a time on a thread that owns the
-// serial link, so the thread that starts them (the window's) keeps
-// handling events: it repaints and shows progress while bytes go back and
-// forth. A job reports through the CellProgress it is handed; the reports
+// Runs the commands to the cell one at a time on the thread that uses the
+// serial link (the CellSession's, which holds it), so the thread that starts
+// them (the window's) keeps handling events: it repaints and shows progress
+// while bytes go back and forth. A job reports through the CellProgress it is handed; the reports
 // arrive in order as the signals below on the starter's thread. A job looks
 // at progress.Cancelled() between two exchanges and ends there after Cancel.
 //
