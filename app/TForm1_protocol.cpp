@@ -135,7 +135,15 @@ QWidget* TForm1::BuildProtokollTab() {
     t.starts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t.starts->setSelectionBehavior(QAbstractItemView::SelectRows);
     t.starts->setSelectionMode(QAbstractItemView::SingleSelection);
-    t.starts->horizontalHeader()->setStretchLastSection(true);
+    // The start reads whole ("spätestens 11.12.2026 10:08:08") on one line: the number and the
+    // source take what they need, the start the rest, and a few rows show without scrolling.
+    t.starts->setWordWrap(false);
+    t.starts->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    t.starts->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    t.starts->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    t.starts->setMinimumHeight(t.starts->horizontalHeader()->sizeHint().height() +
+                               4 * t.starts->verticalHeader()->defaultSectionSize() +
+                               2 * t.starts->frameWidth());
     startLayout->addWidget(t.starts);
     auto* startRow = new QHBoxLayout;
     t.startEdit = new QDateTimeEdit(startBox);
@@ -184,7 +192,8 @@ QWidget* TForm1::BuildProtokollTab() {
     leftScroll->setWidgetResizable(true);
     leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     leftScroll->setWidget(leftPanel);
-    columns->addWidget(leftScroll, 1);
+    // A little more for the starts, so that they read whole at the first window size.
+    columns->addWidget(leftScroll, 6);
 
     // Right: the markers.
     auto* markBox = new QGroupBox(QStringLiteral("Marken"), TabSheetProtokoll);
@@ -195,6 +204,9 @@ QWidget* TForm1::BuildProtokollTab() {
                                           QStringLiteral("bis/s"), QStringLiteral("Art"),
                                           QStringLiteral("Text")});
     t.markers->verticalHeader()->hide();
+    // Numbers and the kind take what they need; the text the rest.
+    for (int c = 0; c < 4; ++c)
+        t.markers->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     t.markers->horizontalHeader()->setStretchLastSection(true);
     markLayout->addWidget(t.markers);
     auto* markButtons = new QHBoxLayout;
@@ -206,7 +218,7 @@ QWidget* TForm1::BuildProtokollTab() {
     markButtons->addWidget(remove);
     markButtons->addStretch(1);
     markLayout->addLayout(markButtons);
-    columns->addWidget(markBox, 1);
+    columns->addWidget(markBox, 5);
 
     const std::pair<QLineEdit*, QString MeasurementProtocol::*> texts[] = {
         {t.site, &MeasurementProtocol::site},
@@ -276,7 +288,11 @@ void TForm1::ShowProtocol() {
         const ProtocolStart* s = p.StartOf(m);
         const QStringList cells = {QString::number(m), s ? StartText(*s) : QString(),
                                    s ? StartSourceCaption(s->source) : QString()};
-        for (int c = 0; c < 3; ++c) t.starts->setItem(m - 1, c, new QTableWidgetItem(cells[c]));
+        for (int c = 0; c < 3; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setToolTip(cells[c]);  // whole, should the column be narrower
+            t.starts->setItem(m - 1, c, item);
+        }
     }
     if (count > 0 && t.starts->currentRow() < 0) t.starts->selectRow(0);
 

@@ -2,6 +2,7 @@
 // reach the protocol, the "Kennwerte" and the question before unsaved work is lost.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QLabel>
@@ -207,6 +208,31 @@ TEST_F(ProtocolWindowTest, TheStartFieldShowsTheChosenMeasurementsStart) {
     form.Document().TakeOver(Record(2, 120), other, QDateTime());
     form.ShowTime();
     EXPECT_EQ(field->dateTime().toSecsSinceEpoch(), third.toSecsSinceEpoch());
+}
+
+// At the window's first size the starts read whole, and a marker's text has room beside its
+// numbers.
+TEST_F(ProtocolWindowTest, StartsAndMarkersReadWholeAtTheFirstWindowSize) {
+    MeasurementProtocol p;
+    p.SetStart(1, QDateTime::fromString("2026-12-11T10:12:56+01:00", Qt::ISODate),
+               StartSource::kGeschaetzt);
+    ProtocolMarker mk;
+    mk.toS = 10;
+    mk.kind = MarkerKind::kFremdgeraeusch;
+    p.markers.push_back(mk);
+    Show(Record(8, 150), p);
+    form.show();
+    form.Controls().PageControl2->setCurrentWidget(form.Controls().TabSheetProtokoll);
+    QApplication::processEvents();
+    auto* starts = Find<QTableWidget>("ProtokollBeginn");
+    const QString start = starts->item(0, 1)->text();
+    ASSERT_TRUE(start.startsWith("spätestens ")) << start.toStdString();
+    EXPECT_GE(starts->columnWidth(1), starts->fontMetrics().horizontalAdvance(start))
+        << "the start is not cut";
+    auto* markers = Find<QTableWidget>("ProtokollMarken");
+    int beside = 0;
+    for (int c = 0; c < 4; ++c) beside += markers->columnWidth(c);
+    EXPECT_LT(beside, markers->viewport()->width()) << "the text column starts in view";
 }
 
 TEST_F(ProtocolWindowTest, AShiftDragOverPegelProposesAMarkerAndShadesIt) {
