@@ -271,6 +271,9 @@ QWidget* TForm1::BuildBeurteilungTab() {
             Areas().begin()));
     t.area->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     t.area->setMinimumContentsLength(12);
+    // Where the window is too narrow for the chosen area's whole name, its tooltip has it.
+    t.area->setToolTip(t.area->currentText());
+    connect(t.area, &QComboBox::currentTextChanged, t.area, &QWidget::setToolTip);
     t.period = new QComboBox(ta);
     t.period->setObjectName(QStringLiteral("BeurteilungZeitraum"));
     t.period->addItems({QStringLiteral("Tag (Tr = 16 h)"), QStringLiteral("Nacht (Tr = 1 h)")});

@@ -242,6 +242,7 @@ TEST_F(AssessmentWindowTest, TaLaermInputsGiveLrAndComeBackFromTheFile) {
     ASSERT_FALSE(form.isWindowModified());
     auto* area = Find<QComboBox>("BeurteilungGebiet");
     area->setCurrentIndex(AreaIndex(AreaType::Misch));
+    EXPECT_EQ(area->toolTip(), area->currentText()) << "the whole name, however narrow the box";
     Find<QPushButton>("TeilzeitHinzufuegen")->click();
     ASSERT_EQ(Parts()->rowCount(), 1);
     EXPECT_EQ(Parts()->item(0, 3)->text(), "1") << "the measured hour, within Tr";
