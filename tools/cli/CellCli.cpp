@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -100,7 +101,8 @@ public:
 private:
     void Show(int position) {
         if (!terminal_ || (position % 50 != 0 && position + 1 < max_)) return;
-        std::fprintf(stderr, "\r%d/%d Messwerte", position + 1, max_);
+        // The last request of a pass is the cell's closing one, past the last sample.
+        std::fprintf(stderr, "\r%d/%d Messwerte", std::min(position + 1, max_), max_);
         shown_ = true;
     }
 
