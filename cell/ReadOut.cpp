@@ -54,10 +54,12 @@ private:
 // to a later request it would put every byte behind it one place out, unnoticed. Reads until
 // the line has been quiet for one read time-out and drops what came (a line that keeps
 // talking is given up on after a few bytes: the checks of the next pass catch what is left).
-void LetLateAnswersPass(SerialLink& link) {
+// true when something came: the answer given up on is then no longer on its way.
+bool LetLateAnswersPass(SerialLink& link) {
     constexpr int kLateBytesAtMost = 16;
-    for (int i = 0; i < kLateBytesAtMost && link.ReadByte() >= 0; ++i) {
-    }
+    int came = 0;
+    while (came < kLateBytesAtMost && link.ReadByte() >= 0) ++came;
+    return came > 0;
 }
 
 // Whether a byte arrives after a pass's last answer: one that came too late for its own
@@ -205,7 +207,7 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
     if (first.cancelled) return finish(first.received, total);
     // The answer the first pass gave up on may come yet.
     const bool lateAnswerPossible = first.fault == LinkStatus::kTimeout;
-    if (lateAnswerPossible) LetLateAnswersPass(link);
+    const bool lateAnswerCame = lateAnswerPossible && LetLateAnswersPass(link);
     MeasurementRecord second;
     bar.NextPass(first.expected);
     const ReadPass again = ReadCellMemory(link, second, 12, bar);
@@ -215,6 +217,11 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
         !RepeatsFirstPass(rec, second, first.received))
         return finish(first.received, total);
     if (lateAnswerPossible && again.Complete() && AnswerLeftOver(link))
+        return finish(first.received, total);
+    // A second pass that ended early leaves nothing over to show a late answer among its
+    // bytes: one that has not come yet may have put the bytes behind the first pass's one
+    // place out, and its own end came one request late.
+    if (lateAnswerPossible && !lateAnswerCame && !again.Complete())
         return finish(first.received, total);
     rec = second;
     out.fault = again.fault;

@@ -68,8 +68,9 @@ struct ReadOutResult {
 // first pass's record in place. When the first pass ended on a missing
 // answer, the second begins only once the line has been quiet for one read
 // time-out, and is kept only when no answer is left over behind it (a late
-// answer would have put its bytes one place out). After a cancel in the
-// first pass no second pass is made.
+// answer would have put its bytes one place out); a second pass that ends
+// early is kept then only when the late answer came before it. After a
+// cancel in the first pass no second pass is made.
 ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress& progress);
 
 // The program row (1..9) whose interval and points the cell's header

@@ -236,6 +236,7 @@ TEST_F(ReadOutTest, ALateAnswerInTheFirstPassNeverShiftsTheSecond) {
         {"in the samples", 400, -1, true},
         {"in the samples, much later", 1500, -1, false},
         {"in the first samples of a second pass that stops", 600, 3000, false},
+        {"in the samples of a second pass that stops, much later", 1500, 3000, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.lands);
@@ -277,6 +278,39 @@ TEST_F(ReadOutTest, ALateAnswerInTheFirstPassNeverShiftsTheSecond) {
                       "antwortet nicht mehr.");
         }
     }
+}
+
+// The late answer comes while the line is listened to before the second
+// pass, and the cell then fails in the second pass at sample 3000: nothing
+// of it can be one place out, and what it brought beyond the first pass is
+// kept.
+TEST_F(ReadOutTest, ASecondPassThatStopsAfterTheLateAnswerCameKeepsItsSamples) {
+    Attach({.program = 8, .stopReadAfter = 8 + 3000, .lateReadAt = 8 + 200, .lateReadMs = 300});
+    port.byteMs = 1;
+    RecordedProgress progress;
+    MeasurementRecord rec;
+    const ReadOutResult r = ReadOutCell(link.serial, rec, progress);
+
+    ASSERT_TRUE(port.onTheirWay.empty()) << "the late answer came";
+    EXPECT_EQ(port.written, Cat({Reset(),
+                                 {7, 2},
+                                 Reset(),
+                                 {2},
+                                 Ones(8 + 201),
+                                 {0},
+                                 Reset(),
+                                 {2},
+                                 Ones(8 + 3000 + 1),
+                                 {0}}));
+    EXPECT_EQ(r.outcome, ReadOutResult::kIncomplete);
+    EXPECT_EQ(r.received, 3000);
+    EXPECT_EQ(r.expected, 6000);
+    EXPECT_EQ(r.fault, LinkStatus::kTimeout);
+    MeasurementRecord expected = cell->Memory();
+    expected.bytes[8] = 1;
+    expected.bytes[9] = 12;
+    std::fill(expected.bytes.begin() + 10 + 3000, expected.bytes.end(), uint8_t(0));
+    EXPECT_EQ(rec, expected);
 }
 
 // A header byte that comes too late reads as 255, which the limits let
