@@ -9,6 +9,9 @@ namespace kelvarn {
 
 bool TForm1::MayClose() {
     if (ending_) return true;
+    // A live measurement ends with the window: asked as before any command that ends it. It
+    // goes on until the window really closes (the save question may still keep it open).
+    if (LiveRunning() && !AskEndLive()) return false;
     return MayReplaceWork();
 }
 

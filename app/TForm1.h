@@ -204,7 +204,7 @@ public:
     // a drop, a read-out, a take-over); true when it may go ahead.
     bool MayReplaceWork();
     // Whether a live measurement started from the PC is running, and the question before a
-    // command ends it; true when it may end (it is held then).
+    // command ends it; true when it may end (it is ended then).
     bool LiveRunning() const;
     bool MayEndLive();
     // Whether a command to the cell is under way (input for other commands
@@ -311,8 +311,8 @@ private:
 
     // Start-up steps that belong to the device link and the live display.
     void RestorePort();
-    // Cell commands: StartCellCommand refuses while one runs and holds the
-    // live measurement; the job runs on the link's thread, done on this one.
+    // Cell commands: StartCellCommand refuses while one runs and ends a running live
+    // measurement after asking; the job runs on the link's thread, done on this one.
     // The port is closed after the job unless keepsPort (the live start).
     bool StartCellCommand(CellSession::Job job, std::function<void()> done, bool keepsPort = false);
     // Lets the live measurement tick: a job on the link's thread that ends
@@ -320,6 +320,11 @@ private:
     void RunLive(int row);
     // Stops the live measurement (its job ends within one read time-out and lets the port go).
     void EndLive();
+    // "Die laufende Messung wird beendet. Fortfahren?"; true for Ja. The measurement goes on
+    // while it is asked; an automatic restart that falls due meanwhile waits for the answer.
+    bool AskEndLive();
+    bool askingEndLive_ = false;
+    bool restartAfterQuestion_ = false;
     bool liveRunning_ = false;
     void CellBusyChanged(bool busy);
     void CellIdle();

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "app/TForm1.h"
 #include "cell/CellResult.h"
@@ -166,13 +167,22 @@ void TForm1::RunLive(int row) {
     session_.RunLive([this](const LiveStep& step) { ApplyLiveStep(step); });
 }
 
+bool TForm1::AskEndLive() {
+    // On the long programs a running measurement is hours of work: it ends only when the user
+    // says so. Should it reach its end while the question is open, its automatic restart
+    // waits: after Ja it is dropped (what the user asked for comes instead), after Nein it
+    // starts as it would have.
+    askingEndLive_ = true;
+    const bool yes = seams_->Ask(this, ApplicationTitle(),
+                                 QStringLiteral("Die laufende Messung wird beendet. Fortfahren?"));
+    askingEndLive_ = false;
+    if (std::exchange(restartAfterQuestion_, false) && !yes) Button1Click();
+    return yes;
+}
+
 bool TForm1::MayEndLive() {
     if (!LiveRunning()) return true;
-    // On the long programs a running measurement is hours of work: it ends only when the user
-    // says so.
-    if (!seams_->Ask(this, ApplicationTitle(),
-                     QStringLiteral("Die laufende Messung wird beendet. Fortfahren?")))
-        return false;
+    if (!AskEndLive()) return false;
     EndLive();
     return true;
 }
@@ -408,7 +418,12 @@ void TForm1::ApplyLiveStep(const LiveStep& step) {
     ended.count = Live().Count();
     if (step.endReached) ShowCellResult(ended);
     switch (step.kind) {
-        case LiveStep::kRestart: Button1Click(); return;
+        case LiveStep::kRestart:
+            if (askingEndLive_)
+                restartAfterQuestion_ = true;
+            else
+                Button1Click();
+            return;
         case LiveStep::kNoProgram:
         case LiveStep::kStopped: return;
         case LiveStep::kFailed:

@@ -35,6 +35,7 @@ public:
     QTime timeOfDay;                 // invalid: the clock's
     QDateTime now;                   // invalid: the clock's
     std::function<void()> onNotice;  // called as a notice shows, to look at the window then
+    std::function<void()> onAsk;     // called while a question is open, before its answer
 
     bool CtrlHeld() const override { return ctrl; }
     bool CellCommandsOnOwnThread() const override { return cellThread; }
@@ -51,6 +52,7 @@ public:
     QDateTime Now() const override { return now.isValid() ? now : QDateTime::currentDateTime(); }
     bool Ask(QWidget*, const QString& caption, const QString& text) override {
         asked << caption + QLatin1Char('|') + text;
+        if (onAsk) onAsk();
         if (answers.empty()) return true;
         const bool a = answers.front();
         answers.pop_front();

@@ -345,6 +345,57 @@ TEST_F(CellCommandTest, AutomaticRestartStartsAgainAfterOneSampleLess) {
     EXPECT_TRUE(HasEvent(events, "live start, program A"));
 }
 
+// Closing the window ends a live measurement too: it asks as a command does, and Nein keeps
+// both the window and the measurement.
+TEST_F(CellCommandTest, ClosingDuringALiveMeasurementAsksFirst) {
+    Start();
+    form->show();
+    form->Controls().ProgBox->setCurrentIndex(0);
+    form->Controls().Button1->click();
+    Ticks(5);
+    seams.asked.clear();
+    seams.answers = {false};
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(seams.asked,
+              QStringList{ApplicationTitle() + "|Die laufende Messung wird beendet. Fortfahren?"});
+    EXPECT_TRUE(form->LiveRunning());
+    Ticks(1);
+    EXPECT_EQ(form->Live().Count(), 6) << "the measurement goes on";
+
+    seams.answers = {true};
+    EXPECT_TRUE(form->close());
+}
+
+// The measurement reaches its end while the question before another command is open: its
+// automatic restart waits for the answer. Ja runs the command instead of the restart; Nein
+// restarts as if nothing had been asked.
+TEST_F(CellCommandTest, ARestartDueDuringTheQuestionWaitsForTheAnswer) {
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Ja" : "Nein");
+        Start();
+        form->Controls().ProgBox->setCurrentIndex(0);
+        form->Controls().dauerbox->setChecked(true);
+        form->Controls().Button1->click();
+        Ticks(999);
+        ASSERT_TRUE(form->LiveRunning());
+        Events(*cell);
+        seams.answers = {yes};
+        seams.onAsk = [&] { Ticks(1); };    // the measurement's end comes now
+        form->Controls().Button2->click();  // the program query
+        seams.onAsk = nullptr;
+        const QStringList events = Events(*cell);
+        EXPECT_EQ(HasEvent(events, "live start"), !yes) << events.join("; ").toStdString();
+        EXPECT_EQ(form->LiveRunning(), !yes);
+        if (yes) {
+            EXPECT_EQ(form->StatusText(), " Gefundener Messtyp: A");
+        } else {
+            EXPECT_EQ(form->StatusText(), " Messung läuft ...");
+            EXPECT_EQ(form->Live().Count(), 0) << "started afresh";
+        }
+        form.reset();
+    }
+}
+
 TEST_F(CellCommandTest, ALiveZeroByteStopsWithFehler) {
     Start({.liveZeroAfter = 5});
     form->Controls().ProgBox->setCurrentIndex(0);
