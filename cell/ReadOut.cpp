@@ -55,10 +55,12 @@ private:
 // the line has been quiet for one read time-out and drops what came (a line that keeps
 // talking is given up on after a few bytes: the checks of the next pass catch what is left).
 // true when something came: the answer given up on is then no longer on its way.
-bool LetLateAnswersPass(SerialLink& link) {
+bool LetLateAnswersPass(SerialLink& link, const CellProgress& progress) {
     constexpr int kLateBytesAtMost = 16;
     int came = 0;
-    while (came < kLateBytesAtMost && link.ReadByte() >= 0) ++came;
+    // A cancel is heard between two bytes: a line that keeps talking could hold it for
+    // seconds otherwise.
+    while (came < kLateBytesAtMost && !progress.Cancelled() && link.ReadByte() >= 0) ++came;
     return came > 0;
 }
 
@@ -207,7 +209,7 @@ ReadOutResult ReadOutCell(SerialLink& link, MeasurementRecord& rec, CellProgress
     if (first.cancelled) return finish(first.received, total);
     // The answer the first pass gave up on may come yet.
     const bool lateAnswerPossible = first.fault == LinkStatus::kTimeout;
-    const bool lateAnswerCame = lateAnswerPossible && LetLateAnswersPass(link);
+    const bool lateAnswerCame = lateAnswerPossible && LetLateAnswersPass(link, progress);
     MeasurementRecord second;
     bar.NextPass(first.expected);
     const ReadPass again = ReadCellMemory(link, second, 12, bar);
