@@ -1,6 +1,5 @@
 #include "cell/CellResult.h"
 
-#include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
 #include "data/ProgramTable.h"
 

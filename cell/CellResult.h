@@ -95,4 +95,12 @@ CellCause CauseOf(LinkStatus status);
 // A read-out's result in the common shape; the line's fault becomes the cause.
 CellResult FromReadOut(const ReadOutResult& r);
 
+// The status text for the outcome of a program query:
+// " Gefundener Messtyp: B", or the "Unbekannt" text for row <= 0.
+QString ProgramQueryText(int row);
+
+// The text of the message box for a read-out whose data stopped part-way,
+// or that the person cancelled.
+QString IncompleteReadOutText(const ReadOutResult& result);
+
 }  // namespace kelvarn

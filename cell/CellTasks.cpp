@@ -47,17 +47,6 @@ void PrepareCellRead(SerialLink& link, int port, CellProgress& progress) {
     progress.Status(QStringLiteral(" Daten auslesen ..."));
 }
 
-ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec,
-                            CellProgress& progress) {
-    PrepareCellRead(link, port, progress);
-    return ReadOutCell(link, rec, progress);
-}
-
-int QueryProgramOnPort(SerialLink& link, int port, CellProgress& progress) {
-    PrepareCellRead(link, port, progress);
-    return QueryCellProgram(link);
-}
-
 CellResult ReadOutCommand(SerialLink& link, int port, MeasurementRecord& rec,
                           CellProgress& progress) {
     PrepareCellRead(link, port, progress);

@@ -21,20 +21,6 @@ namespace kelvarn {
 // the next exchange), both buffers purged, a pause, " Daten auslesen ...".
 void PrepareCellRead(SerialLink& link, int port, CellProgress& progress);
 
-// "&Auslesen der Zelle": connection check (a missing cell shows itself in
-// the readiness question), both buffers purged, a pause, then ReadOutCell
-// into rec.
-ReadOutResult ReadOutOnPort(SerialLink& link, int port, MeasurementRecord& rec,
-                            CellProgress& progress);
-
-// "Aktuelles &Messprogramm in der Zelle erfragen": connection check, both
-// buffers purged, a pause, then QueryCellProgram. The row 1..9, or -1.
-int QueryProgramOnPort(SerialLink& link, int port, CellProgress& progress);
-
-// The status text for the outcome of a program query:
-// " Gefundener Messtyp: B", or the "Unbekannt" text for row <= 0.
-QString ProgramQueryText(int row);
-
 // The read-out as a command: PrepareCellRead, then ReadOutCell into rec. A port that did not
 // open is named as the cause of a cell that was not ready.
 CellResult ReadOutCommand(SerialLink& link, int port, MeasurementRecord& rec,
@@ -65,9 +51,5 @@ CellResult UploadProgram(SerialLink& link, int port, int row, bool keyStart, boo
 // over, no run command was sent).
 CellResult StartLive(SerialLink& link, int port, int selected, bool binFile,
                      CellProgress& progress);
-
-// The text of the message box for a read-out whose data stopped part-way,
-// or that the person cancelled.
-QString IncompleteReadOutText(const ReadOutResult& result);
 
 }  // namespace kelvarn

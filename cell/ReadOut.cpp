@@ -160,10 +160,6 @@ ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measuremen
     return pass;
 }
 
-bool CheckCellReady(SerialLink& link) {
-    return CellReadiness(link) == LinkStatus::kOk;
-}
-
 LinkStatus CellReadiness(SerialLink& link) {
     const LinkStatus reset = link.ResetLink();
     if (reset != LinkStatus::kOk) return reset;

@@ -38,10 +38,8 @@ struct ReadPass {
 ReadPass ReadCellMemory(SerialLink& link, MeasurementRecord& rec, int measurements,
                         CellProgress& progress);
 
-// ResetLink, then the readiness question on input channel 2; false also
-// when the line fails.
-bool CheckCellReady(SerialLink& link);
-// The same question: kOk when the cell answered, else why it did not.
+// ResetLink, then the readiness question on input channel 2: kOk when the
+// cell answered, else why it did not.
 LinkStatus CellReadiness(SerialLink& link);
 
 // How a read-out ended.

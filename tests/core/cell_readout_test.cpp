@@ -6,6 +6,7 @@
 
 #include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
+#include "cell_on_port.h"
 #include "data/ProgramTable.h"
 #include "scripted_cell_support.h"
 

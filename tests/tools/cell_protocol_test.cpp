@@ -11,6 +11,7 @@
 #include "cell/CellTasks.h"
 #include "cell/ProgramTransfer.h"
 #include "cell/ReadOut.h"
+#include "cell_on_port.h"
 #include "cellsim_harness.h"
 #include "data/ProgramCode.h"
 #include "data/ProgramTable.h"

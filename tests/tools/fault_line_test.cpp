@@ -10,6 +10,7 @@
 
 #include "cell/CellTasks.h"
 #include "cell/ReadOut.h"
+#include "cell_on_port.h"
 #include "cellsim_harness.h"
 #include "link/SerialLink.h"
 #include "sim/CellModel.h"
