@@ -44,42 +44,38 @@ private:
 }  // namespace
 
 void MakeReachable(TForm1& form) {
-    form.Controls().N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    form.Controls().Speichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    form.Controls().Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    const TForm1Controls& c = form.Controls();
+    c.N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    c.Speichern1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    c.Beenden1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // A tab typed into the description is rarely meant; leaving it is.
-    form.Controls().RichEdit1->setTabChangesFocus(true);
-    form.Controls().RichEdit1->setAccessibleName(QStringLiteral("Beschreibung"));
+    c.RichEdit1->setTabChangesFocus(true);
+    c.RichEdit1->setAccessibleName(QStringLiteral("Beschreibung"));
 
     auto* panelScroll = qobject_cast<QAbstractScrollArea*>(
-        form.Controls().Panel6->parentWidget()
-            ? form.Controls().Panel6->parentWidget()->parentWidget()
-            : nullptr);
+        c.Panel6->parentWidget() ? c.Panel6->parentWidget()->parentWidget() : nullptr);
     auto* wheel = panelScroll ? new WheelToPanel(panelScroll, &form) : nullptr;
-    for (size_t k = 0; k < form.Controls().Pegel.size(); ++k) {
-        if (wheel) form.Controls().Pegel[k]->installEventFilter(wheel);
-        form.Controls().Pegel[k]->setAccessibleName(
+    for (size_t k = 0; k < c.Pegel.size(); ++k) {
+        if (wheel) c.Pegel[k]->installEventFilter(wheel);
+        c.Pegel[k]->setAccessibleName(
             QStringLiteral("Verteilung in der Übersicht, Messung %1").arg(k + 1));
     }
 
     // A table is named after the tab it stands on.
     for (QWidget* page :
-         {form.Controls().TabSheet6, form.Controls().TabSheet3, form.Controls().TabSheet7,
-          form.Controls().TabSheet9, form.Controls().TabSheet15, form.Controls().TabSheet8}) {
+         {c.TabSheet6, c.TabSheet3, c.TabSheet7, c.TabSheet9, c.TabSheet15, c.TabSheet8}) {
         // The caption as it reads, without the mark of its Alt letter.
         const QString caption =
-            form.Controls()
-                .PageControl2->tabText(form.Controls().PageControl2->indexOf(page))
-                .remove(QLatin1Char('&'));
+            c.PageControl2->tabText(c.PageControl2->indexOf(page)).remove(QLatin1Char('&'));
         for (StringGrid* table : page->findChildren<StringGrid*>())
             table->setAccessibleName(QStringLiteral("Tabelle ") + caption);
     }
 
-    form.Controls().Panel1->setAccessibleName(QStringLiteral("Pegel in dB(A)"));
-    form.Controls().LabelMax->setAccessibleName(QStringLiteral("Maximalpegel"));
-    form.Controls().LabelMin->setAccessibleName(QStringLiteral("Minimalpegel"));
-    form.Controls().dbabar->setAccessibleName(QStringLiteral("Pegelbalken"));
+    c.Panel1->setAccessibleName(QStringLiteral("Pegel in dB(A)"));
+    c.LabelMax->setAccessibleName(QStringLiteral("Maximalpegel"));
+    c.LabelMin->setAccessibleName(QStringLiteral("Minimalpegel"));
+    c.dbabar->setAccessibleName(QStringLiteral("Pegelbalken"));
 }
 
 }  // namespace kelvarn
