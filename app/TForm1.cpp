@@ -35,6 +35,8 @@
 #include "app/ReportHeadBox.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
+#include "app/tabs/AssessmentTab.h"
+#include "app/tabs/ProtocolTab.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
 #include "widgets/ChartSetup.h"
@@ -412,8 +414,29 @@ QWidget* TForm1::BuildAuswertungTab() {
     AddContextMenu(this, GridSpek12);
 
     PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
-    PageControl2->addTab(BuildProtokollTab(), QStringLiteral("Pro&tokoll"));
-    PageControl2->addTab(BuildBeurteilungTab(), QStringLiteral("&Beurteilung"));
+    const TabContext context{document_, *seams_, this,
+                             [this](const QString& text) { SetStatus(text); },
+                             [this] { return StatusText(); }};
+    assessmentTab_ = new AssessmentTab(context, this);
+    ProtocolTab::Reach reach;
+    reach.levelChart = Chart1;
+    reach.levelTable = grid;
+    reach.leqBox = LeqBox;
+    reach.figures = GridKennwerte;
+    reach.protocolShown = [this] { assessmentTab_->ShowProblem({}); };
+    reach.figuresShown = [this] { assessmentTab_->Show(); };
+    protocolTab_ = new ProtocolTab(context, reach, this);
+    TabSheetProtokoll = protocolTab_->Build();
+    PageControl2->addTab(TabSheetProtokoll, QStringLiteral("Pro&tokoll"));
+    TabSheetBeurteilung = assessmentTab_->Build();
+    ChartBeurteilung = assessmentTab_->HourChart();
+    GridStunden = assessmentTab_->HourTable();
+    GridZeitraeume = assessmentTab_->PeriodTable();
+    GridMessungen = assessmentTab_->MeasurementTable();
+    PageControl2->addTab(TabSheetBeurteilung, QStringLiteral("&Beurteilung"));
+    // The assessment shows whatever the protocol holds, however it was changed.
+    connect(&document_, &MeasurementDocument::ProtocolChanged, assessmentTab_,
+            &AssessmentTab::Show);
     split->addWidget(PageControl2);
     RichEdit1 = new QTextEdit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

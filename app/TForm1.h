@@ -11,8 +11,8 @@
 #include "cell/LiveSession.h"
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
+#include "document/MeasurementDocument.h"
 #include "eval/ViewData.h"
-#include "files/MeasurementDocument.h"
 #include "link/SystemPorts.h"
 
 class QAction;
@@ -43,6 +43,8 @@ struct CommandResult;
 class CellProgress;
 struct CellResult;
 class ReportHeadBox;
+class ProtocolTab;
+class AssessmentTab;
 
 // The window's controls. The window holds them privately; its own helpers and tests that
 // drive it as a user would reach them through TForm1::Controls().
@@ -230,22 +232,6 @@ public slots:
     void AutomatischeXSkalierung1Click();
     void FarbigeBalken1Click();
 
-    // the protocol of the current record ("Protokoll")
-    void ShowProtocol();
-    void ProtokollBeginnSetzenClick();
-    // The start field shows the start of the measurement chosen in the list, where one is known.
-    void ShowSelectedStart();
-    void MarkeHinzufuegenClick();
-    void MarkeEntfernenClick();
-
-    // the assessment of the current record ("Beurteilung"); its inputs live in CurrentProtocol
-    void ShowAssessment();
-    void TaetigkeitHinzufuegenClick();
-    void TaetigkeitEntfernenClick();
-    void TeilzeitHinzufuegenClick();
-    void TeilzeitEntfernenClick();
-    void NachtstundeUebernehmenClick();
-
     // files
     void N1Click();
     // What "&Öffnen ..." does once a file is chosen: also for a file named on
@@ -287,25 +273,9 @@ private:
     QWidget* ChartAndGrid(QWidget* chart, QWidget* grid);
     void ShowEvaluationTabs(bool twelve);
     QWidget* BuildKennwerteTab();
-    QWidget* BuildProtokollTab();
-    void ShowCalibrationDrift();
-    void ShowProtocolFigures();
-    void ProtocolCalibrationEdited();
-    void ProtocolMarkerEdited(int row);
-    void ShowMarkerShading();
-    void ShowTimeOfDay();
-    void MoveBand(double from, double to);
-    // A marker of measurement 1 from a Shift-drag over the level chart, in its axis unit.
-    void ProposeMarker(double from, double to);
-    struct ProtocolTab;
-    std::shared_ptr<ProtocolTab> protocolTab_;
-    QWidget* BuildBeurteilungTab();
-    void AssessmentTaskEdited(int row);
-    void AssessmentPartEdited(int row);
-    void TaLaermSettingsEdited();
-    void ShowAssessmentProblem(const QString& problem);
-    struct AssessmentTab;
-    std::shared_ptr<AssessmentTab> assessmentTab_;
+    // The sub-tabs "Protokoll" and "Beurteilung", children of the window.
+    ProtocolTab* protocolTab_ = nullptr;
+    AssessmentTab* assessmentTab_ = nullptr;
     ReportContent CurrentReportContent() const;
     void ColourSmallCharts();
 
@@ -383,9 +353,6 @@ private:
     void RememberFolder(const QString& chosenPath);
     // A failed file command in a stop-sign box, the file named on a second line.
     void ShowFailure(const CommandResult& r);
-    // The protocol of a record just read out: the remembered timed start when the user takes
-    // it, else the latest possible starts.
-    MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now);
     // When the last start from the PC sent its run command.
     QDateTime liveStartedAt_;
 

@@ -32,6 +32,7 @@
 #include "cell/ReadOut.h"
 #include "cell/StartTimes.h"
 #include "data/ProgramTable.h"
+#include "document/ArrivalProtocol.h"
 #include "eval/Figures.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
@@ -287,34 +288,6 @@ void TForm1::SendProgButtonClick() {
 
 // ----- read-out and program query
 
-MeasurementProtocol TForm1::ReadOutProtocol(const MeasurementRecord& rec, const QDateTime& now) {
-    MeasurementProtocol p;
-    const int row = MatchProgramRow(rec);
-    const RecordFigures figures = ComputeFigures(rec);
-    const RememberedStart remembered = ReadRememberedStart();
-    if (RememberedStartApplies(remembered, row, now)) {
-        const QString when = remembered.start.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm:ss"));
-        if (seams_->Ask(this, ApplicationTitle(),
-                        QStringLiteral("Programm %1 wurde für den %2 zeitgesteuert gestartet. "
-                                       "Diesen Messbeginn übernehmen?")
-                            .arg(ProgramLetter(row))
-                            .arg(when))) {
-            p.SetStart(1, remembered.start, StartSource::kZeitstart);
-            if (GetMeasurements(rec) > 1)
-                FillBackToBack(p, 1, int(figures.measurements.size()),
-                               Programs().Row(row).Points * Programs().Row(row).IntervalMs / 1000.0,
-                               now.timeZone());
-            for (ProtocolStart& s : p.starts) s.source = StartSource::kZeitstart;
-            return p;
-        }
-    }
-    const std::vector<QDateTime> starts =
-        EstimatedStarts(now, GetInterval(rec), GetPoints(rec), figures.measured);
-    for (size_t m = 0; m < starts.size(); ++m)
-        p.SetStart(int(m) + 1, starts[m], StartSource::kGeschaetzt);
-    return p;
-}
-
 void TForm1::Au1Click() {
     // Asked before anything goes to the cell, so that Abbrechen changes nothing anywhere.
     if (CellCommandRunning() || !MayReplaceWork()) return;
@@ -340,7 +313,13 @@ void TForm1::Au1Click() {
             const CellText text = CellMessage(*result);
             SetStatus(text.status);
             const QDateTime now = seams_->Now();
-            document_.ReadOut(*read, ReadOutProtocol(*read, now), now);
+            document_.ReadOut(*read,
+                              ReadOutProtocol(*read, now,
+                                              [this](const QString& question) {
+                                                  return seams_->Ask(this, ApplicationTitle(),
+                                                                     question);
+                                              }),
+                              now);
             ShowTime();
             if (!text.notice.isEmpty()) seams_->Notice(this, text.notice);
         });
@@ -501,15 +480,8 @@ void TForm1::ZurAuswertung1Click() {
     // bytes after them stay.
     MeasurementRecord record = document_.Record();
     Live().TakeOver(record);
-    // Site, people and calibration stay, as the description does; the times and markers were
-    // those of the record replaced.
-    MeasurementProtocol protocol = document_.Protocol();
-    protocol.starts.clear();
-    protocol.markers.clear();
-    if (liveStartedAt_.isValid())
-        protocol.SetStart(1, liveStartedAt_.toOffsetFromUtc(liveStartedAt_.offsetFromUtc()),
-                          StartSource::kPcStart);
-    document_.TakeOver(record, protocol, seams_->Now());
+    document_.TakeOver(record, TakeOverProtocol(document_.Protocol(), liveStartedAt_),
+                       seams_->Now());
     ShowTime();
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")
                   .arg(Live().Count())

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "app/TForm1.h"
+#include "app/tabs/ProtocolTab.h"
 #include "eval/Evaluation.h"
 #include "eval/Figures.h"
 #include "eval/LevelStatistics.h"
@@ -16,12 +17,14 @@ namespace kelvarn {
 
 namespace {
 
-EvalOptions OptionsOf(const QCheckBox* leqBox, const QCheckBox* leq12Box) {
-    EvalOptions opt;
-    opt.leqBox = leqBox->isChecked();
-    opt.leq12Box = leq12Box->isChecked();
-    opt.fmt = NumberFormat::FromLocale();
-    return opt;
+// The view as the boxes ask for it: LeQ curves on the level charts where they are ticked,
+// numbers in the user's locale.
+void SetViewOptions(MeasurementDocument& doc, const QCheckBox* leqBox, const QCheckBox* leq12Box) {
+    ViewOptions opt = doc.Options();
+    opt.eval.leqBox = leqBox->isChecked();
+    opt.eval.leq12Box = leq12Box->isChecked();
+    opt.eval.fmt = NumberFormat::FromLocale();
+    doc.SetViewOptions(opt);
 }
 
 void SetSeries(TChart* chart, int first, const SeriesData* data, int count) {
@@ -54,7 +57,8 @@ void TForm1::WireEvaluation() {
 }
 
 void TForm1::ShowTime() {
-    const Evaluation ev = kelvarn::EvaluateRecord(document_.Record(), OptionsOf(LeqBox, Leq12Box));
+    SetViewOptions(document_, LeqBox, Leq12Box);
+    const Evaluation& ev = document_.View().evaluation;
 
     Chart1->SetBottomAxis(ev.levelAxisTitle, 0, ev.levelAxisMax);
     SetSeries(Chart1, 0, ev.levelSeries.data(), kBlockSeries);
@@ -81,8 +85,8 @@ void TForm1::ShowTime() {
 
     // A new record is shown whole.
     for (TChart* chart : ZoomCharts()) chart->ResetView();
-    ShowProtocol();
-    ShowSelectedStart();
+    protocolTab_->Show();
+    protocolTab_->ShowSelectedStart();
     for (TChart* chart : {Chart1, Chart2, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
     {
         // Brought to the front by the program, not by the user: no help text.
@@ -95,9 +99,8 @@ void TForm1::ShowTime() {
 }
 
 void TForm1::LeQEinzeichnen(QObject*) {
-    Evaluation ev;
-    kelvarn::ComputeLeqCurves(document_.Record(), OptionsOf(LeqBox, Leq12Box), ev);
-    ShowLeq(*this, ev);
+    SetViewOptions(document_, LeqBox, Leq12Box);
+    ShowLeq(*this, document_.View().evaluation);
     for (TChart* chart : {Chart1, Chart3, Chart6, Chart12Leq}) chart->QueueReplot();
 }
 

@@ -69,14 +69,17 @@ void TForm1::Exportieren1Click() {
     path = WithExtension(path, json ? QStringLiteral(".json") : QStringLiteral(".csv"));
     const MeasurementRecord& record = document_.Record();
     const MeasurementProtocol& protocol = document_.Protocol();
-    const RecordFigures figures = ComputeFigures(record);
+    const DocumentView& view = document_.View();
+    const RecordFigures& figures = view.figures;
     const QString measurement =
         document_.FilePath().isEmpty()
             ? document_.ProposedSaveName()
             : DisplayPath(QFileInfo(document_.FilePath()).absoluteFilePath());
     const QByteArray content =
-        json ? ExportJson(measurement, record, figures, protocol.IsEmpty() ? nullptr : &protocol)
-             : ExportCsv(figures, NumberFormat::FromLocale(), &protocol, GetInterval(record));
+        json ? ExportJson(measurement, record, figures, protocol.IsEmpty() ? nullptr : &protocol,
+                          view.withoutForeignNoise)
+             : ExportCsv(figures, NumberFormat::FromLocale(), &protocol, GetInterval(record),
+                         view.withoutForeignNoise);
     const CommandResult r = WriteExportFile(path, content);
     if (!r.ok) ShowFailure(r);
 }
@@ -97,6 +100,8 @@ ReportContent TForm1::CurrentReportContent() const {
     c.leqView = view(twelve ? Chart12Leq : Chart6);
     c.head = GroupBox3->Head();
     c.protocol = &document_.Protocol();
+    c.view = &document_.View();
+    c.zone = document_.Options().zone;
     return c;
 }
 

@@ -27,9 +27,14 @@ Parsed<TaLaermInput> ReadTaLaerm(const MeasurementProtocol& p) {
 
 AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementProtocol& p,
                                 const QTimeZone& zone) {
+    return SetUpAssessment(rec, ComputeFigures(rec), p, zone);
+}
+
+AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const RecordFigures& figures,
+                                const MeasurementProtocol& p, const QTimeZone& zone) {
     AssessmentSetup out;
     out.input.zone = zone;
-    out.input.measurements = AssessedMeasurements(ComputeFigures(rec), GetInterval(rec) / 1000.0);
+    out.input.measurements = AssessedMeasurements(figures, GetInterval(rec) / 1000.0);
     for (AssessedMeasurement& m : out.input.measurements) {
         if (const ProtocolStart* s = p.StartOf(m.number); s && s->start.isValid())
             m.start = s->start;

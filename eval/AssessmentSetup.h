@@ -13,6 +13,7 @@
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
 #include "eval/Assessment.h"
+#include "eval/Figures.h"
 
 namespace kelvarn {
 
@@ -27,6 +28,9 @@ struct AssessmentSetup {
 // protocol's assessment inputs, for clock hours and periods in zone.
 AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementProtocol& p,
                                 const QTimeZone& zone);
+// The same with the record's figures computed before.
+AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const RecordFigures& figures,
+                                const MeasurementProtocol& p, const QTimeZone& zone);
 
 // The assessment inputs stored in a protocol (none where it has none or they are unreadable).
 std::vector<ExposureTask> WorkplaceTasksOf(const MeasurementProtocol& p);

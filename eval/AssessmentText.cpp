@@ -107,6 +107,14 @@ QString LocalTimeText(const QDateTime& t) {
                .arg(a % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString LeftOutRangeText(int measurement, double fromS, double toS, const QString& text,
+                         const NumberFormat& fmt) {
+    return QStringLiteral("Messung %1: %2–%3 s%4")
+        .arg(measurement)
+        .arg(fmt.Format("%.1f", fromS), fmt.Format("%.1f", toS),
+             text.isEmpty() ? QString() : QStringLiteral(" (") + text + u')');
+}
+
 QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFormat& fmt) {
     if (!r.lr) return {};
     QString s = QStringLiteral("Lr = ") + Db(*r.lr, fmt);
@@ -117,14 +125,15 @@ QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFo
 
 QStringList ExposureResultLines(const ExposureResult& e, const NumberFormat& fmt) {
     QStringList out;
-    // LEX,8h after the workplace noise regulation and ISO 9612.
-    out << QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
+    // The result and its verdict first, then how it was found.
     if (e.lex8h) {
         out << QStringLiteral("LEX,8h = ") + Db(*e.rounded, fmt);
         out << e.verdict;
     } else {
         out << QStringLiteral("LEX,8h: nicht berechnet: ") + e.reason;
     }
+    // LEX,8h after the workplace noise regulation and ISO 9612.
+    out << QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
     out << ExposureNotes();
     return out;
 }
@@ -144,10 +153,7 @@ QString RatingInputLine(const RatingResult& r, const TaLaermInput& t, const Numb
 QStringList RatingResultLines(const RatingResult& r, const TaLaermInput& t,
                               const NumberFormat& fmt) {
     QStringList out;
-    out << QStringLiteral(
-        "  Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + "
-        "KR,j))] (TA Lärm Anhang A.1.4)");
-    for (const QString& w : r.warnings) out << QStringLiteral("Warnung: ") + w;
+    // The result and its verdict first, what qualifies it next, then how it was found.
     if (r.lr) {
         out << RatingValueText(r, t.messabschlag, fmt);
         out << QStringLiteral("gerundet %1 dB(A), Immissionsrichtwert %2 dB(A): ")
@@ -157,6 +163,10 @@ QStringList RatingResultLines(const RatingResult& r, const TaLaermInput& t,
     } else {
         out << QStringLiteral("Lr: nicht berechnet: ") + r.reason;
     }
+    for (const QString& w : r.warnings) out << QStringLiteral("Warnung: ") + w;
+    out << QStringLiteral(
+        "  Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + "
+        "KR,j))] (TA Lärm Anhang A.1.4)");
     out << RatingNotes();
     return out;
 }
@@ -180,8 +190,8 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
         out << line;
         if (i < in.measurements.size())
             for (const TimeRange& r : in.measurements[i].leftOut)
-                out << QStringLiteral("  ausgelassen (Fremdgeräusch): %1–%2 s")
-                           .arg(DecimalText(r.fromS, fmt), DecimalText(r.toS, fmt));
+                out << QStringLiteral("  ausgelassen (Fremdgeräusch): ") +
+                           LeftOutRangeText(in.measurements[i].number, r.fromS, r.toS, {}, fmt);
     }
     out << QString();
 

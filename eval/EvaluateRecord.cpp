@@ -21,6 +21,11 @@ void NameMeasurementSeries(Evaluation& ev) {
 }  // namespace
 
 Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) {
+    return EvaluateRecord(rec, ComputeFigures(rec), opt);
+}
+
+Evaluation EvaluateRecord(const MeasurementRecord& rec, const RecordFigures& figures,
+                          const EvalOptions& opt) {
     const NumberFormat& fmt = opt.fmt;
     Evaluation ev;
     NameMeasurementSeries(ev);
@@ -82,7 +87,6 @@ Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt) 
 
     ComputeLeqCurves(rec, opt, ev);
 
-    const RecordFigures figures = ComputeFigures(rec);
     ev.figuresTable = FiguresTable(figures, fmt, ShowsTotal(figures));
     return ev;
 }

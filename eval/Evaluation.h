@@ -58,6 +58,10 @@ struct Evaluation {
 // The evaluation pass over a record: level over time, distribution, the twelve-measurement
 // overview and the LeQ curves.
 Evaluation EvaluateRecord(const MeasurementRecord& rec, const EvalOptions& opt);
+// The same with the record's figures computed before (ComputeFigures).
+struct RecordFigures;
+Evaluation EvaluateRecord(const MeasurementRecord& rec, const RecordFigures& figures,
+                          const EvalOptions& opt);
 
 // Recomputes the LeQ curves and both LeQ tables of ev; the other outputs stay as they are.
 void ComputeLeqCurves(const MeasurementRecord& rec, const EvalOptions& opt, Evaluation& ev);

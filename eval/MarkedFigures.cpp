@@ -47,10 +47,14 @@ std::vector<std::optional<LevelFigures>> FiguresWithoutForeignNoise(const Measur
 
 TableText FiguresTableWithProtocol(const MeasurementRecord& rec, const RecordFigures& figures,
                                    const MeasurementProtocol& p, const NumberFormat& fmt) {
+    return FiguresTableWithCuts(figures, FiguresWithoutForeignNoise(rec, figures, p), fmt);
+}
+
+TableText FiguresTableWithCuts(const RecordFigures& figures,
+                               const std::vector<std::optional<LevelFigures>>& without,
+                               const NumberFormat& fmt) {
     const bool total = ShowsTotal(figures);
     TableText plain = FiguresTable(figures, fmt, total);
-    const std::vector<std::optional<LevelFigures>> without =
-        FiguresWithoutForeignNoise(rec, figures, p);
     int extra = 0;
     for (const auto& w : without) extra += w ? 1 : 0;
     if (extra == 0) return plain;

@@ -25,5 +25,10 @@ std::vector<std::optional<LevelFigures>> FiguresWithoutForeignNoise(const Measur
 // Fremdgeräusch"; the same as FiguresTable when none does.
 TableText FiguresTableWithProtocol(const MeasurementRecord& rec, const RecordFigures& figures,
                                    const MeasurementProtocol& p, const NumberFormat& fmt);
+// The same table from figures cut before (FiguresWithoutForeignNoise), so that a face that
+// holds them formats them without computing them again.
+TableText FiguresTableWithCuts(const RecordFigures& figures,
+                               const std::vector<std::optional<LevelFigures>>& without,
+                               const NumberFormat& fmt);
 
 }  // namespace kelvarn

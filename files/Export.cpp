@@ -7,6 +7,7 @@
 
 #include "data/ProgramTable.h"
 #include "eval/Assessment.h"
+#include "eval/MarkedFigures.h"
 #include "files/FileErrors.h"
 #include "files/PosixFile.h"
 #include "files/ProtocolFile.h"
@@ -113,7 +114,7 @@ QDateTime StartOf(const MeasurementProtocol* protocol, int m) {
 
 QByteArray JsonRecord(const QString& file, const MeasurementRecord& rec,
                       const RecordFigures& figures, bool withLevels,
-                      const MeasurementProtocol* protocol = nullptr) {
+                      const MeasurementProtocol* protocol = nullptr, const CutFigures& cut = {}) {
     const int row = Programs().RowForInterval(GetInterval(rec));
     QByteArray out = "{\"file\": " + JsonString(file);
     out += ", \"program\": " + (row > 0 ? JsonString(QString(ProgramLetter(row))) : "null");
@@ -143,7 +144,10 @@ QByteArray JsonRecord(const QString& file, const MeasurementRecord& rec,
                 out += "], ";
             }
         }
-        out += "\"figures\": " + JsonFigures(figures.measurements[m]) + '}';
+        out += "\"figures\": " + JsonFigures(figures.measurements[m]);
+        if (m < cut.size() && cut[m])
+            out += ", \"figures_without_foreign_noise\": " + JsonFigures(*cut[m]);
+        out += '}';
     }
     out += "], \"total\": " + JsonFigures(figures.total);
     if (protocol) {
@@ -174,7 +178,7 @@ QStringList IntervalBeginnings(const QDateTime& start, int intervalMs, int n) {
 }
 
 QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
-                     const MeasurementProtocol* protocol, int intervalMs) {
+                     const MeasurementProtocol* protocol, int intervalMs, const CutFigures& cut) {
     const QChar sep = CsvSeparator(fmt);
     QByteArray out;
     const size_t M = figures.measurements.size();
@@ -214,7 +218,7 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
     out += points.toUtf8();
     out += kNewline;
 
-    const TableText table = FiguresTable(figures, fmt, ShowsTotal(figures));
+    const TableText table = FiguresTableWithCuts(figures, cut, fmt);
     for (int r = 0; r < table.Rows(); ++r) {
         QStringList line;
         for (int c = 0; c < table.Cols(); ++c) line << table.Cell(c, r).trimmed();
@@ -236,8 +240,9 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
 }
 
 QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
-                      const RecordFigures& figures, const MeasurementProtocol* protocol) {
-    return JsonRecord(file, rec, figures, true, protocol) + '\n';
+                      const RecordFigures& figures, const MeasurementProtocol* protocol,
+                      const CutFigures& cut) {
+    return JsonRecord(file, rec, figures, true, protocol, cut) + '\n';
 }
 
 CommandResult WriteExportFile(const QString& path, const QByteArray& data) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "data/MeasurementRecord.h"
@@ -26,8 +27,14 @@ QChar CsvSeparator(const NumberFormat& fmt);
 // ("Beginn m" for twelve measurements) with the time of day each interval begins, ISO 8601 with
 // the UTC offset of the local zone at that moment; and behind the figures an empty line and the
 // markers: "Messung", "von/s", "bis/s", "Art", "Text".
+//
+// cut: per measurement its figures without the time its "Fremdgeräusch" markers leave out
+// (FiguresWithoutForeignNoise), nullopt where none does; the figures table then carries the row
+// "<m> ohne Fremdgeräusch" behind that measurement's, as the window's "Kennwerte" do.
+using CutFigures = std::vector<std::optional<LevelFigures>>;
 QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
-                     const MeasurementProtocol* protocol = nullptr, int intervalMs = 0);
+                     const MeasurementProtocol* protocol = nullptr, int intervalMs = 0,
+                     const CutFigures& cut = {});
 
 // The same as JSON for scripts: {"file", "program", "interval_ms", "points", "measurements":
 // [{"levels": [...], "figures": {"n", "laeq", "lmax", "lmin", "l1" ... "l99"}}], "total": {...}}.
@@ -35,9 +42,11 @@ QByteArray ExportCsv(const RecordFigures& figures, const NumberFormat& fmt,
 // the program letter, null for an interval no program has.
 // With a protocol, each measurement whose start is known gains "start" and "times" (the
 // beginning of each level's interval, as in the CSV), and the object gains "protocol": the whole
-// protocol as its file holds it.
+// protocol as its file holds it. A measurement that cut holds figures for gains
+// "figures_without_foreign_noise", an object as "figures".
 QByteArray ExportJson(const QString& file, const MeasurementRecord& rec,
-                      const RecordFigures& figures, const MeasurementProtocol* protocol = nullptr);
+                      const RecordFigures& figures, const MeasurementProtocol* protocol = nullptr,
+                      const CutFigures& cut = {});
 
 // The beginning of each of n intervals of intervalMs from start, in the process's local zone
 // with its offset at each moment (an interval after a change of summer time has the new one).

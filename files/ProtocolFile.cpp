@@ -211,16 +211,8 @@ private:
                 return Fail(where + QStringLiteral(": \"from_s\" und \"to_s\" müssen Zahlen sein"));
             mk.fromS = *from;
             mk.toS = *to;
-            if (!(mk.fromS < mk.toS))
-                return Fail(where + QStringLiteral(": von %1 ist nicht kleiner als bis %2")
-                                        .arg(Seconds(mk.fromS), Seconds(mk.toS)));
-            const double length = shape_.seconds[size_t(mk.measurement - 1)];
-            if (mk.fromS < 0 || mk.toS > length + kEndSlack)
-                return Fail(where +
-                            QStringLiteral(": %1 bis %2 liegt nicht in Messung %3 (0 bis %4)")
-                                .arg(Seconds(mk.fromS), Seconds(mk.toS))
-                                .arg(mk.measurement)
-                                .arg(Seconds(length)));
+            if (const QString problem = MarkerRangeProblem(mk, shape_); !problem.isEmpty())
+                return Fail(where + QStringLiteral(": ") + problem);
             const QJsonValue kind = o.take(QStringLiteral("kind"));
             const std::optional<MarkerKind> k = MarkerKindFromKey(kind.toString());
             if (!Given(kind)) return Fail(where + QStringLiteral(": \"kind\" fehlt"));
@@ -289,6 +281,23 @@ ProtocolShape ShapeOf(const MeasurementRecord& rec) {
     for (int m = 0; m < b.measurements; ++m)
         shape.seconds.push_back(double(int64_t(b.points[size_t(m)]) * interval) / 1000.0);
     return shape;
+}
+
+QString MarkerRangeProblem(const ProtocolMarker& mk, const ProtocolShape& shape) {
+    if (mk.measurement < 1 || mk.measurement > shape.Measurements())
+        return QStringLiteral("Messung %1 gibt es nicht").arg(mk.measurement);
+    if (!std::isfinite(mk.fromS) || !std::isfinite(mk.toS))
+        return QStringLiteral("von und bis müssen Zahlen sein");
+    if (!(mk.fromS < mk.toS))
+        return QStringLiteral("von %1 ist nicht kleiner als bis %2")
+            .arg(Seconds(mk.fromS), Seconds(mk.toS));
+    const double length = shape.seconds[size_t(mk.measurement - 1)];
+    if (mk.fromS < 0 || mk.toS > length + kEndSlack)
+        return QStringLiteral("%1 bis %2 liegt nicht in Messung %3 (0 bis %4)")
+            .arg(Seconds(mk.fromS), Seconds(mk.toS))
+            .arg(mk.measurement)
+            .arg(Seconds(length));
+    return {};
 }
 
 QString ProtocolFileName(const QString& measurementPath) {

@@ -38,6 +38,11 @@ struct ProtocolShape {
 // interval, trailing zero run included: a marker may lie there).
 ProtocolShape ShapeOf(const MeasurementRecord& rec);
 
+// What keeps a marker from lying in the record of shape: a measurement it has not, a range
+// that is empty or reversed, or one outside the measurement ("von 300 s ist nicht kleiner als
+// bis 120 s"); empty when it lies in it. Opening a protocol and every edit check by it.
+QString MarkerRangeProblem(const ProtocolMarker& mk, const ProtocolShape& shape);
+
 // The protocol file of a measurement file: named as its remarks file, with "KVP" in place of
 // "RMK" ("MESS1.DBA" -> "MESS1.KVP").
 QString ProtocolFileName(const QString& measurementPath);

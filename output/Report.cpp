@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/ProgramTable.h"
+#include "document/ResultTexts.h"
 #include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
 #include "eval/AssessmentView.h"
@@ -19,7 +20,6 @@
 #include "eval/Figures.h"
 #include "files/Export.h"
 #include "files/MeasurementFile.h"
-#include "files/ProtocolText.h"
 #include "output/ChartRender.h"
 #include "output/PrintJob.h"
 #include "widgets/Chart.h"
@@ -404,9 +404,16 @@ class ReportSections {
 public:
     ReportSections(QPaintDevice* device, const MeasurementRecord& rec, const ReportContent& content)
         : device_(device), rec_(rec), content_(content), width_(ContentArea().width()) {
-        // The report is German whatever the system's locale: decimal commas.
-        opt_.fmt = NumberFormat(QLatin1Char(','));
-        ev_ = EvaluateRecord(rec, opt_);
+        // The report is German whatever the system's locale: decimal commas. Its tables are
+        // written from the view's numbers in that format.
+        fmt_ = NumberFormat(QLatin1Char(','));
+        if (!content.view) {
+            ViewOptions options;
+            options.eval.fmt = fmt_;
+            options.zone = content.zone;
+            ownView_ = MakeView(rec, content.protocol ? *content.protocol : MeasurementProtocol{},
+                                options);
+        }
     }
 
     std::vector<Block> Blocks() {
@@ -442,8 +449,8 @@ private:
                       width_));
         Add(TextBlock(device_, ProgramLine(rec_), Font(9), width_));
         Add(TextBlock(device_, QStringLiteral("Dateidatum: ") + date, Font(9), width_));
-        if (!ev_.damageNotice.isEmpty())
-            Add(TextBlock(device_, ev_.damageNotice.trimmed(), Font(9, true), width_));
+        if (!Ev().damageNotice.isEmpty())
+            Add(TextBlock(device_, Ev().damageNotice.trimmed(), Font(9, true), width_));
     }
 
     void Description() {
@@ -458,7 +465,8 @@ private:
         if (content_.protocol && !content_.protocol->IsEmpty()) {
             Add(Heading(device_, QStringLiteral("Messprotokoll"), width_));
             Add(TextBlock(device_,
-                          ProtocolReportLines(rec_, *content_.protocol).join(QLatin1Char('\n')),
+                          ProtocolReportLines(View(), *content_.protocol, GetInterval(rec_), fmt_)
+                              .join(QLatin1Char('\n')),
                           Font(9), width_));
         }
         Add(TextBlock(device_, IndicativeNote(), Font(8, true), width_));
@@ -466,22 +474,21 @@ private:
 
     void Charts() {
         // The charts show the times the window shows, also when zoomed in.
-        charts_.push_back(LevelChart(ev_));
+        charts_.push_back(LevelChart(Ev()));
         if (content_.levelView)
             charts_.back()->xAxis->setRange(content_.levelView->first, content_.levelView->second);
         Add(ChartBlock(charts_.back().get(), 88));
-        charts_.push_back(LeqChart(ev_));
+        charts_.push_back(LeqChart(Ev()));
         if (content_.leqView)
             charts_.back()->xAxis->setRange(content_.leqView->first, content_.leqView->second);
         Add(ChartBlock(charts_.back().get(), 84));
-        charts_.push_back(DistributionChart(ev_));
+        charts_.push_back(DistributionChart(Ev()));
         Add(ChartBlock(charts_.back().get(), 85));
     }
 
     void Figures() {
-        const RecordFigures figures = ComputeFigures(rec_);
         Add(Heading(device_, QStringLiteral("Kennwerte"), width_));
-        Add(TableBlock(FiguresTable(figures, opt_.fmt, ShowsTotal(figures))));
+        Add(TableBlock(View().FiguresTableIn(fmt_)));
         Add(TextBlock(device_, PercentileNotesText(), Font(8), width_));
     }
 
@@ -491,35 +498,25 @@ private:
     void Assessment() {
         const MeasurementProtocol none;
         const MeasurementProtocol& protocol = content_.protocol ? *content_.protocol : none;
-        const AssessmentSetup setup = SetUpAssessment(rec_, protocol, content_.zone);
+        const AssessmentSetup& setup = View().assessmentSetup;
         const AssessmentInput& in = setup.input;
-        bool anyStart = false;
-        for (const AssessedMeasurement& m : in.measurements) anyStart |= m.start.isValid();
-        if (!anyStart && in.tasks.empty() && !in.taLaerm && setup.problems.isEmpty()) return;
-        const kelvarn::Assessment a = Assess(in);
-        const NumberFormat& fmt = opt_.fmt;
+        if (!View().AssessesByTime()) return;
+        const kelvarn::Assessment& a = View().assessment;
+        const NumberFormat& fmt = fmt_;
         auto text = [this](const QStringList& lines, double points = 8.5) {
             Add(TextBlock(device_, lines.join(QLatin1Char('\n')), Font(points), width_));
         };
 
         Add(Heading(device_, QStringLiteral("Beurteilung"), width_));
         text({SampleNote(),
-              QStringLiteral("Ortszeit: Zeitzone %1.").arg(QString::fromUtf8(content_.zone.id()))});
+              QStringLiteral("Ortszeit: Zeitzone %1.").arg(QString::fromUtf8(in.zone.id()))});
         for (const QString& problem : setup.problems)
             text(
                 {QStringLiteral("Nicht lesbare Angabe im Protokoll, nicht beurteilt: ") + problem});
         Add(GridBlock(device_, MeasurementLevelTable(a, fmt), {1.5, 3, 3, 1.4, 1.6, 1.4, 2.6},
                       width_));
-        QStringList leftOut;
-        for (const ProtocolMarker& mk : protocol.markers)
-            if (mk.kind == MarkerKind::kFremdgeraeusch)
-                leftOut << QStringLiteral("Messung %1: %2–%3 s%4")
-                               .arg(mk.measurement)
-                               .arg(fmt.Format("%.1f", mk.fromS), fmt.Format("%.1f", mk.toS),
-                                    mk.text.isEmpty() ? QString()
-                                                      : QStringLiteral(" (") + mk.text + u')');
-        if (!leftOut.isEmpty())
-            text(QStringList{QStringLiteral("Als Fremdgeräusch ausgelassen:")} + leftOut);
+        if (const QStringList leftOut = LeftOutLines(protocol, fmt); !leftOut.isEmpty())
+            text(leftOut);
 
         if (a.hours) {
             Add(Heading(device_, QStringLiteral("Stunden (Ortszeit)"), width_));
@@ -570,8 +567,11 @@ private:
     const MeasurementRecord& rec_;
     const ReportContent& content_;
     const double width_;
-    EvalOptions opt_;
-    Evaluation ev_;
+    const DocumentView& View() const { return content_.view ? *content_.view : ownView_; }
+    const Evaluation& Ev() const { return View().evaluation; }
+
+    NumberFormat fmt_;
+    DocumentView ownView_;
     QImage logo_;
     std::vector<Block> blocks_;
     // The charts the blocks draw; they live as long as the sections.

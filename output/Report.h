@@ -10,6 +10,7 @@
 
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
+#include "document/DocumentView.h"
 #include "files/CommandResult.h"
 #include "files/ReportHead.h"
 
@@ -31,6 +32,11 @@ struct ReportContent {
     const MeasurementProtocol* protocol = nullptr;  // none: the block says nothing is known
     // The zone of the assessment's clock hours and periods of the day.
     QTimeZone zone = QTimeZone::systemTimeZone();
+    // The view of the document the report shows, as the window and the export read it: its
+    // charts, its figures (with the rows "ohne Fremdgeräusch") and its assessment. None: the
+    // report makes the view of rec, protocol and zone itself, for a caller that holds no
+    // document.
+    const DocumentView* view = nullptr;
 };
 
 // Resolution the report is laid out at [dpi]: the screen's, so that the charts keep the

@@ -114,7 +114,9 @@ TEST_F(ProtocolWindowTest, EditsGoIntoTheProtocolAndAreUnsavedWork) {
     emit after->editingFinished();
     EXPECT_EQ(form.Document().Protocol().calibration.afterDb, 93.6);
     EXPECT_EQ(after->text(), "93,6");
-    EXPECT_EQ(form.StatusText(), " \"viel\" ist keine Zahl.");
+    EXPECT_EQ(form.StatusText(),
+              " nachher: \"viel\" ist keine Zahl (Dezimalkomma oder -punkt, "
+              "ohne Tausendertrennzeichen).");
 }
 
 TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
@@ -138,7 +140,7 @@ TEST_F(ProtocolWindowTest, MarkersAreAddedEditedAndCutTheKennwerte) {
 
     // A range outside the measurement is refused and shown as it was.
     markers->item(0, 2)->setText("61");
-    EXPECT_EQ(form.StatusText(), " Marke 1: liegt nicht in Messung 1.");
+    EXPECT_EQ(form.StatusText(), " Marke 1: 30 s bis 61 s liegt nicht in Messung 1 (0 bis 60 s).");
     EXPECT_EQ(form.Document().Protocol().markers[0].toS, 60.0);
     QCoreApplication::processEvents();
     EXPECT_EQ(markers->item(0, 2)->text(), "60,000");

@@ -1,6 +1,8 @@
 #include "AssessCli.h"
 
+#include "CliDocument.h"
 #include "data/ProgramTable.h"
+#include "document/ProtocolEdits.h"
 #include "eval/Assessment.h"
 #include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
@@ -49,32 +51,30 @@ CliOutcome RunAssessCommand(const QStringList& args) {
     }
 
     CliOutcome o;
-    MeasurementRecord rec;
-    const CommandResult r = ReadMeasurementFile(file, rec);
-    if (!r.ok) return CliFailure(1, file + QStringLiteral(": ") + r.message);
-    const QString notice = DamageNotice(MeasureRecord(rec));
+    MeasurementDocument doc;
+    DocumentOpen opened;
+    if (!OpenForCli(file, doc, opened, o)) return o;
+    const QString& notice = doc.View().evaluation.damageNotice;
     if (!notice.isEmpty()) o.err += CliErrorLine(file + QStringLiteral(":") + notice);
 
     // The protocol beside the file gives the starts, the foreign-noise markers and the
     // inputs of LEX,8h and TA Lärm. An unreadable protocol or input ends the command: the
     // figures without its markers would look right and be wrong.
-    MeasurementProtocol protocol;
+    const ProtocolLoad& load = opened.protocol;
     const QString protocolPath = ProtocolFileName(file);
-    const ProtocolLoad load = ReadProtocolFile(protocolPath, ShapeOf(rec), protocol);
     if (load.state == ProtocolLoad::kUnreadable) return CliFailure(1, load.message);
-    AssessmentSetup setup = SetUpAssessment(rec, protocol, zone);
-    if (!setup.problems.isEmpty())
-        return CliFailure(
-            1, protocolPath + QStringLiteral(": ") + setup.problems.join(QStringLiteral("; ")));
-    AssessmentInput& in = setup.input;
+    if (!doc.View().assessmentSetup.problems.isEmpty())
+        return CliFailure(1, protocolPath + QStringLiteral(": ") +
+                                 doc.View().assessmentSetup.problems.join(QStringLiteral("; ")));
     // --start stands for the protocol's starts: a series follows it back to back, each
-    // measurement its full length.
-    if (first.isValid()) {
-        const qint64 length = qint64(GetPoints(rec)) * GetInterval(rec);
-        for (size_t m = 0; m < in.measurements.size(); ++m)
-            in.measurements[m].start = first.addMSecs(qint64(m) * length);
+    // measurement its full length. The file is not changed.
+    if (first.isValid() && doc.View().shape.Measurements() > 0) {
+        const EditResult set = SetStart(doc, 1, first);
+        if (!set.Ok()) return CliFailure(2, set.problem);
+        (void)FillSeries(doc, 1, zone);
     }
-    const Assessment a = Assess(in);
+    const AssessmentInput& in = doc.View().assessmentSetup.input;
+    const Assessment& a = doc.View().assessment;
     if (format == QLatin1String("json")) {
         o.out = AssessmentJson(file, a);
     } else {

@@ -13,8 +13,10 @@
 #include "cell/CellSession.h"
 #include "cell/CellTasks.h"
 #include "data/ProgramTable.h"
+#include "document/ArrivalProtocol.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
+#include "files/MeasurementWithRemarks.h"
 #include "files/PosixFile.h"
 #include "files/SystemPath.h"
 #include "link/PortNames.h"
@@ -150,6 +152,11 @@ CliOutcome Read(const QString& portName, const QString& path) {
                              .arg(kept);
         return Fail(1, message);
     }
+    // The protocol beside it, as a read-out in the window leaves it: the latest possible starts
+    // (a remembered timed start needs the window's question).
+    const MeasurementProtocol protocol = ReadOutProtocol(rec, QDateTime::currentDateTime(), {});
+    const CommandResult kept = SaveMeasurementFiles(path, {nullptr, nullptr, &protocol});
+    if (!kept.ok) return Fail(1, MessageText(kept));
     if (!r.Ok()) return Fail(1, text + QStringLiteral(" Gespeichert in %1.").arg(path));
     // The name's bytes as given, so a script finds the file by them.
     o.out = Utf8WithCarriedBytes(

@@ -4,6 +4,7 @@
 
 #include "AssessCli.h"
 #include "CellCli.h"
+#include "CliDocument.h"
 #include "ExportCli.h"
 #include "ProtocolCli.h"
 #include "ReportCli.h"
@@ -11,6 +12,7 @@
 #include "eval/Evaluation.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
+#include "files/ProtocolFile.h"
 #include "files/SystemPath.h"
 
 namespace kelvarn {
@@ -56,33 +58,24 @@ CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
     return o;
 }
 
-// Reads the file named on the command line; on failure o says why.
-bool Load(const QString& path, MeasurementRecord& rec, CliOutcome& o) {
-    const CommandResult r = ReadMeasurementFile(path, rec);
-    if (r.ok) return true;
-    o = Fail(1, DisplayPath(path) + QLatin1String(": ") + r.message);
-    return false;
-}
-
-// The evaluation right after start-up and opening the file: both LeQ boxes
-// unticked, numbers in the user's locale.
-Evaluation Evaluate(const MeasurementRecord& rec, CliOutcome& o) {
-    EvalOptions opt;
-    opt.leqBox = false;
-    opt.leq12Box = false;
-    opt.fmt = NumberFormat::FromLocale();
-    Evaluation ev = EvaluateRecord(rec, opt);
-    if (!ev.damageNotice.isEmpty())
-        o.err += "kelvarn-cli: " + ev.damageNotice.trimmed().toUtf8() + '\n';
-    return ev;
+// Opens the file named on the command line as the window does; on failure o says why. A damaged
+// record (for what its evaluation shows) and a protocol that cannot be read are named on stderr,
+// and the command goes on with what could be read.
+bool Load(const QString& path, MeasurementDocument& doc, CliOutcome& o, bool evaluated = true) {
+    DocumentOpen opened;
+    if (!OpenForCli(path, doc, opened, o)) return false;
+    const QString& notice = doc.View().evaluation.damageNotice;
+    if (evaluated && !notice.isEmpty()) o.err += "kelvarn-cli: " + notice.trimmed().toUtf8() + '\n';
+    if (opened.protocol.state == ProtocolLoad::kUnreadable)
+        o.err += CliErrorLine(opened.protocol.message);
+    return true;
 }
 
 CliOutcome Table(const QString& path, const QString& name) {
     CliOutcome o;
-    MeasurementRecord rec;
-    if (!Load(path, rec, o)) return o;
-    const Evaluation ev = Evaluate(rec, o);
-    const TableText* table = TableByName(ev, name);
+    MeasurementDocument doc;
+    if (!Load(path, doc, o)) return o;
+    const TableText* table = TableByName(doc.View().evaluation, name);
     if (!table)
         return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (levelTable, distributionTable, "
                                       "overviewTable, leqTable, overviewLeqTable, "
@@ -95,10 +88,9 @@ CliOutcome Table(const QString& path, const QString& name) {
 
 CliOutcome Chart(const QString& path, const QString& name) {
     CliOutcome o;
-    MeasurementRecord rec;
-    if (!Load(path, rec, o)) return o;
-    const Evaluation ev = Evaluate(rec, o);
-    const std::vector<const SeriesData*> series = ChartByName(ev, name);
+    MeasurementDocument doc;
+    if (!Load(path, doc, o)) return o;
+    const std::vector<const SeriesData*> series = ChartByName(doc.View().evaluation, name);
     if (series.empty())
         return Fail(2, QStringLiteral("unbekanntes Diagramm \"%1\" (levelChart, "
                                       "distributionChart, overviewChart, leqChart, "
@@ -116,9 +108,9 @@ CliOutcome Chart(const QString& path, const QString& name) {
 
 CliOutcome Info(const QString& path) {
     CliOutcome o;
-    MeasurementRecord rec;
-    if (!Load(path, rec, o)) return o;
-    o.out = InformationLine(DisplayPath(QFileInfo(path).fileName()), rec).toUtf8() + '\n';
+    MeasurementDocument doc;
+    if (!Load(path, doc, o, false)) return o;
+    o.out = InformationLine(DisplayPath(QFileInfo(path).fileName()), doc.Record()).toUtf8() + '\n';
     return o;
 }
 

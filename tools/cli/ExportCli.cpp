@@ -1,5 +1,8 @@
 #include "ExportCli.h"
 
+#include <QDateTime>
+
+#include "document/MeasurementDocument.h"
 #include "eval/Figures.h"
 #include "eval/RecordBounds.h"
 #include "files/CommandResult.h"
@@ -64,16 +67,24 @@ Arguments Parse(const QStringList& args, const QStringList& formats, bool withOu
     return a;
 }
 
-// Reads and evaluates one file; a damaged record adds its notice to o.err.
-bool Load(const QString& path, SummaryEntry& e, CliOutcome& o) {
-    const CommandResult r = ReadMeasurementFile(path, e.record);
-    if (!r.ok) {
-        o.err += ErrorLine(path + QStringLiteral(": ") + r.message);
+// Opens one file as the window does and takes its figures; a damaged record adds its notice
+// to o.err, a failure its message. How its protocol was read is left in opened.
+bool Load(const QString& path, MeasurementDocument& doc, SummaryEntry& e, DocumentOpen& opened,
+          CliOutcome& o) {
+    ViewOptions options;
+    options.eval.fmt = NumberFormat::FromLocale();
+    doc.SetViewOptions(options);
+    opened = doc.Open(path, QDateTime::currentDateTime());
+    if (!opened.result.ok) {
+        o.err +=
+            ErrorLine(opened.remarksFailed ? MessageText(opened.result)
+                                           : path + QStringLiteral(": ") + opened.result.message);
         return false;
     }
     e.file = path;
-    e.figures = ComputeFigures(e.record);
-    const QString notice = DamageNotice(MeasureRecord(e.record));
+    e.record = doc.Record();
+    e.figures = doc.View().figures;
+    const QString& notice = doc.View().evaluation.damageNotice;
     if (!notice.isEmpty()) o.err += ErrorLine(path + QStringLiteral(":") + notice);
     return true;
 }
@@ -86,8 +97,10 @@ CliOutcome SummaryCommand(const QStringList& args) {
     std::vector<SummaryEntry> entries;
     for (const QString& path : a.files) {
         SummaryEntry e;
+        MeasurementDocument doc;
+        DocumentOpen opened;
         // A file that cannot be read is named on stderr; the others still make the table.
-        if (Load(path, e, o))
+        if (Load(path, doc, e, opened, o))
             entries.push_back(std::move(e));
         else
             o.exitCode = 1;
@@ -106,21 +119,23 @@ CliOutcome ExportCommand(const QStringList& args) {
         return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"export\""));
     CliOutcome o;
     SummaryEntry e;
-    if (!Load(a.files[0], e, o)) {
+    MeasurementDocument doc;
+    DocumentOpen opened;
+    if (!Load(a.files[0], doc, e, opened, o)) {
         o.exitCode = 1;
         return o;
     }
-    // The protocol beside the file gives the times of day and the markers; one that cannot be
-    // read is named, and the export goes on without it.
-    MeasurementProtocol protocol;
-    const ProtocolLoad load =
-        ReadProtocolFile(ProtocolFileName(e.file), ShapeOf(e.record), protocol);
+    // The protocol beside the file gives the times of day, the markers and the figures without
+    // the marked time; one that cannot be read is named, and the export goes on without it.
+    const ProtocolLoad& load = opened.protocol;
     if (load.state == ProtocolLoad::kUnreadable) o.err += ErrorLine(load.message);
-    const MeasurementProtocol* known = load.state == ProtocolLoad::kRead ? &protocol : nullptr;
+    const MeasurementProtocol* known =
+        load.state == ProtocolLoad::kRead ? &doc.Protocol() : nullptr;
+    const CutFigures& cut = doc.View().withoutForeignNoise;
     const QByteArray data =
         a.format == QLatin1String("json")
-            ? ExportJson(e.file, e.record, e.figures, known)
-            : ExportCsv(e.figures, NumberFormat::FromLocale(), known, GetInterval(e.record));
+            ? ExportJson(e.file, e.record, e.figures, known, cut)
+            : ExportCsv(e.figures, NumberFormat::FromLocale(), known, GetInterval(e.record), cut);
     if (a.output.isEmpty() || a.output == QLatin1String("-")) {
         o.out = data;
         return o;

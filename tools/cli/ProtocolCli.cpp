@@ -4,7 +4,10 @@
 #include <QLocale>
 #include <QTimeZone>
 
+#include "CliDocument.h"
 #include "cell/StartTimes.h"
+#include "document/ProtocolEdits.h"
+#include "document/TypedNumber.h"
 #include "eval/ViewData.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
@@ -66,14 +69,6 @@ QByteArray Text(const QString& file, const QString& protocolFile, ProtocolLoad::
     return lines.join(QLatin1Char('\n')).toUtf8() + '\n';
 }
 
-// Reads a number in C notation or with the locale's decimal comma.
-bool Number(const QString& text, double& out) {
-    bool ok = false;
-    out = text.toDouble(&ok);
-    if (!ok) out = QLocale().toDouble(text, &ok);
-    return ok;
-}
-
 }  // namespace
 
 bool IsProtocolCommand(const QString& command) {
@@ -115,21 +110,22 @@ CliOutcome RunProtocolCommand(const QStringList& args) {
     if (format != QLatin1String("text") && format != QLatin1String("json"))
         return CliFailure(2, QStringLiteral("unbekanntes Format \"%1\" (text|json)").arg(format));
 
-    MeasurementRecord rec;
-    const CommandResult r = ReadMeasurementFile(file, rec);
-    if (!r.ok) return CliFailure(1, DisplayPath(file) + QStringLiteral(": ") + r.message);
-    const ProtocolShape shape = ShapeOf(rec);
+    CliOutcome o;
+    MeasurementDocument doc;
+    DocumentOpen opened;
+    if (!OpenForCli(file, doc, opened, o)) return o;
+    const ProtocolShape& shape = doc.View().shape;
     const QString protocolFile = ProtocolFileName(SystemPath(file));
-    MeasurementProtocol p;
-    const ProtocolLoad load = ReadProtocolFile(protocolFile, shape, p);
+    const ProtocolLoad& load = opened.protocol;
     if (load.state == ProtocolLoad::kUnreadable) {
         // Not replaced from here: what it holds would be lost unseen.
         return CliFailure(
             1, load.message + (changed ? QStringLiteral(". Es wird nicht ersetzt") : QString()));
     }
 
+    // Each change is the window's own edit, checked as the window checks it.
+    const auto refused = [](const EditResult& r) { return CliFailure(2, r.problem); };
     for (const auto& [option, value] : changes) {
-        double number = 0;
         if (option == QLatin1String("--measurement")) {
             bool ok = false;
             measurement = value.toInt(&ok);
@@ -146,47 +142,51 @@ CliOutcome RunProtocolCommand(const QStringList& args) {
             if (measurement > shape.Measurements())
                 return CliFailure(
                     2, QStringLiteral("die Aufnahme enthält keine Messung %1").arg(measurement));
-            p.SetStart(measurement, start, StartSource::kEingegeben);
+            if (const EditResult r = SetStart(doc, measurement, start); !r.Ok()) return refused(r);
         } else if (option == QLatin1String("--marker")) {
             const QStringList f = value.split(QLatin1Char(','));
-            double from = 0, to = 0;
             bool ok = false;
             const int m = f.value(0).toInt(&ok);
             const std::optional<MarkerKind> kind = MarkerKindFromKey(f.value(3));
-            if (f.size() < 4 || !ok || !Number(f[1], from) || !Number(f[2], to) || !kind)
+            const TypedNumber from = ReadRequiredNumber(f.value(1), QStringLiteral("--marker von"));
+            const TypedNumber to = ReadRequiredNumber(f.value(2), QStringLiteral("--marker bis"));
+            if (f.size() < 4 || !ok || !kind)
                 return CliFailure(2, QStringLiteral("Marke \"%1\" ist nicht MESSUNG,VON,BIS,"
                                                     "fremdgeraeusch|ereignis[,TEXT]")
                                          .arg(value));
+            if (!from.Ok() || !to.Ok()) return CliFailure(2, from.Ok() ? to.problem : from.problem);
             ProtocolMarker mk;
             mk.measurement = m;
-            mk.fromS = from;
-            mk.toS = to;
+            mk.fromS = *from.value;
+            mk.toS = *to.value;
             mk.kind = *kind;
             mk.text = f.mid(4).join(QLatin1Char(','));
-            p.markers.push_back(mk);
+            if (const EditResult r = AddMarker(doc, mk); !r.Ok()) return refused(r);
         } else if (option.endsWith(QLatin1String("-db"))) {
-            if (!Number(value, number))
-                return CliFailure(2, QStringLiteral("\"%1\" ist keine Zahl").arg(value));
-            (option == QLatin1String("--reference-db") ? p.calibration.referenceDb
-             : option == QLatin1String("--before-db")  ? p.calibration.beforeDb
-                                                       : p.calibration.afterDb) = number;
+            const TypedNumber number = ReadRequiredNumber(value, option);
+            if (!number.Ok()) return CliFailure(2, number.problem);
+            ProtocolCalibration c = doc.Protocol().calibration;
+            (option == QLatin1String("--reference-db") ? c.referenceDb
+             : option == QLatin1String("--before-db")  ? c.beforeDb
+                                                       : c.afterDb) = number.value;
+            if (const EditResult r = SetCalibration(doc, c); !r.Ok()) return refused(r);
         } else {
-            QString* field = option == QLatin1String("--site")         ? &p.site
-                             : option == QLatin1String("--operator")   ? &p.operator_
-                             : option == QLatin1String("--instrument") ? &p.instrument
-                             : option == QLatin1String("--purpose")    ? &p.purpose
-                                                                       : &p.weather;
-            *field = value;
+            const ProtocolField field =
+                option == QLatin1String("--site")         ? ProtocolField::kSite
+                : option == QLatin1String("--operator")   ? ProtocolField::kOperator
+                : option == QLatin1String("--instrument") ? ProtocolField::kInstrument
+                : option == QLatin1String("--purpose")    ? ProtocolField::kPurpose
+                                                          : ProtocolField::kWeather;
+            if (const EditResult r = SetProtocolText(doc, field, value); !r.Ok()) return refused(r);
         }
     }
-    if (fill) {
-        // Each measurement of a series lasts as long as the first.
-        if (shape.Measurements() > 0)
-            FillBackToBack(p, measurement, shape.Measurements(),
-                           shape.seconds[size_t(measurement - 1)], QTimeZone::systemTimeZone());
+    // Each measurement of a series lasts as long as the first.
+    if (fill && shape.Measurements() > 0) {
+        if (const EditResult r = FillSeries(doc, measurement, QTimeZone::systemTimeZone()); !r.Ok())
+            return refused(r);
     }
+    const MeasurementProtocol& p = doc.Protocol();
 
-    CliOutcome o;
     if (changed) {
         // What the window would refuse to read back is not written: the same checks as opening.
         MeasurementProtocol check;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CliDocument.h"
 #include "eval/RecordBounds.h"
 #include "files/CommandResult.h"
 #include "files/MeasurementFile.h"
@@ -35,19 +36,14 @@ CliOutcome RunReportCommand(const QStringList& args) {
         return Fail(2, QStringLiteral("falsche Anzahl von Argumenten für \"report\""));
     const QString& path = args[1];
     const QString& out = args[2];
-    MeasurementRecord rec;
-    const CommandResult read = ReadMeasurementFile(path, rec);
-    if (!read.ok) return Fail(1, path + QStringLiteral(": ") + read.message);
-
-    // The description as "&Öffnen ..." loads it: from the remarks file beside the file.
+    CliOutcome o;
+    // The measurement as "&Öffnen ..." opens it, with the description from its remarks file.
+    MeasurementDocument doc;
+    DocumentOpen opened;
+    if (!OpenForCli(path, doc, opened, o)) return o;
+    const MeasurementRecord& rec = doc.Record();
     QTextDocument description;
-    const QString remarks = RemarksFileName(path);
-    if (RemarksFileExists(remarks)) {
-        RichText text;
-        const CommandResult loaded = LoadRemarks(remarks, text);
-        if (!loaded.ok) return Fail(1, MessageText(loaded));
-        ToDocument(text, description);
-    }
+    ToDocument(doc.Description(), description);
 
     ReportContent content;
     // The name as it reads, the date of the file its bytes name.
@@ -55,15 +51,13 @@ CliOutcome RunReportCommand(const QStringList& args) {
     content.fileDate = FileModificationTime(path);
     content.description = &description;
     content.head = ReadReportHead();  // as the window's settings tab keeps it
-    CliOutcome o;
-    // The protocol beside the file; one that cannot be read is named and left out.
-    MeasurementProtocol protocol;
-    const ProtocolLoad load = ReadProtocolFile(ProtocolFileName(path), ShapeOf(rec), protocol);
-    if (load.state == ProtocolLoad::kUnreadable)
-        o.err += CliErrorLine(load.message);
+    content.view = &doc.View();
+    // A protocol that cannot be read is named and left out.
+    if (opened.protocol.state == ProtocolLoad::kUnreadable)
+        o.err += CliErrorLine(opened.protocol.message);
     else
-        content.protocol = &protocol;
-    const QString notice = DamageNotice(MeasureRecord(rec));
+        content.protocol = &doc.Protocol();
+    const QString& notice = doc.View().evaluation.damageNotice;
     if (!notice.isEmpty())
         o.err += "kelvarn-cli: " + Utf8WithCarriedBytes(path + QLatin1Char(':') + notice) + '\n';
     const CommandResult written = WriteReportPdf(out, rec, content);

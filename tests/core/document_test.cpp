@@ -8,9 +8,9 @@
 
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
+#include "document/MeasurementDocument.h"
 #include "eval_records.h"
 #include "file_support.h"
-#include "files/MeasurementDocument.h"
 #include "files/MeasurementWithRemarks.h"
 #include "files/ProtocolFile.h"
 #include "files/RemarksFile.h"

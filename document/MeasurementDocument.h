@@ -7,6 +7,7 @@
 
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
+#include "document/DocumentView.h"
 #include "files/CommandResult.h"
 #include "files/ProtocolFile.h"
 #include "files/RichText.h"
@@ -24,6 +25,8 @@ enum class MeasurementOrigin {
 // How an open went. On failure the document is exactly as it was before.
 struct DocumentOpen {
     CommandResult result;
+    // The failure is the remarks file's, not the measurement file's.
+    bool remarksFailed = false;
     // The protocol file beside the measurement: a file that cannot be read does not keep the
     // measurement from opening; it opens without one, and protocol.message says why.
     ProtocolLoad protocol;
@@ -64,6 +67,14 @@ public:
     bool IsModified() const;
     // The protocol file that the last open could not read; a save over it asks first.
     const QString& UnreadableProtocolFile() const { return unreadableProtocol_; }
+
+    // What every face shows of the measurement: made anew when the record or the protocol
+    // changes, before the signals that tell of the change.
+    const DocumentView& View() const { return view_; }
+    const ViewOptions& Options() const { return options_; }
+    // Changes how the view is made (LeQ curves, number format, zone); only what depends on the
+    // changed option is made anew.
+    void SetViewOptions(const ViewOptions& options);
 
     // Opens the measurement file at path (a path as the system spells it) with its remarks file
     // and its protocol file. A failure at the measurement or the remarks file changes nothing;
@@ -111,6 +122,10 @@ signals:
 
 private:
     void MarkKept(bool withProtocol);
+    void RecordChanged();
+
+    ViewOptions options_;
+    DocumentView view_;
 
     MeasurementRecord record_;
     RichText description_;

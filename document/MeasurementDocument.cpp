@@ -1,4 +1,4 @@
-#include "files/MeasurementDocument.h"
+#include "document/MeasurementDocument.h"
 
 #include <QFileInfo>
 
@@ -23,7 +23,26 @@ QString ShownName(const QString& path) {
 
 MeasurementDocument::MeasurementDocument(QObject* parent)
     : QObject(parent), description_(RichText::FromPlainText(QStringLiteral("Beschreibung\n"))) {
+    options_.eval.fmt = NumberFormat::FromLocale();
+    RecordChanged();
     MarkKept(true);
+}
+
+void MeasurementDocument::RecordChanged() {
+    view_ = MakeView(record_, protocol_, options_);
+}
+
+void MeasurementDocument::SetViewOptions(const ViewOptions& options) {
+    const bool leqOnly = options.zone == options_.zone &&
+                         options.eval.fmt.DecimalPoint() == options_.eval.fmt.DecimalPoint();
+    if (leqOnly && options.eval.leqBox == options_.eval.leqBox &&
+        options.eval.leq12Box == options_.eval.leq12Box)
+        return;
+    options_ = options;
+    if (leqOnly)
+        UpdateViewForLeq(view_, record_, options_);
+    else
+        RecordChanged();
 }
 
 bool MeasurementDocument::IsModified() const {
@@ -50,6 +69,7 @@ DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& whe
     const QString remarks = ExistingRemarksFile(path);
     if (!remarks.isEmpty()) {
         out.result = LoadRemarks(remarks, description);
+        out.remarksFailed = !out.result.ok;
         if (!out.result.ok) return out;
     }
     const QString protocolPath = ProtocolFileName(path);
@@ -67,6 +87,7 @@ DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& whe
     // The file that could not be read stays on disk until a save is allowed to replace it.
     unreadableProtocol_ =
         out.protocol.state == ProtocolLoad::kUnreadable ? protocolPath : QString();
+    RecordChanged();
     MarkKept(true);
     emit DescriptionReplaced();
     emit Replaced();
@@ -110,6 +131,7 @@ void MeasurementDocument::ReadOut(const MeasurementRecord& record,
     named_ = true;
     filePath_.clear();
     unreadableProtocol_.clear();
+    RecordChanged();
     emit DescriptionReplaced();
     emit Replaced();
     emit ProtocolChanged();
@@ -125,6 +147,7 @@ void MeasurementDocument::TakeOver(const MeasurementRecord& record,
     // No file holds this record, so none has a date for it; a save still proposes the name
     // in hand.
     filePath_.clear();
+    RecordChanged();
     emit Replaced();
     emit ProtocolChanged();
     emit StateChanged();
@@ -144,6 +167,7 @@ void MeasurementDocument::DescriptionShown(const RichText& shown) {
 void MeasurementDocument::SetProtocol(const MeasurementProtocol& protocol) {
     if (protocol == protocol_) return;
     protocol_ = protocol;
+    UpdateViewForProtocol(view_, record_, protocol_, options_);
     emit ProtocolChanged();
     emit StateChanged();
 }
