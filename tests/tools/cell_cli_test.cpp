@@ -14,6 +14,8 @@
 
 #include "cellsim_harness.h"
 #include "cli_support.h"
+#include "document/ArrivalProtocol.h"
+#include "files/ProtocolFile.h"
 #include "link/SettingsFile.h"
 #include "sim/CellModel.h"
 
@@ -74,6 +76,22 @@ TEST_F(CellCliTest, ReadWritesTheRecordAsAMeasurementFile) {
     expected.bytes[8] = 1;
     expected.bytes[9] = 12;
     EXPECT_EQ(ReadAll(file), Bytes(expected));
+
+    // Beside it the protocol a read-out in the window makes: the latest possible starts.
+    const QDateTime after = QDateTime::currentDateTime();
+    const MeasurementProtocol window = ReadOutProtocol(expected, after, {});
+    MeasurementProtocol read;
+    ASSERT_EQ(ReadProtocolFile(ProtocolFileName(file), ShapeOf(expected), read).state,
+              ProtocolLoad::kRead);
+    ASSERT_EQ(read.starts.size(), window.starts.size());
+    ASSERT_FALSE(read.starts.empty());
+    for (size_t m = 0; m < read.starts.size(); ++m) {
+        EXPECT_EQ(read.starts[m].source, StartSource::kGeschaetzt);
+        EXPECT_LE(std::abs(read.starts[m].start.msecsTo(window.starts[m].start)), 10000) << m;
+        EXPECT_EQ(read.starts[m].start.msecsTo(read.starts[0].start),
+                  window.starts[m].start.msecsTo(window.starts[0].start))
+            << m;
+    }
 }
 
 TEST_F(CellCliTest, ReadOnALineThatHangsUpNamesTheCause) {

@@ -93,6 +93,17 @@ TEST_F(ProtocolCliTest, ChangesAreSavedBesideTheFileAndPrinted) {
               "Regen");
 }
 
+TEST_F(ProtocolCliTest, TypedNumbersMeanWhatTheyMeanInTheWindow) {
+    const QString f = Save("n.dba", 2);
+    const CliRun r = Cli({"protocol", f, "--reference-db", "1.000", "--before-db", "93,8",
+                          "--after-db", "93.8", "--format", "json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject c = QJsonDocument::fromJson(r.out).object()["calibration"].toObject();
+    EXPECT_EQ(c["reference_db"].toDouble(), 1.0);
+    EXPECT_EQ(c["before_db"].toDouble(), 93.8);
+    EXPECT_EQ(c["after_db"].toDouble(), 93.8);
+}
+
 TEST_F(ProtocolCliTest, SeriesFilledBackToBack) {
     const QString f = Save("i.dba", 9);
     const CliRun r =
@@ -131,6 +142,16 @@ TEST_F(ProtocolCliTest, Errors) {
          2,
          "Marke 1: 0 s bis 61 s liegt nicht in Messung 1 (0 bis 60 s)"},
         {{"protocol", f, "--marker", "1,0"}, 2, "ist nicht MESSUNG,VON,BIS"},
+        // Typed numbers are read as in the window: no thousands separators, so two marks are
+        // refused, naming the option.
+        {{"protocol", f, "--before-db", "1.234,5"},
+         2,
+         "--before-db: \"1.234,5\" ist keine Zahl (Dezimalkomma oder -punkt, ohne "
+         "Tausendertrennzeichen)"},
+        {{"protocol", f, "--reference-db", "nan"}, 2, "--reference-db: \"nan\" ist keine Zahl"},
+        {{"protocol", f, "--marker", "1,0,inf,ereignis"},
+         2,
+         "--marker bis: \"inf\" ist keine Zahl"},
         {{"protocol", f, "--site"}, 2, "\"--site\" ohne Wert"},
         {{"protocol", f, "--farbe", "rot"}, 2, "unbekannte Option \"--farbe\""},
         {{"protocol", dir_.filePath("fehlt.dba")}, 1, "Datei nicht gefunden"},
