@@ -35,8 +35,7 @@
 #include "app/ReportHeadBox.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowReach.h"
-#include "app/tabs/AssessmentTab.h"
-#include "app/tabs/ProtocolTab.h"
+#include "app/tabs/EvaluationTab.h"
 #include "data/ProgramTable.h"
 #include "widgets/Chart.h"
 #include "widgets/ChartSetup.h"
@@ -91,7 +90,11 @@ TForm1::TForm1(Seams* seams, QWidget* parent)
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = BuildKelvarnTab();
     TabSheet2 = BuildDirektTab();
-    TabSheet4 = BuildAuswertungTab();
+    const TabContext context{document_, *seams_, this,
+                             [this](const QString& text) { SetStatus(text); },
+                             [this] { return StatusText(); }};
+    evaluation_ = new EvaluationTab(context, *this, this);
+    TabSheet4 = evaluation_->Build();
     TabSheet13 = BuildEinstellungenTab();
     PageControl1->addTab(TabSheet1, QStringLiteral("&Kelvarn"));
     PageControl1->addTab(TabSheet2, QStringLiteral("D&irekt"));
@@ -125,11 +128,9 @@ TForm1::TForm1(Seams* seams, QWidget* parent)
 
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
-    WireEvaluation();
     WireOutput();
     WireCell();
     WireLink();
-    WireView();
     WireFiles();
 
     FormCreate();
@@ -318,152 +319,6 @@ QWidget* TForm1::BuildDirektTab() {
     return tab;
 }
 
-QWidget* TForm1::ChartAndGrid(QWidget* chart, QWidget* table) {
-    auto* split = new QSplitter(Qt::Horizontal);
-    split->addWidget(chart);
-    split->addWidget(table);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
-    split->setSizes({560, 200});
-    return split;
-}
-
-QWidget* TForm1::BuildAuswertungTab() {
-    QWidget* tab = Page("TabSheet4");
-    auto* layout = new QVBoxLayout(tab);
-    auto* split = new QSplitter(Qt::Vertical, tab);
-    split->setObjectName(QStringLiteral("Splitter1"));
-    PageControl2 = new QTabWidget;
-    PageControl2->setObjectName(QStringLiteral("PageControl2"));
-    PageControl2->setTabPosition(QTabWidget::South);
-
-    auto page = [&](QWidget*& sheet, const char* name, const QString& caption, QWidget* chart,
-                    QWidget* table) {
-        sheet = Page(name);
-        auto* l = new QVBoxLayout(sheet);
-        l->setContentsMargins(2, 2, 2, 2);
-        l->addWidget(ChartAndGrid(chart, table));
-        PageControl2->addTab(sheet, caption);
-    };
-
-    Chart1 = new TChart(QStringLiteral("Chart1"), QStringLiteral("Schallpegeldiagramm"));
-    SetUpLevelChart(*Chart1);
-    grid = new StringGrid(QStringLiteral("grid"));
-    page(TabSheet6, "TabSheet6", QStringLiteral("&Pegel"), Chart1, grid);
-    LeqBox = new QCheckBox(QStringLiteral("LeQ"), Chart1);
-    LeqBox->setObjectName(QStringLiteral("LeqBox"));
-    LeqBox->move(6, 4);
-    KeepBlackOnWhite(LeqBox);
-    AddContextMenu(this, Chart1);
-    AddContextMenu(this, grid);
-
-    Chart6 = new TChart(QStringLiteral("Chart6"), QStringLiteral("Äquivalenzpegeldiagramm"));
-    SetUpLeqChart(*Chart6);
-    GridLeQ = new StringGrid(QStringLiteral("GridLeQ"));
-    page(TabSheet3, "TabSheet3", QStringLiteral("&LeQ"), Chart6, GridLeQ);
-    AddContextMenu(this, Chart6);
-    AddContextMenu(this, GridLeQ);
-
-    Chart2 = new TChart(QStringLiteral("Chart2"), QStringLiteral("Verteilung"));
-    SetUpDistributionChart(*Chart2);
-    gridspek = new StringGrid(QStringLiteral("gridspek"));
-    page(TabSheet7, "TabSheet7", QStringLiteral("&Verteilung"), Chart2, gridspek);
-    AddContextMenu(this, Chart2);
-    AddContextMenu(this, gridspek);
-
-    Chart3 = new TChart(QStringLiteral("Chart3"), QStringLiteral("Pegel in der Übersicht"));
-    SetUpOverviewChart(*Chart3);
-    Grid12 = new StringGrid(QStringLiteral("Grid12"));
-    page(TabSheet9, "TabSheet9", QStringLiteral("Pe&gel 12"), Chart3, Grid12);
-    Leq12Box = new QCheckBox(QStringLiteral("LeQ"), Chart3);
-    Leq12Box->setObjectName(QStringLiteral("Leq12Box"));
-    Leq12Box->move(6, 4);
-    KeepBlackOnWhite(Leq12Box);
-    AddContextMenu(this, Chart3);
-    AddContextMenu(this, Grid12);
-
-    Chart12Leq =
-        new TChart(QStringLiteral("Chart12Leq"), QStringLiteral("Äquivalenzen in der Übersicht"));
-    SetUpOverviewLeqChart(*Chart12Leq);
-    Grid12Leq = new StringGrid(QStringLiteral("Grid12Leq"));
-    page(TabSheet15, "TabSheet15", QStringLiteral("Le&Q 12"), Chart12Leq, Grid12Leq);
-    AddContextMenu(this, Chart12Leq);
-    AddContextMenu(this, Grid12Leq);
-
-    Panel6 = new QWidget;
-    Panel6->setObjectName(QStringLiteral("Panel6"));
-    auto* stack = new QVBoxLayout(Panel6);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(0);
-    for (int k = 1; k <= 12; ++k) {
-        TChart* small = new TChart(QStringLiteral("Pegel%1").arg(k), QString(), Panel6);
-        SetUpSmallDistributionChart(*small, k);
-        // The small charts show the panel's menu.
-        small->setContextMenuPolicy(Qt::NoContextMenu);
-        small->installEventFilter(this);
-        Pegel[size_t(k - 1)] = small;
-        stack->addWidget(small);
-    }
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("ScrollBox1"));
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(Panel6);
-    GridSpek12 = new StringGrid(QStringLiteral("GridSpek12"));
-    page(TabSheet8, "TabSheet8", QStringLiteral("Ve&rteilung 12"), scroll, GridSpek12);
-    AddContextMenu(this, Panel6);
-    AddContextMenu(this, GridSpek12);
-
-    PageControl2->addTab(BuildKennwerteTab(), QStringLiteral("Kenn&werte"));
-    const TabContext context{document_, *seams_, this,
-                             [this](const QString& text) { SetStatus(text); },
-                             [this] { return StatusText(); }};
-    assessmentTab_ = new AssessmentTab(context, this);
-    ProtocolTab::Reach reach;
-    reach.levelChart = Chart1;
-    reach.levelTable = grid;
-    reach.leqBox = LeqBox;
-    reach.figures = GridKennwerte;
-    reach.protocolShown = [this] { assessmentTab_->ShowProblem({}); };
-    reach.figuresShown = [this] { assessmentTab_->Show(); };
-    protocolTab_ = new ProtocolTab(context, reach, this);
-    TabSheetProtokoll = protocolTab_->Build();
-    PageControl2->addTab(TabSheetProtokoll, QStringLiteral("Pro&tokoll"));
-    TabSheetBeurteilung = assessmentTab_->Build();
-    ChartBeurteilung = assessmentTab_->HourChart();
-    GridStunden = assessmentTab_->HourTable();
-    GridZeitraeume = assessmentTab_->PeriodTable();
-    GridMessungen = assessmentTab_->MeasurementTable();
-    PageControl2->addTab(TabSheetBeurteilung, QStringLiteral("&Beurteilung"));
-    // The assessment shows whatever the protocol holds, however it was changed.
-    connect(&document_, &MeasurementDocument::ProtocolChanged, assessmentTab_,
-            &AssessmentTab::Show);
-    split->addWidget(PageControl2);
-    RichEdit1 = new QTextEdit;
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setAcceptRichText(true);
-    AddContextMenu(this, RichEdit1);
-    split->addWidget(RichEdit1);
-    split->setStretchFactor(0, 5);
-    split->setStretchFactor(1, 1);
-    split->setSizes({420, 70});
-    layout->addWidget(split);
-
-    // Check marks as the charts start.
-    Legende1 = findChild<QAction*>(QStringLiteral("Legende1"));
-    Werte = findChild<QAction*>(QStringLiteral("Werte"));
-    MenuItem8 = findChild<QAction*>(QStringLiteral("MenuItem8"));
-    Legende2 = findChild<QAction*>(QStringLiteral("Legende2"));
-    AutomatischeXSkalierung1 = findChild<QAction*>(QStringLiteral("AutomatischeXSkalierung1"));
-    FarbigeBalken1 = findChild<QAction*>(QStringLiteral("FarbigeBalken1"));
-    SpeichernalsText1 = findChild<QAction*>(QStringLiteral("SpeichernalsText1"));
-    for (QAction* a :
-         {Legende1, Werte, MenuItem8, Legende2, AutomatischeXSkalierung1, FarbigeBalken1})
-        a->setCheckable(true);
-    AutomatischeXSkalierung1->setChecked(true);
-    SpeichernalsText1->setEnabled(false);
-    return tab;
-}
-
 QWidget* TForm1::BuildEinstellungenTab() {
     QWidget* tab = Page("TabSheet13");
     auto* layout = new QHBoxLayout(tab);
@@ -556,25 +411,8 @@ void TForm1::FormCreate() {
     Programs();
     SetStatus(kStatusKelvarn);
     RestorePort();
-    ShowEvaluationTabs(false);
-    ColourSmallCharts();
     const QSignalBlocker block(PageControl1);
     PageControl1->setCurrentWidget(TabSheet1);
-}
-
-void TForm1::ShowEvaluationTabs(bool twelve) {
-    for (QWidget* single : {TabSheet6, TabSheet3, TabSheet7})
-        PageControl2->setTabVisible(PageControl2->indexOf(single), !twelve);
-    for (QWidget* overview : {TabSheet9, TabSheet15, TabSheet8})
-        PageControl2->setTabVisible(PageControl2->indexOf(overview), twelve);
-}
-
-void TForm1::ColourSmallCharts() {
-    // The small charts are found by their tag, as the evaluation finds them.
-    for (TChart* chart : findChildren<TChart*>()) {
-        const int tag = chart->property("tag").toInt();
-        if (tag >= 1 && tag <= 12) chart->SetSeriesColor(0, Chart1->SeriesColor(tag - 1));
-    }
 }
 
 void TForm1::PageControl1Change() {
@@ -608,32 +446,18 @@ QString TForm1::StatusText() const {
     return StatusBar1->text();
 }
 
-StringGrid* TForm1::GridByName(const QString& name) const {
-    return findChild<StringGrid*>(name);
-}
-
-TChart* TForm1::ChartByName(const QString& name) const {
-    return findChild<TChart*>(name);
-}
-
 std::array<TChart*, 7> TForm1::BigCharts() const {
-    return {Chart4, Chart5, Chart1, Chart6, Chart2, Chart3, Chart12Leq};
+    return evaluation_->BigCharts();
 }
 
-std::array<TChart*, 4> TForm1::ZoomCharts() const {
-    return {Chart1, Chart6, Chart3, Chart12Leq};
+void TForm1::ShowTime() {
+    const QString notice = evaluation_->Show();
+    MeasurementShown();
+    if (!notice.isEmpty()) seams_->Notice(this, notice);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Panel1 && event->type() == QEvent::Resize) {
-        Panel1Resize();
-    } else if (event->type() == QEvent::MouseButtonDblClick) {
-        auto* chart = qobject_cast<TChart*>(watched);
-        if (chart && chart->property("tag").toInt() > 0) {
-            Pegel1DblClick(chart);
-            return true;
-        }
-    }
+    if (watched == Panel1 && event->type() == QEvent::Resize) Panel1Resize();
     return QMainWindow::eventFilter(watched, event);
 }
 

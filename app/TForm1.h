@@ -43,8 +43,7 @@ struct CommandResult;
 class CellProgress;
 struct CellResult;
 class ReportHeadBox;
-class ProtocolTab;
-class AssessmentTab;
+class EvaluationTab;
 
 // The window's controls. The window holds them privately; its own helpers and tests that
 // drive it as a user would reach them through TForm1::Controls().
@@ -189,13 +188,8 @@ public:
     void SetStatus(const QString& text);
     QString StatusText() const;
 
-    // The string grids and charts by their control names.
-    StringGrid* GridByName(const QString& name) const;
-    TChart* ChartByName(const QString& name) const;
     // The seven big charts that switch the depth view.
     std::array<TChart*, 7> BigCharts() const;
-    // The level charts whose time axis zooms: Chart1, Chart6, Chart3, Chart12Leq.
-    std::array<TChart*, 4> ZoomCharts() const;
 
     Seams& seams() { return *seams_; }
 
@@ -221,16 +215,6 @@ public slots:
 
     // evaluation
     void ShowTime();
-    void LeQEinzeichnen(QObject* sender = nullptr);
-    void LeqBoxClick();
-    void Leq12BoxClick();
-    void Pegel1DblClick(QObject* sender);
-    void Legende1Click();
-    void WerteClick();
-    void MenuItem8Click();
-    void Legende2Click();
-    void AutomatischeXSkalierung1Click();
-    void FarbigeBalken1Click();
 
     // files
     void N1Click();
@@ -268,16 +252,10 @@ private:
     void BuildMenu();
     QWidget* BuildKelvarnTab();
     QWidget* BuildDirektTab();
-    QWidget* BuildAuswertungTab();
     QWidget* BuildEinstellungenTab();
-    QWidget* ChartAndGrid(QWidget* chart, QWidget* grid);
-    void ShowEvaluationTabs(bool twelve);
-    QWidget* BuildKennwerteTab();
-    // The sub-tabs "Protokoll" and "Beurteilung", children of the window.
-    ProtocolTab* protocolTab_ = nullptr;
-    AssessmentTab* assessmentTab_ = nullptr;
+    // The tab "&Auswertung" with its sub-tabs, a child of the window.
+    EvaluationTab* evaluation_ = nullptr;
     ReportContent CurrentReportContent() const;
-    void ColourSmallCharts();
 
     // Start-up steps that belong to the device link and the live display.
     void RestorePort();
@@ -322,11 +300,9 @@ private:
     bool quitAfterCommand_ = false;
 
     // Wiring of the context menus and of the controls of each area.
-    void WireEvaluation();
     void WireOutput();
     void WireCell();
     void WireLink();
-    void WireView();
     void WireFiles();
 
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -29,17 +29,6 @@ QString ProposedName(const QString& measurementName, const QString& extension) {
 
 }  // namespace
 
-QWidget* TForm1::BuildKennwerteTab() {
-    TabSheet16 = new QWidget;
-    TabSheet16->setObjectName(QStringLiteral("TabSheet16"));
-    auto* layout = new QVBoxLayout(TabSheet16);
-    layout->setContentsMargins(2, 2, 2, 2);
-    GridKennwerte = new StringGrid(QStringLiteral("GridKennwerte"), TabSheet16);
-    layout->addWidget(GridKennwerte);
-    AddContextMenu(this, GridKennwerte);
-    return TabSheet16;
-}
-
 void TForm1::MeasurementShown() {
     measurementShown_ = true;
     for (QAction* a : {Exportieren1, BerichtPdf1, BerichtDrucken1}) a->setEnabled(true);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QImage>
 #include <cmath>
 
@@ -77,8 +78,8 @@ protected:
 TEST_F(ChartRenderTest, DepthViewRoundTripGivesTheFlatChartBackPixelForPixel) {
     FillAll();
     // Labels and coloured bars take part in the round trip as well.
-    form.WerteClick();
-    form.FarbigeBalken1Click();
+    form.Controls().Werte->trigger();
+    form.Controls().FarbigeBalken1->trigger();
     std::vector<QImage> flat;
     for (TChart* chart : form.BigCharts()) flat.push_back(Render(*chart));
 
@@ -142,7 +143,7 @@ TEST_F(ChartRenderTest, LabelsStayInsideAndNeverOverlapOnALongRecord) {
     SeriesData leq;
     for (int p = 0; p < 6000; ++p) leq.Add(24.0 * p / 6000, 52);
     chart.SetPoints(12, leq);
-    form.WerteClick();
+    form.Controls().Werte->trigger();
     // Only the part of the record inside the axis range gets labels.
     chart.xAxis->setRange(6, 12);
     Render(chart);
@@ -158,7 +159,7 @@ TEST_F(ChartRenderTest, LabelsStayInsideAndNeverOverlapOnALongRecord) {
     // A label is far wider than the 0.08 px between two points.
     EXPECT_LT(boxes.size(), size_t(inside.width()));
 
-    form.WerteClick();
+    form.Controls().Werte->trigger();
     Render(chart);
     EXPECT_TRUE(chart.Marks()->LastBoxes().empty());
 }

@@ -65,10 +65,10 @@ TEST_F(ViewCommandsTest, EachSwitchFlipsItsStateAndMarkAndBackAgain) {
 
 TEST_F(ViewCommandsTest, WerteSwitchesTheLabelsOfAllFifteenSeries) {
     ASSERT_EQ(form.Controls().Chart1->SeriesCount(), 15);
-    form.WerteClick();
+    form.Controls().Werte->trigger();
     for (int i = 0; i < 15; ++i) EXPECT_TRUE(form.Controls().Chart1->SeriesMarks(i)) << i;
     EXPECT_TRUE(form.Controls().Werte->isChecked());
-    form.WerteClick();
+    form.Controls().Werte->trigger();
     for (int i = 0; i < 15; ++i) EXPECT_FALSE(form.Controls().Chart1->SeriesMarks(i)) << i;
     EXPECT_FALSE(form.Controls().Werte->isChecked());
 }
@@ -117,12 +117,12 @@ TEST_F(ViewCommandsTest, BunteBalkenGivesNeighboursDifferentColoursAndOneColourW
         return colours;
     };
 
-    form.FarbigeBalken1Click();
+    form.Controls().FarbigeBalken1->trigger();
     const auto coloured = barColours();
     for (size_t k = 1; k < coloured.size(); ++k)
         EXPECT_NE(coloured[k], coloured[k - 1]) << "bars " << k - 1 << " and " << k;
 
-    form.FarbigeBalken1Click();
+    form.Controls().FarbigeBalken1->trigger();
     for (const QColor& c : barColours()) EXPECT_EQ(c, QColor(0xFF, 0x00, 0x00));
 }
 
