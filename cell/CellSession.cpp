@@ -82,7 +82,7 @@ void CellSession::Post(std::function<void()> f) {
 bool CellSession::Run(Job job, std::function<void()> done, bool keepsPort) {
     if (busy_ || dying_) return false;
     busy_ = true;
-    cancel_ = false;
+    cancel_ = interrupted_.load();
     emit BusyChanged(true);
     auto run = [this, keepsPort, job = std::move(job)] {
         Reporter reporter(*this);

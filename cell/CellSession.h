@@ -76,6 +76,15 @@ public:
     // Asks the running command to stop at its next check. A lock-free store: safe in a signal
     // handler.
     void Cancel() { cancel_ = true; }
+    // Ctrl+C on the command line: the running command stops at its next check, the live
+    // measurement at its next tick, and every command begun afterwards starts cancelled.
+    // Lock-free stores: safe in a signal handler.
+    void Interrupt() {
+        interrupted_ = true;
+        cancel_ = true;
+        live_.Stop();
+    }
+    bool Interrupted() const { return interrupted_; }
     // Runs f on the owner's thread and waits for it: for what a job must ask a person. Dropped
     // while the session ends.
     void OnOwnerThread(const std::function<void()>& f);
@@ -119,6 +128,7 @@ private:
     QObject* context_ = nullptr;  // lives on thread_; jobs are posted to it
     bool busy_ = false;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> interrupted_{false};
     std::atomic<bool> dying_{false};
     // Jobs posted to the link's thread and not over yet, and the questions they wait for:
     // Drain waits on changed_ until jobs_ is 0, and a job waiting for its answer gives up when
