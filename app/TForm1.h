@@ -174,8 +174,6 @@ public:
     // The measurement shown; the window's handlers open, save and replace it through it.
     MeasurementDocument& Document() { return document_; }
     const MeasurementDocument& Document() const { return document_; }
-    // The window's serial link. Cell commands use it on the link's thread only.
-    SerialLink& Link() { return session_.Link(); }
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
     int ChosenPort() const { return chosenPort_; }
