@@ -1,14 +1,12 @@
 #include "LiveCli.h"
 
-#include <signal.h>
-
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <cstdio>
 #include <optional>
 
+#include "InterruptGuard.h"
 #include "cell/CellResult.h"
 #include "cell/CellSession.h"
 #include "cell/CellTasks.h"
@@ -23,33 +21,6 @@
 namespace kelvarn {
 
 namespace {
-
-// The session Ctrl+C interrupts: lock-free atomic stores, safe in a signal handler.
-std::atomic<CellSession*> g_session{nullptr};
-
-void OnInterrupt(int) {
-    if (CellSession* s = g_session.load()) s->Interrupt();
-}
-
-// Holds Ctrl+C for the session's lifetime.
-class InterruptStops {
-public:
-    explicit InterruptStops(CellSession& session) {
-        g_session = &session;
-        struct sigaction sa {};
-        sa.sa_handler = OnInterrupt;
-        sigaction(SIGINT, &sa, &old_);
-    }
-    ~InterruptStops() {
-        sigaction(SIGINT, &old_, nullptr);
-        g_session = nullptr;
-    }
-    InterruptStops(const InterruptStops&) = delete;
-    InterruptStops& operator=(const InterruptStops&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
 
 struct LiveOptions {
     int row = 1;
@@ -115,7 +86,7 @@ CliOutcome RunLive(const QStringList& args) {
     CellSession cell(false);
     LiveRun run(cell, [] { return QDateTime::currentDateTime(); });
     run.SetChoice({port, options.row, false, options.restart});
-    const InterruptStops interrupts(cell);
+    const InterruptGuard interrupts(cell);
     // Numbers and separator as the export writes them, so that a spreadsheet of the user's
     // locale reads both alike: "0,000;48,5" in German, "0.000,48.5" in English.
     const NumberFormat fmt = NumberFormat::FromLocale();
