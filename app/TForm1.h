@@ -8,6 +8,7 @@
 
 #include "app/Seams.h"
 #include "cell/CellSession.h"
+#include "cell/LiveRun.h"
 #include "cell/LiveSession.h"
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
@@ -174,8 +175,6 @@ public:
     // The measurement shown; the window's handlers open, save and replace it through it.
     MeasurementDocument& Document() { return document_; }
     const MeasurementDocument& Document() const { return document_; }
-    // The window's serial link. Cell commands use it on the link's thread only.
-    SerialLink& Link() { return session_.Link(); }
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
     int ChosenPort() const { return chosenPort_; }
@@ -263,17 +262,11 @@ private:
     // measurement after asking; the job runs on the link's thread, done on this one.
     // The port is closed after the job unless keepsPort (the live start).
     bool StartCellCommand(CellSession::Job job, std::function<void()> done, bool keepsPort = false);
-    // Lets the live measurement tick: a job on the link's thread that ends
-    // with the measurement, or, inline, Timer1 on this thread.
-    void RunLive(int row);
     // Stops the live measurement (its job ends within one read time-out and lets the port go).
     void EndLive();
     // "Die laufende Messung wird beendet. Fortfahren?"; true for Ja. The measurement goes on
     // while it is asked; an automatic restart that falls due meanwhile waits for the answer.
     bool AskEndLive();
-    bool askingEndLive_ = false;
-    bool restartAfterQuestion_ = false;
-    bool liveRunning_ = false;
     void CellBusyChanged(bool busy);
     void CellIdle();
     // The texts of a command's result: its message box, then its status line.
@@ -288,12 +281,16 @@ private:
     void ShowPortDevice(int n);
     std::vector<SystemPort> allPorts_;
     std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
-    // A live step's result shown here.
-    void ApplyLiveStep(const LiveStep& step);
+    // What the live run reports, shown here: its start, a level, whether it runs (the stop
+    // button, and inline the ticks on Timer1).
+    void ShowLiveStart(const CellResult& result);
+    void ShowLiveSample(const LiveSample& sample);
+    void LiveRunningChanged(bool running);
     // The live views drawn afresh from the session; its figures only.
     void ShowLiveSession();
     void ShowLiveFigures();
-    void UpdateLiveEndRule();
+    // The live run's choice from the controls: port, program, file, automatic restart.
+    void UpdateLiveChoice();
     // A close asked for during a command waits for its end.
     bool DeferWhileBusy(bool quit);
     bool closeAfterCommand_ = false;
@@ -329,14 +326,14 @@ private:
     void RememberFolder(const QString& chosenPath);
     // A failed file command in a stop-sign box, the file named on a second line.
     void ShowFailure(const CommandResult& r);
-    // When the last start from the PC sent its run command.
-    QDateTime liveStartedAt_;
 
     // The link to the cell, its live measurement and the thread its commands run on. Last of
-    // all members, so it goes first: its jobs and their questions (which use the seams, the
-    // controls and the document) are over before any of those go, and no hand-written end
-    // call is needed.
+    // all members but the live run on it, so it goes right after that: its jobs and their
+    // questions (which use the seams, the controls and the document) are over before any of
+    // those go, and no hand-written end call is needed.
     CellSession session_;
+    // The live measurement started from the PC ("&Start"): start, ticks, automatic restart.
+    LiveRun liveRun_{session_, [this] { return seams_->Now(); }};
 };
 
 }  // namespace kelvarn

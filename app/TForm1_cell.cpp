@@ -119,9 +119,19 @@ void TForm1::WireCell() {
             [this](bool busy) { CellBusyChanged(busy); });
     connect(&session_, &CellSession::Idle, this, [this] { CellIdle(); });
 
-    connect(ProgBox, &QComboBox::currentIndexChanged, this, [this] { UpdateLiveEndRule(); });
-    connect(dauerbox, &QCheckBox::toggled, this, [this] { UpdateLiveEndRule(); });
-    UpdateLiveEndRule();
+    connect(ProgBox, &QComboBox::currentIndexChanged, this, [this] { UpdateLiveChoice(); });
+    connect(dauerbox, &QCheckBox::toggled, this, [this] { UpdateLiveChoice(); });
+    connect(Binfile, &QCheckBox::toggled, this, [this] { UpdateLiveChoice(); });
+    UpdateLiveChoice();
+    connect(&liveRun_, &LiveRun::Starting, this, [this] { directbar->setValue(0); });
+    connect(&liveRun_, &LiveRun::Started, this,
+            [this](const CellResult& result) { ShowLiveStart(result); });
+    connect(&liveRun_, &LiveRun::RunningChanged, this,
+            [this](bool running) { LiveRunningChanged(running); });
+    connect(&liveRun_, &LiveRun::Sample, this,
+            [this](const LiveSample& sample) { ShowLiveSample(sample); });
+    connect(&liveRun_, &LiveRun::Ended, this,
+            [this](const CellResult& result) { ShowCellResult(result); });
 }
 
 // ----- one command at a time
@@ -143,29 +153,22 @@ int TForm1::CommandPort() const {
 }
 
 bool TForm1::LiveRunning() const {
-    return liveRunning_;
+    return liveRun_.Running();
 }
 
 void TForm1::EndLive() {
-    liveRunning_ = false;
-    // The live job lets the port go as it ends; inline it goes at once.
-    session_.StopLive();
-    Timer1->stop();
-    StoppButton->setEnabled(false);
+    liveRun_.Stop();
 }
 
-void TForm1::RunLive(int row) {
-    liveRunning_ = true;
-    StoppButton->setEnabled(true);
-    if (!session_.OwnThread()) {
+void TForm1::LiveRunningChanged(bool running) {
+    StoppButton->setEnabled(running);
+    if (!running) {
+        Timer1->stop();
+    } else if (!session_.OwnThread()) {
         // Inline the link belongs to this thread: one tick per sampling interval of the
         // program, as the cell sends.
-        Timer1->start(Programs().Row(row).IntervalMs);
-        return;
+        Timer1->start(Programs().Row(Live().Row()).IntervalMs);
     }
-    // One job for the whole measurement: it ends with the measurement or with a stop, and the
-    // port goes with it; each step is shown here.
-    session_.RunLive([this](const LiveStep& step) { ApplyLiveStep(step); });
 }
 
 bool TForm1::AskEndLive() {
@@ -173,11 +176,10 @@ bool TForm1::AskEndLive() {
     // says so. Should it reach its end while the question is open, its automatic restart
     // waits: after Ja it is dropped (what the user asked for comes instead), after Nein it
     // starts as it would have.
-    askingEndLive_ = true;
+    liveRun_.HoldRestart();
     const bool yes = seams_->Ask(this, ApplicationTitle(),
                                  QStringLiteral("Die laufende Messung wird beendet. Fortfahren?"));
-    askingEndLive_ = false;
-    if (std::exchange(restartAfterQuestion_, false) && !yes) Button1Click();
+    liveRun_.ReleaseRestart(!yes);
     return yes;
 }
 
@@ -338,85 +340,35 @@ void TForm1::Button2Click() {
 // ----- start from the PC and the live level
 
 void TForm1::Button1Click() {
-    auto out = std::make_shared<CellResult>();
-    const int port = CommandPort();
-    const int selected = ProgBox->currentIndex() + 1;
-    const bool binFile = Binfile->isChecked();
     if (CellCommandRunning() || !MayEndLive()) return;
-    directbar->setValue(0);
-    StartCellCommand(
-        [=, this](SerialLink& link, CellProgress& progress) {
-            *out = StartLive(link, port, selected, binFile, progress);
-            // Only a running live measurement keeps the port.
-            if (!out->Ok()) link.ClosePort();
-        },
-        [this, out] {
-            // The START-key program went over when the query found no program.
-            if (out->cause == CellCause::kNoProgram) Live().Begin(out->row);
-            if (!out->Ok()) {
-                // Without a row there is nothing to pace or draw by; the cell
-                // got no run command.
-                ShowCellResult(*out);
-                return;
-            }
-            Live().Begin(out->row);
-            const ProgramRow& program = Programs().Row(out->row);
-            // The run command has just gone out: the start a take-over records.
-            liveStartedAt_ = seams_->Now();
-            ShowLiveSession();
-            Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
-            ShowCellResult(*out);
-            directbar->setMaximum(program.Points);
-            RunLive(out->row);
-        },
-        true);
+    UpdateLiveChoice();
+    liveRun_.Start();
 }
 
-void TForm1::UpdateLiveEndRule() {
-    // The end follows the program selected now; interval, axis and bar stay
-    // those of the program the cell runs.
-    Live().SetEndRule(Programs().Row(ProgBox->currentIndex() + 1).Points, dauerbox->isChecked());
+void TForm1::UpdateLiveChoice() {
+    liveRun_.SetChoice(
+        {CommandPort(), ProgBox->currentIndex() + 1, Binfile->isChecked(), dauerbox->isChecked()});
+}
+
+void TForm1::ShowLiveStart(const CellResult& result) {
+    // Without a program there is nothing to pace or draw by; the cell got no run command.
+    if (!result.Ok()) {
+        ShowCellResult(result);
+        return;
+    }
+    const ProgramRow& program = Programs().Row(result.row);
+    ShowLiveSession();
+    Chart4->SetBottomAxis(QStringLiteral("t/") + program.DurationUnit, 0, program.Duration);
+    ShowCellResult(result);
+    directbar->setMaximum(program.Points);
 }
 
 void TForm1::Timer1Timer() {
     if (session_.OwnThread()) return;
-    ApplyLiveStep(session_.LiveTick());
+    liveRun_.Tick();
 }
 
-void TForm1::ApplyLiveStep(const LiveStep& step) {
-    // What the ticks found after a stop is not shown: the stop has said how it ended.
-    if (Live().Stopped()) return;
-    if (step.endReached || step.kind != LiveStep::kSample) {
-        liveRunning_ = false;
-        Timer1->stop();
-    }
-    StoppButton->setEnabled(LiveRunning());
-    CellResult ended;
-    ended.command = CellCommand::kLive;
-    ended.status = CellStatus::kOk;
-    ended.count = Live().Count();
-    if (step.endReached) ShowCellResult(ended);
-    switch (step.kind) {
-        case LiveStep::kRestart:
-            if (askingEndLive_)
-                restartAfterQuestion_ = true;
-            else
-                Button1Click();
-            return;
-        case LiveStep::kNoProgram:
-        case LiveStep::kStopped: return;
-        case LiveStep::kFailed:
-            // No byte, or the 0 that is no level: the views keep what they show.
-            ended.status = CellStatus::kFailed;
-            ended.cause = CauseOf(step.fault);
-            ShowCellResult(ended);
-            return;
-        case LiveStep::kSample: break;
-    }
-    // A level that was on its way when the measurement was stopped is not
-    // taken.
-    LiveSample sample;
-    if (!Live().Accept(step, &sample)) return;
+void TForm1::ShowLiveSample(const LiveSample& sample) {
     dbabar->setValue(std::clamp(RoundHalfEven(sample.level), 0, kBarTop));
     LiveLine(Chart4)->addData(sample.time, sample.level);
     ShowLiveFigures();
@@ -480,7 +432,7 @@ void TForm1::ZurAuswertung1Click() {
     // bytes after them stay.
     MeasurementRecord record = document_.Record();
     Live().TakeOver(record);
-    document_.TakeOver(record, TakeOverProtocol(document_.Protocol(), liveStartedAt_),
+    document_.TakeOver(record, TakeOverProtocol(document_.Protocol(), liveRun_.StartedAt()),
                        seams_->Now());
     ShowTime();
     SetStatus(QStringLiteral(" %1 von %2 Messwerten übernommen.")

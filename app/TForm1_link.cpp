@@ -147,25 +147,12 @@ void TForm1::ComBoxChange() {
 void TForm1::Button4Click() {
     if (CellCommandRunning() || !MayEndLive()) return;
     SetStatus(QStringLiteral(" Hardware wird gesucht ..."));
-    struct Outcome {
-        int kind = kNoDevice;
-        CellResult result;
-    };
-    auto out = std::make_shared<Outcome>();
-    out->result.command = CellCommand::kSearch;
     // The system's ports that no COM number reaches yet are tried under
     // numbers that reach nothing else, for this search only; the one where
     // a device answers keeps its number.
     FillPortChoice();
-    std::map<int, QString> trial;
-    std::vector<int> taken;
-    for (const SystemPort& p : offeredPorts_) {
-        if (MappedComNumber(p) > 0) continue;
-        const int n = FreeComNumber(allPorts_, taken);
-        if (n == 0) break;
-        taken.push_back(n);
-        trial[n] = p.device;
-    }
+    const std::map<int, QString> trial = SearchTrialNumbers(offeredPorts_, allPorts_);
+    auto out = std::make_shared<CellResult>();
     StartCellCommand(
         [this, out, trial](SerialLink& link, CellProgress& progress) {
             // The questions go to the person on the window's thread.
@@ -180,53 +167,28 @@ void TForm1::Button4Click() {
                     session_.OnOwnerThread([&] { yes = seams().Ask(this, caption, text); });
                     return yes;
                 },
-                [&progress] { return progress.Cancelled(); },
-                [&progress](int n) { progress.ProgressPosition(n - 1); }};
-            progress.ProgressMax(16);
-            link.Names().SetTemporary(trial);
-            out->kind = SearchHardware(link, prompt);
-            link.Names().SetTemporary({});
-            CellResult& r = out->result;
-            r.port = link.GetPortNumber();
-            // The USB adapter has no port number of its own, and the cell
-            // commands cannot use it: what GetPortNumber holds then is merely
-            // the last serial port the search opened.
-            if (progress.Cancelled()) {
-                r.status = CellStatus::kCancelled;
-            } else if (out->kind == kNoDevice || out->kind == kVendraUsb || r.port <= 0) {
-                r.cause = CellCause::kNoAnswer;
-            } else {
-                r.status = CellStatus::kOk;
-                // A line that fails here fails the next command, which says so.
-                (void)link.ResetLink();
-            }
+                {},
+                {}};
+            *out = SearchCommand(link, trial, prompt, progress);
         },
         [this, out, trial] {
-            CellResult& r = out->result;
-            const int n = r.port;
+            CellResult& r = *out;
             if (!r.Ok()) {
                 // Cancelled, or nothing answered: the user's choice stays, stored and shown,
                 // for the cell that is merely switched off or plugged in later.
                 ShowCellResult(r);
-            } else {
-                // The mapping first: a COM number stored without the device it stands for
-                // would reach the on-board port at the next start.
-                const auto tried = trial.find(n);
-                const bool mapped = tried == trial.end() ||
-                                    WriteSetting(QStringLiteral("Ports"),
-                                                 QStringLiteral("COM%1").arg(n), tried->second);
-                if (!mapped || !WriteStoredPort(n)) {
-                    // Named by its device: COM n may not reach it at the next start.
-                    if (tried != trial.end()) r.where = tried->second;
-                    SetStatus(CellMessage(r).status + NotStored());
-                    if (!mapped) return;  // COM n reaches nothing without its entry
-                } else {
-                    ShowCellResult(r);
-                }
-                chosenPort_ = n;
-                FillPortChoice();
-                SelectPortEntry(n);
+                return;
             }
+            const KeptPort kept = KeepFoundPort(r, trial);
+            if (!kept.stored) {
+                SetStatus(CellMessage(r).status + NotStored());
+                if (!kept.mapped) return;  // COM n reaches nothing without its entry
+            } else {
+                ShowCellResult(r);
+            }
+            chosenPort_ = r.port;
+            FillPortChoice();
+            SelectPortEntry(r.port);
         });
 }
 

@@ -6,6 +6,7 @@
 #include "link/CellCommandBytes.h"
 #include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "link/SettingsFile.h"
 
 namespace kelvarn {
 
@@ -93,6 +94,58 @@ CellResult ConnectCommand(SerialLink& link, int port) {
     out.cause = CellCause::kNoAnswer;
     TakeOpenCause(link, out);
     return out;
+}
+
+std::map<int, QString> SearchTrialNumbers(const std::vector<SystemPort>& offered,
+                                          const std::vector<SystemPort>& all) {
+    std::map<int, QString> trial;
+    std::vector<int> taken;
+    for (const SystemPort& p : offered) {
+        if (MappedComNumber(p) > 0) continue;
+        const int n = FreeComNumber(all, taken);
+        if (n == 0) break;
+        taken.push_back(n);
+        trial[n] = p.device;
+    }
+    return trial;
+}
+
+CellResult SearchCommand(SerialLink& link, const std::map<int, QString>& trial, AcceptPrompt prompt,
+                         CellProgress& progress) {
+    CellResult r;
+    r.command = CellCommand::kSearch;
+    prompt.cancelled = [&progress] { return progress.Cancelled(); };
+    prompt.probing = [&progress](int n) { progress.ProgressPosition(n - 1); };
+    progress.ProgressMax(16);
+    link.Names().SetTemporary(trial);
+    const int kind = SearchHardware(link, prompt);
+    link.Names().SetTemporary({});
+    r.port = link.GetPortNumber();
+    // The USB adapter has no port number of its own, and the cell commands cannot use it:
+    // what GetPortNumber holds then is merely the last serial port the search opened.
+    if (progress.Cancelled()) {
+        r.status = CellStatus::kCancelled;
+    } else if (kind == kNoDevice || kind == kVendraUsb || r.port <= 0) {
+        r.cause = CellCause::kNoAnswer;
+    } else {
+        r.status = CellStatus::kOk;
+        // A line that fails here fails the next command, which says so.
+        (void)link.ResetLink();
+    }
+    return r;
+}
+
+KeptPort KeepFoundPort(CellResult& result, const std::map<int, QString>& trial) {
+    KeptPort kept;
+    const int n = result.port;
+    const auto tried = trial.find(n);
+    kept.mapped =
+        tried == trial.end() ||
+        WriteSetting(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n), tried->second);
+    kept.stored = kept.mapped && WriteStoredPort(n);
+    // Named by its device: COM n may not reach it at the next start.
+    if (!kept.stored && tried != trial.end()) result.where = tried->second;
+    return kept;
 }
 
 CellResult UploadProgram(SerialLink& link, int port, int row, bool keyStart, bool timed,

@@ -3,12 +3,16 @@
 #include <QString>
 #include <QTime>
 #include <functional>
+#include <map>
+#include <vector>
 
 #include "cell/CellProgress.h"
 #include "cell/CellResult.h"
 #include "cell/ReadOut.h"
 #include "data/MeasurementRecord.h"
+#include "link/DeviceSearch.h"
 #include "link/SerialLink.h"
+#include "link/SystemPorts.h"
 
 namespace kelvarn {
 
@@ -32,6 +36,31 @@ CellResult QueryCommand(SerialLink& link, int port, CellProgress& progress);
 
 // The connection check on port as a command (the port chosen by hand).
 CellResult ConnectCommand(SerialLink& link, int port);
+
+// The system's ports among offered (all: every port the system has) that no COM number
+// reaches yet, each under a number that reaches nothing else, for one search. Reads the
+// settings file: made where the search is started, not on the link's thread.
+std::map<int, QString> SearchTrialNumbers(const std::vector<SystemPort>& offered,
+                                          const std::vector<SystemPort>& all);
+
+// "Automatische S&uche" as a command: every probe over COM1 to COM16, the numbers of trial
+// reaching their devices for this search only, then the USB adapter. prompt is the person's
+// side of the question before a device is taken (its ctrlHeld and ask); the search ends at
+// progress's cancel and counts the ports on it. port holds the COM number where a device
+// answered; the USB adapter, which the cell commands cannot use, counts as nothing found.
+CellResult SearchCommand(SerialLink& link, const std::map<int, QString>& trial, AcceptPrompt prompt,
+                         CellProgress& progress);
+
+// Keeps the port a search found (result.port) for the next start: a trial number's device in
+// section "Ports" first, then the number as the stored choice. When the choice could not be
+// stored, result.where names the device the number stood for in the search.
+struct KeptPort {
+    // The number reaches the device at the next start (a COM number stored without the device
+    // it stands for would reach the on-board port): only then is it the choice.
+    bool mapped = true;
+    bool stored = true;  // the settings file holds the mapping and the choice
+};
+KeptPort KeepFoundPort(CellResult& result, const std::map<int, QString>& trial);
 
 // "Messprogramm an die Zelle senden": connection check on port, a pause,
 // then the START-key program (keyStart; its file with binFile) and the

@@ -1,9 +1,11 @@
 // Cancelling cell commands between two exchanges, the live session's waits
-// and end rule, and the causes of a port that does not open.
+// and end rule, the session interrupted by Ctrl+C, and the causes of a port
+// that does not open.
 #include <gtest/gtest.h>
 
 #include <QSerialPort>
 
+#include "cell/CellSession.h"
 #include "cell/CellTasks.h"
 #include "cell/LiveSession.h"
 #include "cell/ProgramTransfer.h"
@@ -105,6 +107,26 @@ TEST(SearchCancel, EndsBeforeTheNextProbe) {
     EXPECT_EQ(SearchHardware(link.serial, prompt), kNoDevice);
     EXPECT_EQ(probed, std::vector<int>{1});
     EXPECT_EQ(link.log.filter("open COM").size(), 2) << link.Transcript().toStdString();
+}
+
+// A cancel is for the command that runs; Ctrl+C on the command line interrupts the session:
+// its live measurement stops, and every command begun afterwards starts cancelled, also one
+// that had not begun when the key came.
+TEST(SessionInterruptTest, EveryLaterCommandStartsCancelled) {
+    CellSession session(false);
+    auto cancelledAtStart = [&session] {
+        bool cancelled = false;
+        EXPECT_TRUE(session.Run(
+            [&](SerialLink&, CellProgress& progress) { cancelled = progress.Cancelled(); }));
+        return cancelled;
+    };
+    session.Cancel();
+    EXPECT_FALSE(cancelledAtStart()) << "a cancel between commands stops none";
+    session.Interrupt();
+    EXPECT_TRUE(session.Interrupted());
+    EXPECT_TRUE(session.Live().Stopped());
+    EXPECT_TRUE(cancelledAtStart());
+    EXPECT_TRUE(cancelledAtStart()) << "and the next one too";
 }
 
 TEST(LiveSessionTest, WaitsOneIntervalPlusTheReadTimeOutForEachLevel) {

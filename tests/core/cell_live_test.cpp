@@ -1,11 +1,17 @@
 // The arithmetic of the live level and of its take-over into the record,
-// and what a live session takes from the cell's stream.
+// what a live session takes from the cell's stream, and the live run's
+// automatic restart.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QObject>
 #include <algorithm>
 #include <map>
 
+#include "cell/CellResult.h"
+#include "cell/CellSession.h"
 #include "cell/LiveLevel.h"
+#include "cell/LiveRun.h"
 #include "cell/LiveSession.h"
 #include "cell/ProgramTransfer.h"
 #include "data/MeasurementRecord.h"
@@ -130,4 +136,50 @@ TEST_F(LiveStreamTest, ALevelOnItsWayWhenStoppedIsNotTaken) {
     BuildHeader(expected, 1);
     std::copy_n(stream.begin(), 4, expected.bytes.begin() + 10);
     EXPECT_EQ(rec, expected) << "the four levels taken, and none behind them";
+}
+
+// The automatic restart at the end of a measurement, inline on a scripted cell: at once, or,
+// while held (the window asks whether to end the measurement), only when released to run.
+TEST(LiveRunTest, TheAutomaticRestartWaitsWhileHeld) {
+    const struct {
+        const char* name;
+        bool held;
+        bool run;  // what the release says
+        bool restarts;
+    } rows[] = {
+        {"not held", false, false, true},
+        {"held, then released to run", true, true, true},
+        {"held, then dropped", true, false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ScriptedLink link;
+        CellModel cell;
+        link.AddPort(3).AttachModel(&cell);
+        CellSession session(false);
+        link.Attach(session.Link());
+        const QDateTime clock(QDate(2026, 5, 4), QTime(10, 0));
+        LiveRun run(session, [&] { return clock; });
+        int starts = 0;
+        QObject::connect(&run, &LiveRun::Started, [&](const CellResult& start) {
+            EXPECT_TRUE(start.Ok()) << CellMessage(start).line.toStdString();
+            ++starts;
+        });
+        run.SetChoice({3, 1, false, true});  // program A, 1000 levels, restart
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.Running());
+        EXPECT_EQ(run.StartedAt(), clock);
+        if (r.held) run.HoldRestart();
+        for (int k = 0; k < 999; ++k) ASSERT_EQ(run.Tick().kind, LiveStep::kSample) << k;
+        EXPECT_EQ(run.Tick().kind, LiveStep::kRestart) << "one level less than the program's";
+        if (r.held) {
+            EXPECT_EQ(starts, 1) << "no restart while held";
+            EXPECT_FALSE(run.Running());
+            EXPECT_EQ(session.Live().Count(), 999);
+            run.ReleaseRestart(r.run);
+        }
+        EXPECT_EQ(starts, r.restarts ? 2 : 1);
+        EXPECT_EQ(run.Running(), r.restarts);
+        EXPECT_EQ(session.Live().Count(), r.restarts ? 0 : 999) << "a restart starts afresh";
+    }
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -293,6 +294,40 @@ TEST_F(CellCliTest, LiveEndsOnCtrlCOrAFailedLevelWithWhatArrived) {
     const int n = int(out.count('\n')) - 1;
     EXPECT_GT(n, 0);
     EXPECT_LT(n, 1000);
+    EXPECT_EQ(p.readAllStandardError(),
+              QStringLiteral("%1 Messwerte empfangen.\n").arg(n).toUtf8());
+}
+
+// With --restart a finished measurement starts again at once: a cycle logs one level less than
+// the program holds (the end test comes before that level is read), then the next cycle's time
+// begins at 0 again, under the one header, until Ctrl+C.
+TEST_F(CellCliTest, LiveWithRestartStartsAgainUnderOneHeader) {
+    Run({});
+    QProcess p;
+    p.start(QStringLiteral(KELVARN_BIN_DIR "/tools/cli/kelvarn-cli"),
+            {"live", "COM4", "--restart", "--format", "tsv"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    // Program A: 1000 levels 10 ms apart, so a cycle takes 10 s.
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    while (out.count('\n') < 1 + 999 + 5 && t.elapsed() < 30000) {
+        p.waitForReadyRead(500);
+        out += p.readAllStandardOutput();
+    }
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    out += p.readAllStandardOutput();
+    EXPECT_EQ(p.exitCode(), 0);
+    const QList<QByteArray> lines = out.split('\n');
+    const int n = int(lines.size()) - 2;  // without the header and after the last line's end
+    ASSERT_GE(n, 999 + 5) << out.right(200).toStdString();
+    EXPECT_EQ(lines[0], "t/s\tdB(A)");
+    EXPECT_EQ(out.count("dB(A)"), 1) << "one header for every cycle";
+    auto time = [&](int k) { return lines[k + 1].split('\t').value(0).toDouble(); };
+    EXPECT_DOUBLE_EQ(time(998), 9.98) << "the first cycle's last level";
+    EXPECT_DOUBLE_EQ(time(999), 0.0) << "the second cycle begins";
+    EXPECT_DOUBLE_EQ(time(1003), 0.04);
     EXPECT_EQ(p.readAllStandardError(),
               QStringLiteral("%1 Messwerte empfangen.\n").arg(n).toUtf8());
 }

@@ -1,5 +1,5 @@
 // The live measurement as the window runs it: ticking until the cell's
-// stream ends, a clean end with its window, and the worker that runs it as
+// stream ends, a clean end with its window, and the session that runs it as
 // one long job beside the commands.
 #include <gtest/gtest.h>
 
@@ -10,8 +10,12 @@
 #include <QThread>
 #include <atomic>
 
-#include "cell/CellWorker.h"
+#include "SimulatedCellWindow.h"
+#include "cell/CellResult.h"
+#include "cell/CellSession.h"
+#include "cell/CellTasks.h"
 #include "cell_support.h"
+#include "data/ProgramTable.h"
 #include "widgets/Chart.h"
 
 using namespace kelvarn;
@@ -32,77 +36,74 @@ bool SpinUntil(F done, int ms = 5000) {
 
 }  // namespace
 
-// A command started while the background job runs waits for it: the two
-// never use the link at once, and both run on the link's thread.
-TEST(CellWorkerTest, ACommandRunsAfterTheBackgroundJobOnTheSameThread) {
-    CellWorker worker(true);
-    std::atomic<bool> stop{false};
-    std::atomic<int> inside{0};
-    std::atomic<int> mostInside{0};
-    std::atomic<QThread*> backgroundThread{nullptr};
-    std::atomic<QThread*> commandThread{nullptr};
-    auto enter = [&] {
-        const int now = ++inside;
-        int seen = mostInside;
-        while (now > seen && !mostInside.compare_exchange_weak(seen, now)) {
-        }
-    };
-    ASSERT_TRUE(worker.RunInBackground([&] {
-        enter();
-        backgroundThread = QThread::currentThread();
-        while (!stop) QThread::msleep(1);
-        --inside;
-    }));
-    ASSERT_TRUE(SpinUntil([&] { return backgroundThread != nullptr; }));
-    EXPECT_FALSE(worker.Busy()) << "the background job leaves the worker free for a command";
+// The session on a thread of its own against kelvarn-cellsim on a pseudo-terminal.
+class CellSessionTest : public ::testing::Test, public SimulatedCellWindow {};
 
+// A command started while the live job waits for the cell's next level waits for it: the two
+// never use the link at once, and both run on the link's thread.
+TEST_F(CellSessionTest, ACommandRunsAfterTheLiveJobOnTheSameThread) {
+    Launch({"--program", "D"});  // a level every 6 s: the job waits for the next one
+    CellSession session(true);
+    CellResult start;
+    bool started = false;
+    ASSERT_TRUE(
+        session.Run([&](SerialLink& line,
+                        CellProgress& progress) { start = StartLive(line, 2, 4, false, progress); },
+                    [&] { started = true; }, true));
+    ASSERT_TRUE(SpinUntil([&] { return started; }, 20000));
+    ASSERT_TRUE(start.Ok()) << CellMessage(start).line.toStdString();
+    session.Live().SetEndRule(Programs().Row(4).Points, false);
+    session.Live().Begin(4);
+    ASSERT_TRUE(session.RunLive([](const LiveStep&) {}));
+    EXPECT_FALSE(session.Busy()) << "the live job leaves the session free for a command";
+
+    std::atomic<QThread*> commandThread{nullptr};
+    std::atomic<bool> portOpenAtCommand{true};
     bool done = false;
-    ASSERT_TRUE(worker.Run(
-        [&](CellProgress&) {
-            enter();
+    ASSERT_TRUE(session.Run(
+        [&](SerialLink& line, CellProgress&) {
             commandThread = QThread::currentThread();
-            --inside;
+            portOpenAtCommand = line.IsPortOpen();
         },
         [&] { done = true; }));
-    EXPECT_TRUE(worker.Busy());
-    SpinUntil([] { return false; }, 100);
-    EXPECT_EQ(commandThread.load(), nullptr) << "not while the background job runs";
+    EXPECT_TRUE(session.Busy());
+    SpinUntil([] { return false; }, 300);
+    EXPECT_EQ(commandThread.load(), nullptr) << "not while the live job runs";
     EXPECT_FALSE(done);
 
-    stop = true;
-    ASSERT_TRUE(SpinUntil([&] { return done; }));
-    EXPECT_EQ(mostInside.load(), 1);
-    EXPECT_EQ(commandThread.load(), backgroundThread.load());
+    session.StopLive();
+    ASSERT_TRUE(SpinUntil([&] { return done; }, 2000));
+    EXPECT_EQ(commandThread.load(), session.LinkThread());
     EXPECT_NE(commandThread.load(), qApp->thread());
-    EXPECT_FALSE(worker.Busy());
+    EXPECT_FALSE(portOpenAtCommand.load()) << "the live job let the port go before the command";
+    EXPECT_FALSE(session.Busy());
 }
 
-// Ending the worker while its job waits for an answer from this thread
-// (a question to the user) drops the question and still waits for the job.
-TEST(CellWorkerTest, EndingDropsTheQuestionAJobWaitsFor) {
-    CellWorker worker(true);
+// Ending the session while its job waits for an answer from this thread (a question to the
+// user) drops the question and still waits for the job.
+TEST(CellSessionEndTest, EndingDropsTheQuestionAJobWaitsFor) {
+    auto session = std::make_unique<CellSession>(true);
+    CellSession* s = session.get();
     std::atomic<bool> asking{false};
     std::atomic<bool> jobOver{false};
     bool asked = false;
-    ASSERT_TRUE(worker.Run([&](CellProgress&) {
+    ASSERT_TRUE(session->Run([&, s](SerialLink&, CellProgress&) {
         asking = true;
-        worker.OnOwnerThread([&] { asked = true; });
+        s->OnOwnerThread([&] { asked = true; });
         jobOver = true;
     }));
     while (!asking) QThread::msleep(1);
     // No event is handled here: the question stays posted, and the job waits for it.
-    worker.Drain();
-    EXPECT_TRUE(jobOver.load()) << "Drain returns once the job is over";
+    session.reset();
+    EXPECT_TRUE(jobOver.load()) << "the session ends once the job is over";
     QApplication::processEvents();
     EXPECT_FALSE(asked) << "the dropped question is never asked";
-    EXPECT_FALSE(worker.Run([](CellProgress&) {})) << "no job starts after the end";
-    EXPECT_FALSE(worker.RunInBackground([] {}));
 }
 
-TEST(CellWorkerTest, InlineThereIsNoBackgroundJob) {
-    CellWorker worker(false);
+TEST(CellSessionEndTest, InlineThereIsNoLiveJob) {
+    CellSession session(false);
     bool ran = false;
-    EXPECT_FALSE(worker.RunInBackground([&] { ran = true; }));
+    EXPECT_FALSE(session.RunLive([&](const LiveStep&) { ran = true; }));
     EXPECT_FALSE(ran);
 }
 

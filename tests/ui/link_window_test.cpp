@@ -80,7 +80,7 @@ TEST_F(LinkWindowTest, StartUpReconnectsToTheStoredPort) {
     EXPECT_EQ(form->Controls().ComBox->currentIndex(), 3);
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(form->ChosenPort(), 3);
-    EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the connection check";
+    EXPECT_FALSE(link.Port(3)->isOpen) << "let go after the connection check";
     EXPECT_TRUE(link.Port(3)->rts);
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_TRUE(seams.notices.isEmpty());
@@ -128,7 +128,7 @@ TEST_F(LinkWindowTest, ChoosingAPortConnectsAndStoresIt) {
     EXPECT_EQ(form->StatusText(), "Hardware an COM 3 gefunden.");
     EXPECT_EQ(StoredText(), "[KV]\nCOM=3\n");
     EXPECT_EQ(form->ChosenPort(), 3);
-    EXPECT_FALSE(form->Link().IsPortOpen()) << "let go after the connection check";
+    EXPECT_FALSE(link.Port(3)->isOpen) << "let go after the connection check";
 
     Pick(4);  // no such port: the stored choice stays
     EXPECT_EQ(form->StatusText(), " Keine Hardware an COM4! Gerät nicht vorhanden");
@@ -192,7 +192,8 @@ TEST_F(LinkWindowTest, AutomaticSearchTakesTheFirstDeviceAndStoresItsPort) {
     EXPECT_EQ(link.log.mid(reset, 2), (QStringList{"purge rx", "purge tx"}));
     EXPECT_TRUE(link.log.mid(reset + 2).filter(QRegularExpression("^(w|r) ")).isEmpty())
         << link.log.mid(reset + 2).join('\n').toStdString();
-    EXPECT_FALSE(form->Link().IsPortOpen());
+    EXPECT_FALSE(link.Port(1)->isOpen);
+    EXPECT_FALSE(link.Port(2)->isOpen);
     EXPECT_EQ(link.log.count("w 0"), 3 * 11 + 1 + 10)
         << "three probes' zeros, WriteOutputs(0), the reset";
 }

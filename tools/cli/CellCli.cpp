@@ -1,13 +1,12 @@
 #include "CellCli.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
+#include "InterruptGuard.h"
 #include "LiveCli.h"
 #include "PortsCli.h"
 #include "cell/CellSession.h"
@@ -70,31 +69,15 @@ QString KeepElsewhere(const QString& path, const MeasurementRecord& rec) {
     return {};
 }
 
-// The session Ctrl+C cancels; its cancel is a lock-free atomic store, safe in a signal handler.
-std::atomic<CellSession*> g_session{nullptr};
-volatile sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) {
-    g_interrupted = 1;
-    if (CellSession* s = g_session.load()) s->Cancel();
-}
-
-// Ctrl+C stops the read-out between two exchanges (what arrived is saved);
-// progress goes to stderr when that is a terminal.
+// Progress goes to stderr when that is a terminal.
 class ReadProgress {
 public:
     explicit ReadProgress(CellSession& session) : terminal_(::isatty(2) == 1) {
-        g_interrupted = 0;
-        g_session = &session;
-        struct sigaction sa {};
-        sa.sa_handler = OnInterrupt;
-        sigaction(SIGINT, &sa, &old_);
         QObject::connect(&session, &CellSession::ProgressMax, [this](int max) { max_ = max; });
         QObject::connect(&session, &CellSession::ProgressPosition,
                          [this](int position) { Show(position); });
     }
     ~ReadProgress() {
-        sigaction(SIGINT, &old_, nullptr);
-        g_session = nullptr;
         if (shown_) std::fputs("\n", stderr);
     }
     ReadProgress(const ReadProgress&) = delete;
@@ -111,7 +94,6 @@ private:
     bool terminal_;
     bool shown_ = false;
     int max_ = 0;
-    struct sigaction old_ {};
 };
 
 CliOutcome Read(const QString& portName, const QString& path) {
@@ -128,10 +110,11 @@ CliOutcome Read(const QString& portName, const QString& path) {
         // The same session as the window's, on this thread: the port is let go as soon as the
         // cell has answered.
         CellSession session(false);
+        // Ctrl+C stops the read-out between two exchanges, also before it began: what arrived
+        // is saved.
+        const InterruptGuard interrupts(session);
         const ReadProgress shown(session);
         session.Run([&](SerialLink& link, CellProgress& progress) {
-            // A Ctrl+C before the command began stops it at once.
-            if (g_interrupted) session.Cancel();
             r = ReadOutCommand(link, port, rec, progress);
         });
     }

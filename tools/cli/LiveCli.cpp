@@ -1,15 +1,17 @@
 #include "LiveCli.h"
 
-#include <signal.h>
-
+#include <QDateTime>
+#include <QObject>
 #include <QString>
-#include <atomic>
 #include <cstdio>
+#include <optional>
 
+#include "InterruptGuard.h"
 #include "cell/CellResult.h"
 #include "cell/CellSession.h"
 #include "cell/CellTasks.h"
 #include "cell/LiveLevel.h"
+#include "cell/LiveRun.h"
 #include "cell/LiveSession.h"
 #include "data/ProgramTable.h"
 #include "files/Export.h"
@@ -19,40 +21,6 @@
 namespace kelvarn {
 
 namespace {
-
-// The session Ctrl+C stops: its stop and its cancel are lock-free atomic stores, safe in a
-// signal handler.
-std::atomic<CellSession*> g_session{nullptr};
-std::atomic<bool> g_interrupted{false};
-
-void OnInterrupt(int) {
-    g_interrupted = true;
-    if (CellSession* s = g_session.load()) {
-        s->Live().Stop();
-        s->Cancel();
-    }
-}
-
-// Holds Ctrl+C for the session's lifetime.
-class InterruptStops {
-public:
-    explicit InterruptStops(CellSession& session) {
-        g_interrupted = false;
-        g_session = &session;
-        struct sigaction sa {};
-        sa.sa_handler = OnInterrupt;
-        sigaction(SIGINT, &sa, &old_);
-    }
-    ~InterruptStops() {
-        sigaction(SIGINT, &old_, nullptr);
-        g_session = nullptr;
-    }
-    InterruptStops(const InterruptStops&) = delete;
-    InterruptStops& operator=(const InterruptStops&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
 
 struct LiveOptions {
     int row = 1;
@@ -112,74 +80,56 @@ CliOutcome RunLive(const QStringList& args) {
     QString message;
     if (!ParseOptions(args.mid(1), options, message)) return CliFailure(2, message);
 
-    // The same session as the window's, on this thread: the start is one of its commands, and
-    // the levels are its live ticks.
+    // The same session and live run as the window's, on this thread: the start is one of its
+    // commands, and each tick waits for the cell's next level, so the log keeps step with the
+    // cell however long it runs.
     CellSession cell(false);
-    LiveSession& session = cell.Live();
-    session.SetEndRule(Programs().Row(options.row).Points, options.restart);
-    const InterruptStops interrupts(cell);
+    LiveRun run(cell, [] { return QDateTime::currentDateTime(); });
+    run.SetChoice({port, options.row, false, options.restart});
+    const InterruptGuard interrupts(cell);
     // Numbers and separator as the export writes them, so that a spreadsheet of the user's
     // locale reads both alike: "0,000;48,5" in German, "0.000,48.5" in English.
     const NumberFormat fmt = NumberFormat::FromLocale();
     const QByteArray sep = options.tsv ? QByteArray("\t") : QString(CsvSeparator(fmt)).toUtf8();
     int total = 0;
-    auto summary = [&total](CliOutcome o) {
-        o.err += QStringLiteral("%1 Messwerte empfangen.\n").arg(total).toUtf8();
-        return o;
+    bool headerWritten = false;
+    std::optional<CliOutcome> failure;
+    auto fail = [&](const QString& why) {
+        failure = CliFailure(1, why);
+        run.Stop();
     };
 
-    bool headerWritten = false;
-    for (;;) {
-        // Status texts of the start are not shown: its result says what went wrong. The port
-        // stays open for the levels when the start succeeds.
-        CellResult start;
-        cell.Run(
-            [&](SerialLink& link, CellProgress& progress) {
-                if (g_interrupted) cell.Cancel();
-                start = StartLive(link, port, options.row, false, progress);
-            },
-            {}, true);
+    // Status texts of the start are not shown: its result says what went wrong.
+    QObject::connect(&run, &LiveRun::Started, [&](const CellResult& start) {
         const bool connected =
             start.cause != CellCause::kNoAnswer && start.cause != CellCause::kOpenFailure;
-        if (!connected) return summary(CliFailure(1, CellMessage(start).line));
-        if (g_interrupted) return summary({});
-        if (!start.Ok()) return summary(CliFailure(1, CellMessage(start).line));
-        session.Begin(start.row);
-        if (g_interrupted) session.Stop();
+        if (!connected) return fail(CellMessage(start).line);
+        // Ctrl+C during the start: what it did not send stays unsent, and that is no failure.
+        if (cell.Interrupted()) return run.Stop();
+        if (!start.Ok()) return fail(CellMessage(start).line);
         const ProgramRow& program = Programs().Row(start.row);
         if (!headerWritten && !WriteLine("t/" + program.DurationUnit.toUtf8() + sep + "dB(A)\n"))
-            return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
+            return fail(QStringLiteral("Ausgabe nicht möglich"));
         headerWritten = true;
+    });
+    QObject::connect(&run, &LiveRun::Sample, [&](const LiveSample& s) {
+        ++total;
+        if (!WriteLine(fmt.Time(s.time).trimmed().toUtf8() + sep +
+                       fmt.Level(s.level).trimmed().toUtf8() + '\n'))
+            fail(QStringLiteral("Ausgabe nicht möglich"));
+    });
+    QObject::connect(&run, &LiveRun::Ended, [&](const CellResult& ended) {
+        if (ended.Ok()) return;
+        CellResult failed = ended;
+        failed.count = total;  // over every restart
+        fail(CellMessage(failed).line);
+    });
 
-        // The cell paces its stream: each tick waits for the next level as
-        // it comes, so the log keeps step with the cell however long it
-        // runs.
-        bool again = false;
-        while (!again) {
-            const LiveStep step = cell.LiveTick();
-            switch (step.kind) {
-                case LiveStep::kStopped: return summary({});
-                case LiveStep::kRestart: again = true; continue;
-                case LiveStep::kNoProgram:
-                case LiveStep::kFailed: {
-                    if (session.Stopped()) return summary({});
-                    CellResult failed;
-                    failed.command = CellCommand::kLive;
-                    failed.cause = CauseOf(step.fault);
-                    failed.count = total;
-                    return summary(CliFailure(1, CellMessage(failed).line));
-                }
-                case LiveStep::kSample: break;
-            }
-            LiveSample s;
-            if (!session.Accept(step, &s)) return summary({});
-            ++total;
-            if (!WriteLine(fmt.Time(s.time).trimmed().toUtf8() + sep +
-                           fmt.Level(s.level).trimmed().toUtf8() + '\n'))
-                return summary(CliFailure(1, QStringLiteral("Ausgabe nicht möglich")));
-            if (step.endReached) return summary({});
-        }
-    }
+    run.Start();
+    while (run.Running()) run.Tick();
+    CliOutcome o = failure.value_or(CliOutcome{});
+    o.err += QStringLiteral("%1 Messwerte empfangen.\n").arg(total).toUtf8();
+    return o;
 }
 
 }  // namespace kelvarn
