@@ -11,7 +11,7 @@ bool TForm1::MayClose() {
     if (ending_) return true;
     // A live measurement ends with the window: asked as before any command that ends it. It
     // goes on until the window really closes (the save question may still keep it open).
-    if (LiveRunning() && !AskEndLive()) return false;
+    if (cell_.LiveRunning() && !cell_.AskEndLive()) return false;
     return MayReplaceWork();
 }
 
@@ -33,7 +33,7 @@ bool TForm1::MayReplaceWork() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A command to the cell is cancelled first; the window closes after its
     // end, asking then about what it kept.
-    if (DeferWhileBusy(false)) {
+    if (cell_.DeferClose(false)) {
         event->ignore();
         return;
     }
@@ -45,7 +45,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Beenden1Click() {
-    if (DeferWhileBusy(true)) return;
+    if (cell_.DeferClose(true)) return;
     if (!MayClose()) return;
     ending_ = true;
     QApplication::exit(0);

@@ -114,7 +114,7 @@ MenuEntry Command(const char* name, const char* caption, void (TForm1::*command)
 const ContextMenu& FileMenu() {
     static const ContextMenu menu{
         "Datei1",
-        {Command("Au1", "&Auslesen der Zelle", &TForm1::Au1Click), kSeparator,
+        {Command("Au1", "&Auslesen der Zelle", &TForm1::ReadOutCell), kSeparator,
          Command("N1", "&Öffnen ...", &TForm1::N1Click),
          Command("Speichern1", "&Speichern als ...", &TForm1::Speichern1Click),
          Command("Exportieren1", "E&xportieren ...", &TForm1::Exportieren1Click), kSeparator,

@@ -6,7 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/CellCommands.h"
 #include "app/Seams.h"
+#include "app/tabs/TabContext.h"
 #include "cell/CellSession.h"
 #include "cell/LiveRun.h"
 #include "cell/LiveSession.h"
@@ -44,7 +46,9 @@ struct CommandResult;
 class CellProgress;
 struct CellResult;
 class ReportHeadBox;
+class DirectTab;
 class EvaluationTab;
+class SettingsTab;
 
 // The window's controls. The window holds them privately; its own helpers and tests that
 // drive it as a user would reach them through TForm1::Controls().
@@ -177,11 +181,11 @@ public:
     const MeasurementDocument& Document() const { return document_; }
     // The COM number the cell commands use: chosen by hand, restored at the start, or found by
     // the search.
-    int ChosenPort() const { return chosenPort_; }
+    int ChosenPort() const { return cell_.Port(); }
     // The live measurement, for tests and benchmarks that look at what it took (or, without a
     // cell, fill it as the ticks would).
-    LiveSession& Live() { return session_.Live(); }
-    const LiveSession& Live() const { return session_.Live(); }
+    LiveSession& Live() { return cell_.Session().Live(); }
+    const LiveSession& Live() const { return cell_.Session().Live(); }
 
     // The status line: each report replaces the whole text.
     void SetStatus(const QString& text);
@@ -200,11 +204,11 @@ public:
     bool MayReplaceWork();
     // Whether a live measurement started from the PC is running, and the question before a
     // command ends it; true when it may end (it is ended then).
-    bool LiveRunning() const;
-    bool MayEndLive();
+    bool LiveRunning() const { return cell_.LiveRunning(); }
+    bool MayEndLive() { return cell_.MayEndLive(); }
     // Whether a command to the cell is under way (input for other commands
     // is not acted on meanwhile).
-    bool CellCommandRunning() const;
+    bool CellCommandRunning() const { return cell_.Busy(); }
 
 public slots:
     // start-up and shell
@@ -227,82 +231,29 @@ public slots:
     void BerichtPdf1Click();
     void BerichtDrucken1Click();
 
-    // device link
-    void ComBoxChange();
-    void Button4Click();
-
-    // cell protocol
-    void SendProgButtonClick();
-    void RadioZeitClick();
-    void Au1Click();
-    void Button2Click();
-    void Button1Click();
+    // the cell: what brings a measurement into the document
+    void ReadOutCell();
+    void TakeOverLive();
     // One live tick on this thread, when commands run inline (tests step the ticks with it
     // after stopping Timer1); with a link thread the ticks run there and this does nothing.
-    void Timer1Timer();
-    void ZurAuswertung1Click();
-    void Panel1Resize();
-    // "Abbrechen" and Esc: the running command stops between two exchanges.
-    void AbbrechenClick();
-    // "&Stopp": the live measurement stops; its curve stays.
-    void StoppClick();
+    void LiveTick();
 
 private:
     void BuildMenu();
     QWidget* BuildKelvarnTab();
-    QWidget* BuildDirektTab();
-    QWidget* BuildEinstellungenTab();
-    // The tab "&Auswertung" with its sub-tabs, a child of the window.
+    // The tabs; children of the window.
+    DirectTab* direct_ = nullptr;
     EvaluationTab* evaluation_ = nullptr;
+    SettingsTab* settings_ = nullptr;
+    // What a tab reaches of the window.
+    TabContext Context();
     ReportContent CurrentReportContent() const;
-
-    // Start-up steps that belong to the device link and the live display.
-    void RestorePort();
-    // Cell commands: StartCellCommand refuses while one runs and ends a running live
-    // measurement after asking; the job runs on the link's thread, done on this one.
-    // The port is closed after the job unless keepsPort (the live start).
-    bool StartCellCommand(CellSession::Job job, std::function<void()> done, bool keepsPort = false);
-    // Stops the live measurement (its job ends within one read time-out and lets the port go).
-    void EndLive();
-    // "Die laufende Messung wird beendet. Fortfahren?"; true for Ja. The measurement goes on
-    // while it is asked; an automatic restart that falls due meanwhile waits for the answer.
-    bool AskEndLive();
-    void CellBusyChanged(bool busy);
-    void CellIdle();
-    // The texts of a command's result: its message box, then its status line.
-    void ShowCellResult(const CellResult& result);
-    // The port the commands connect to: the one chosen, also after its
-    // open failed (an adapter plugged in again works at the next command).
-    int CommandPort() const;
-    int chosenPort_ = 0;
-    // The port choice: COM 1 to COM 16, then the system's serial ports.
-    void FillPortChoice();
-    void SelectPortEntry(int n);
-    void ShowPortDevice(int n);
-    std::vector<SystemPort> allPorts_;
-    std::vector<SystemPort> offeredPorts_;  // behind the COM entries, in order
-    // What the live run reports, shown here: its start, a level, whether it runs (the stop
-    // button, and inline the ticks on Timer1).
-    void ShowLiveStart(const CellResult& result);
-    void ShowLiveSample(const LiveSample& sample);
-    void LiveRunningChanged(bool running);
-    // The live views drawn afresh from the session; its figures only.
-    void ShowLiveSession();
-    void ShowLiveFigures();
-    // The live run's choice from the controls: port, program, file, automatic restart.
-    void UpdateLiveChoice();
-    // A close asked for during a command waits for its end.
-    bool DeferWhileBusy(bool quit);
-    bool closeAfterCommand_ = false;
-    bool quitAfterCommand_ = false;
 
     // Wiring of the context menus and of the controls of each area.
     void WireOutput();
     void WireCell();
-    void WireLink();
     void WireFiles();
 
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
     std::unique_ptr<Seams> ownSeams_;
@@ -328,12 +279,10 @@ private:
     void ShowFailure(const CommandResult& r);
 
     // The link to the cell, its live measurement and the thread its commands run on. Last of
-    // all members but the live run on it, so it goes right after that: its jobs and their
-    // questions (which use the seams, the controls and the document) are over before any of
-    // those go, and no hand-written end call is needed.
-    CellSession session_;
-    // The live measurement started from the PC ("&Start"): start, ticks, automatic restart.
-    LiveRun liveRun_{session_, [this] { return seams_->Now(); }};
+    // all members, so it goes first: its jobs and their questions (which use the seams, the
+    // controls and the document) are over before any of those go, and no hand-written end call
+    // is needed.
+    CellCommands cell_;
 };
 
 }  // namespace kelvarn

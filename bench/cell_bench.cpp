@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -137,7 +138,7 @@ void ReadOutInTheWindow(benchmark::State& state) {
     form.show();
     WaitForCommand(form);
     for (auto _ : state) {
-        form.Au1Click();
+        form.ReadOutCell();
         WaitForCommand(form);
         QApplication::processEvents();
     }
@@ -168,14 +169,14 @@ void CellLiveTick(benchmark::State& state) {
     form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
     form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
     form.Controls().ProgBox->setCurrentIndex(3);
-    form.Button1Click();
+    emit form.Controls().Button1->clicked();
     form.Controls().Timer1->stop();  // the ticks come from here
     if (!form.LiveRunning()) {
         state.SkipWithError("the live start failed");
         qunsetenv("KELVARN_CONFIG_DIR");
         return;
     }
-    for (int i = 0; i < 1000; ++i) form.Timer1Timer();
+    for (int i = 0; i < 1000; ++i) form.LiveTick();
     QApplication::processEvents();
     if (form.Live().Count() != 1000) {
         state.SkipWithError("the cell sent fewer than 1000 levels");
@@ -183,7 +184,7 @@ void CellLiveTick(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        form.Timer1Timer();
+        form.LiveTick();
         if (replot) QApplication::processEvents();
         if (form.Live().Count() >= 5900) state.SkipWithError("stream used up");
     }
@@ -210,7 +211,7 @@ void LiveTrailsTheCell(benchmark::State& state) {
     WaitForCommand(form);
     double displayS = 0;
     for (auto _ : state) {
-        form.Button1Click();
+        emit form.Controls().Button1->clicked();
         // The cell's clock starts with the stream command, at the end of
         // the start sequence.
         WaitForCommand(form);
@@ -258,7 +259,7 @@ void EventLoopGapDuringReadOut(benchmark::State& state) {
         });
         beat.start(1);
         since.start();
-        form.Au1Click();
+        form.ReadOutCell();
         while (form.CellCommandRunning())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         longest = std::max(longest, since.elapsed());

@@ -221,7 +221,7 @@ void PacedReadOutThreeWays(benchmark::State& state) {
             QApplication::processEvents();
             QElapsedTimer t;
             t.start();
-            form.Au1Click();
+            form.ReadOutCell();
             while (form.CellCommandRunning())
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents);
             window.push_back(Seconds(t));

@@ -1,5 +1,5 @@
 // The bytes a cell sends during a start from the PC and its live
-// measurement, taken from the input. The live tick itself (Timer1Timer)
+// measurement, taken from the input. The live tick itself (LiveTick)
 // belongs to the window and draws into widgets, so this target runs the
 // start's protocol part (connection check, optional upload, program query,
 // run and stream commands) and the core of each tick (end test, one level

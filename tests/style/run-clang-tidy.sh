@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:?build folder with compile_commands.json}
-mapfile -t files < <(git ls-files 'data/*.cpp' 'eval/*.cpp' 'link/*.cpp' 'cell/*.cpp' 'files/*.cpp' 'sim/*.cpp')
+mapfile -t files < <(git ls-files 'data/*.cpp' 'eval/*.cpp' 'link/*.cpp' 'cell/*.cpp' 'files/*.cpp' 'document/*.cpp' 'sim/*.cpp')
 start=$SECONDS
 printf '%s\n' "${files[@]}" |
   xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -36,7 +37,7 @@ TEST_F(SimWindowTest, ProgramAFromThePcOnTheCellsClock) {
     form->Controls().ProgBox->setCurrentIndex(0);
     QElapsedTimer t;
     t.start();
-    form->Button1Click();
+    emit form->Controls().Button1->clicked();
     ASSERT_EQ(form->StatusText(), " Messung läuft ...");
     ASSERT_TRUE(
         SpinUntil([&] { return form->StatusText() == " Programm A, Messwert 1000"; }, 30000))

@@ -151,11 +151,11 @@ TEST_F(ThreadWindowTest, EscCancelsAndInputForOtherCommandsIsNotActedOn) {
     QTest::mouseClick(form->Controls().Button1, Qt::LeftButton);
     QTest::mouseClick(form->Controls().Button4, Qt::LeftButton);
     form->Controls().Au1->trigger();
-    form->Au1Click();
-    form->Button2Click();
-    form->Button1Click();
-    form->Button4Click();
-    form->SendProgButtonClick();
+    form->ReadOutCell();
+    emit form->Controls().Button2->clicked();
+    emit form->Controls().Button1->clicked();
+    emit form->Controls().Button4->clicked();
+    emit form->Controls().SendProgButton->clicked();
     EXPECT_FALSE(form->Controls().Button2->isEnabled());
     EXPECT_FALSE(form->Controls().ComBox->isEnabled());
     QTest::keyClick(form.get(), Qt::Key_Escape);
@@ -263,7 +263,7 @@ TEST_F(ThreadWindowTest, ClosingDuringAReadOutCancelsItFirst) {
 TEST_F(ThreadWindowTest, ThePortIsClosedWhenTheWindowEnds) {
     Start({"--program", "B"});
     // A live measurement is what keeps the port.
-    form->Button1Click();
+    emit form->Controls().Button1->clicked();
     ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() > 0; }, 10000));
     {
         QSerialPort held(link);
@@ -328,7 +328,7 @@ TEST_F(ThreadWindowTest, AnIdleWindowLeavesThePortFreeAndOnlyALiveMeasurementHol
         EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "free after the query";
     }
     form->Controls().ProgBox->setCurrentIndex(1);  // B
-    form->Button1Click();
+    emit form->Controls().Button1->clicked();
     ASSERT_TRUE(SpinUntil([&] { return form->Live().Count() > 0; }, 10000));
     // The levels come on the window's port: it is held (seen from outside, as another program
     // sees it).

@@ -59,7 +59,7 @@ MeasurementRecord Filled(uint8_t v) {
 class CellCommandTest : public CellWindowTest {
 protected:
     void Ticks(int n) {
-        for (int i = 0; i < n; ++i) form->Timer1Timer();
+        for (int i = 0; i < n; ++i) form->LiveTick();
     }
     // The levels of the live curve.
     std::vector<double> Curve() { return form->Controls().Chart4->Points(0).y; }

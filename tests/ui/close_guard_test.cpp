@@ -40,7 +40,7 @@ protected:
     // "Zur &Auswertung" does after a start from the PC.
     void TakeOverLiveCurve() {
         FeedLiveCurve(form);
-        form.ZurAuswertung1Click();
+        form.TakeOverLive();
     }
 };
 
@@ -70,7 +70,7 @@ TEST_F(CloseGuardTest, EachAnswerToTheQuestion) {
         FakeSeams caseSeams;
         TForm1 window{&caseSeams};
         FeedLiveCurve(window);
-        window.ZurAuswertung1Click();
+        window.TakeOverLive();
         const QString path =
             dir.filePath(QStringLiteral("%1-%2").arg(int(c.answer)).arg(c.saveName));
         caseSeams.saveName = c.saveName.isEmpty() ? QString() : path;
@@ -151,11 +151,11 @@ TEST_F(CloseGuardTest, CommandsThatReplaceTheRecordAskFirst) {
              s.openName = saved;
              w.N1Click();
          }},
-        {"read-out", [](TForm1& w, FakeSeams&) { w.Au1Click(); }},
+        {"read-out", [](TForm1& w, FakeSeams&) { w.ReadOutCell(); }},
         {"take-over",
          [](TForm1& w, FakeSeams&) {
              FeedLiveCurve(w, 70);
-             w.ZurAuswertung1Click();
+             w.TakeOverLive();
          }},
     };
     // A read-out without a cell says so: that notice shows it was tried.
@@ -167,7 +167,7 @@ TEST_F(CloseGuardTest, CommandsThatReplaceTheRecordAskFirst) {
             caseSeams.line = &link;
             TForm1 window{&caseSeams};
             FeedLiveCurve(window, 60);
-            window.ZurAuswertung1Click();
+            window.TakeOverLive();
             window.Controls().RichEdit1->setPlainText("Notiz");
             const MeasurementRecord before = window.Document().Record();
             const qsizetype sent = link.log.size();

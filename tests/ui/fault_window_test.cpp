@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -104,9 +105,9 @@ TEST_P(FaultWindowTest, EndsWithItsOwnMessageInAUsableWindow) {
     t.start();
     switch (f.command) {
         case Command::ReadOut: form->Controls().Au1->trigger(); break;
-        case Command::Upload: form->SendProgButtonClick(); break;
+        case Command::Upload: emit form->Controls().SendProgButton->clicked(); break;
         case Command::LiveStart:
-            form->Button1Click();
+            emit form->Controls().Button1->clicked();
             // The ticks run on their own; the first one meets the fault.
             SpinUntil([&] { return !form->LiveRunning(); }, 10000);
             break;

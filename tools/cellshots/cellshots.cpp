@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -64,18 +65,18 @@ int main(int argc, char** argv) {
     shot("start");
 
     form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet13);
-    form.SendProgButtonClick();
+    emit form.Controls().SendProgButton->clicked();
     Watch(700);
     shot("uploading");
     Settle(form);
     shot("upload");
-    form.Button2Click();
+    emit form.Controls().Button2->clicked();
     Settle(form);
     shot("query");
 
     form.Controls().PageControl1->setCurrentWidget(form.Controls().TabSheet2);
     form.Controls().ProgBox->setCurrentIndex(0);
-    form.Button1Click();
+    emit form.Controls().Button1->clicked();
     Settle(form);
     Watch(3000);
     shot("live-digital");
@@ -88,10 +89,10 @@ int main(int argc, char** argv) {
     form.Controls().PageControl3->setCurrentWidget(form.Controls().TabSheet11);
     shot("live-end");
 
-    form.ZurAuswertung1Click();
+    form.TakeOverLive();
     shot("taken-over");
 
-    form.Au1Click();
+    form.ReadOutCell();
     Watch(1500);
     shot("reading");
     Settle(form);
