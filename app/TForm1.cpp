@@ -52,12 +52,6 @@ namespace {
 const QString kStatusKelvarn = QStringLiteral(
     " Nach der DOS-Version 1.1 vom Oktober 2000 im Vertrieb der Tessaro Computer GmbH.");
 
-QWidget* Page(const char* name) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 }  // namespace
 
 TForm1::TForm1(Seams* seams, QWidget* parent)
@@ -82,11 +76,14 @@ TForm1::TForm1(Seams* seams, QWidget* parent)
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = BuildKelvarnTab();
-    direct_ = new DirectTab(Context(), *this, cell_, this);
+    direct_ =
+        std::make_unique<DirectTab>(Context(), static_cast<TForm1Controls&>(*this), cell_, nullptr);
     TabSheet2 = direct_->Build();
-    evaluation_ = new EvaluationTab(Context(), *this, this);
+    evaluation_ =
+        std::make_unique<EvaluationTab>(Context(), static_cast<TForm1Controls&>(*this), nullptr);
     TabSheet4 = evaluation_->Build();
-    settings_ = new SettingsTab(Context(), *this, cell_, this);
+    settings_ = std::make_unique<SettingsTab>(Context(), static_cast<TForm1Controls&>(*this), cell_,
+                                              nullptr);
     TabSheet13 = settings_->Build();
     direct_->WireChoice();
     PageControl1->addTab(TabSheet1, QStringLiteral("&Kelvarn"));
@@ -169,7 +166,7 @@ void TForm1::BuildMenu() {
 }
 
 QWidget* TForm1::BuildKelvarnTab() {
-    QWidget* tab = Page("TabSheet1");
+    QWidget* tab = NamedPage("TabSheet1");
     auto* layout = new QVBoxLayout(tab);
     Panel3 = new QLabel(QStringLiteral("Kelvarn"), tab);
     Panel3->setObjectName(QStringLiteral("Panel3"));

@@ -241,10 +241,6 @@ public slots:
 private:
     void BuildMenu();
     QWidget* BuildKelvarnTab();
-    // The tabs; children of the window.
-    DirectTab* direct_ = nullptr;
-    EvaluationTab* evaluation_ = nullptr;
-    SettingsTab* settings_ = nullptr;
     // What a tab reaches of the window.
     TabContext Context();
     ReportContent CurrentReportContent() const;
@@ -277,6 +273,12 @@ private:
     void RememberFolder(const QString& chosenPath);
     // A failed file command in a stop-sign box, the file named on a second line.
     void ShowFailure(const CommandResult& r);
+
+    // The tabs. After the seams, the document and the controls' owner they use, so that they
+    // go first; before the cell commands, whose signals they follow.
+    std::unique_ptr<DirectTab> direct_;
+    std::unique_ptr<EvaluationTab> evaluation_;
+    std::unique_ptr<SettingsTab> settings_;
 
     // The link to the cell, its live measurement and the thread its commands run on. Last of
     // all members, so it goes first: its jobs and their questions (which use the seams, the

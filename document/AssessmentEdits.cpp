@@ -108,8 +108,8 @@ EditResult ChangeTask(MeasurementDocument& doc, int index, const ExposureTask& t
     std::vector<ExposureTask> tasks = WorkplaceTasksOf(doc.Protocol());
     if (index < 0 || index >= int(tasks.size()))
         return EditResult::Refused(QStringLiteral("Tätigkeit %1 gibt es nicht.").arg(index + 1));
-    QString problem = CheckRange(task.range, Measurements(doc));
-    if (problem.isEmpty() && task.teH < 0) problem = QStringLiteral("Te ist negativ");
+    // A Te the assessment cannot use is kept and named beside the row, as an empty range is.
+    const QString problem = CheckRange(task.range, Measurements(doc));
     if (!problem.isEmpty())
         return EditResult::Refused(QStringLiteral("Tätigkeit %1: %2.").arg(index + 1).arg(problem));
     tasks[size_t(index)] = task;
@@ -150,8 +150,7 @@ EditResult ChangePart(MeasurementDocument& doc, int index, const RatingPart& cha
     std::optional<TaLaermInput> ta = TaLaermOf(doc.Protocol());
     if (!ta || index < 0 || index >= int(ta->parts.size()))
         return EditResult::Refused(QStringLiteral("Teilzeit %1 gibt es nicht.").arg(index + 1));
-    QString problem = CheckRange(changed.range, Measurements(doc));
-    if (problem.isEmpty() && changed.tH < 0) problem = QStringLiteral("T_j ist negativ");
+    const QString problem = CheckRange(changed.range, Measurements(doc));
     if (!problem.isEmpty())
         return EditResult::Refused(QStringLiteral("Teilzeit %1: %2.").arg(index + 1).arg(problem));
     RatingPart part = changed;
@@ -178,6 +177,9 @@ EditResult RemovePart(MeasurementDocument& doc, int index) {
 
 EditResult SetTaLaermSettings(MeasurementDocument& doc, const TaLaermSettings& settings) {
     const std::optional<TaLaermInput> stored = TaLaermOf(doc.Protocol());
+    // Looking at the choices without changing them leaves the protocol as it was, also an input
+    // of the file that could not be read: it stays until something is entered anew.
+    if (!stored && settings == TaLaermSettings{}) return {};
     Store(doc, WithSettings(settings, stored ? stored->parts : std::vector<RatingPart>{}));
     return {};
 }

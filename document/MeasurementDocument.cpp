@@ -56,7 +56,8 @@ void MeasurementDocument::MarkKept(bool withProtocol) {
     if (withProtocol) keptProtocol_ = protocol_;
 }
 
-DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& when) {
+DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& when,
+                                       Remarks remarksUse) {
     DocumentOpen out;
     // Everything is read before anything changes: a failure at any file leaves the
     // measurement in hand whole.
@@ -69,6 +70,11 @@ DocumentOpen MeasurementDocument::Open(const QString& path, const QDateTime& whe
     const QString remarks = ExistingRemarksFile(path);
     if (!remarks.isEmpty()) {
         out.result = LoadRemarks(remarks, description);
+        if (!out.result.ok && remarksUse == Remarks::kIfReadable) {
+            out.remarksProblem = MessageText(out.result);
+            out.result = CommandResult::Success();
+            description = RichText();
+        }
         out.remarksFailed = !out.result.ok;
         if (!out.result.ok) return out;
     }
@@ -166,8 +172,13 @@ void MeasurementDocument::DescriptionShown(const RichText& shown) {
 
 void MeasurementDocument::SetProtocol(const MeasurementProtocol& protocol) {
     if (protocol == protocol_) return;
+    // Texts, people and the calibration are in no figure: a keystroke in "Messort" recomputes
+    // nothing.
+    const bool affectsView =
+        !(protocol.starts == protocol_.starts && protocol.markers == protocol_.markers &&
+          protocol.extra == protocol_.extra);
     protocol_ = protocol;
-    UpdateViewForProtocol(view_, record_, protocol_, options_);
+    if (affectsView) UpdateViewForProtocol(view_, record_, protocol_, options_);
     emit ProtocolChanged();
     emit StateChanged();
 }

@@ -27,6 +27,9 @@ struct DocumentOpen {
     CommandResult result;
     // The failure is the remarks file's, not the measurement file's.
     bool remarksFailed = false;
+    // Opened without its description because the remarks file could not be read (only where
+    // the open was asked to go on without it): why, as a failure's text reads.
+    QString remarksProblem;
     // The protocol file beside the measurement: a file that cannot be read does not keep the
     // measurement from opening; it opens without one, and protocol.message says why.
     ProtocolLoad protocol;
@@ -80,7 +83,12 @@ public:
     // and its protocol file. A failure at the measurement or the remarks file changes nothing;
     // an unreadable protocol opens the measurement with an empty protocol and says why.
     // A measurement without a remarks file has an empty description.
-    DocumentOpen Open(const QString& path, const QDateTime& when);
+    // A command that never shows the description (a table, an export) may go on without it:
+    // with kIfReadable a remarks file that cannot be read leaves the description empty and
+    // says why in remarksProblem.
+    enum class Remarks { kRequired, kIfReadable };
+    DocumentOpen Open(const QString& path, const QDateTime& when,
+                      Remarks remarks = Remarks::kRequired);
 
     // Whether a save at path would replace the protocol file that the last open could not read.
     bool SaveWouldReplaceUnreadableProtocol(const QString& path) const;

@@ -12,7 +12,7 @@ namespace kelvarn {
 namespace {
 
 QString NoMeasurement(int m, const ProtocolShape& shape) {
-    return QStringLiteral("Messung %1 gibt es nicht (1 bis %2)").arg(m).arg(shape.Measurements());
+    return QStringLiteral("Messung %1 gibt es nicht (1 bis %2).").arg(m).arg(shape.Measurements());
 }
 
 bool Has(const ProtocolShape& shape, int m) {
@@ -30,7 +30,7 @@ EditResult Apply(MeasurementDocument& doc, const std::function<void(MeasurementP
 EditResult SetStart(MeasurementDocument& doc, int m, const QDateTime& start) {
     const ProtocolShape& shape = doc.View().shape;
     if (!Has(shape, m)) return EditResult::Refused(NoMeasurement(m, shape));
-    if (!start.isValid()) return EditResult::Refused(QStringLiteral("kein gültiger Beginn"));
+    if (!start.isValid()) return EditResult::Refused(QStringLiteral("Kein gültiger Beginn."));
     return Apply(doc,
                  [&](MeasurementProtocol& p) { p.SetStart(m, start, StartSource::kEingegeben); });
 }
@@ -42,7 +42,7 @@ EditResult FillSeries(MeasurementDocument& doc, int from, const QTimeZone& zone)
     if (!s || !s->start.isValid())
         return EditResult::Refused(
             QStringLiteral("Messung %1 hat keinen Beginn, an den sich die folgenden "
-                           "anschließen könnten")
+                           "anschließen könnten.")
                 .arg(from));
     return Apply(doc, [&](MeasurementProtocol& p) {
         FillBackToBack(p, from, shape.Measurements(), shape.seconds[size_t(from - 1)], zone);
@@ -54,7 +54,7 @@ namespace {
 EditResult CheckMarker(const ProtocolShape& shape, int number, const ProtocolMarker& mk) {
     const QString problem = MarkerRangeProblem(mk, shape);
     if (problem.isEmpty()) return {};
-    return EditResult::Refused(QStringLiteral("Marke %1: %2").arg(number).arg(problem));
+    return EditResult::Refused(QStringLiteral("Marke %1: %2.").arg(number).arg(problem));
 }
 
 }  // namespace
@@ -67,14 +67,14 @@ EditResult AddMarker(MeasurementDocument& doc, const ProtocolMarker& mk) {
 
 EditResult ChangeMarker(MeasurementDocument& doc, int index, const ProtocolMarker& mk) {
     if (index < 0 || index >= int(doc.Protocol().markers.size()))
-        return EditResult::Refused(QStringLiteral("Marke %1 gibt es nicht").arg(index + 1));
+        return EditResult::Refused(QStringLiteral("Marke %1 gibt es nicht.").arg(index + 1));
     if (EditResult r = CheckMarker(doc.View().shape, index + 1, mk); !r.Ok()) return r;
     return Apply(doc, [&](MeasurementProtocol& p) { p.markers[size_t(index)] = mk; });
 }
 
 EditResult RemoveMarker(MeasurementDocument& doc, int index) {
     if (index < 0 || index >= int(doc.Protocol().markers.size()))
-        return EditResult::Refused(QStringLiteral("Marke %1 gibt es nicht").arg(index + 1));
+        return EditResult::Refused(QStringLiteral("Marke %1 gibt es nicht.").arg(index + 1));
     return Apply(doc, [&](MeasurementProtocol& p) { p.markers.erase(p.markers.begin() + index); });
 }
 

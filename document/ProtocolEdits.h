@@ -18,9 +18,10 @@ class MeasurementDocument;
 struct DocumentView;
 
 // How an edit went.
+// Both texts are whole sentences with their full stop, shown as they are.
 struct EditResult {
-    QString problem;  // why it was refused ("Marke 2: von 300 s ist nicht kleiner als bis ...");
-                      // the document is unchanged then
+    QString problem;  // why it was refused ("Marke 2: von 300 s ist nicht kleiner als bis ...
+                      // 120 s."); the document is unchanged then
     QString note;     // what the user should know of an edit that was made; may be empty
 
     bool Ok() const { return problem.isEmpty(); }

@@ -39,8 +39,19 @@ QStringList CalibrationLines(const ProtocolCalibration& c, const NumberFormat& f
     return lines;
 }
 
+QStringList CalibrationDriftLines(const ProtocolCalibration& c, const NumberFormat& fmt) {
+    QStringList lines;
+    if (const std::optional<double> d = CalibrationDrift(c))
+        lines << QStringLiteral("Abweichung nachher − vorher: %1 dB").arg(fmt.Format("%.1f", *d));
+    if (CalibrationDriftFlagged(c)) lines << QStringLiteral("Kalibrierabweichung über 0,5 dB");
+    return lines;
+}
+
 QString LeftOutText(const ProtocolMarker& mk, const NumberFormat& fmt) {
-    return LeftOutRangeText(mk.measurement, mk.fromS, mk.toS, mk.text, fmt);
+    return QStringLiteral("Messung %1: %2–%3 s%4")
+        .arg(mk.measurement)
+        .arg(fmt.Format("%.1f", mk.fromS), fmt.Format("%.1f", mk.toS),
+             mk.text.isEmpty() ? QString() : QStringLiteral(" (") + mk.text + u')');
 }
 
 QStringList LeftOutLines(const MeasurementProtocol& p, const NumberFormat& fmt) {
@@ -54,7 +65,7 @@ QStringList LeftOutLines(const MeasurementProtocol& p, const NumberFormat& fmt) 
 QStringList ExposureLines(const Assessment& a, const NumberFormat& fmt) {
     if (!a.exposure)
         return QStringList{QStringLiteral("LEX,8h: keine Tätigkeiten angegeben."),
-                           QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)")} +
+                           QStringLiteral("  ") + ExposureFormula()} +
                ExposureNotes();
     return ExposureResultLines(*a.exposure, fmt);
 }

@@ -20,6 +20,10 @@ struct DocumentView;
 // where the drift is flagged, "Kalibrierabweichung über 0,5 dB".
 QStringList CalibrationLines(const ProtocolCalibration& c, const NumberFormat& fmt);
 
+// Beside the readings as they are typed: "Abweichung nachher − vorher: 0,7 dB" where both
+// are given, then the flag line where the drift is too large.
+QStringList CalibrationDriftLines(const ProtocolCalibration& c, const NumberFormat& fmt);
+
 // A range left out of the figures as foreign noise: "Messung 1: 120,0–300,0 s (Lkw)".
 QString LeftOutText(const ProtocolMarker& mk, const NumberFormat& fmt);
 // "Als Fremdgeräusch ausgelassen:" and one LeftOutText per "Fremdgeräusch" marker; nothing

@@ -107,12 +107,15 @@ QString LocalTimeText(const QDateTime& t) {
                .arg(a % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString LeftOutRangeText(int measurement, double fromS, double toS, const QString& text,
-                         const NumberFormat& fmt) {
-    return QStringLiteral("Messung %1: %2–%3 s%4")
-        .arg(measurement)
-        .arg(fmt.Format("%.1f", fromS), fmt.Format("%.1f", toS),
-             text.isEmpty() ? QString() : QStringLiteral(" (") + text + u')');
+QString ExposureFormula() {
+    // LEX,8h after the workplace noise regulation and ISO 9612.
+    return QStringLiteral("LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
+}
+
+QString RatingFormula() {
+    return QStringLiteral(
+        "Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + KR,j))] "
+        "(TA Lärm Anhang A.1.4)");
 }
 
 QString RatingValueText(const RatingResult& r, bool messabschlag, const NumberFormat& fmt) {
@@ -132,8 +135,7 @@ QStringList ExposureResultLines(const ExposureResult& e, const NumberFormat& fmt
     } else {
         out << QStringLiteral("LEX,8h: nicht berechnet: ") + e.reason;
     }
-    // LEX,8h after the workplace noise regulation and ISO 9612.
-    out << QStringLiteral("  LEX,8h = 10·lg Σ (Te/8 h)·10^(0,1·LAeq,Te)");
+    out << QStringLiteral("  ") + ExposureFormula();
     out << ExposureNotes();
     return out;
 }
@@ -164,9 +166,7 @@ QStringList RatingResultLines(const RatingResult& r, const TaLaermInput& t,
         out << QStringLiteral("Lr: nicht berechnet: ") + r.reason;
     }
     for (const QString& w : r.warnings) out << QStringLiteral("Warnung: ") + w;
-    out << QStringLiteral(
-        "  Lr = 10·lg[(1/Tr)·Σ Tj·10^(0,1·(LAeq,j − Cmet + KT,j + KI,j + "
-        "KR,j))] (TA Lärm Anhang A.1.4)");
+    out << QStringLiteral("  ") + RatingFormula();
     out << RatingNotes();
     return out;
 }
@@ -190,8 +190,8 @@ QStringList AssessmentLines(const Assessment& a, const AssessmentInput& in,
         out << line;
         if (i < in.measurements.size())
             for (const TimeRange& r : in.measurements[i].leftOut)
-                out << QStringLiteral("  ausgelassen (Fremdgeräusch): ") +
-                           LeftOutRangeText(in.measurements[i].number, r.fromS, r.toS, {}, fmt);
+                out << QStringLiteral("  ausgelassen (Fremdgeräusch): %1–%2 s")
+                           .arg(DecimalText(r.fromS, fmt), DecimalText(r.toS, fmt));
     }
     out << QString();
 

@@ -32,10 +32,9 @@ QString RangeText(const MeasurementRange& r, const NumberFormat& fmt);
 
 // A time as "10.06.2026 21:00:00 +02:00".
 QString LocalTimeText(const QDateTime& t);
-// A range left out of the figures as foreign noise: "Messung 1: 120,0–300,0 s (Lkw)", the text
-// in brackets where there is one.
-QString LeftOutRangeText(int measurement, double fromS, double toS, const QString& text,
-                         const NumberFormat& fmt);
+// The formulas of LEX,8h and of the TA Lärm rating level, as every result text gives them.
+QString ExposureFormula();
+QString RatingFormula();
 
 // The LEX,8h's formula, result or reason, the regulation's wording and the notes.
 QStringList ExposureResultLines(const ExposureResult& e, const NumberFormat& fmt);

@@ -128,7 +128,7 @@ AssessmentTab::AssessmentTab(const TabContext& context, QObject* parent)
 
 QWidget* AssessmentTab::Build() {
     page_ = new QWidget;
-    page_->setObjectName(QStringLiteral("page_"));
+    page_->setObjectName(QStringLiteral("TabSheetBeurteilung"));
     auto* outer = new QVBoxLayout(page_);
     outer->setContentsMargins(2, 2, 2, 2);
     pages_ = new QTabWidget(page_);
@@ -415,8 +415,8 @@ void AssessmentTab::ShowProblem(const QString& problem) {
 }
 
 void AssessmentTab::Done(const QString& problem, const QString& note) {
+    // The tab shows the changed protocol already: it follows every change of it.
     ShowProblem(problem.isEmpty() ? note : problem);
-    Show();
 }
 
 void AssessmentTab::ShowAgainLater() {

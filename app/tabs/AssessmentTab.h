@@ -58,7 +58,7 @@ private:
     void ShowTables();
     void ShowTasks();
     void ShowParts();
-    // Shows the result of an edit: its problem, else its note (or nothing).
+    // Tells the result of an edit: its problem, else its note (or nothing).
     void Done(const QString& problem, const QString& note);
     // The row shows its input as stored again once the edit under way has ended.
     void ShowAgainLater();

@@ -37,12 +37,6 @@ namespace {
 // The highest level the level bar shows [dB(A)].
 constexpr int kBarTop = 110;
 
-QWidget* Page(const char* name) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QCPGraph* LiveLine(TChart* chart) {
     return qobject_cast<QCPGraph*>(chart->Series(0));
 }
@@ -57,14 +51,14 @@ DirectTab::DirectTab(const TabContext& context, TForm1Controls& controls, CellCo
     : QObject(parent), c_(context), w_(controls), cell_(cell) {}
 
 QWidget* DirectTab::Build() {
-    QWidget* tab = Page("TabSheet2");
+    QWidget* tab = NamedPage("TabSheet2");
     auto* layout = new QVBoxLayout(tab);
     w_.PageControl3 = new QTabWidget(tab);
     w_.PageControl3->setObjectName(QStringLiteral("PageControl3"));
     w_.PageControl3->setTabPosition(QTabWidget::South);
 
     // "&Digital"
-    w_.TabSheet10 = Page("TabSheet10");
+    w_.TabSheet10 = NamedPage("TabSheet10");
     auto* digital = new QHBoxLayout(w_.TabSheet10);
     w_.Panel1 = new QLabel(QStringLiteral("0"), w_.TabSheet10);
     w_.Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -130,7 +124,7 @@ QWidget* DirectTab::Build() {
     w_.Panel2->addActions(w_.Panel1->actions());
 
     // "Ana&log"
-    w_.TabSheet11 = Page("TabSheet11");
+    w_.TabSheet11 = NamedPage("TabSheet11");
     auto* analog = new QVBoxLayout(w_.TabSheet11);
     w_.Chart4 =
         new TChart(QStringLiteral("Chart4"), QStringLiteral("Direktmessung"), w_.TabSheet11);
@@ -140,7 +134,7 @@ QWidget* DirectTab::Build() {
     AddContextMenu(c_.window, w_.Chart4);
 
     // "&Verteilung"
-    w_.TabSheet12 = Page("TabSheet12");
+    w_.TabSheet12 = NamedPage("TabSheet12");
     auto* verteilung = new QVBoxLayout(w_.TabSheet12);
     w_.Chart5 = new TChart(QStringLiteral("Chart5"), QStringLiteral("Verteilung"), w_.TabSheet12);
     SetUpLiveDistributionChart(*w_.Chart5);
@@ -179,7 +173,7 @@ QWidget* DirectTab::Build() {
     bottom->addWidget(w_.Button3);
     layout->addLayout(bottom);
     // The live ticks when commands run inline.
-    w_.Timer1 = new QTimer(this);
+    w_.Timer1 = new QTimer(c_.window);
     w_.Timer1->setObjectName(QStringLiteral("Timer1"));
     Wire();
     return tab;

@@ -32,12 +32,6 @@ namespace kelvarn {
 
 namespace {
 
-QWidget* Page(const char* name) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 // The fixed range of the distribution's x axis [dB(A)].
 constexpr double kLevelAxisMin = 0;
 constexpr double kLevelAxisMax = 110;
@@ -94,7 +88,7 @@ EvaluationTab::EvaluationTab(const TabContext& context, TForm1Controls& controls
     : QObject(parent), c_(context), w_(controls) {}
 
 QWidget* EvaluationTab::Build() {
-    QWidget* tab = Page("TabSheet4");
+    QWidget* tab = NamedPage("TabSheet4");
     auto* layout = new QVBoxLayout(tab);
     auto* split = new QSplitter(Qt::Vertical, tab);
     split->setObjectName(QStringLiteral("Splitter1"));
@@ -104,7 +98,7 @@ QWidget* EvaluationTab::Build() {
 
     auto page = [&](QWidget*& sheet, const char* name, const QString& caption, QWidget* chart,
                     QWidget* table) {
-        sheet = Page(name);
+        sheet = NamedPage(name);
         auto* l = new QVBoxLayout(sheet);
         l->setContentsMargins(2, 2, 2, 2);
         l->addWidget(ChartAndGrid(chart, table));
@@ -209,7 +203,7 @@ QWidget* EvaluationTab::Build() {
 }
 
 QWidget* EvaluationTab::BuildSubTabs() {
-    w_.TabSheet16 = Page("TabSheet16");
+    w_.TabSheet16 = NamedPage("TabSheet16");
     auto* figures = new QVBoxLayout(w_.TabSheet16);
     figures->setContentsMargins(2, 2, 2, 2);
     w_.GridKennwerte = new StringGrid(QStringLiteral("GridKennwerte"), w_.TabSheet16);
@@ -223,7 +217,6 @@ QWidget* EvaluationTab::BuildSubTabs() {
     reach.leqBox = w_.LeqBox;
     reach.figures = w_.GridKennwerte;
     reach.protocolShown = [this] { assessment_->ShowProblem({}); };
-    reach.figuresShown = [this] { assessment_->Show(); };
     protocol_ = new ProtocolTab(c_, reach, this);
     w_.TabSheetProtokoll = protocol_->Build();
     w_.PageControl2->addTab(w_.TabSheetProtokoll, QStringLiteral("Pro&tokoll"));

@@ -75,7 +75,7 @@ ProtocolTab::ProtocolTab(const TabContext& context, const Reach& reach, QObject*
 
 QWidget* ProtocolTab::Build() {
     page_ = new QWidget;
-    page_->setObjectName(QStringLiteral("page_"));
+    page_->setObjectName(QStringLiteral("TabSheetProtokoll"));
     auto* columns = new QHBoxLayout(page_);
 
     // Left: when and how. It scrolls rather than squeeze its fields where the window is low.
@@ -302,7 +302,7 @@ void ProtocolTab::ProposeMarker(double from, double to) {
     const std::optional<ProtocolMarker> mk = MarkerFromChartSpan(c_.document.View(), from, to);
     if (!mk) return;
     if (const EditResult r = AddMarker(c_.document, *mk); !r.Ok()) {
-        c_.setStatus(QLatin1Char(' ') + r.problem + QLatin1Char('.'));
+        c_.setStatus(QLatin1Char(' ') + r.problem);
         return;
     }
     Show();
@@ -382,14 +382,7 @@ void ProtocolTab::WireChart() {
 
 void ProtocolTab::ShowCalibration() {
     const ProtocolCalibration& c = c_.document.Protocol().calibration;
-    // The readings are in the fields above: the line beside them says the drift and its flag.
-    QStringList lines = CalibrationLines(c, NumberFormat::FromLocale());
-    const std::optional<double> d = CalibrationDrift(c);
-    lines.removeFirst();
-    if (d)
-        lines.prepend(QStringLiteral("Abweichung nachher − vorher: %1 dB")
-                          .arg(NumberFormat::FromLocale().Format("%.1f", *d)));
-    drift_->setText(lines.join(QLatin1Char('\n')));
+    drift_->setText(CalibrationDriftLines(c, NumberFormat::FromLocale()).join(QLatin1Char('\n')));
     drift_->setStyleSheet(CalibrationDriftFlagged(c) ? QStringLiteral("color: red") : QString());
 }
 
@@ -397,7 +390,6 @@ void ProtocolTab::ShowFigures() {
     // The "Kennwerte" gain a row "ohne Fremdgeräusch" for each measurement that markers cut.
     r_.figures->SetTable(c_.document.View().evaluation.figuresTable);
     ShowMarkerShading();
-    if (r_.figuresShown) r_.figuresShown();  // starts and markers are the assessment's time line
 }
 
 void ProtocolTab::CalibrationEdited() {
@@ -439,7 +431,7 @@ void ProtocolTab::SetStartClicked() {
         return;
     }
     if (const EditResult r = SetStart(c_.document, m, start); !r.Ok()) {
-        c_.setStatus(QLatin1Char(' ') + r.problem + QLatin1Char('.'));
+        c_.setStatus(QLatin1Char(' ') + r.problem);
         return;
     }
     if (m < count &&
@@ -458,7 +450,7 @@ void ProtocolTab::AddMarkerClicked() {
     mk.fromS = 0;
     mk.toS = shape.seconds[0];
     if (const EditResult r = AddMarker(c_.document, mk); !r.Ok()) {
-        c_.setStatus(QLatin1Char(' ') + r.problem + QLatin1Char('.'));
+        c_.setStatus(QLatin1Char(' ') + r.problem);
         return;
     }
     Show();
@@ -500,7 +492,7 @@ void ProtocolTab::MarkerEdited(int row) {
                       : MarkerKind::kFremdgeraeusch;
         mk.text = cell(4);
         if (const EditResult r = ChangeMarker(c_.document, row, mk); !r.Ok())
-            c_.setStatus(QLatin1Char(' ') + r.problem + QLatin1Char('.'));
+            c_.setStatus(QLatin1Char(' ') + r.problem);
         else
             return ShowFigures();
     } else {

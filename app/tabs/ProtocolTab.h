@@ -34,15 +34,14 @@ class ProtocolTab : public QObject {
 
 public:
     // The level chart, its table and the LeQ box the time-of-day box stands beside, the
-    // figures table the protocol cuts, and what follows a change of starts or markers (the
-    // assessment, which reads them).
+    // figures table the protocol cuts, and what follows when the protocol is shown anew (the
+    // notice of the assessment's last input is done with).
     struct Reach {
         TChart* levelChart = nullptr;      // Chart1
         StringGrid* levelTable = nullptr;  // grid
         QCheckBox* leqBox = nullptr;       // LeqBox
         StringGrid* figures = nullptr;     // GridKennwerte
         std::function<void()> protocolShown;
-        std::function<void()> figuresShown;
     };
 
     ProtocolTab(const TabContext& context, const Reach& reach, QObject* parent);

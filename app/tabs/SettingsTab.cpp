@@ -54,12 +54,6 @@ QFont FixedFont() {
     return f;
 }
 
-QWidget* Page(const char* name) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 constexpr int kComBoxEntries = 17;  // entry 0 stands for port 0
 
 // What an entry of a system port reads: where the port is, what it is,
@@ -83,7 +77,7 @@ SettingsTab::SettingsTab(const TabContext& context, TForm1Controls& controls, Ce
     : QObject(parent), c_(context), w_(controls), cell_(cell) {}
 
 QWidget* SettingsTab::Build() {
-    QWidget* tab = Page("TabSheet13");
+    QWidget* tab = NamedPage("TabSheet13");
     auto* layout = new QHBoxLayout(tab);
     auto* left = new QVBoxLayout;
 

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 #include <functional>
-
-class QWidget;
 
 namespace kelvarn {
 
@@ -19,5 +18,12 @@ struct TabContext {
     std::function<void(const QString&)> setStatus;
     std::function<QString()> statusText;
 };
+
+// An empty page of a tab control, found by its object name.
+inline QWidget* NamedPage(const char* name) {
+    auto* w = new QWidget;
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
 
 }  // namespace kelvarn

@@ -3,6 +3,7 @@
 // values it proposes.
 #include <gtest/gtest.h>
 
+#include <QJsonObject>
 #include <QTimeZone>
 
 #include "document/AssessmentEdits.h"
@@ -94,12 +95,12 @@ TEST(ProtocolEdits, MarkersAreCheckedAgainstTheRecordAndRefusalsChangeNothing) {
     const Case cases[] = {
         {Marker(1, 120, 300), ""},
         {Marker(1, 0, 3600), ""},
-        {Marker(2, 0, 10), "Marke 1: Messung 2 gibt es nicht"},
-        {Marker(1, 300, 120), "Marke 1: von 300 s ist nicht kleiner als bis 120 s"},
-        {Marker(1, 10, 10), "Marke 1: von 10 s ist nicht kleiner als bis 10 s"},
-        {Marker(1, -1, 10), "Marke 1: -1 s bis 10 s liegt nicht in Messung 1 (0 bis 3600 s)"},
-        {Marker(1, 0, 3601), "Marke 1: 0 s bis 3601 s liegt nicht in Messung 1 (0 bis 3600 s)"},
-        {Marker(1, 0, std::nan("")), "Marke 1: von und bis müssen Zahlen sein"},
+        {Marker(2, 0, 10), "Marke 1: Messung 2 gibt es nicht."},
+        {Marker(1, 300, 120), "Marke 1: von 300 s ist nicht kleiner als bis 120 s."},
+        {Marker(1, 10, 10), "Marke 1: von 10 s ist nicht kleiner als bis 10 s."},
+        {Marker(1, -1, 10), "Marke 1: -1 s bis 10 s liegt nicht in Messung 1 (0 bis 3600 s)."},
+        {Marker(1, 0, 3601), "Marke 1: 0 s bis 3601 s liegt nicht in Messung 1 (0 bis 3600 s)."},
+        {Marker(1, 0, std::nan("")), "Marke 1: von und bis müssen Zahlen sein."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.problem);
@@ -112,9 +113,9 @@ TEST(ProtocolEdits, MarkersAreCheckedAgainstTheRecordAndRefusalsChangeNothing) {
     doc.SetProtocol({});
     ASSERT_TRUE(AddMarker(doc, Marker(1, 120, 300)).Ok());
     EXPECT_EQ(ChangeMarker(doc, 0, Marker(1, 300, 120)).problem,
-              "Marke 1: von 300 s ist nicht kleiner als bis 120 s");
+              "Marke 1: von 300 s ist nicht kleiner als bis 120 s.");
     EXPECT_EQ(doc.Protocol().markers[0].toS, 300);
-    EXPECT_EQ(ChangeMarker(doc, 1, Marker(1, 0, 1)).problem, "Marke 2 gibt es nicht");
+    EXPECT_EQ(ChangeMarker(doc, 1, Marker(1, 0, 1)).problem, "Marke 2 gibt es nicht.");
     EXPECT_TRUE(RemoveMarker(doc, 0).Ok());
     EXPECT_TRUE(doc.Protocol().markers.empty());
 }
@@ -127,9 +128,9 @@ TEST(ProtocolEdits, StartsOfMeasurementsThatExistAndASeriesFilledFromAKnownStart
     doc.TakeOver(rec, {}, QDateTime());
     const int count = doc.View().shape.Measurements();
     ASSERT_EQ(count, 12);
-    EXPECT_EQ(SetStart(doc, 13, Wednesday(8)).problem, "Messung 13 gibt es nicht (1 bis 12)");
+    EXPECT_EQ(SetStart(doc, 13, Wednesday(8)).problem, "Messung 13 gibt es nicht (1 bis 12).");
     EXPECT_EQ(FillSeries(doc, 2, QTimeZone::systemTimeZone()).problem,
-              "Messung 2 hat keinen Beginn, an den sich die folgenden anschließen könnten");
+              "Messung 2 hat keinen Beginn, an den sich die folgenden anschließen könnten.");
     ASSERT_TRUE(SetStart(doc, 2, Wednesday(8)).Ok());
     ASSERT_TRUE(FillSeries(doc, 2, QTimeZone::systemTimeZone()).Ok());
     const double length = doc.View().shape.seconds[1];
@@ -156,10 +157,7 @@ TEST(AssessmentEdits, ANewTaskTakesTheNextMeasurementAndTheRestOfTheEightHourDay
     wrong.range.measurement = 2;
     EXPECT_EQ(ChangeTask(doc, 1, wrong).problem,
               "Tätigkeit 2: Messung \"2\" gibt es nicht (1 bis 1).");
-    wrong = tasks[1];
-    wrong.teH = -1;
-    EXPECT_EQ(ChangeTask(doc, 1, wrong).problem, "Tätigkeit 2: Te ist negativ.");
-    EXPECT_EQ(WorkplaceTasksOf(doc.Protocol())[1].teH, 1.5);
+    EXPECT_EQ(WorkplaceTasksOf(doc.Protocol())[1].range.measurement, 1);
     MeasurementDocument empty;
     EXPECT_EQ(AddTask(empty).problem, "Keine Messung geladen.");
 }
@@ -240,4 +238,16 @@ TEST(AssessmentEdits, SettingsAtTheirDefaultsWithoutPartsStoreNothing) {
         TakeLoudestNightHour(doc, night).problem.startsWith("Keine lauteste Nachtstunde: "));
     ASSERT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
     EXPECT_FALSE(doc.Protocol().extra.contains("ta_laerm"));
+
+    // An input of the file that could not be read stays while the defaults are only looked at.
+    MeasurementProtocol unreadable = doc.Protocol();
+    unreadable.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
+    doc.SetProtocol(unreadable);
+    ASSERT_EQ(doc.View().assessmentSetup.problems.size(), 1);
+    ASSERT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
+    EXPECT_EQ(doc.Protocol(), unreadable);
+    // Something entered replaces it.
+    ASSERT_TRUE(SetTaLaermSettings(doc, night).Ok());
+    EXPECT_EQ(TaLaermOf(doc.Protocol())->period, RatingPeriod::Nacht);
+    EXPECT_TRUE(doc.View().assessmentSetup.problems.isEmpty());
 }

@@ -139,7 +139,13 @@ CliOutcome Read(const QString& portName, const QString& path) {
     // (a remembered timed start needs the window's question).
     const MeasurementProtocol protocol = ReadOutProtocol(rec, QDateTime::currentDateTime(), {});
     const CommandResult kept = SaveMeasurementFiles(path, {nullptr, nullptr, &protocol});
-    if (!kept.ok) return Fail(1, MessageText(kept));
+    if (!kept.ok) {
+        // The levels are in the file; only the starts beside them are missing.
+        QString message = QStringLiteral("Die Messung wurde gespeichert, das Protokoll nicht. ") +
+                          MessageText(kept);
+        if (!r.Ok()) message += QLatin1Char(' ') + text;
+        return Fail(1, message);
+    }
     if (!r.Ok()) return Fail(1, text + QStringLiteral(" Gespeichert in %1.").arg(path));
     // The name's bytes as given, so a script finds the file by them.
     o.out = Utf8WithCarriedBytes(

@@ -59,14 +59,16 @@ CliOutcome Fail(int code, const QString& message, bool withUsage = false) {
 }
 
 // Opens the file named on the command line as the window does; on failure o says why. A damaged
-// record (for what its evaluation shows) and a protocol that cannot be read are named on stderr,
-// and the command goes on with what could be read.
-bool Load(const QString& path, MeasurementDocument& doc, CliOutcome& o, bool evaluated = true) {
+// record (for what its evaluation shows) and a protocol that cannot be read (for what its
+// markers cut) are named on stderr, and the command goes on with what could be read.
+enum class Reads { kRecord, kEvaluation, kFigures };
+bool Load(const QString& path, MeasurementDocument& doc, CliOutcome& o, Reads reads) {
     DocumentOpen opened;
     if (!OpenForCli(path, doc, opened, o)) return false;
     const QString& notice = doc.View().evaluation.damageNotice;
-    if (evaluated && !notice.isEmpty()) o.err += "kelvarn-cli: " + notice.trimmed().toUtf8() + '\n';
-    if (opened.protocol.state == ProtocolLoad::kUnreadable)
+    if (reads != Reads::kRecord && !notice.isEmpty())
+        o.err += "kelvarn-cli: " + notice.trimmed().toUtf8() + '\n';
+    if (reads == Reads::kFigures && opened.protocol.state == ProtocolLoad::kUnreadable)
         o.err += CliErrorLine(opened.protocol.message);
     return true;
 }
@@ -74,7 +76,7 @@ bool Load(const QString& path, MeasurementDocument& doc, CliOutcome& o, bool eva
 CliOutcome Table(const QString& path, const QString& name) {
     CliOutcome o;
     MeasurementDocument doc;
-    if (!Load(path, doc, o)) return o;
+    if (!Load(path, doc, o, Reads::kFigures)) return o;
     const TableText* table = TableByName(doc.View().evaluation, name);
     if (!table)
         return Fail(2, QStringLiteral("unbekannte Tabelle \"%1\" (levelTable, distributionTable, "
@@ -89,7 +91,7 @@ CliOutcome Table(const QString& path, const QString& name) {
 CliOutcome Chart(const QString& path, const QString& name) {
     CliOutcome o;
     MeasurementDocument doc;
-    if (!Load(path, doc, o)) return o;
+    if (!Load(path, doc, o, Reads::kEvaluation)) return o;
     const std::vector<const SeriesData*> series = ChartByName(doc.View().evaluation, name);
     if (series.empty())
         return Fail(2, QStringLiteral("unbekanntes Diagramm \"%1\" (levelChart, "
@@ -109,7 +111,7 @@ CliOutcome Chart(const QString& path, const QString& name) {
 CliOutcome Info(const QString& path) {
     CliOutcome o;
     MeasurementDocument doc;
-    if (!Load(path, doc, o, false)) return o;
+    if (!Load(path, doc, o, Reads::kRecord)) return o;
     o.out = InformationLine(DisplayPath(QFileInfo(path).fileName()), doc.Record()).toUtf8() + '\n';
     return o;
 }

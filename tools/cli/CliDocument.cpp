@@ -2,20 +2,23 @@
 
 #include <QDateTime>
 
-#include "files/SystemPath.h"
-
 namespace kelvarn {
 
-bool OpenForCli(const QString& path, MeasurementDocument& doc, DocumentOpen& opened,
-                CliOutcome& o) {
+bool OpenForCli(const QString& path, MeasurementDocument& doc, DocumentOpen& opened, CliOutcome& o,
+                bool withoutDescription) {
     ViewOptions options;
     options.eval.fmt = NumberFormat::FromLocale();
     doc.SetViewOptions(options);
-    opened = doc.Open(path, QDateTime::currentDateTime());
+    opened = doc.Open(path, QDateTime::currentDateTime(),
+                      withoutDescription ? MeasurementDocument::Remarks::kIfReadable
+                                         : MeasurementDocument::Remarks::kRequired);
+    if (!opened.remarksProblem.isEmpty()) o.err += CliErrorLine(opened.remarksProblem);
     if (opened.result.ok) return true;
-    o = CliFailure(1, opened.remarksFailed
-                          ? MessageText(opened.result)
-                          : DisplayPath(path) + QStringLiteral(": ") + opened.result.message);
+    o.exitCode = 1;
+    // The name as given, its bytes kept, so that a script finds the file by it.
+    o.err +=
+        CliErrorLine(opened.remarksFailed ? MessageText(opened.result)
+                                          : path + QStringLiteral(": ") + opened.result.message);
     return false;
 }
 

@@ -1,8 +1,6 @@
 #include "ExportCli.h"
 
-#include <QDateTime>
-
-#include "document/MeasurementDocument.h"
+#include "CliDocument.h"
 #include "eval/Figures.h"
 #include "eval/RecordBounds.h"
 #include "files/CommandResult.h"
@@ -71,16 +69,10 @@ Arguments Parse(const QStringList& args, const QStringList& formats, bool withOu
 // to o.err, a failure its message. How its protocol was read is left in opened.
 bool Load(const QString& path, MeasurementDocument& doc, SummaryEntry& e, DocumentOpen& opened,
           CliOutcome& o) {
-    ViewOptions options;
-    options.eval.fmt = NumberFormat::FromLocale();
-    doc.SetViewOptions(options);
-    opened = doc.Open(path, QDateTime::currentDateTime());
-    if (!opened.result.ok) {
-        o.err +=
-            ErrorLine(opened.remarksFailed ? MessageText(opened.result)
-                                           : path + QStringLiteral(": ") + opened.result.message);
-        return false;
-    }
+    CliOutcome each;
+    const bool ok = OpenForCli(path, doc, opened, each);
+    o.err += each.err;
+    if (!ok) return false;
     e.file = path;
     e.record = doc.Record();
     e.figures = doc.View().figures;

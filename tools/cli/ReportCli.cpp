@@ -40,7 +40,7 @@ CliOutcome RunReportCommand(const QStringList& args) {
     // The measurement as "&Öffnen ..." opens it, with the description from its remarks file.
     MeasurementDocument doc;
     DocumentOpen opened;
-    if (!OpenForCli(path, doc, opened, o)) return o;
+    if (!OpenForCli(path, doc, opened, o, false)) return o;
     const MeasurementRecord& rec = doc.Record();
     QTextDocument description;
     ToDocument(doc.Description(), description);
