@@ -98,4 +98,9 @@ void MeasurementProtocol::SetStart(int m, const QDateTime& start, StartSource so
     starts.insert(at, s);
 }
 
+void MeasurementProtocol::DropUnread(const char* key) {
+    std::erase_if(unreadInputs,
+                  [key](const UnreadInput& u) { return u.key == QLatin1String(key); });
+}
+
 }  // namespace kelvarn

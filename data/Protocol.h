@@ -2,9 +2,12 @@
 
 #include <QDateTime>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <optional>
 #include <vector>
+
+#include "data/AssessmentInputs.h"
 
 namespace kelvarn {
 
@@ -82,6 +85,21 @@ std::optional<double> CalibrationDrift(const ProtocolCalibration& c);
 // 0.1 dB, as they are entered and shown, so 94,0 / 94,5 is not flagged).
 bool CalibrationDriftFlagged(const ProtocolCalibration& c);
 
+// The keys of the protocol file that hold the assessment inputs.
+inline constexpr char kWorkplaceKey[] = "workplace";
+inline constexpr char kTaLaermKey[] = "ta_laerm";
+
+// An assessment input of the protocol file that could not be read. It is written again as it
+// stood, so that a slip in one input loses nothing of it, and it is left out of the assessment,
+// which names its problem, until the user enters that input anew.
+struct UnreadInput {
+    QString key;      // kWorkplaceKey or kTaLaermKey
+    QJsonValue json;  // as the file held it
+    QString problem;  // "ta_laerm: unbekanntes Gebiet \"mond\""
+
+    bool operator==(const UnreadInput&) const = default;
+};
+
 // The measurement protocol (Messprotokoll): when, where and how a measurement was made and
 // which of its ranges to leave out. It lives beside the measurement file in its ".KVP" file.
 struct MeasurementProtocol {
@@ -93,6 +111,11 @@ struct MeasurementProtocol {
     QString weather;                    // Wetter
     ProtocolCalibration calibration;
     std::vector<ProtocolMarker> markers;
+    std::optional<WorkplaceInput> workplace;  // the working day assessed as LEX,8h
+    std::optional<TaLaermInput> taLaerm;      // the inputs of the rating level Lr
+    // The inputs of the file that could not be read, in the order they were read. An input is
+    // in its field above or here, never in both: the one entered takes the unread one's place.
+    std::vector<UnreadInput> unreadInputs;
     QJsonObject extra;  // top-level keys this program does not know, kept for the next save
 
     bool operator==(const MeasurementProtocol&) const = default;
@@ -104,6 +127,8 @@ struct MeasurementProtocol {
     const ProtocolStart* StartOf(int m) const;
     // Sets the start of measurement m (adding the entry in measurement order).
     void SetStart(int m, const QDateTime& start, StartSource source);
+    // Forgets the unread input under key: the one entered now takes its place.
+    void DropUnread(const char* key);
 };
 
 }  // namespace kelvarn

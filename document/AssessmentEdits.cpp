@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "document/MeasurementDocument.h"
-#include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
 
 namespace kelvarn {
@@ -32,8 +31,10 @@ QString CheckRange(const MeasurementRange& r, int count) {
     return {};
 }
 
-TaLaermInput WithSettings(const TaLaermSettings& s, std::vector<RatingPart> parts) {
-    TaLaermInput in;
+// The stored input, its kept keys included, with other settings and parts.
+TaLaermInput WithSettings(const MeasurementDocument& doc, const TaLaermSettings& s,
+                          std::vector<RatingPart> parts) {
+    TaLaermInput in = doc.Protocol().taLaerm.value_or(TaLaermInput{});
     in.area = s.area;
     in.period = s.period;
     in.cMetDb = s.cMetDb;
@@ -44,16 +45,33 @@ TaLaermInput WithSettings(const TaLaermSettings& s, std::vector<RatingPart> part
 }
 
 // Stores ta, or nothing where it holds only the defaults: looking at the choices without
-// changing them leaves the protocol as it was.
+// changing them leaves the protocol as it was. Either takes the place of an input of the file
+// that could not be read.
 void Store(MeasurementDocument& doc, const TaLaermInput& ta) {
     const bool defaults = ta.parts.empty() && SettingsOf(ta) == TaLaermSettings{};
     doc.EditProtocol([&](MeasurementProtocol& p) {
-        SetTaLaerm(p, defaults ? std::nullopt : std::optional<TaLaermInput>(ta));
+        p.taLaerm = defaults ? std::nullopt : std::optional<TaLaermInput>(ta);
+        p.DropUnread(kTaLaermKey);
     });
 }
 
+// Stores the tasks; none removes the workplace.
 void StoreTasks(MeasurementDocument& doc, const std::vector<ExposureTask>& tasks) {
-    doc.EditProtocol([&](MeasurementProtocol& p) { SetWorkplaceTasks(p, tasks); });
+    doc.EditProtocol([&](MeasurementProtocol& p) {
+        if (tasks.empty()) {
+            p.workplace.reset();
+        } else {
+            if (!p.workplace) p.workplace.emplace();
+            p.workplace->tasks = tasks;
+        }
+        p.DropUnread(kWorkplaceKey);
+    });
+}
+
+// The stored tasks; none where there are none or they could not be read.
+std::vector<ExposureTask> StoredTasks(const MeasurementDocument& doc) {
+    const std::optional<WorkplaceInput>& w = doc.Protocol().workplace;
+    return w ? w->tasks : std::vector<ExposureTask>{};
 }
 
 // Whether a part lies wholly in the rest periods where they count (by day, in the areas that
@@ -93,7 +111,7 @@ double RatingTimeH(RatingPeriod period) {
 EditResult AddTask(MeasurementDocument& doc) {
     const int count = Measurements(doc);
     if (count == 0) return kNoMeasurement;
-    std::vector<ExposureTask> tasks = doc.View().assessmentSetup.input.tasks;
+    std::vector<ExposureTask> tasks = StoredTasks(doc);
     ExposureTask task;
     task.range.measurement = std::min(int(tasks.size()) + 1, count);
     double te = 0;
@@ -105,20 +123,23 @@ EditResult AddTask(MeasurementDocument& doc) {
 }
 
 EditResult ChangeTask(MeasurementDocument& doc, int index, const ExposureTask& task) {
-    std::vector<ExposureTask> tasks = WorkplaceTasksOf(doc.Protocol());
+    std::vector<ExposureTask> tasks = StoredTasks(doc);
     if (index < 0 || index >= int(tasks.size()))
         return EditResult::Refused(QStringLiteral("Tätigkeit %1 gibt es nicht.").arg(index + 1));
     // A Te the assessment cannot use is kept and named beside the row, as an empty range is.
     const QString problem = CheckRange(task.range, Measurements(doc));
     if (!problem.isEmpty())
         return EditResult::Refused(QStringLiteral("Tätigkeit %1: %2.").arg(index + 1).arg(problem));
+    // The keys of the file that this program does not know stay with the task.
+    const QJsonObject extra = tasks[size_t(index)].extra;
     tasks[size_t(index)] = task;
+    tasks[size_t(index)].extra = extra;
     StoreTasks(doc, tasks);
     return {};
 }
 
 EditResult RemoveTask(MeasurementDocument& doc, int index) {
-    std::vector<ExposureTask> tasks = WorkplaceTasksOf(doc.Protocol());
+    std::vector<ExposureTask> tasks = StoredTasks(doc);
     if (index < 0 || index >= int(tasks.size()))
         return EditResult::Refused(QStringLiteral("Tätigkeit %1 gibt es nicht.").arg(index + 1));
     tasks.erase(tasks.begin() + index);
@@ -132,7 +153,7 @@ EditResult AddPart(MeasurementDocument& doc, const TaLaermSettings& settings) {
     const DocumentView& view = doc.View();
     const AssessmentInput& in = view.assessmentSetup.input;
     TaLaermInput ta =
-        WithSettings(settings, in.taLaerm ? in.taLaerm->parts : std::vector<RatingPart>{});
+        WithSettings(doc, settings, in.taLaerm ? in.taLaerm->parts : std::vector<RatingPart>{});
     RatingPart part;
     part.range.measurement = std::min(int(ta.parts.size()) + 1, count);
     // The measured time of the measurement as its share of the rating time, at most Tr.
@@ -147,19 +168,18 @@ EditResult AddPart(MeasurementDocument& doc, const TaLaermSettings& settings) {
 }
 
 EditResult ChangePart(MeasurementDocument& doc, int index, const RatingPart& changed) {
-    std::optional<TaLaermInput> ta = TaLaermOf(doc.Protocol());
+    std::optional<TaLaermInput> ta = doc.Protocol().taLaerm;
     if (!ta || index < 0 || index >= int(ta->parts.size()))
         return EditResult::Refused(QStringLiteral("Teilzeit %1 gibt es nicht.").arg(index + 1));
     const QString problem = CheckRange(changed.range, Measurements(doc));
     if (!problem.isEmpty())
         return EditResult::Refused(QStringLiteral("Teilzeit %1: %2.").arg(index + 1).arg(problem));
-    RatingPart part = changed;
     const RatingPart& old = ta->parts[size_t(index)];
+    RatingPart part = changed;
+    part.extra = old.extra;  // the keys of the file that this program does not know
     // A part moved to another time is offered KR anew, as one that is added.
     EditResult r;
-    const bool moved = part.range.measurement != old.range.measurement ||
-                       part.range.fromS != old.range.fromS || part.range.toS != old.range.toS;
-    if (moved)
+    if (part.range != old.range)
         part.kr = RestPeriodOffered(doc.View().assessmentSetup.input, *ta, part, index + 1, r.note);
     ta->parts[size_t(index)] = part;
     Store(doc, *ta);
@@ -167,7 +187,7 @@ EditResult ChangePart(MeasurementDocument& doc, int index, const RatingPart& cha
 }
 
 EditResult RemovePart(MeasurementDocument& doc, int index) {
-    std::optional<TaLaermInput> ta = TaLaermOf(doc.Protocol());
+    std::optional<TaLaermInput> ta = doc.Protocol().taLaerm;
     if (!ta || index < 0 || index >= int(ta->parts.size()))
         return EditResult::Refused(QStringLiteral("Teilzeit %1 gibt es nicht.").arg(index + 1));
     ta->parts.erase(ta->parts.begin() + index);
@@ -176,11 +196,11 @@ EditResult RemovePart(MeasurementDocument& doc, int index) {
 }
 
 EditResult SetTaLaermSettings(MeasurementDocument& doc, const TaLaermSettings& settings) {
-    const std::optional<TaLaermInput> stored = TaLaermOf(doc.Protocol());
+    const std::optional<TaLaermInput>& stored = doc.Protocol().taLaerm;
     // Looking at the choices without changing them leaves the protocol as it was, also an input
     // of the file that could not be read: it stays until something is entered anew.
     if (!stored && settings == TaLaermSettings{}) return {};
-    Store(doc, WithSettings(settings, stored ? stored->parts : std::vector<RatingPart>{}));
+    Store(doc, WithSettings(doc, settings, stored ? stored->parts : std::vector<RatingPart>{}));
     return {};
 }
 
@@ -193,8 +213,9 @@ EditResult TakeLoudestNightHour(MeasurementDocument& doc, const TaLaermSettings&
     TaLaermSettings night = settings;
     night.period = RatingPeriod::Nacht;
     const QString start = LocalTimeText(a.loudestNightHour->start);
-    Store(doc, WithSettings(night, NightHourParts(view.assessmentSetup.input.measurements,
-                                                  *a.loudestNightHour)));
+    Store(doc, WithSettings(
+                   doc, night,
+                   NightHourParts(view.assessmentSetup.input.measurements, *a.loudestNightHour)));
     return {{}, QStringLiteral("Lauteste Nachtstunde ab %1 als Teilzeit übernommen.").arg(start)};
 }
 

@@ -174,9 +174,12 @@ void MeasurementDocument::SetProtocol(const MeasurementProtocol& protocol) {
     if (protocol == protocol_) return;
     // Texts, people and the calibration are in no figure: a keystroke in "Messort" recomputes
     // nothing.
-    const bool affectsView =
-        !(protocol.starts == protocol_.starts && protocol.markers == protocol_.markers &&
-          protocol.extra == protocol_.extra);
+    const auto figuresPart = [](MeasurementProtocol p) {
+        p.site = p.operator_ = p.instrument = p.purpose = p.weather = QString();
+        p.calibration = {};
+        return p;
+    };
+    const bool affectsView = !(figuresPart(protocol) == figuresPart(protocol_));
     protocol_ = protocol;
     if (affectsView) UpdateViewForProtocol(view_, record_, protocol_, options_);
     emit ProtocolChanged();

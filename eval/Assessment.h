@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/AssessmentInputs.h"
 #include "eval/Figures.h"
 
 namespace kelvarn {
@@ -40,22 +41,7 @@ struct AssessedMeasurement {
 // levels up to each measurement's trailing zero run.
 std::vector<AssessedMeasurement> AssessedMeasurements(const RecordFigures& f, double intervalS);
 
-// A measurement or a range of it; no from/to means from its start/to its end.
-struct MeasurementRange {
-    int measurement = 0;  // 1-based
-    std::optional<double> fromS, toS;
-};
-
-// A task of a working day: its range is measured, teH is its exposure time.
-struct ExposureTask {
-    MeasurementRange range;
-    double teH = 0;  // [h]
-};
-
-// Area types of TA Lärm Nr. 6.1 with their immission limits by day and by night.
-enum class AreaType { Industrie, Gewerbe, Urban, Misch, Wa, Wr, Kur };
-enum class RatingPeriod { Tag, Nacht };
-
+// The area types of TA Lärm Nr. 6.1 with their immission limits by day and by night.
 struct AreaInfo {
     AreaType type;
     const char* key;   // as the protocol file stores it
@@ -67,24 +53,6 @@ struct AreaInfo {
 const std::vector<AreaInfo>& Areas();
 const AreaInfo& AreaOf(AreaType t);
 std::optional<AreaType> AreaForKey(const QString& key);
-
-// A part of the rating time with its surcharges [dB].
-struct RatingPart {
-    MeasurementRange range;
-    double tH = 0;  // exposure time T_j [h]
-    double ktDb = 0;
-    double kiDb = 0;
-    bool kr = false;  // rest-period surcharge of 6 dB asked for
-};
-
-struct TaLaermInput {
-    AreaType area = AreaType::Wa;
-    RatingPeriod period = RatingPeriod::Tag;
-    double cMetDb = 0;
-    bool messabschlag = false;  // 3 dB off for a monitoring measurement, Nr. 6.9
-    bool holiday = false;       // the day is a Sunday-like public holiday (rest periods)
-    std::vector<RatingPart> parts;
-};
 
 struct AssessmentInput {
     std::vector<AssessedMeasurement> measurements;

@@ -1,9 +1,8 @@
 #pragma once
 
 // The assessment's input as a measurement and its protocol give it: the start times and the
-// "Fremdgeräusch" markers of the protocol, and the workplace tasks and TA Lärm inputs that the
-// protocol keeps under "workplace" and "ta_laerm". The window, the report and the command line
-// all build their assessment here, so they cannot differ.
+// "Fremdgeräusch" markers of the protocol, and its workplace tasks and TA Lärm inputs. The window,
+// the report and the command line all build their assessment here, so they cannot differ.
 
 #include <QStringList>
 #include <QTimeZone>
@@ -31,14 +30,5 @@ AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const MeasurementP
 // The same with the record's figures computed before.
 AssessmentSetup SetUpAssessment(const MeasurementRecord& rec, const RecordFigures& figures,
                                 const MeasurementProtocol& p, const QTimeZone& zone);
-
-// The assessment inputs stored in a protocol (none where it has none or they are unreadable).
-std::vector<ExposureTask> WorkplaceTasksOf(const MeasurementProtocol& p);
-std::optional<TaLaermInput> TaLaermOf(const MeasurementProtocol& p);
-
-// Stores the assessment inputs in the protocol: no tasks removes "workplace", no TA Lärm input
-// removes "ta_laerm".
-void SetWorkplaceTasks(MeasurementProtocol& p, const std::vector<ExposureTask>& tasks);
-void SetTaLaerm(MeasurementProtocol& p, const std::optional<TaLaermInput>& in);
 
 }  // namespace kelvarn

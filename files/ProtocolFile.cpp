@@ -10,6 +10,7 @@
 
 #include "data/ProgramTable.h"
 #include "eval/RecordBounds.h"
+#include "files/AssessmentInputsFile.h"
 #include "files/FileErrors.h"
 #include "files/MeasurementFile.h"
 #include "files/PosixFile.h"
@@ -63,6 +64,7 @@ public:
             if (!Text(rest.take(QLatin1String(t.key)), t.key, *t.field)) return false;
         if (!Calibration(rest.take(QStringLiteral("calibration")), p.calibration)) return false;
         if (!Markers(rest.take(QStringLiteral("markers")), p)) return false;
+        Inputs(rest, p);
         p.extra = rest;
         return true;
     }
@@ -230,6 +232,28 @@ private:
         return true;
     }
 
+    // The assessment inputs. One that cannot be read leaves the rest of the protocol readable:
+    // it is kept as it stood, and the assessment names its problem and leaves it out.
+    static void Inputs(QJsonObject& rest, MeasurementProtocol& p) {
+        const QLatin1String workplaceKey(kWorkplaceKey), taLaermKey(kTaLaermKey);
+        if (rest.contains(workplaceKey)) {
+            const QJsonValue v = rest.take(workplaceKey);
+            Parsed<WorkplaceInput> w = ReadWorkplace(v);
+            if (w.error.isEmpty())
+                p.workplace = std::move(w.value);
+            else
+                p.unreadInputs.push_back({workplaceKey, v, w.error});
+        }
+        if (rest.contains(taLaermKey)) {
+            const QJsonValue v = rest.take(taLaermKey);
+            Parsed<TaLaermInput> t = ReadTaLaerm(v);
+            if (t.error.isEmpty())
+                p.taLaerm = std::move(t.value);
+            else
+                p.unreadInputs.push_back({taLaermKey, v, t.error});
+        }
+    }
+
     const ProtocolShape& shape_;
 };
 
@@ -365,7 +389,13 @@ QByteArray WriteProtocol(const MeasurementProtocol& p) {
                       m.extra);
     }
     out += "]";
-    for (auto it = p.extra.begin(); it != p.extra.end(); ++it)
+    // The inputs stand among the kept keys in their sorted order, as they always did; one that
+    // was entered takes the place of an unread one of its key.
+    QJsonObject rest = p.extra;
+    for (const UnreadInput& u : p.unreadInputs) rest.insert(u.key, u.json);
+    if (p.workplace) rest.insert(QLatin1String(kWorkplaceKey), WorkplaceJson(*p.workplace));
+    if (p.taLaerm) rest.insert(QLatin1String(kTaLaermKey), TaLaermJson(*p.taLaerm));
+    for (auto it = rest.begin(); it != rest.end(); ++it)
         out += ",\n " + Json(it.key()) + ": " + Json(it.value());
     return out + "}\n";
 }

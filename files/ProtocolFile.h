@@ -18,11 +18,14 @@ namespace kelvarn {
 //    "site": "...", "operator": "...", "instrument": "...", "purpose": "...", "weather": "...",
 //    "calibration": {"reference_db": 94.0, "before_db": 94.1, "after_db": 93.9},
 //    "markers": [{"measurement": 1, "from_s": 120.0, "to_s": 300.0, "kind": "fremdgeraeusch",
-//                 "text": "Lkw"}]}
+//                 "text": "Lkw"}],
+//    "ta_laerm": {...}, "workplace": {...}}
 // start_source one of pc_start, zeitstart, geschaetzt, eingegeben (absent: unknown); kind one
 // of fremdgeraeusch, ereignis; a missing text is empty; numbers in C notation; times in ISO
-// 8601 with their UTC offset. Keys this program does not know are kept, at the top and inside
-// the objects, and written again.
+// 8601 with their UTC offset. The assessment inputs "ta_laerm" and "workplace" are optional
+// (files/AssessmentInputsFile.h); one that cannot be read does not make the protocol
+// unreadable, it is kept in unreadInputs with its problem. Keys this program does not know are
+// kept, at the top and inside the objects, and written again.
 
 // No protocol comes near this size; a larger file is refused unread.
 constexpr qint64 kMaxProtocolBytes = 16 * 1024 * 1024;

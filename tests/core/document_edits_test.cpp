@@ -5,12 +5,12 @@
 
 #include <QJsonObject>
 #include <QTimeZone>
+#include <functional>
 
 #include "document/AssessmentEdits.h"
 #include "document/MeasurementDocument.h"
 #include "document/ProtocolEdits.h"
 #include "document/TypedNumber.h"
-#include "eval/AssessmentSetup.h"
 #include "eval_records.h"
 
 using namespace kelvarn;
@@ -18,15 +18,20 @@ using namespace kelvarn::testing;
 
 namespace {
 
-// Program D (one hour of 600 samples of 6 s) at one level, with start and TA Lärm settings.
-void Put(MeasurementDocument& doc, const QDateTime& start, const TaLaermInput* ta = nullptr) {
+// Program D (one hour of 600 samples of 6 s) at one level, with protocol p.
+void PutWith(MeasurementDocument& doc, const MeasurementProtocol& p) {
     MeasurementRecord rec;
     BuildHeader(rec, 4);
     for (int i = 0; i < GetSampleTotal(rec); ++i) rec.bytes[size_t(10 + i)] = 150;
+    doc.TakeOver(rec, p, QDateTime());
+}
+
+// The same with start and TA Lärm settings.
+void Put(MeasurementDocument& doc, const QDateTime& start, const TaLaermInput* ta = nullptr) {
     MeasurementProtocol p;
     if (start.isValid()) p.SetStart(1, start, StartSource::kEingegeben);
-    if (ta) SetTaLaerm(p, *ta);
-    doc.TakeOver(rec, p, QDateTime());
+    if (ta) p.taLaerm = *ta;
+    PutWith(doc, p);
 }
 
 QDateTime Wednesday(int hour, int minute = 0) {
@@ -144,20 +149,21 @@ TEST(AssessmentEdits, ANewTaskTakesTheNextMeasurementAndTheRestOfTheEightHourDay
     MeasurementDocument doc;
     Put(doc, Wednesday(8));
     ASSERT_TRUE(AddTask(doc).Ok());
-    std::vector<ExposureTask> tasks = WorkplaceTasksOf(doc.Protocol());
+    ASSERT_TRUE(doc.Protocol().workplace);
+    std::vector<ExposureTask> tasks = doc.Protocol().workplace->tasks;
     ASSERT_EQ(tasks.size(), 1u);
     EXPECT_EQ(tasks[0].teH, 8);
     tasks[0].teH = 6.5;
     ASSERT_TRUE(ChangeTask(doc, 0, tasks[0]).Ok());
     ASSERT_TRUE(AddTask(doc).Ok());
-    tasks = WorkplaceTasksOf(doc.Protocol());
+    tasks = doc.Protocol().workplace->tasks;
     EXPECT_EQ(tasks[1].teH, 1.5);
     EXPECT_EQ(tasks[1].range.measurement, 1);  // one measurement only
     ExposureTask wrong = tasks[1];
     wrong.range.measurement = 2;
     EXPECT_EQ(ChangeTask(doc, 1, wrong).problem,
               "Tätigkeit 2: Messung \"2\" gibt es nicht (1 bis 1).");
-    EXPECT_EQ(WorkplaceTasksOf(doc.Protocol())[1].range.measurement, 1);
+    EXPECT_EQ(doc.Protocol().workplace->tasks[1].range.measurement, 1);
     MeasurementDocument empty;
     EXPECT_EQ(AddTask(empty).problem, "Keine Messung geladen.");
 }
@@ -190,7 +196,7 @@ TEST(AssessmentEdits, KrIsOfferedForPartsInTheRestPeriodsByDayWhereTheAreaHasThe
         Put(doc, Wednesday(c.startHour), &in);
         const EditResult r = AddPart(doc, SettingsOf(in));
         ASSERT_TRUE(r.Ok());
-        const std::optional<TaLaermInput> ta = TaLaermOf(doc.Protocol());
+        const std::optional<TaLaermInput>& ta = doc.Protocol().taLaerm;
         ASSERT_TRUE(ta && ta->parts.size() == 1);
         EXPECT_EQ(ta->parts[0].kr, c.kr);
         // The measured hour as T_j, at most Tr.
@@ -206,21 +212,22 @@ TEST(AssessmentEdits, KrIsOfferedForPartsInTheRestPeriodsByDayWhereTheAreaHasThe
     EXPECT_EQ(r.note,
               "Teilzeit 1 liegt nur zu 0,50 von 1,00 h in den Ruhezeiten; für KR eine eigene "
               "Teilzeit anlegen.");
-    RatingPart part = TaLaermOf(doc.Protocol())->parts[0];
+    ASSERT_TRUE(doc.Protocol().taLaerm);
+    RatingPart part = doc.Protocol().taLaerm->parts[0];
     EXPECT_FALSE(part.kr);
     part.kr = true;
     ASSERT_TRUE(ChangePart(doc, 0, part).Ok());
-    EXPECT_TRUE(TaLaermOf(doc.Protocol())->parts[0].kr);
+    EXPECT_TRUE(doc.Protocol().taLaerm->parts[0].kr);
     // Moved into the rest period only, it is offered again; moved out, it is taken off.
     part.range.toS = 1800;
     r = ChangePart(doc, 0, part);
-    EXPECT_TRUE(TaLaermOf(doc.Protocol())->parts[0].kr);
+    EXPECT_TRUE(doc.Protocol().taLaerm->parts[0].kr);
     EXPECT_EQ(r.note, "");
     part.range.fromS = 1800;
     part.range.toS = 3600;
     part.kr = true;
     ASSERT_TRUE(ChangePart(doc, 0, part).Ok());
-    EXPECT_FALSE(TaLaermOf(doc.Protocol())->parts[0].kr);
+    EXPECT_FALSE(doc.Protocol().taLaerm->parts[0].kr);
     QLocale::setDefault(QLocale::c());
 }
 
@@ -228,26 +235,97 @@ TEST(AssessmentEdits, SettingsAtTheirDefaultsWithoutPartsStoreNothing) {
     MeasurementDocument doc;
     Put(doc, Wednesday(8));
     ASSERT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
-    EXPECT_FALSE(doc.Protocol().extra.contains("ta_laerm"));
+    EXPECT_FALSE(doc.Protocol().taLaerm);
     TaLaermSettings night;
     night.period = RatingPeriod::Nacht;
     ASSERT_TRUE(SetTaLaermSettings(doc, night).Ok());
-    EXPECT_EQ(TaLaermOf(doc.Protocol())->period, RatingPeriod::Nacht);
+    ASSERT_TRUE(doc.Protocol().taLaerm);
+    EXPECT_EQ(doc.Protocol().taLaerm->period, RatingPeriod::Nacht);
     // The loudest night hour needs a night that was measured.
     EXPECT_TRUE(
         TakeLoudestNightHour(doc, night).problem.startsWith("Keine lauteste Nachtstunde: "));
     ASSERT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
-    EXPECT_FALSE(doc.Protocol().extra.contains("ta_laerm"));
+    EXPECT_FALSE(doc.Protocol().taLaerm);
+}
 
-    // An input of the file that could not be read stays while the defaults are only looked at.
-    MeasurementProtocol unreadable = doc.Protocol();
-    unreadable.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
-    doc.SetProtocol(unreadable);
-    ASSERT_EQ(doc.View().assessmentSetup.problems.size(), 1);
-    ASSERT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
-    EXPECT_EQ(doc.Protocol(), unreadable);
-    // Something entered replaces it.
+TEST(AssessmentEdits, AnInputEnteredTakesThePlaceOfOneTheFileHeldUnread) {
+    const UnreadInput workplace{kWorkplaceKey, QJsonValue(5), "workplace: kein Objekt"};
+    const UnreadInput taLaerm{kTaLaermKey, QJsonObject{{"area", "mond"}},
+                              "ta_laerm: unbekanntes Gebiet \"mond\""};
+    struct Case {
+        const char* what;
+        std::function<EditResult(MeasurementDocument&)> edit;
+        UnreadInput left;  // the unread input the edit leaves alone
+    };
+    const Case cases[] = {
+        {"a task", [](MeasurementDocument& d) { return AddTask(d); }, taLaerm},
+        {"a part", [](MeasurementDocument& d) { return AddPart(d, TaLaermSettings{}); }, workplace},
+        {"the settings",
+         [](MeasurementDocument& d) {
+             TaLaermSettings night;
+             night.period = RatingPeriod::Nacht;
+             return SetTaLaermSettings(d, night);
+         },
+         workplace},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MeasurementDocument doc;
+        MeasurementProtocol p;
+        p.unreadInputs = {workplace, taLaerm};
+        PutWith(doc, p);
+        ASSERT_EQ(doc.View().assessmentSetup.problems.size(), 2);
+        ASSERT_TRUE(c.edit(doc).Ok());
+        EXPECT_EQ(doc.Protocol().unreadInputs, std::vector<UnreadInput>{c.left});
+        EXPECT_EQ(doc.View().assessmentSetup.problems, QStringList{c.left.problem});
+    }
+    // An edit of what is not there is refused and replaces nothing.
+    MeasurementDocument doc;
+    MeasurementProtocol p;
+    p.unreadInputs = {workplace, taLaerm};
+    PutWith(doc, p);
+    EXPECT_EQ(ChangeTask(doc, 0, ExposureTask{{1}, 8}).problem, "Tätigkeit 1 gibt es nicht.");
+    EXPECT_EQ(RemovePart(doc, 0).problem, "Teilzeit 1 gibt es nicht.");
+    // Looking at the TA Lärm choices at their defaults enters nothing.
+    EXPECT_TRUE(SetTaLaermSettings(doc, TaLaermSettings{}).Ok());
+    EXPECT_EQ(doc.Protocol().unreadInputs, (std::vector<UnreadInput>{workplace, taLaerm}));
+}
+
+TEST(AssessmentEdits, ChangesKeepTheKeysThisProgramDoesNotKnow) {
+    MeasurementProtocol p;
+    p.SetStart(1, Wednesday(8), StartSource::kEingegeben);
+    ExposureTask task{{1, std::nullopt, 1800.0}, 8, QJsonObject{{"wer", "B"}}};
+    p.workplace = WorkplaceInput{{task}, QJsonObject{{"schicht", "früh"}}};
+    TaLaermInput ta;
+    ta.parts.push_back(
+        {{1, std::nullopt, std::nullopt}, 1, 3, 0, false, QJsonObject{{"zone", "A"}}});
+    ta.extra = QJsonObject{{"quelle", "neu"}};
+    p.taLaerm = ta;
+    MeasurementDocument doc;
+    PutWith(doc, p);
+
+    // The window and kelvarn-cli hand over what they show, without the kept keys.
+    task.teH = 4;
+    task.extra = {};
+    ASSERT_TRUE(ChangeTask(doc, 0, task).Ok());
+    ASSERT_TRUE(AddTask(doc).Ok());
+    RatingPart part = ta.parts[0];
+    part.tH = 2;
+    part.extra = {};
+    ASSERT_TRUE(ChangePart(doc, 0, part).Ok());
+    TaLaermSettings night;
+    night.period = RatingPeriod::Nacht;
     ASSERT_TRUE(SetTaLaermSettings(doc, night).Ok());
-    EXPECT_EQ(TaLaermOf(doc.Protocol())->period, RatingPeriod::Nacht);
-    EXPECT_TRUE(doc.View().assessmentSetup.problems.isEmpty());
+
+    const MeasurementProtocol& q = doc.Protocol();
+    ASSERT_TRUE(q.workplace && q.workplace->tasks.size() == 2);
+    EXPECT_EQ(q.workplace->extra, (QJsonObject{{"schicht", "früh"}}));
+    EXPECT_EQ(q.workplace->tasks[0].teH, 4);
+    EXPECT_EQ(q.workplace->tasks[0].extra, (QJsonObject{{"wer", "B"}}));
+    EXPECT_TRUE(q.workplace->tasks[1].extra.isEmpty());
+    ASSERT_TRUE(q.taLaerm && q.taLaerm->parts.size() == 1);
+    EXPECT_EQ(q.taLaerm->period, RatingPeriod::Nacht);
+    EXPECT_EQ(q.taLaerm->extra, (QJsonObject{{"quelle", "neu"}}));
+    EXPECT_EQ(q.taLaerm->parts[0].tH, 2);
+    EXPECT_EQ(q.taLaerm->parts[0].extra, (QJsonObject{{"zone", "A"}}));
 }

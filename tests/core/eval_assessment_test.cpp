@@ -11,7 +11,6 @@
 #include <functional>
 
 #include "eval/Assessment.h"
-#include "eval/AssessmentInputs.h"
 #include "eval/AssessmentSetup.h"
 #include "eval/AssessmentText.h"
 #include "eval/AssessmentView.h"
@@ -497,65 +496,6 @@ TEST(AssessmentText, Lines) {
     EXPECT_TRUE(text.contains(IndicativeNote()));
 }
 
-// The inputs as the protocol file holds them: the example objects, the defaults of missing
-// values, bad content named, and a round trip.
-TEST(AssessmentInputs, ReadAndWrite) {
-    const auto obj = [](const char* json) { return QJsonDocument::fromJson(json).object(); };
-    const Parsed<std::vector<ExposureTask>> w =
-        ParseWorkplace(obj(R"({"tasks": [{"measurement": 1, "from_s": 0, "to_s": 7200, "te_h": 6.5},
-                          {"measurement": 2, "te_h": 1}]})"));
-    ASSERT_TRUE(w.error.isEmpty()) << w.error.toStdString();
-    ASSERT_EQ(w.value.size(), 2u);
-    EXPECT_EQ(w.value[0].range.measurement, 1);
-    EXPECT_EQ(*w.value[0].range.toS, 7200);
-    EXPECT_EQ(w.value[0].teH, 6.5);
-    EXPECT_FALSE(w.value[1].range.fromS);
-    EXPECT_FALSE(w.value[1].range.toS);
-
-    const Parsed<TaLaermInput> t = ParseTaLaerm(obj(
-        R"({"area": "wr", "period": "nacht", "c_met_db": 1.5, "messabschlag": true,
-            "parts": [{"measurement": 1, "from_s": null, "to_s": null, "t_h": 4, "kt_db": 3,
-                       "ki_db": 0, "kr": true}, {"measurement": 1, "t_h": 1}]})"));
-    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
-    EXPECT_EQ(t.value.area, AreaType::Wr);
-    EXPECT_EQ(t.value.period, RatingPeriod::Nacht);
-    EXPECT_EQ(t.value.cMetDb, 1.5);
-    EXPECT_TRUE(t.value.messabschlag);
-    EXPECT_FALSE(t.value.holiday);
-    ASSERT_EQ(t.value.parts.size(), 2u);
-    EXPECT_EQ(t.value.parts[0].ktDb, 3);
-    EXPECT_TRUE(t.value.parts[0].kr);
-    EXPECT_EQ(t.value.parts[1].ktDb, 0);  // missing dB values are 0, missing flags false
-    EXPECT_FALSE(t.value.parts[1].kr);
-
-    const TaLaermInput back = ParseTaLaerm(TaLaermJson(t.value)).value;
-    EXPECT_EQ(back.area, AreaType::Wr);
-    EXPECT_EQ(back.parts.size(), 2u);
-    EXPECT_EQ(back.parts[0].tH, 4);
-    EXPECT_EQ(ParseWorkplace(WorkplaceJson(w.value)).value.size(), 2u);
-    for (const AreaInfo& a : Areas()) EXPECT_EQ(AreaForKey(a.key), a.type);
-
-    struct Bad {
-        const char* json;
-        const char* says;
-    };
-    const Bad bad[] = {
-        {R"({"area": "dorf"})", "unbekanntes Gebiet"},
-        {R"({"period": "abend"})", "unbekannter Zeitraum"},
-        {R"({"c_met_db": "zwei"})", "c_met_db"},
-        {R"({"parts": [{"measurement": 0, "t_h": 1}]})", "Teilzeit 1"},
-        {R"({"parts": [{"measurement": 1, "t_h": 1, "kr": "ja"}]})", "kr"},
-        {R"({"parts": 3})", "keine Liste"},
-    };
-    for (const Bad& b : bad) {
-        const Parsed<TaLaermInput> p = ParseTaLaerm(obj(b.json));
-        EXPECT_TRUE(p.error.contains(b.says)) << b.json << " -> " << p.error.toStdString();
-        EXPECT_TRUE(p.value.parts.empty());
-    }
-    EXPECT_TRUE(ParseWorkplace(obj(R"({"tasks": [{"measurement": 13, "te_h": 1}]})"))
-                    .error.contains("Tätigkeit 1"));
-}
-
 // The protocol gives the assessment its starts, its foreign-noise markers and its stored
 // inputs; an input that cannot be read is named and left out, the rest is still assessed.
 TEST(AssessmentSetup, TakesStartsMarkersAndInputsFromTheProtocol) {
@@ -565,10 +505,10 @@ TEST(AssessmentSetup, TakesStartsMarkersAndInputsFromTheProtocol) {
     p.SetStart(1, At(2026, 6, 10, 10, 30), StartSource::kEingegeben);
     p.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Lkw", {}});
     p.markers.push_back({1, 3600, 7200, MarkerKind::kEreignis, "Tür", {}});
-    SetWorkplaceTasks(p, {{{1, std::nullopt, std::nullopt}, 8}});
+    p.workplace = WorkplaceInput{{{{1, std::nullopt, std::nullopt}, 8}}};
     TaLaermInput ta;
     ta.parts.push_back({{1, 7200.0, 10800.0}, 16, 3, 0, false});
-    SetTaLaerm(p, ta);
+    p.taLaerm = ta;
 
     const AssessmentSetup s = SetUpAssessment(*rec, p, Berlin());
     EXPECT_TRUE(s.problems.isEmpty()) << s.problems.join('\n').toStdString();
@@ -587,19 +527,18 @@ TEST(AssessmentSetup, TakesStartsMarkersAndInputsFromTheProtocol) {
     ASSERT_TRUE(a.rating && a.rating->lr);
     EXPECT_NEAR(*a.rating->lr, 61, kTol);  // 58 + KT 3 over the whole rating time
 
-    EXPECT_EQ(WorkplaceTasksOf(p).size(), 1u);
-    SetWorkplaceTasks(p, {});
-    SetTaLaerm(p, std::nullopt);
-    EXPECT_TRUE(p.extra.isEmpty());
-
-    p.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
-    p.extra.insert("workplace", QJsonObject{{"tasks", QJsonArray{QJsonObject{{"te_h", 8}}}}});
+    // Inputs of the file that could not be read (their problems are the file's to name): named
+    // in the order read and left out.
+    p.workplace.reset();
+    p.taLaerm.reset();
+    p.unreadInputs = {
+        {kWorkplaceKey, QJsonValue(5), "workplace: kein Objekt"},
+        {kTaLaermKey, QJsonObject{{"area", "mond"}}, "ta_laerm: unbekanntes Gebiet \"mond\""}};
     const AssessmentSetup bad = SetUpAssessment(*rec, p, Berlin());
-    EXPECT_EQ(bad.problems.size(), 2);
-    EXPECT_TRUE(bad.problems.join('\n').contains("mond")) << bad.problems.join('\n').toStdString();
+    EXPECT_EQ(bad.problems,
+              (QStringList{"workplace: kein Objekt", "ta_laerm: unbekanntes Gebiet \"mond\""}));
     EXPECT_TRUE(bad.input.tasks.empty());
     EXPECT_FALSE(bad.input.taLaerm);
-    EXPECT_FALSE(TaLaermOf(p));
     EXPECT_DOUBLE_EQ(Assess(bad.input).measurements[0].level.coveredS, 43200 - 3600);
 }
 

@@ -14,6 +14,7 @@
 
 #include "data/MeasurementRecord.h"
 #include "data/Protocol.h"
+#include "eval/Assessment.h"
 #include "eval_records.h"
 #include "file_support.h"
 #include "files/FileErrors.h"
@@ -115,7 +116,8 @@ TEST(ProtocolFile, RoundTripKeepsUnknownKeysOffsetsAndNumbers) {
     EXPECT_EQ(p.starts[1].extra, (QJsonObject{{"note", QJsonArray{1, 2}}}));
     EXPECT_EQ(p.calibration.extra, (QJsonObject{{"calibrator", "CAL 200"}}));
     EXPECT_EQ(p.markers[0].extra, (QJsonObject{{"farbe", "rot"}}));
-    EXPECT_EQ(p.extra.keys(), (QStringList{"ta_laerm", "workplace", "zusatz"}));
+    EXPECT_EQ(p.extra.keys(), QStringList{"zusatz"});
+    EXPECT_TRUE(p.workplace && p.taLaerm);
     // Sorted by measurement.
     EXPECT_EQ(p.starts[0].measurement, 1);
 
@@ -236,6 +238,209 @@ TEST(ProtocolFile, BadContentNamesTheProblem) {
         EXPECT_EQ(r.message, QString::fromUtf8(c.message));
         EXPECT_EQ(p.site, "bleibt");
     }
+}
+
+// ----- the assessment inputs
+
+namespace {
+
+// A file as the program wrote it while it kept the assessment inputs as plain JSON: keys it
+// does not know at the top and inside every object, the inputs among the top-level keys in
+// their sorted order, each on one line of compact JSON.
+const char* const kWrittenBefore = R"({"format": "kelvarn-protocol", "version": 1,
+ "measurements": [
+   {"measurement": 1, "start": "2026-06-10T06:00:00+02:00", "start_source": "eingegeben", "note": [1,2]}],
+ "site": "Hof",
+ "operator": "",
+ "instrument": "",
+ "purpose": "",
+ "weather": "",
+ "calibration": {"reference_db": 94.0, "before_db": null, "after_db": null, "calibrator": "CAL 200"},
+ "markers": [
+   {"measurement": 1, "from_s": 0.0, "to_s": 3600.0, "kind": "fremdgeraeusch", "text": "Lkw", "farbe": "rot"}],
+ "aaa": {"b":1},
+ "ta_laerm": {"area":"misch","c_met_db":1.5,"holiday":false,"messabschlag":true,"parts":[{"from_s":null,"ki_db":0,"kr":true,"kt_db":3,"measurement":1,"t_h":4,"to_s":7200,"zone":"A"},{"from_s":7200.5,"ki_db":6,"kr":false,"kt_db":0,"measurement":1,"t_h":0.1,"to_s":100000}],"period":"tag","quelle":"neu"},
+ "workplace": {"schicht":"früh","tasks":[{"from_s":0,"measurement":1,"te_h":6.5,"to_s":28800,"wer":"B"}]},
+ "zusatz": 1.0000000000000002}
+)";
+
+ProtocolShape OneDay() {
+    return ProtocolShape{{86400.0}};
+}
+
+// An empty protocol of site "Hof" as written, up to where the kept keys follow.
+const QByteArray kHofHead = R"({"format": "kelvarn-protocol", "version": 1,
+ "measurements": [],
+ "site": "Hof",
+ "operator": "",
+ "instrument": "",
+ "purpose": "",
+ "weather": "",
+ "calibration": {"reference_db": null, "before_db": null, "after_db": null},
+ "markers": [])";
+
+// That protocol with one more top-level key, as written.
+QByteArray HofWith(const char* key, const char* json) {
+    return kHofHead + ",\n \"" + key + "\": " + json + "}\n";
+}
+
+}  // namespace
+
+TEST(ProtocolInputs, AFileWrittenBeforeIsReadIntoFieldsAndWrittenBackByteForByte) {
+    MeasurementProtocol p;
+    const CommandResult r = ParseProtocol(kWrittenBefore, OneDay(), p);
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_TRUE(p.unreadInputs.empty());
+    EXPECT_EQ(p.extra.keys(), (QStringList{"aaa", "zusatz"}));
+
+    ASSERT_TRUE(p.workplace);
+    EXPECT_EQ(p.workplace->extra, (QJsonObject{{"schicht", "früh"}}));
+    ASSERT_EQ(p.workplace->tasks.size(), 1u);
+    const ExposureTask& task = p.workplace->tasks[0];
+    EXPECT_EQ(task.range, (MeasurementRange{1, 0.0, 28800.0}));
+    EXPECT_EQ(task.teH, 6.5);
+    EXPECT_EQ(task.extra, (QJsonObject{{"wer", "B"}}));
+
+    ASSERT_TRUE(p.taLaerm);
+    const TaLaermInput& ta = *p.taLaerm;
+    EXPECT_EQ(ta.area, AreaType::Misch);
+    EXPECT_EQ(ta.period, RatingPeriod::Tag);
+    EXPECT_EQ(ta.cMetDb, 1.5);
+    EXPECT_TRUE(ta.messabschlag);
+    EXPECT_FALSE(ta.holiday);
+    EXPECT_EQ(ta.extra, (QJsonObject{{"quelle", "neu"}}));
+    ASSERT_EQ(ta.parts.size(), 2u);
+    EXPECT_EQ(ta.parts[0].range, (MeasurementRange{1, std::nullopt, 7200.0}));
+    EXPECT_EQ(ta.parts[0].tH, 4);
+    EXPECT_EQ(ta.parts[0].ktDb, 3);
+    EXPECT_EQ(ta.parts[0].kiDb, 0);
+    EXPECT_TRUE(ta.parts[0].kr);
+    EXPECT_EQ(ta.parts[0].extra, (QJsonObject{{"zone", "A"}}));
+    EXPECT_EQ(ta.parts[1].range, (MeasurementRange{1, 7200.5, 100000.0}));
+    EXPECT_EQ(ta.parts[1].tH, 0.1);
+    EXPECT_EQ(ta.parts[1].kiDb, 6);
+    EXPECT_FALSE(ta.parts[1].kr);
+    EXPECT_TRUE(ta.parts[1].extra.isEmpty());
+
+    // Unchanged, the bytes stay; a change elsewhere changes only its own line.
+    const QByteArray before(kWrittenBefore);
+    EXPECT_EQ(WriteProtocol(p), before);
+    p.site = "Feld";
+    QByteArray expected = before;
+    expected.replace("\"site\": \"Hof\"", "\"site\": \"Feld\"");
+    EXPECT_EQ(WriteProtocol(p), expected);
+
+    // A changed input keeps the keys kept beside it.
+    p.taLaerm->parts[0].ktDb = 6;
+    p.workplace->tasks[0].teH = 8;
+    expected.replace("\"kt_db\":3,", "\"kt_db\":6,");
+    expected.replace("\"te_h\":6.5,", "\"te_h\":8,");
+    EXPECT_EQ(WriteProtocol(p), expected);
+    MeasurementProtocol back;
+    ASSERT_TRUE(ParseProtocol(expected, OneDay(), back).ok);
+    EXPECT_EQ(back, p);
+}
+
+// Missing values take their defaults, and the written object gives every known key.
+TEST(ProtocolInputs, MissingValuesAreReadAsTheirDefaultsAndWrittenOut) {
+    struct Case {
+        const char* key;
+        const char* json;
+        const char* written;
+    };
+    const char* const kDefaultTa =
+        R"({"area":"wa","c_met_db":0,"holiday":false,"messabschlag":false,"parts":[],"period":"tag"})";
+    const Case cases[] = {
+        {"workplace", R"({"tasks":[{"measurement":2,"te_h":1}]})",
+         R"({"tasks":[{"from_s":null,"measurement":2,"te_h":1,"to_s":null}]})"},
+        {"workplace", R"({"tasks":[{"measurement":1}]})",
+         R"({"tasks":[{"from_s":null,"measurement":1,"te_h":0,"to_s":null}]})"},
+        {"workplace", "{}", R"({"tasks":[]})"},
+        {"workplace", R"({"tasks":null})", R"({"tasks":[]})"},
+        {"ta_laerm", "{}", kDefaultTa},
+        {"ta_laerm", R"({"area":null,"period":null,"parts":null})", kDefaultTa},
+        {"ta_laerm", R"({"area":"wr","period":"nacht","parts":[{"measurement":1,"t_h":1}]})",
+         R"({"area":"wr","c_met_db":0,"holiday":false,"messabschlag":false,"parts":[{"from_s":null,"ki_db":0,"kr":false,"kt_db":0,"measurement":1,"t_h":1,"to_s":null}],"period":"nacht"})"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        MeasurementProtocol p;
+        const CommandResult r = ParseProtocol(HofWith(c.key, c.json), OneDay(), p);
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+        EXPECT_TRUE(p.unreadInputs.empty());
+        EXPECT_TRUE(p.extra.isEmpty());
+        EXPECT_EQ(WriteProtocol(p), HofWith(c.key, c.written));
+    }
+    // Every area by its key, and back.
+    for (const AreaInfo& a : Areas()) {
+        SCOPED_TRACE(a.key);
+        const QByteArray json = QByteArray(R"({"area":")") + a.key + R"("})";
+        MeasurementProtocol p;
+        ASSERT_TRUE(ParseProtocol(HofWith("ta_laerm", json), OneDay(), p).ok);
+        ASSERT_TRUE(p.taLaerm);
+        EXPECT_EQ(p.taLaerm->area, a.type);
+        EXPECT_TRUE(WriteProtocol(p).contains(R"({"area":")" + QByteArray(a.key) + '"'));
+    }
+}
+
+// An input that cannot be read leaves the rest of the protocol readable: it is kept as it stood
+// with its problem, which the assessment names, and written again unchanged.
+TEST(ProtocolInputs, AnUnreadableInputIsKeptAsItStoodWithItsProblem) {
+    struct Case {
+        const char* key;
+        const char* json;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"workplace", "5", "workplace: kein Objekt"},
+        {"workplace", "null", "workplace: kein Objekt"},
+        {"workplace", R"({"tasks":{}})", "workplace: \"tasks\" ist keine Liste"},
+        {"workplace", R"({"tasks":[3]})", "workplace, Tätigkeit 1: kein Objekt"},
+        {"workplace", R"({"tasks":[{"te_h":8}]})",
+         "workplace, Tätigkeit 1: \"measurement\" muss eine Messung 1 bis 12 sein"},
+        {"workplace", R"({"tasks":[{"measurement":1,"te_h":1},{"measurement":13,"te_h":1}]})",
+         "workplace, Tätigkeit 2: \"measurement\" muss eine Messung 1 bis 12 sein"},
+        {"workplace", R"({"tasks":[{"measurement":1,"te_h":"8"}]})",
+         "workplace, Tätigkeit 1: \"te_h\" ist keine Zahl"},
+        {"ta_laerm", "[]", "ta_laerm: kein Objekt"},
+        {"ta_laerm", R"({"area":"dorf"})", "ta_laerm: unbekanntes Gebiet \"dorf\""},
+        {"ta_laerm", R"({"period":"abend"})", "ta_laerm: unbekannter Zeitraum \"abend\""},
+        {"ta_laerm", R"({"c_met_db":"zwei"})", "ta_laerm: \"c_met_db\" ist keine Zahl"},
+        {"ta_laerm", R"({"holiday":1})", "ta_laerm: \"holiday\" ist nicht true oder false"},
+        {"ta_laerm", R"({"parts":3})", "ta_laerm: \"parts\" ist keine Liste"},
+        {"ta_laerm", R"({"parts":[true]})", "ta_laerm, Teilzeit 1: kein Objekt"},
+        {"ta_laerm", R"({"parts":[{"measurement":0,"t_h":1}]})",
+         "ta_laerm, Teilzeit 1: \"measurement\" muss eine Messung 1 bis 12 sein"},
+        {"ta_laerm", R"({"parts":[{"kr":"ja","measurement":1,"t_h":1}]})",
+         "ta_laerm, Teilzeit 1: \"kr\" ist nicht true oder false"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        const QByteArray file = HofWith(c.key, c.json);
+        MeasurementProtocol p;
+        const CommandResult r = ParseProtocol(file, OneDay(), p);
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+        EXPECT_EQ(p.site, "Hof");
+        EXPECT_FALSE(p.workplace);
+        EXPECT_FALSE(p.taLaerm);
+        EXPECT_TRUE(p.extra.isEmpty());
+        ASSERT_EQ(p.unreadInputs.size(), 1u);
+        EXPECT_EQ(p.unreadInputs[0].key, c.key);
+        EXPECT_EQ(p.unreadInputs[0].problem, QString::fromUtf8(c.problem));
+        EXPECT_EQ(WriteProtocol(p), file);
+    }
+
+    // Both unreadable: named in the order they are read.
+    MeasurementProtocol p;
+    ASSERT_TRUE(
+        ParseProtocol(kHofHead + R"(, "ta_laerm": {"area": "mond"}, "workplace": 5})", OneDay(), p)
+            .ok);
+    ASSERT_EQ(p.unreadInputs.size(), 2u);
+    EXPECT_EQ(p.unreadInputs[0].problem, "workplace: kein Objekt");
+    EXPECT_EQ(p.unreadInputs[1].problem, "ta_laerm: unbekanntes Gebiet \"mond\"");
+    // One entered takes the unread one's place in the file.
+    p.taLaerm = TaLaermInput{};
+    EXPECT_TRUE(WriteProtocol(p).contains(R"("ta_laerm": {"area":"wa",)"));
 }
 
 TEST(ProtocolFile, AMarkerMayEndAtTheMeasurementsEnd) {

@@ -12,7 +12,7 @@
 
 #include "cli_support.h"
 #include "data/MeasurementRecord.h"
-#include "eval/AssessmentSetup.h"
+#include "data/Protocol.h"
 #include "files/MeasurementFile.h"
 #include "files/ProtocolFile.h"
 
@@ -132,10 +132,10 @@ TEST_F(AssessCliTest, ReadsTheProtocolBesideTheFile) {
     p.SetStart(1, QDateTime::fromString("2026-06-10T06:00:00+02:00", Qt::ISODate),
                StartSource::kEingegeben);
     p.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Lkw", {}});
-    SetWorkplaceTasks(p, {{{1, 0.0, 28800.0}, 8}});
+    p.workplace = WorkplaceInput{{{{1, 0.0, 28800.0}, 8}}};
     TaLaermInput ta;
     ta.parts.push_back({{1, std::nullopt, std::nullopt}, 16, 3, 0, false});
-    SetTaLaerm(p, ta);
+    p.taLaerm = ta;
     QFile kvp(ProtocolFileName(f));
     ASSERT_TRUE(kvp.open(QIODevice::WriteOnly));
     kvp.write(WriteProtocol(p));
@@ -171,7 +171,8 @@ TEST_F(AssessCliTest, ReadsTheProtocolBesideTheFile) {
               86400 - 3600);
 
     // Inputs that cannot be read end the command with what is wrong, as a broken file does.
-    p.extra.insert("ta_laerm", QJsonObject{{"area", "mond"}});
+    p.taLaerm.reset();
+    p.unreadInputs.push_back({kTaLaermKey, QJsonObject{{"area", "mond"}}, {}});
     ASSERT_TRUE(kvp.open(QIODevice::WriteOnly | QIODevice::Truncate));
     kvp.write(WriteProtocol(p));
     kvp.close();

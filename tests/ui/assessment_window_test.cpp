@@ -5,8 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -21,8 +19,8 @@
 #include "DocumentSupport.h"
 #include "FakeSeams.h"
 #include "app/TForm1.h"
+#include "data/Protocol.h"
 #include "eval/Assessment.h"
-#include "eval/AssessmentSetup.h"
 #include "widgets/Chart.h"
 #include "widgets/StringGrid.h"
 
@@ -75,6 +73,11 @@ protected:
     QString Lr() { return Find<QPlainTextEdit>("BeurteilungLr")->toPlainText(); }
     QTableWidget* Tasks() { return Find<QTableWidget>("BeurteilungTaetigkeiten"); }
     QTableWidget* Parts() { return Find<QTableWidget>("BeurteilungTeilzeiten"); }
+    // The tasks the protocol holds; none without a workplace.
+    std::vector<ExposureTask> StoredTasks() {
+        const std::optional<WorkplaceInput>& w = form.Document().Protocol().workplace;
+        return w ? w->tasks : std::vector<ExposureTask>{};
+    }
     QString Problem() { return Find<QLabel>("BeurteilungHinweis")->text(); }
     FakeSeams seams;
     TForm1 form{&seams};
@@ -137,8 +140,8 @@ TEST_F(AssessmentWindowTest, ShowsTheHoursAndPeriodsOfARecordWithAStart) {
     // The area's night limit once Nacht is chosen; choosing alone is an input kept.
     Find<QComboBox>("BeurteilungZeitraum")->setCurrentIndex(1);
     EXPECT_EQ(form.Controls().ChartBeurteilung->Points(2).y, (std::vector<double>{40.0, 40.0}));
-    ASSERT_TRUE(TaLaermOf(form.Document().Protocol()));
-    EXPECT_EQ(TaLaermOf(form.Document().Protocol())->period, RatingPeriod::Nacht);
+    ASSERT_TRUE(form.Document().Protocol().taLaerm);
+    EXPECT_EQ(form.Document().Protocol().taLaerm->period, RatingPeriod::Nacht);
 }
 
 TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
@@ -147,7 +150,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     // The first task: the whole measurement for the whole day.
     Find<QPushButton>("TaetigkeitHinzufuegen")->click();
-    ASSERT_EQ(WorkplaceTasksOf(form.Document().Protocol()).size(), 1u);
+    ASSERT_EQ(StoredTasks().size(), 1u);
     EXPECT_EQ(Tasks()->item(0, 3)->text(), "8");
     EXPECT_EQ(Tasks()->item(0, 5)->text(), "85,0");
     EXPECT_TRUE(
@@ -158,7 +161,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     // Half the exposure time: 3 dB less, under the upper action value.
     Tasks()->item(0, 3)->setText("4");
-    EXPECT_EQ(WorkplaceTasksOf(form.Document().Protocol())[0].teH, 4.0);
+    EXPECT_EQ(StoredTasks()[0].teH, 4.0);
     EXPECT_TRUE(
         Lex().startsWith("LEX,8h = 82,0 dB(A)\n"
                          "Unterer Auslösewert 80 dB(A) überschritten\n"
@@ -170,7 +173,7 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
     ASSERT_EQ(Tasks()->rowCount(), 2);
     EXPECT_EQ(Tasks()->item(1, 3)->text(), "4");
     Tasks()->item(1, 2)->setText("1800");
-    const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.Document().Protocol());
+    const std::vector<ExposureTask> tasks = StoredTasks();
     ASSERT_EQ(tasks.size(), 2u);
     EXPECT_EQ(tasks[1].range.toS, 1800.0);
     EXPECT_FALSE(tasks[1].range.fromS);
@@ -179,8 +182,8 @@ TEST_F(AssessmentWindowTest, EditingATaskGivesTheLex8h) {
 
     Tasks()->setCurrentCell(0, 0);
     Find<QPushButton>("TaetigkeitEntfernen")->click();
-    ASSERT_EQ(WorkplaceTasksOf(form.Document().Protocol()).size(), 1u);
-    EXPECT_EQ(WorkplaceTasksOf(form.Document().Protocol())[0].range.toS, 1800.0);
+    ASSERT_EQ(StoredTasks().size(), 1u);
+    EXPECT_EQ(StoredTasks()[0].range.toS, 1800.0);
     EXPECT_TRUE(Lex().startsWith("LEX,8h = 82,0 dB(A)\n")) << Lex().toStdString();
 }
 
@@ -207,13 +210,13 @@ TEST_F(AssessmentWindowTest, AnInvalidTaskSaysWhyAndKeepsWhatWasStored) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         MeasurementProtocol p;
-        SetWorkplaceTasks(p, {ExposureTask{{1, std::nullopt, 3600.0}, 8}});
+        p.workplace = WorkplaceInput{{ExposureTask{{1, std::nullopt, 3600.0}, 8}}};
         form.Document().SetProtocol(p);
         ASSERT_TRUE(Lex().startsWith("LEX,8h = 50,0 dB(A)"));
 
         Tasks()->item(0, c.column)->setText(QString::fromUtf8(c.text));
         QCoreApplication::processEvents();
-        const std::vector<ExposureTask> tasks = WorkplaceTasksOf(form.Document().Protocol());
+        const std::vector<ExposureTask> tasks = StoredTasks();
         ASSERT_EQ(tasks.size(), 1u);
         if (c.stored) {
             EXPECT_EQ(Tasks()->item(0, 6)->text(), QString::fromUtf8(c.reason));
@@ -273,12 +276,12 @@ TEST_F(AssessmentWindowTest, TaLaermInputsGiveLrAndComeBackFromTheFile) {
     EXPECT_TRUE(Lr().contains(result)) << Lr().toStdString();
     EXPECT_TRUE(form.isWindowModified());
 
-    const QJsonObject stored = form.Document().Protocol().extra.value("ta_laerm").toObject();
-    EXPECT_EQ(stored.value("area").toString(), "misch");
-    EXPECT_EQ(stored.value("messabschlag").toBool(), true);
-    const QJsonObject part = stored.value("parts").toArray().at(0).toObject();
-    EXPECT_EQ(part.value("t_h").toDouble(), 16.0);
-    EXPECT_EQ(part.value("kt_db").toDouble(), 3.0);
+    const std::optional<TaLaermInput>& stored = form.Document().Protocol().taLaerm;
+    ASSERT_TRUE(stored && stored->parts.size() == 1);
+    EXPECT_EQ(stored->area, AreaType::Misch);
+    EXPECT_TRUE(stored->messabschlag);
+    EXPECT_EQ(stored->parts[0].tH, 16.0);
+    EXPECT_EQ(stored->parts[0].ktDb, 3.0);
 
     form.Speichern1Click();
     EXPECT_FALSE(form.isWindowModified());
@@ -313,29 +316,29 @@ TEST_F(AssessmentWindowTest, TheKrOfferShowsAsTheTickAndItsNoteAsTheNotice) {
               "Teilzeit anlegen.");
     EXPECT_EQ(Parts()->item(0, 6)->checkState(), Qt::Unchecked);
     Parts()->item(0, 6)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(TaLaermOf(form.Document().Protocol())->parts[0].kr);
+    EXPECT_TRUE(form.Document().Protocol().taLaerm->parts[0].kr);
 }
 
 TEST_F(AssessmentWindowTest, TheLoudestNightHourBecomesThePartForNacht) {
     Show(OneHour(150), StartingAt(10));
     Find<QPushButton>("NachtstundeUebernehmen")->click();
     EXPECT_TRUE(Problem().startsWith("Keine lauteste Nachtstunde: ")) << Problem().toStdString();
-    EXPECT_FALSE(TaLaermOf(form.Document().Protocol()));
+    EXPECT_FALSE(form.Document().Protocol().taLaerm);
 
     MeasurementProtocol p = StartingAt(23);
     TaLaermInput in;
     in.parts.push_back({{1, 0.0, 600.0}, 2, 0, 0, false});
-    SetTaLaerm(p, in);
+    p.taLaerm = in;
     Show(OneHour(150), p);
     // Declined: the parts stay.
     seams.answers = {false};
     Find<QPushButton>("NachtstundeUebernehmen")->click();
     ASSERT_EQ(seams.asked.size(), 1);
     EXPECT_TRUE(seams.asked[0].endsWith("Die Teilzeiten durch die lauteste Nachtstunde ersetzen?"));
-    EXPECT_EQ(TaLaermOf(form.Document().Protocol())->parts[0].tH, 2.0);
+    EXPECT_EQ(form.Document().Protocol().taLaerm->parts[0].tH, 2.0);
 
     Find<QPushButton>("NachtstundeUebernehmen")->click();
-    const std::optional<TaLaermInput> ta = TaLaermOf(form.Document().Protocol());
+    const std::optional<TaLaermInput> ta = form.Document().Protocol().taLaerm;
     ASSERT_TRUE(ta);
     EXPECT_EQ(ta->period, RatingPeriod::Nacht);
     ASSERT_EQ(ta->parts.size(), 1u);

@@ -24,7 +24,7 @@
 #include "app/ReportHeadBox.h"
 #include "app/TForm1.h"
 #include "data/ProgramTable.h"
-#include "eval/AssessmentSetup.h"
+#include "data/Protocol.h"
 #include "eval/Figures.h"
 #include "files/MeasurementFile.h"
 #include "link/SettingsFile.h"
@@ -188,10 +188,10 @@ TEST_F(ReportTest, TheAssessmentWithItsFormulasAndInputs) {
     protocol.SetStart(1, QDateTime::fromString("2026-06-10T06:00:00+02:00", Qt::ISODate),
                       StartSource::kEingegeben);
     protocol.markers.push_back({1, 0, 3600, MarkerKind::kFremdgeraeusch, "Rasenmäher", {}});
-    SetWorkplaceTasks(protocol, {{{1, 3600.0, 32400.0}, 8}});
+    protocol.workplace = WorkplaceInput{{{{1, 3600.0, 32400.0}, 8}}};
     TaLaermInput ta;
     ta.parts.push_back({{1, std::nullopt, std::nullopt}, 16, 3, 0, false});
-    SetTaLaerm(protocol, ta);
+    protocol.taLaerm = ta;
     ReportContent content;
     content.fileName = QStringLiteral("F.DBA");
     content.protocol = &protocol;
