@@ -10,7 +10,8 @@ MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTim
                                     const AskTimedStart& ask) {
     MeasurementProtocol p;
     const int row = MatchProgramRow(rec);
-    const RecordFigures figures = ComputeFigures(rec);
+    // Only how far each measurement was measured: the view makes the figures afterwards.
+    const std::vector<int> measured = MeasuredCounts(rec);
     const RememberedStart remembered = ask ? ReadRememberedStart() : RememberedStart{};
     if (ask && RememberedStartApplies(remembered, row, now)) {
         const QString when = remembered.start.toString(QStringLiteral("dd.MM.yyyy 'um' HH:mm:ss"));
@@ -20,7 +21,7 @@ MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTim
                     .arg(when))) {
             p.SetStart(1, remembered.start, StartSource::kZeitstart);
             if (GetMeasurements(rec) > 1)
-                FillBackToBack(p, 1, int(figures.measurements.size()),
+                FillBackToBack(p, 1, int(measured.size()),
                                Programs().Row(row).Points * Programs().Row(row).IntervalMs / 1000.0,
                                now.timeZone());
             for (ProtocolStart& s : p.starts) s.source = StartSource::kZeitstart;
@@ -28,7 +29,7 @@ MeasurementProtocol ReadOutProtocol(const MeasurementRecord& rec, const QDateTim
         }
     }
     const std::vector<QDateTime> starts =
-        EstimatedStarts(now, GetInterval(rec), GetPoints(rec), figures.measured);
+        EstimatedStarts(now, GetInterval(rec), GetPoints(rec), measured);
     for (size_t m = 0; m < starts.size(); ++m)
         p.SetStart(int(m) + 1, starts[m], StartSource::kGeschaetzt);
     return p;

@@ -88,6 +88,15 @@ RecordFigures ComputeFigures(const MeasurementRecord& rec) {
     return out;
 }
 
+std::vector<int> MeasuredCounts(const MeasurementRecord& rec) {
+    const RecordBounds b = MeasureRecord(rec);
+    std::vector<int> out;
+    for (int m = 1; m <= b.measurements; ++m)
+        out.push_back(MeasuredCount(rec.bytes.data() + MeasurementOffset(b.P, b.C, m),
+                                    b.points[size_t(m - 1)], b.C));
+    return out;
+}
+
 int MeasuredCount(const uint8_t* samples, int n, int stride) {
     while (n > 0 && samples[int64_t(n - 1) * stride] == 0) --n;
     return n;

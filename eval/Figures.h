@@ -51,6 +51,9 @@ struct RecordFigures {
 
 RecordFigures ComputeFigures(const MeasurementRecord& rec);
 
+// RecordFigures::measured alone, without the figures: per evaluated measurement its samples up
+// to the last non-zero byte.
+std::vector<int> MeasuredCounts(const MeasurementRecord& rec);
 // Samples of a run of sample bytes up to and including its last non-zero byte.
 int MeasuredCount(const uint8_t* samples, int n, int stride);
 

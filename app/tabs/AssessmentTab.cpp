@@ -419,6 +419,14 @@ void AssessmentTab::Done(const QString& problem, const QString& note) {
     ShowProblem(problem.isEmpty() ? note : problem);
 }
 
+void AssessmentTab::ApplyRowEdit(const QString& typingProblem, bool typedWell,
+                                 const std::function<EditResult()>& edit) {
+    const EditResult r = typedWell ? edit() : EditResult::Refused(typingProblem);
+    if (r.Ok()) return Done({}, r.note);
+    ShowProblem(r.problem);
+    ShowAgainLater();
+}
+
 void AssessmentTab::ShowAgainLater() {
     QMetaObject::invokeMethod(
         this, [this] { Show(); }, Qt::QueuedConnection);
@@ -490,18 +498,8 @@ void AssessmentTab::TaskEdited(int row) {
     ExposureTask task;
     task.range = TypedRange(tasks_, row, count, problem);
     task.teH = TypedValue(CellText(tasks_, row, kTaskTe), QStringLiteral("Te"), problem);
-    if (!problem.isEmpty()) {
-        ShowProblem(QStringLiteral("Tätigkeit %1: %2.").arg(row + 1).arg(problem));
-        ShowAgainLater();
-        return;
-    }
-    const EditResult r = ChangeTask(c_.document, row, task);
-    if (!r.Ok()) {
-        ShowProblem(r.problem);
-        ShowAgainLater();
-        return;
-    }
-    Done({}, r.note);
+    ApplyRowEdit(QStringLiteral("Tätigkeit %1: %2.").arg(row + 1).arg(problem), problem.isEmpty(),
+                 [&] { return ChangeTask(c_.document, row, task); });
 }
 
 void AssessmentTab::AddPart() {
@@ -532,18 +530,8 @@ void AssessmentTab::PartEdited(int row) {
                     : ta->parts[size_t(row)].ktDb;
     const QTableWidgetItem* kr = parts_->item(row, kPartKr);
     part.kr = kr && kr->checkState() == Qt::Checked;
-    if (!problem.isEmpty()) {
-        ShowProblem(QStringLiteral("Teilzeit %1: %2.").arg(row + 1).arg(problem));
-        ShowAgainLater();
-        return;
-    }
-    const EditResult r = ChangePart(c_.document, row, part);
-    if (!r.Ok()) {
-        ShowProblem(r.problem);
-        ShowAgainLater();
-        return;
-    }
-    Done({}, r.note);
+    ApplyRowEdit(QStringLiteral("Teilzeit %1: %2.").arg(row + 1).arg(problem), problem.isEmpty(),
+                 [&] { return ChangePart(c_.document, row, part); });
 }
 
 void AssessmentTab::SettingsEdited() {

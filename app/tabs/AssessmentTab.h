@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "app/tabs/TabContext.h"
+#include "document/ProtocolEdits.h"
 
 class QCheckBox;
 class QComboBox;
@@ -62,6 +64,10 @@ private:
     void Done(const QString& problem, const QString& note);
     // The row shows its input as stored again once the edit under way has ended.
     void ShowAgainLater();
+    // A row typed into the table: its edit where the texts were numbers, else the typing problem;
+    // a refusal shows the row as stored again.
+    void ApplyRowEdit(const QString& typingProblem, bool typedWell,
+                      const std::function<EditResult()>& edit);
 
     TabContext c_;
     QWidget* page_ = nullptr;
