@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImageReader>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -194,8 +195,8 @@ Block ChartBlock(TChart* chart, double heightMm) {
 
 // Left edge and width of column c of the figures table [px]: the measurement, the count and
 // the duration are wider than the levels.
-QRectF ColumnOf(const QRectF& area, int c, int cols) {
-    const double fixed[3] = {16 * kPx, 13 * kPx, 18 * kPx};
+QRectF ColumnOf(const QRectF& area, int c, int cols, double first) {
+    const double fixed[3] = {first, 13 * kPx, 18 * kPx};
     const double level = (area.width() - fixed[0] - fixed[1] - fixed[2]) / std::max(1, cols - 3);
     double x = area.left();
     for (int k = 0; k < c; ++k) x += k < 3 ? fixed[k] : level;
@@ -215,8 +216,14 @@ Block TableBlock(const TableText& t) {
     const double rowHeight = 5.5 * kPx;
     const double headingHeight = 9 * kPx;
     const double height = headingHeight + rowHeight * std::max(0, t.Rows() - 1);
+    // The first column as wide as its longest name ("1 ohne Fremdgeräusch"), at least 16 mm.
+    double first = 16 * kPx;
+    const QFontMetricsF metrics(bold);
+    for (int r = 0; r < t.Rows(); ++r)
+        first = std::max(first, metrics.horizontalAdvance(t.Cell(0, r).trimmed()) + 6);
     return {height, false,
-            [t, font, bold, rowHeight, headingHeight](QCPPainter& p, const QRectF& area, double) {
+            [t, font, bold, rowHeight, headingHeight, first](QCPPainter& p, const QRectF& area,
+                                                             double) {
                 auto top = [&](int r) {
                     return area.top() + (r == 0 ? 0 : headingHeight + (r - 1) * rowHeight);
                 };
@@ -228,7 +235,7 @@ Block TableBlock(const TableText& t) {
                     p.setFont(r == 0 || t.Cell(0, r) == QLatin1String("Gesamt") ? bold : font);
                     const double h = r == 0 ? headingHeight : rowHeight;
                     for (int c = 0; c < t.Cols(); ++c) {
-                        const QRectF column = ColumnOf(area, c, t.Cols());
+                        const QRectF column = ColumnOf(area, c, t.Cols(), first);
                         const QRectF cell(column.left() + 2, top(r) + (r == 0 ? 1 : 0),
                                           column.width() - 4, h - (r == 0 ? 2 : 0));
                         const Qt::Alignment side = c == 0 ? Qt::AlignLeft : Qt::AlignRight;

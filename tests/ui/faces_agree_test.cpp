@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "FakeSeams.h"
@@ -121,5 +122,13 @@ TEST_F(FacesAgreeTest, TheFiguresWithoutTheMarkedTimeAndTheDescriptionAreTheSame
         EXPECT_TRUE(text.contains("1 ohne Fremdgeräusch 500 30,000 50,0 50,0 50,0"))
             << text.toStdString();
         EXPECT_TRUE(text.contains("Messung am Hoftor"));
+        // The row's name stands whole in its column, left of its count.
+        const QString boxes = kelvarn::testing::RunTool("pdftotext", {"-bbox", pdf, "-"});
+        const QRegularExpression row(
+            "<word xMin=\"[\\d.]+\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">"
+            "Fremdgeräusch</word>\\s*<word xMin=\"([\\d.]+)\"[^>]*>500</word>");
+        const QRegularExpressionMatch m = row.match(boxes);
+        ASSERT_TRUE(m.hasMatch());
+        EXPECT_LT(m.captured(1).toDouble(), m.captured(2).toDouble());
     }
 }
